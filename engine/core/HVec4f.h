@@ -1,0 +1,14 @@
+// A 4D float vector.
+#pragma once
+
+struct HVec4f {
+    float x;
+    float y;
+    float z;
+    float w;
+
+    // Normalises in place; returns the length before (0 leaves it unchanged).
+    float normalize();
+    HVec4f& sub(const HVec4f& o);
+    void sub(const HVec4f& o, HVec4f* out) const;
+};

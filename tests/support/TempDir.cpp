@@ -1,0 +1,83 @@
+// Temporary directories for tests.
+#include "tests/support/TempDir.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ftw.h>
+
+namespace {
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    return std::remove(path);
+}
+
+void makeParents(const std::string& path)
+{
+    for (size_t i = 1; i < path.size(); ++i) {
+        if (path[i] == '/')
+            ::mkdir(path.substr(0, i).c_str(), 0755);
+    }
+}
+
+} // namespace
+
+TempDir::TempDir()
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string templ = std::string(base && *base ? base : "/tmp") + "/qvtest.XXXXXX";
+    std::vector<char> buf(templ.begin(), templ.end());
+    buf.push_back('\0');
+    const char* made = ::mkdtemp(buf.data());
+    m_path = made ? made : "";
+}
+
+TempDir::~TempDir()
+{
+    if (!m_path.empty()) {
+        ::chmod(m_path.c_str(), 0755);
+        ::nftw(m_path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    }
+}
+
+std::string TempDir::file(const std::string& name) const
+{
+    return m_path + "/" + name;
+}
+
+std::string TempDir::write(const std::string& name, const std::string& bytes) const
+{
+    const std::string full = file(name);
+    makeParents(full);
+    if (FILE* f = std::fopen(full.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    return full;
+}
+
+std::string TempDir::write(const std::string& name, const std::vector<unsigned char>& bytes) const
+{
+    return write(name, std::string(bytes.begin(), bytes.end()));
+}
+
+std::string readFileBytes(const std::string& path)
+{
+    std::string out;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char chunk[65536];
+        size_t n;
+        while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0)
+            out.append(chunk, n);
+        std::fclose(f);
+    }
+    return out;
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}

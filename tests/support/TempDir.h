@@ -1,0 +1,29 @@
+// A temporary directory for a test, removed with everything in it when the
+// object goes out of scope.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return m_path; }
+    // path() + "/" + name
+    std::string file(const std::string& name) const;
+    // Writes the bytes to path()/name, creating parent folders; returns the full path.
+    std::string write(const std::string& name, const std::string& bytes) const;
+    std::string write(const std::string& name, const std::vector<unsigned char>& bytes) const;
+
+private:
+    std::string m_path;
+};
+
+// The whole content of a file; empty when it cannot be read.
+std::string readFileBytes(const std::string& path);
+bool fileExists(const std::string& path);
