@@ -18,8 +18,6 @@ const char* const QVBoard::s_akpLayouts[kLayoutCount] = {
 
 namespace {
 
-constexpr int kTiles = QVBoard::kTileCount;
-
 constexpr int32_t dealTableTotal()
 {
     int32_t total = 0;
