@@ -1,7 +1,9 @@
 // Operating-system services used while the program runs: the console message
-// box, the trace file, and (see HPlatform.cpp) the user name, the web browser,
-// the clipboard, sleeping and the millisecond clock.
+// box, the trace file, the user name, the web browser, the clipboard,
+// sleeping and the millisecond clock.
 #pragma once
+
+#include "engine/core/MvTime.h"
 
 class HFile;
 
@@ -19,6 +21,21 @@ public:
     static void s_trace(const char* text);
     // Writes the text and flushes, so each line is on disk at once.
     static void s_traceToFile(const char* text);
+
+    // The login name of the process's real user; null when there is none.
+    static char* s_getUserName(char* buf, int len);
+    // Shuts the media library down, starts the first browser of a fixed list
+    // found on the search path with the address, and ends the process with
+    // code 0 at once. Every character the shell treats specially is
+    // percent-encoded first, so no part of the address can run as a command.
+    [[noreturn]] static void s_openURL(const char* url);
+    // The address as it goes into the browser command (see s_openURL).
+    static char* s_escapeURLForShell(const char* url, char* dst, int len);
+    // There is no clipboard here: returns 0 and leaves buf untouched.
+    static int s_getClipboardText(char* buf, int len);
+    static void s_sleep(int ms);
+    // Milliseconds since the media library started; the high word is 0.
+    static MvTime s_getAbsoluteTimeMilliseconds();
 
 private:
     static HFile* sm_pTraceFile;

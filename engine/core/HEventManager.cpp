@@ -1,0 +1,186 @@
+// The event queue, its journal and demo playback.
+#include "engine/core/HEventManager.h"
+
+#include "engine/core/HErrorManager.h"
+#include "engine/core/HEventSource.h"
+#include "engine/core/HFile.h"
+#include "engine/core/HPlatform.h"
+
+#include <cstring>
+
+HScreenPoint HEventManager::sm_lastQueuedMousePoint = {0, 0};
+MvTime HEventManager::sm_lastTimestampTime = {0, 0};
+MvTime HEventManager::sm_lastDeliveredTime = {0, 0};
+HEventManager::ClockFunction HEventManager::sm_pClock = nullptr;
+HEventManager::SleepFunction HEventManager::sm_pSleep = nullptr;
+
+HEventManager::HEventManager()
+    : m_ring(), m_iHead(0), m_iTail(0), m_sources(nullptr), m_pJournal(nullptr), m_pDemo(nullptr),
+      m_bTracing(false), m_iMouseX(0), m_iMouseY(0)
+{
+    std::memset(m_ring, 0, sizeof(m_ring));
+}
+
+HEventManager::~HEventManager()
+{
+    m_sources.destroyObjectList();
+}
+
+void HEventManager::registerEventSource(HEventSource* source)
+{
+    m_sources.appendObject(source);
+}
+
+void HEventManager::unregisterEventSource(HEventSource* source)
+{
+    // Every node that holds the source goes; removeObject hands back the
+    // node after the removed one, so the walk carries on from there.
+    for (HContainerNode* n = m_sources.beginIteration(); n;) {
+        if (n->getNodeContents() == source)
+            n = m_sources.removeObject(source);
+        else
+            n = m_sources.next(n);
+    }
+}
+
+void HEventManager::beginJournal(HFile* journal)
+{
+    m_pJournal = journal;
+}
+
+void HEventManager::endJournal()
+{
+    m_pJournal = nullptr;
+}
+
+void HEventManager::beginDemo(HFile* demo)
+{
+    m_pDemo = demo;
+}
+
+void HEventManager::endDemo()
+{
+    m_pDemo = nullptr;
+}
+
+void HEventManager::enableEventTracing(bool on)
+{
+    m_bTracing = on;
+}
+
+MvTime HEventManager::s_now()
+{
+    return sm_pClock ? sm_pClock() : HPlatform::s_getAbsoluteTimeMilliseconds();
+}
+
+void HEventManager::s_setClock(ClockFunction now, SleepFunction sleep)
+{
+    sm_pClock = now;
+    sm_pSleep = sleep;
+}
+
+void HEventManager::s_resetSharedState()
+{
+    sm_lastQueuedMousePoint = HScreenPoint{0, 0};
+    sm_lastTimestampTime = MvTime{0, 0};
+    sm_lastDeliveredTime = MvTime{0, 0};
+}
+
+bool HEventManager::appendEvent(const HEvent& e)
+{
+    if (e.type == ET_MOUSEMOVE) {
+        if (e.point.x == sm_lastQueuedMousePoint.x && e.point.y == sm_lastQueuedMousePoint.y)
+            return true;
+        sm_lastQueuedMousePoint = e.point;
+    }
+    const MvTime now = s_now();
+    if (e.type == ET_TIMESTAMP) {
+        if (now.getTime64() == sm_lastTimestampTime.getTime64())
+            return true;
+        sm_lastTimestampTime = now;
+    }
+
+    const int next = (m_iHead + 1) % kRingSize;
+    if (next == m_iTail)
+        return false;
+
+    // Copy field by field so the reserved words and the padding are always
+    // zero: journal files hold no stray bytes.
+    HEvent& slot = m_ring[m_iHead];
+    std::memset(&slot, 0, sizeof(slot));
+    slot.type = e.type;
+    slot.time = now;
+    slot.state = e.state;
+    slot.modifiers = e.modifiers;
+    slot.keyCode = e.keyCode;
+    slot.character = e.character;
+    slot.point = e.point;
+
+    if (m_pJournal)
+        m_pJournal->write(&slot, static_cast<int>(sizeof(slot)));
+    m_iHead = next;
+    return true;
+}
+
+bool HEventManager::peekEvent(HEvent* out)
+{
+    if (m_iTail == m_iHead) {
+        out->type = ET_NONE;
+        return false;
+    }
+    *out = m_ring[m_iTail];
+    if (out->type == ET_MOUSEMOVE ||
+        ((out->type == ET_KEYDOWN || out->type == ET_KEYUP) && out->keyCode == KC_LBUTTON)) {
+        m_iMouseX = out->point.x;
+        m_iMouseY = out->point.y;
+    }
+    if (m_bTracing && out->type != ET_NETWORK && out->type != ET_MOUSEMOVE && out->type != ET_TIMESTAMP) {
+        char text[1024];
+        HErrorManager::s_db_trace("%s\n", out->toString(text, sizeof(text)));
+    }
+    return true;
+}
+
+bool HEventManager::m_getDemoEvent(HEvent* out)
+{
+    HEvent record;
+    if (m_pDemo->read(&record, static_cast<int>(sizeof(record))) < static_cast<int>(sizeof(record)))
+        return false;
+    if (record.type > ET_LAST)
+        return false;
+    *out = record;
+    return true;
+}
+
+bool HEventManager::getEvent(HEvent* out, bool wait)
+{
+    if (m_pDemo) {
+        if (m_getDemoEvent(out))
+            return true;
+        // The demo is over: carry on with live input, so the program can
+        // still be used and quit.
+        endDemo();
+    }
+
+    for (int pass = 0; pass < 2; ++pass) {
+        if (peekEvent(out)) {
+            m_iTail = (m_iTail + 1) % kRingSize;
+            sm_lastDeliveredTime = out->time;
+            return true;
+        }
+        if (pass == 0) {
+            for (HContainerNode* n = m_sources.beginIteration(); n; n = m_sources.next(n))
+                static_cast<HEventSource*>(n->getNodeContents())->queryEventSource(this);
+        }
+    }
+
+    const MvTime now = s_now();
+    if (static_cast<int64_t>(now.sub64(sm_lastDeliveredTime)) <= 0 || wait) {
+        if (sm_pSleep)
+            sm_pSleep(1);
+        else
+            HPlatform::s_sleep(1);
+    }
+    appendEvent(HEvent::s_make(ET_TIMESTAMP));
+    return false;
+}

@@ -1,0 +1,81 @@
+// The one queue of input events. Producers append events; the manager stamps
+// each with the current time, drops duplicate mouse moves and time stamps,
+// keeps them in a ring of 128 (127 usable), and when recording writes every
+// queued record to a journal. When the ring is empty it polls its event
+// sources; when still nothing is pending it queues a time stamp, the tick on
+// which the game advances. In demo mode the records of a demo file are
+// delivered instead, with their recorded times; at the end of the demo the
+// manager returns to live input by itself.
+#pragma once
+
+#include "engine/core/HEvent.h"
+#include "engine/core/HObjectList.h"
+
+class HEventSource;
+class HFile;
+
+class HEventManager {
+public:
+    static constexpr int kRingSize = 128;
+
+    HEventManager();
+    ~HEventManager();
+
+    HEventManager(const HEventManager&) = delete;
+    HEventManager& operator=(const HEventManager&) = delete;
+
+    // Sources are polled in registration order; they are not owned.
+    void registerEventSource(HEventSource* source);
+    // Removes the source so it is never polled again (before it is destroyed).
+    void unregisterEventSource(HEventSource* source);
+
+    // The caller opens and closes these files.
+    void beginJournal(HFile* journal);
+    void endJournal();
+    void beginDemo(HFile* demo);
+    void endDemo();
+    bool isPlayingDemo() const { return m_pDemo != nullptr; }
+
+    void enableEventTracing(bool on);
+
+    // Queues a stamped copy; false only when the ring is full and the event is lost.
+    bool appendEvent(const HEvent& e);
+    // The next event, or false when none is pending (a time stamp is then queued).
+    bool getEvent(HEvent* out, bool wait);
+    // The oldest queued event without removing it; ET_NONE and false when empty.
+    bool peekEvent(HEvent* out);
+    // The next demo record; false at the end of the demo or on a record whose
+    // type no event has.
+    bool m_getDemoEvent(HEvent* out);
+
+    // Where the last fetched mouse move or left-button press or release was.
+    HScreenPoint getMousePoint() const { return HScreenPoint{m_iMouseX, m_iMouseY}; }
+
+    // The clock and the idle sleep; tests install their own. Null restores
+    // the platform's millisecond clock and sleep.
+    using ClockFunction = MvTime (*)();
+    using SleepFunction = void (*)(int ms);
+    static void s_setClock(ClockFunction now, SleepFunction sleep);
+    // The last queued mouse move, the last queued time stamp and the last
+    // delivered time are kept process-wide; tests start from a clean slate.
+    static void s_resetSharedState();
+
+private:
+    static MvTime s_now();
+
+    HEvent m_ring[kRingSize];
+    int m_iHead; // the slot the next event goes to
+    int m_iTail; // the oldest event; head == tail: empty
+    HObjectList m_sources;
+    HFile* m_pJournal;
+    HFile* m_pDemo;
+    bool m_bTracing;
+    int32_t m_iMouseX;
+    int32_t m_iMouseY;
+
+    static HScreenPoint sm_lastQueuedMousePoint;
+    static MvTime sm_lastTimestampTime;
+    static MvTime sm_lastDeliveredTime;
+    static ClockFunction sm_pClock;
+    static SleepFunction sm_pSleep;
+};

@@ -1,0 +1,32 @@
+// Start-up helpers the program entry calls once, before any engine object
+// starts: the resource directory from the executable's location, the command
+// line turned into "+set" tokens, the usage text, the full-screen choice
+// written to the per-user registry, and the fatal-signal handlers.
+#pragma once
+
+class HUnix {
+public:
+    HUnix() = delete;
+
+    // Scans argv[1..] and writes the "+set" token string into buf. May end
+    // the process: the usage text (-h) and a missing demo file name exit 42.
+    static bool s_buildCommandLine(char* buf, int size, int argc, char** argv, const char* product);
+    [[noreturn]] static void s_doUsage();
+    // Stores "Fullscreen" in the per-user registry of the company "Moravel".
+    static void s_setFullscreenValue(const char* product, int value);
+    // The executable's absolute path as a new[] array the caller deletes;
+    // never null: when it cannot be found, the current directory joined with
+    // argv0 stands in.
+    static char* s_getExePath(const char* argv0);
+    // The executable's directory's parent plus "/Resources/".
+    static void s_calcResourceDir(char* dst, int len, const char* argv0);
+    static void s_initBacktraceSignals();
+
+    // The usage text names the game; the framework installs the function
+    // that tells its name (the core cannot reach the game object itself).
+    using GameNameFunction = const char* (*)();
+    static void s_setGameNameFunction(GameNameFunction fn);
+
+private:
+    static GameNameFunction sm_pGameName;
+};

@@ -1,0 +1,354 @@
+// The event queue: stamping, duplicate filters, the ring, sources, the
+// journal and demo playback.
+#include "engine/core/HEventManager.h"
+#include "engine/core/HEventSource.h"
+#include "engine/core/HFile.h"
+#include "engine/core/HStandardFileSystem.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+uint64_t g_nowMs = 0;
+int g_sleeps = 0;
+
+MvTime testClock()
+{
+    return MvTime::s_fromTime64(g_nowMs);
+}
+
+void testSleep(int ms)
+{
+    g_sleeps += 1;
+    g_nowMs += static_cast<uint64_t>(ms);
+}
+
+class HEventManagerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_nowMs = 1000;
+        g_sleeps = 0;
+        HEventManager::s_resetSharedState();
+        HEventManager::s_setClock(testClock, testSleep);
+    }
+    void TearDown() override { HEventManager::s_setClock(nullptr, nullptr); }
+};
+
+HEvent click(HEventType type, int32_t x, int32_t y)
+{
+    HEvent e = HEvent::s_make(type);
+    e.keyCode = KC_LBUTTON;
+    e.point = HScreenPoint{x, y};
+    return e;
+}
+
+HEvent mouseMove(int32_t x, int32_t y)
+{
+    HEvent e = HEvent::s_make(ET_MOUSEMOVE);
+    e.point = HScreenPoint{x, y};
+    return e;
+}
+
+// Takes every pending event, stopping at the first false.
+std::vector<HEvent> drain(HEventManager& m)
+{
+    std::vector<HEvent> out;
+    HEvent e;
+    while (m.getEvent(&e, false))
+        out.push_back(e);
+    return out;
+}
+
+TEST_F(HEventManagerTest, RingHolds127Events)
+{
+    HEventManager m;
+    for (int i = 0; i < 127; ++i) {
+        HEvent e = HEvent::s_make(ET_KEYDOWN);
+        e.keyCode = static_cast<uint32_t>(i);
+        ASSERT_TRUE(m.appendEvent(e)) << i;
+    }
+    EXPECT_FALSE(m.appendEvent(HEvent::s_make(ET_QUIT)));
+    const std::vector<HEvent> got = drain(m);
+    ASSERT_EQ(got.size(), 127u);
+    for (int i = 0; i < 127; ++i)
+        EXPECT_EQ(got[static_cast<size_t>(i)].keyCode, static_cast<uint32_t>(i));
+    EXPECT_TRUE(m.appendEvent(HEvent::s_make(ET_QUIT))) << "room again once fetched";
+}
+
+TEST_F(HEventManagerTest, EventsAreStampedWhenQueued)
+{
+    HEventManager m;
+    HEvent e = HEvent::s_make(ET_KEYDOWN);
+    e.time = MvTime{77, 77};
+    m.appendEvent(e);
+    g_nowMs = 5000;
+    HEvent out;
+    ASSERT_TRUE(m.getEvent(&out, false));
+    EXPECT_EQ(out.time.getTime64(), 1000u);
+}
+
+TEST_F(HEventManagerTest, DuplicateMouseMovesAreDropped)
+{
+    HEventManager m;
+    EXPECT_TRUE(m.appendEvent(mouseMove(0, 0)));
+    EXPECT_TRUE(m.appendEvent(mouseMove(5, 5)));
+    EXPECT_TRUE(m.appendEvent(HEvent::s_make(ET_PAINT)));
+    EXPECT_TRUE(m.appendEvent(mouseMove(5, 5)));
+    EXPECT_TRUE(m.appendEvent(mouseMove(6, 5)));
+    const std::vector<HEvent> got = drain(m);
+    ASSERT_EQ(got.size(), 3u) << "the first move to (0,0) and the repeat at (5,5) are dropped";
+    EXPECT_EQ(got[0].type, ET_MOUSEMOVE);
+    EXPECT_EQ(got[1].type, ET_PAINT);
+    EXPECT_EQ(got[2].point.x, 6);
+}
+
+TEST_F(HEventManagerTest, IdleFetchQueuesOneTimeStampPerMillisecond)
+{
+    HEventManager m;
+    HEvent out;
+    // No time has passed since the last delivery (0 < 1000 though): no sleep.
+    EXPECT_FALSE(m.getEvent(&out, false));
+    EXPECT_EQ(g_sleeps, 0);
+    ASSERT_TRUE(m.getEvent(&out, false));
+    EXPECT_EQ(out.type, ET_TIMESTAMP);
+    EXPECT_EQ(out.time.getTime64(), 1000u);
+
+    // Same millisecond again: the ring is empty, no time passed since the
+    // delivered stamp, so the manager sleeps (our clock moves on 1 ms).
+    EXPECT_FALSE(m.getEvent(&out, false));
+    EXPECT_EQ(g_sleeps, 1);
+    ASSERT_TRUE(m.getEvent(&out, false));
+    EXPECT_EQ(out.time.getTime64(), 1001u);
+
+    // Two stamps in one millisecond collapse into one.
+    HEventManager n;
+    g_nowMs = 2000;
+    n.appendEvent(HEvent::s_make(ET_TIMESTAMP));
+    n.appendEvent(HEvent::s_make(ET_TIMESTAMP));
+    EXPECT_EQ(drain(n).size(), 1u);
+}
+
+TEST_F(HEventManagerTest, WaitAlwaysYields)
+{
+    HEventManager m;
+    g_nowMs = 3000;
+    HEvent out;
+    EXPECT_FALSE(m.getEvent(&out, true));
+    EXPECT_EQ(g_sleeps, 1);
+    EXPECT_TRUE(m.peekEvent(&out));
+    EXPECT_EQ(out.type, ET_TIMESTAMP);
+    EXPECT_EQ(out.time.getTime64(), 3001u);
+}
+
+TEST_F(HEventManagerTest, PeekOnEmptyGivesNone)
+{
+    HEventManager m;
+    HEvent out = HEvent::s_make(ET_QUIT);
+    EXPECT_FALSE(m.peekEvent(&out));
+    EXPECT_EQ(out.type, ET_NONE);
+}
+
+TEST_F(HEventManagerTest, MousePointFollowsMovesAndLeftButton)
+{
+    HEventManager m;
+    m.appendEvent(mouseMove(10, 20));
+    m.appendEvent(click(ET_KEYDOWN, 30, 40));
+    HEvent right = click(ET_KEYDOWN, 99, 99);
+    right.keyCode = KC_RBUTTON;
+    m.appendEvent(right);
+    HEvent e;
+    ASSERT_TRUE(m.getEvent(&e, false));
+    EXPECT_EQ(m.getMousePoint().x, 10);
+    ASSERT_TRUE(m.getEvent(&e, false));
+    EXPECT_EQ(m.getMousePoint().y, 40);
+    ASSERT_TRUE(m.getEvent(&e, false));
+    EXPECT_EQ(m.getMousePoint().x, 30) << "the right button does not move the point";
+}
+
+class ScriptedSource : public HEventSource {
+public:
+    explicit ScriptedSource(uint32_t code) : m_code(code) {}
+    void queryEventSource(HEventManager* manager) override
+    {
+        ++polls;
+        if (pending > 0) {
+            --pending;
+            HEvent e = HEvent::s_make(ET_KEYDOWN);
+            e.keyCode = m_code;
+            manager->appendEvent(e);
+        }
+    }
+    int polls = 0;
+    int pending = 0;
+
+private:
+    uint32_t m_code;
+};
+
+TEST_F(HEventManagerTest, SourcesArePolledInOrderAndCanBeRemoved)
+{
+    HEventManager m;
+    ScriptedSource a(KC_A), b(KC_B);
+    a.pending = 1;
+    b.pending = 1;
+    m.registerEventSource(&a);
+    m.registerEventSource(&b);
+    std::vector<HEvent> got = drain(m);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].keyCode, static_cast<uint32_t>(KC_A));
+    EXPECT_EQ(got[1].keyCode, static_cast<uint32_t>(KC_B));
+
+    m.unregisterEventSource(&a);
+    a.pending = 1;
+    const int pollsBefore = a.polls;
+    drain(m);
+    drain(m);
+    EXPECT_EQ(a.polls, pollsBefore) << "an unregistered source is never polled";
+    EXPECT_GT(b.polls, 1);
+}
+
+class JournalTest : public HEventManagerTest {
+protected:
+    void SetUp() override
+    {
+        HEventManagerTest::SetUp();
+        fs.initFileSystem(dir.path().c_str());
+    }
+    TempDir dir;
+    HStandardFileSystem fs;
+};
+
+TEST_F(JournalTest, AJournalPlaysBackAsTheSameEventsThenLiveInput)
+{
+    std::vector<HEvent> recorded;
+    {
+        HEventManager m;
+        HFile* journal = fs.openFileForWrite("journal.bin");
+        ASSERT_NE(journal, nullptr);
+        m.beginJournal(journal);
+        for (int i = 0; i < 3; ++i) {
+            g_nowMs += 250;
+            m.appendEvent(click(ET_KEYDOWN, 100 + i, 200));
+            g_nowMs += 40;
+            m.appendEvent(click(ET_KEYUP, 100 + i, 200));
+        }
+        recorded = drain(m); // also queues the idle time stamp, which is journaled
+        m.endJournal();
+        journal->close();
+    }
+    ASSERT_EQ(recorded.size(), 6u);
+    EXPECT_EQ(readFileBytes(dir.file("journal.bin")).size(), 7u * sizeof(HEvent));
+
+    HEventManager m;
+    HFile* demo = fs.openFileForRead("journal.bin");
+    ASSERT_NE(demo, nullptr);
+    m.beginDemo(demo);
+    g_nowMs = 999999; // playback keeps the recorded times
+    HEvent e;
+    for (const HEvent& want : recorded) {
+        ASSERT_TRUE(m.getEvent(&e, false));
+        EXPECT_EQ(std::memcmp(&e, &want, sizeof(HEvent)), 0);
+    }
+    ASSERT_TRUE(m.getEvent(&e, false));
+    EXPECT_EQ(e.type, ET_TIMESTAMP) << "the recorded idle stamp";
+    EXPECT_TRUE(m.isPlayingDemo());
+
+    // The end of the demo hands back to live input.
+    m.appendEvent(HEvent::s_make(ET_QUIT));
+    ASSERT_TRUE(m.getEvent(&e, false));
+    EXPECT_FALSE(m.isPlayingDemo());
+    EXPECT_EQ(e.type, ET_QUIT);
+    demo->close();
+}
+
+TEST_F(JournalTest, JournalRecordsHoldNoStrayBytes)
+{
+    HEventManager m;
+    HFile* journal = fs.openFileForWrite("journal.bin");
+    m.beginJournal(journal);
+    HEvent e;
+    std::memset(&e, 0xAB, sizeof(e));
+    e.type = ET_KEYDOWN;
+    m.appendEvent(e);
+    m.endJournal();
+    journal->close();
+    const std::string bytes = readFileBytes(dir.file("journal.bin"));
+    ASSERT_EQ(bytes.size(), sizeof(HEvent));
+    for (size_t i : {20u, 21u, 22u, 23u, 24u, 25u, 26u, 27u, 33u, 34u, 35u})
+        EXPECT_EQ(bytes[i], 0) << "byte " << i;
+    EXPECT_EQ(static_cast<unsigned char>(bytes[32]), 0xABu) << "the character is kept";
+}
+
+TEST_F(JournalTest, ARecordOfAnUnknownTypeEndsTheDemo)
+{
+    std::string bytes;
+    HEvent good = HEvent::s_make(ET_PAINT);
+    good.time = MvTime{42, 0};
+    HEvent bad = HEvent::s_make(ET_PAINT);
+    bad.type = 15;
+    bytes.append(reinterpret_cast<const char*>(&good), sizeof(good));
+    bytes.append(reinterpret_cast<const char*>(&bad), sizeof(bad));
+    bytes.append(reinterpret_cast<const char*>(&good), sizeof(good));
+    bytes.append("short", 5);
+    dir.write("demo.dem", bytes);
+
+    HEventManager m;
+    HFile* demo = fs.openFileForRead("demo.dem");
+    m.beginDemo(demo);
+    HEvent e;
+    ASSERT_TRUE(m.getEvent(&e, false));
+    EXPECT_EQ(e.time.getTime64(), 42u);
+    EXPECT_FALSE(m.getEvent(&e, false)) << "live now, and nothing is pending";
+    EXPECT_FALSE(m.isPlayingDemo());
+    demo->close();
+}
+
+struct TextCase {
+    HEventType type;
+    uint32_t keyCode;
+    char character;
+    int32_t x, y;
+    uint32_t state;
+    const char* text;
+};
+
+TEST(HEvent, Texts)
+{
+    const TextCase cases[] = {
+        {ET_KEYDOWN, KC_G, 0, 10, 20, 0, "ET_KEYDOWN(5000) - key=KC_G pt=10,20"},
+        {ET_KEYUP, KC_LBUTTON, 0, -1, 7, 0, "ET_KEYUP(5000) - key=KC_LBUTTON pt=-1,7"},
+        {ET_KEYDOWN, 0, 'x', 0, 0, 0, "ET_KEYDOWN(5000) - key=x pt=0,0"},
+        {ET_KEYDOWN, 0, 0, 0, 0, 0, "ET_KEYDOWN(5000) - key=KC_INVALID pt=0,0"},
+        {ET_KEYDOWN, 300, 0, 0, 0, 0, "ET_KEYDOWN(5000) - key=Unknown(0x12c) pt=0,0"},
+        {ET_KEYDOWN, KC_F12, 0, 0, 0, 0, "ET_KEYDOWN(5000) - key=KC_F12 pt=0,0"},
+        {ET_KEYDOWN, KC_NUMPAD7, 0, 0, 0, 0, "ET_KEYDOWN(5000) - key=KC_NUMPAD7 pt=0,0"},
+        {ET_MOUSEMOVE, 0, 0, 3, 4, 0, "ET_MOUSEMOVE(5000) - pt=3,4"},
+        {ET_WINDOW_MINIMIZED, 0, 0, 0, 0, 1, "ET_WINDOW_MINIMIZED(5000): minimized=1"},
+        {ET_TIMESTAMP, 0, 0, 0, 0, 0, "ET_TIMESTAMP(5000)"},
+        {ET_TOGGLE_FULLSCREEN, 0, 0, 0, 0, 0, "ET_TOGGLE_FULLSCREEN(5000)"},
+        {static_cast<HEventType>(99), 0, 0, 0, 0, 0, "Unknown(5000)"},
+    };
+    for (const TextCase& c : cases) {
+        HEvent e = HEvent::s_make(c.type);
+        e.time = MvTime{5000, 0};
+        e.keyCode = c.keyCode;
+        e.character = c.character;
+        e.point = HScreenPoint{c.x, c.y};
+        e.state = c.state;
+        char buf[128];
+        EXPECT_STREQ(e.toString(buf, sizeof(buf)), c.text);
+    }
+    EXPECT_STREQ(HEvent::s_make(ET_PAINT).getKeyString(), "Not A Key");
+    HEvent cut = HEvent::s_make(ET_TIMESTAMP);
+    char small[8];
+    EXPECT_STREQ(cut.toString(small, sizeof(small)), "ET_TIME");
+}
+
+} // namespace
