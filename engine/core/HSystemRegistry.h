@@ -1,0 +1,49 @@
+// The per-user persistent key/value store: the game's options, best times and
+// switches live in it. There is one registry object in the process, reached
+// through s_getSystemRegistry(); every user opens it with the company and
+// product names, reads or writes its keys and closes it again, which writes
+// the store back to disk.
+//
+// Text and binary values are one kind of value: a key maps to a byte string.
+#pragma once
+
+#include <cstdint>
+
+class HCvarManager;
+
+class HSystemRegistry {
+public:
+    HSystemRegistry();
+
+    HSystemRegistry(const HSystemRegistry&) = delete;
+    HSystemRegistry& operator=(const HSystemRegistry&) = delete;
+
+    // The manager is not used; callers may pass null.
+    virtual bool openRegistry(HCvarManager* manager, const char* company, const char* product) = 0;
+    virtual bool closeRegistry() = 0;
+    // Copies the value as text: at most len - 1 characters and always
+    // terminated. False (dst untouched) when the key is absent or len <= 0.
+    virtual bool getStringValue(const char* key, char* dst, int len) = 0;
+    virtual bool setStringValue(const char* key, const char* data, int len) = 0;
+    // Copies min(stored length, len) bytes and stores that count in *out.
+    virtual bool getBinaryValue(const char* key, void* dst, int len, int* out) = 0;
+    virtual bool setBinaryValue(const char* key, const void* data, int len) = 0;
+    virtual ~HSystemRegistry();
+
+    // The single-precision bit pattern, least significant byte first.
+    bool setFloatValue(const char* key, float f);
+    // True only when the key holds at least 4 bytes; *out untouched otherwise.
+    bool getFloatValue(const char* key, float* out);
+    // The 4 bytes of v in host order (least significant first on the target).
+    bool setU32Value(const char* key, uint32_t v);
+    bool getU32Value(const char* key, uint32_t* out);
+
+    // The one registry object, made on first use (empty and closed); it is
+    // destroyed, and so closed, at process exit.
+    static HSystemRegistry* s_getSystemRegistry();
+
+private:
+    static void s_destroySystemRegistry();
+
+    static HSystemRegistry* sm_pSystemRegistry;
+};

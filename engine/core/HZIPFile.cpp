@@ -1,0 +1,87 @@
+// Entries of a ZIP archive.
+#include "engine/core/HZIPFile.h"
+
+#include "engine/core/HErrorManager.h"
+#include "engine/core/HZIPFileSystem.h"
+
+#include <cstring>
+
+H_IMPLEMENT_CLASS(HZIPFile, "HFile")
+
+namespace {
+// unzLocateFile: letters compare without regard to case.
+constexpr int kCaseInsensitive = 2;
+} // namespace
+
+HZIPFile::HZIPFile() : m_entryInfo(), m_bInUse(false), m_pZIPFileSystem(nullptr)
+{
+}
+
+HZIPFile::~HZIPFile() = default;
+
+int HZIPFile::read(void* buffer, int len)
+{
+    if (!m_bInUse || !m_pZIPFileSystem || !buffer || len <= 0)
+        return 0;
+    unzFile archive = m_pZIPFileSystem->getUnzFile();
+    if (!archive || unzLocateFile(archive, m_szName, kCaseInsensitive) != UNZ_OK) {
+        HErrorManager::s_db_alert("HZIPFile::read - could not read buffer from file '%s'", m_szName);
+        return 0;
+    }
+    if (unzOpenCurrentFile(archive) != UNZ_OK) {
+        HErrorManager::s_db_alert("HZIPFile::read - could not open current file '%s'", m_szName);
+        return 0;
+    }
+    // Inflating never yields more than the declared size; it may yield less.
+    const int got = unzReadCurrentFile(archive, buffer, static_cast<unsigned>(len));
+    // Checks the CRC when the whole entry was inflated.
+    const int closed = unzCloseCurrentFile(archive);
+    if (got < 0 || closed != UNZ_OK) {
+        HErrorManager::s_db_alert("HZIPFile::read - damaged entry '%s'", m_szName);
+        return 0;
+    }
+    if (got == 0 || (len >= m_iLength && got < m_iLength)) {
+        // Asked for the whole entry, the data ended before its declared
+        // size: the entry is damaged and its CRC could not even be checked.
+        HErrorManager::s_db_alert("HZIPFile::read - did not read enough bytes from file '%s'", m_szName);
+        return 0;
+    }
+    return got;
+}
+
+int HZIPFile::write(const void* /*data*/, int /*len*/)
+{
+    HErrorManager::s_db_alert("HZIPFile::write - unsupported operation");
+    return 0;
+}
+
+bool HZIPFile::rewind()
+{
+    HErrorManager::s_db_alert("HZIPFile::rewind - unsupported operation");
+    return false;
+}
+
+void HZIPFile::flush()
+{
+}
+
+void HZIPFile::m_take(HZIPFileSystem* owner, const char* name, const unz_file_info& info)
+{
+    m_setFileSystem(owner);
+    m_pZIPFileSystem = owner;
+    m_setName(name);
+    m_entryInfo = info;
+    // The file system only lends entries whose size an int holds.
+    m_iLength = static_cast<int>(info.uncompressed_size);
+    m_mode = MODE_READ;
+    m_bInUse = true;
+    m_pHandle = &m_entryInfo;
+}
+
+void HZIPFile::m_release()
+{
+    std::memset(&m_entryInfo, 0, sizeof(m_entryInfo));
+    m_bInUse = false;
+    m_pHandle = nullptr;
+    m_iLength = 0;
+}
