@@ -1,0 +1,231 @@
+// Start-up helpers: command line, usage, resource directory, fatal signals.
+#include "engine/core/HUnix.h"
+
+#include "engine/core/HSystemRegistry.h"
+#include "engine/core/HUtil.h"
+
+#include <execinfo.h>
+#include <unistd.h>
+
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+HUnix::GameNameFunction HUnix::sm_pGameName = nullptr;
+
+void HUnix::s_setGameNameFunction(GameNameFunction fn)
+{
+    sm_pGameName = fn;
+}
+
+bool HUnix::s_buildCommandLine(char* buf, int size, int argc, char** argv, const char* product)
+{
+    bool noSound = false;
+    bool swCursor = false;
+    bool trace = false;
+    bool journal = false;
+    const char* demoFile = nullptr;
+
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (HUtil::s_stricmp(arg, "-h") == 0 || HUtil::s_stricmp(arg, "--help") == 0) {
+            s_doUsage();
+        } else if (HUtil::s_stricmp(arg, "-journal") == 0 || HUtil::s_stricmp(arg, "--journal") == 0) {
+            journal = true;
+        } else if (HUtil::s_stricmp(arg, "-f") == 0 || HUtil::s_stricmp(arg, "--fullscreen") == 0) {
+            s_setFullscreenValue(product, 1);
+        } else if (HUtil::s_stricmp(arg, "-w") == 0 || HUtil::s_stricmp(arg, "--windowed") == 0) {
+            s_setFullscreenValue(product, 0);
+        } else if (HUtil::s_stricmp(arg, "-demo") == 0 || HUtil::s_stricmp(arg, "--demo") == 0) {
+            if (i + 1 >= argc) {
+                std::puts("Failed to specify demo file, e.g. -demo demo.dem");
+                std::exit(42);
+            }
+            demoFile = argv[++i];
+        } else if (HUtil::s_stricmp(arg, "-trace") == 0 || HUtil::s_stricmp(arg, "--trace") == 0) {
+            trace = true;
+        } else if (HUtil::s_stricmp(arg, "-swcursor") == 0 || HUtil::s_stricmp(arg, "--swcursor") == 0) {
+            swCursor = true;
+        } else if (HUtil::s_stricmp(arg, "-s") == 0 || HUtil::s_stricmp(arg, "--nosound") == 0) {
+            noSound = true;
+        }
+    }
+
+    buf[0] = '\0';
+    if (noSound)
+        HUtil::s_strcat(buf, "+set c_soundDriver null ", size);
+    if (!swCursor)
+        HUtil::s_strcat(buf, "+set mv_spriteCursor 0 ", size);
+    if (demoFile) {
+        HUtil::s_strcat(buf, "+set mv_demoFile ", size);
+        HUtil::s_strcat(buf, demoFile, size);
+        HUtil::s_strcat(buf, " ", size);
+    }
+    if (trace)
+        HUtil::s_strcat(buf, "+set mv_trace 1 ", size);
+    if (journal)
+        HUtil::s_strcat(buf, "+set mv_journal 1", size);
+    return true;
+}
+
+void HUnix::s_doUsage()
+{
+    std::setbuf(stdout, nullptr);
+    const char* name = sm_pGameName ? sm_pGameName() : nullptr;
+    std::puts(name ? name : "Qinvar");
+    std::puts(" Made by Moravel.");
+    std::puts(" http://www.moravel.example.org/");
+    std::puts("");
+    std::puts("Options:");
+    std::puts("   --help         -h    Print this information and exit.");
+    std::puts("   --nosound      -s    Don't play any sound/music.");
+    std::puts("   --swcursor           Use the pretty software cursor (may be slower).");
+    std::puts("   --fullscreen   -f    Force fullscreen mode.");
+    std::puts("   --windowed     -w    Force windowed mode.");
+    std::puts("");
+    std::exit(42);
+}
+
+void HUnix::s_setFullscreenValue(const char* product, int value)
+{
+    HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
+    if (!registry->openRegistry(nullptr, "Moravel", product)) {
+        std::puts("Failed to open registry. Can't change fullscreen state.");
+        return;
+    }
+    const int32_t stored = value;
+    registry->setBinaryValue("Fullscreen", &stored, static_cast<int>(sizeof(stored)));
+    registry->closeRegistry();
+}
+
+namespace {
+
+// The current directory joined with argv0: where the executable would be if
+// it was started by a relative name.
+char* currentDirectoryPath(const char* argv0)
+{
+    char cwd[PATH_MAX];
+    if (!::realpath(".", cwd))
+        HUtil::s_strcpy(cwd, ".", sizeof(cwd));
+    const size_t n = std::strlen(cwd) + 1 + std::strlen(argv0) + 1;
+    char* out = new char[n];
+    std::snprintf(out, n, "%s/%s", cwd, argv0);
+    return out;
+}
+
+} // namespace
+
+char* HUnix::s_getExePath(const char* argv0)
+{
+    char resolved[PATH_MAX];
+    if (std::strchr(argv0, '/')) {
+        if (::realpath(argv0, resolved))
+            return HUtil::s_cloneString(resolved);
+        return currentDirectoryPath(argv0);
+    }
+
+    const char* path = std::getenv("PATH");
+    if (!path)
+        return currentDirectoryPath(argv0);
+
+    char* entries = HUtil::s_cloneString(path);
+    const size_t entryMax = std::strlen(entries) + 1;
+    char* entry = new char[entryMax];
+    const char* home = std::getenv("HOME");
+    const char* pos = entries;
+    char* found = nullptr;
+    while (!found && (pos = HUtil::s_strtok(entry, static_cast<int>(entryMax), pos, ":")) != nullptr) {
+        const size_t n = std::strlen(entry) + (home ? std::strlen(home) : 0) + std::strlen(argv0) + 3;
+        char* candidate = new char[n];
+        if (entry[0] == '~')
+            std::snprintf(candidate, n, "%s/%s", home ? home : "", entry + 1);
+        else
+            HUtil::s_strcpy(candidate, entry, static_cast<int>(n));
+        const size_t len = std::strlen(candidate);
+        if (len == 0 || candidate[len - 1] != '/')
+            HUtil::s_strcat(candidate, "/", static_cast<int>(n));
+        HUtil::s_strcat(candidate, argv0, static_cast<int>(n));
+        if (::realpath(candidate, resolved) && ::access(resolved, X_OK) == 0)
+            found = HUtil::s_cloneString(resolved);
+        delete[] candidate;
+    }
+    delete[] entry;
+    delete[] entries;
+    return found ? found : currentDirectoryPath(argv0);
+}
+
+void HUnix::s_calcResourceDir(char* dst, int len, const char* argv0)
+{
+    char* exe = s_getExePath(argv0);
+    HUtil::s_strcpy(dst, exe, len);
+    delete[] exe;
+    for (int cut = 0; cut < 2; ++cut) {
+        char* slash = std::strrchr(dst, '/');
+        if (slash)
+            *slash = '\0';
+        else
+            dst[0] = '\0';
+    }
+    HUtil::s_strcat(dst, "/Resources/", len);
+}
+
+namespace {
+
+constexpr int kMaxFrames = 200;
+
+void writeText(const char* text)
+{
+    size_t n = std::strlen(text);
+    while (n > 0) {
+        const ssize_t w = ::write(STDOUT_FILENO, text, n);
+        if (w <= 0)
+            return;
+        text += w;
+        n -= static_cast<size_t>(w);
+    }
+}
+
+const char* signalName(int sig)
+{
+    switch (sig) {
+    case SIGQUIT: return "SIGQUIT";
+    case SIGILL: return "SIGILL";
+    case SIGABRT: return "SIGABRT";
+    case SIGBUS: return "SIGBUS";
+    case SIGFPE: return "SIGFPE";
+    case SIGSEGV: return "SIGSEGV";
+    default: return "(unexpected)";
+    }
+}
+
+// Runs on whichever thread faulted, possibly inside malloc: it only writes
+// with write(2) and backtrace_symbols_fd, which allocate nothing.
+void fatalSignalHandler(int sig)
+{
+    void* frames[kMaxFrames];
+    const int n = ::backtrace(frames, kMaxFrames);
+    writeText("Signal ");
+    writeText(signalName(sig));
+    writeText(" received.\n\nStack dump:\n{\n");
+    for (int i = 0; i < n; ++i) {
+        writeText("\t");
+        ::backtrace_symbols_fd(&frames[i], 1, STDOUT_FILENO);
+    }
+    writeText("}\n\n");
+    ::_exit(sig + 127);
+}
+
+} // namespace
+
+void HUnix::s_initBacktraceSignals()
+{
+    // The first backtrace loads the unwinder, which allocates; do it now
+    // rather than inside the handler.
+    void* prime[1];
+    ::backtrace(prime, 1);
+    const int signals[] = {SIGILL, SIGQUIT, SIGABRT, SIGFPE, SIGSEGV, SIGBUS};
+    for (int sig : signals)
+        std::signal(sig, fatalSignalHandler);
+}
