@@ -278,6 +278,28 @@ void HLuaScriptEngine::setTableString(const char* key, const char* value)
     lua_rawset(L, -3);
 }
 
+void HLuaScriptEngine::setTablePointer(const char* key, void* p)
+{
+    lua_State* L = m_pLuaState;
+    if (!key || !m_isTopTable() || !lua_checkstack(L, 2))
+        return;
+    lua_pushstring(L, key);
+    lua_pushlightuserdata(L, p);
+    lua_rawset(L, -3);
+}
+
+void* HLuaScriptEngine::readTablePointer(const char* key)
+{
+    lua_State* L = m_pLuaState;
+    if (!key || !m_isTopTable() || !lua_checkstack(L, 1))
+        return nullptr;
+    lua_pushstring(L, key);
+    lua_rawget(L, -2);
+    void* p = lua_type(L, -1) == LUA_TLIGHTUSERDATA ? lua_touserdata(L, -1) : nullptr;
+    lua_pop(L, 1);
+    return p;
+}
+
 void HLuaScriptEngine::setGlobal(const char* name)
 {
     lua_State* L = m_pLuaState;

@@ -50,6 +50,11 @@ public:
     bool newTable();
     // With a table on the top: stores key = value in it.
     void setTableString(const char* key, const char* value);
+    // With a table on the top: stores key = p as a light user datum, a value
+    // that script text cannot make.
+    void setTablePointer(const char* key, void* p);
+    // Field `key` of the table on the top when it is a light user datum, else null.
+    void* readTablePointer(const char* key);
     // Pops the top value into global `name`.
     void setGlobal(const char* name);
     // Pushes global `name` (nil when missing); true when not nil.
