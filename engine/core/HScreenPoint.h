@@ -4,6 +4,6 @@
 #include <cstdint>
 
 struct HScreenPoint {
-    int32_t x;
-    int32_t y;
+    int32_t x = 0;
+    int32_t y = 0;
 };

@@ -4,8 +4,8 @@
 #include "engine/core/HMath.h"
 
 struct HVec2f {
-    float x;
-    float y;
+    float x = 0.0f;
+    float y = 0.0f;
 
     float dot(const HVec2f& o) const { return x * o.x + y * o.y; }
     float length() const { return HMath::s_sqrtf(dot(*this)); }

@@ -2,9 +2,9 @@
 #pragma once
 
 struct HVec3f {
-    float x;
-    float y;
-    float z;
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
 
     float length() const;
     // Leaves out untouched for the zero vector; out may be this vector.

@@ -2,10 +2,10 @@
 #pragma once
 
 struct HVec4f {
-    float x;
-    float y;
-    float z;
-    float w;
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+    float w = 0.0f;
 
     // Normalises in place; returns the length before (0 leaves it unchanged).
     float normalize();

@@ -73,6 +73,36 @@ TEST(HMersenneTwisterRNG, RangesAndFloats)
     }
 }
 
+TEST(HMersenneTwisterRNG, FloatsTakeTheTop24BitsAndNeverReachOne)
+{
+    // Seed 42621 gives 0xFFFFFFBA as its 209th output: scaled as a whole
+    // 32-bit value it would round up to exactly 1.0f.
+    HMersenneTwisterRNG raw, floats;
+    raw.seedRNG(42621);
+    floats.seedRNG(42621);
+    for (int i = 0; i < 208; ++i) {
+        const uint32_t y = raw.getUnsigned(0xFFFFFFFFu);
+        ASSERT_EQ(floats.getFloat(), static_cast<float>(y >> 8) / 16777216.0f) << i;
+    }
+    EXPECT_EQ(raw.getUnsigned(0xFFFFFFFFu), 0xFFFFFFBAu);
+    const float f = floats.getFloat();
+    EXPECT_LT(f, 1.0f);
+    EXPECT_EQ(f, 16777215.0f / 16777216.0f);
+}
+
+TEST(HMersenneTwisterRNG, SmallRangesReachBothEnds)
+{
+    HMersenneTwisterRNG rng;
+    rng.seedRNG(7);
+    bool seen[2] = {false, false};
+    for (int i = 0; i < 100; ++i) {
+        const uint32_t v = rng.getUnsigned(1);
+        ASSERT_LE(v, 1u);
+        seen[v] = true;
+    }
+    EXPECT_TRUE(seen[0] && seen[1]);
+}
+
 TEST(HMersenneTwisterRNG, UnseededOrZeroSeedYieldsZero)
 {
     HMersenneTwisterRNG unseeded;
