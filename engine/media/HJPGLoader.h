@@ -10,7 +10,7 @@ public:
     // A progressive file with more scans than this is refused: each scan is
     // another pass over the whole image, so a small file could keep the
     // decoder busy for a very long time.
-    static constexpr int32_t kMaxScans = 500;
+    static constexpr int32_t kMaxScans = 100;
 
     HJPGLoader();
     ~HJPGLoader() override;

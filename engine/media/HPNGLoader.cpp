@@ -63,6 +63,11 @@ bool decodeRows(PngDecode* d)
 
     png_set_read_fn(d->png, &d->cursor, pngReadFromMemory);
     png_set_user_limits(d->png, HImageLoader::kMaxImageDimension, HImageLoader::kMaxImageDimension);
+    // No ancillary chunk changes the pixels this loader produces (the
+    // palette's transparency included), so all of them are skipped unread:
+    // libpng would otherwise allocate and clear a buffer of whatever length
+    // a damaged text chunk claims before finding the data is not there.
+    png_set_keep_unknown_chunks(d->png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(d->png, d->info);
 
     png_uint_32 width = 0;

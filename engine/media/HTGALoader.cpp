@@ -1,6 +1,6 @@
 // The TGA reader. The 18-byte header (16-bit fields little-endian):
 //   0 ID length, 1 colour-map type, 2 image type, 3-7 colour-map
-//   specification (first index, entry count, entry bits), 8 x origin,
+//   fields (first index, entry count, entry bits), 8 x origin,
 //   10 y origin, 12 width, 14 height, 16 bits per pixel, 17 descriptor.
 // Then the ID field, the colour map and the pixels, bottom row first unless
 // descriptor bit 5 says the origin is at the top.
