@@ -14,6 +14,8 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 
 namespace {
