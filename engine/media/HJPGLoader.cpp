@@ -1,0 +1,234 @@
+// The JPEG reader over libjpeg (the 6b interface). The library's standard
+// error exit ends the process, so the loader installs its own, which
+// long-jumps back to the setjmp in decodeRows. Everything that has to be
+// freed afterwards lives in a JpegDecode record owned by the caller of
+// decodeRows, never in decodeRows' own locals, whose values are not reliable
+// after the jump.
+#include "engine/media/HJPGLoader.h"
+
+#include "engine/core/HErrorManager.h"
+#include "engine/media/HImage.h"
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+// Given to the decoder once the file's bytes are used up, so that a
+// truncated file ends instead of being read past its end.
+const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
+
+struct JpegDecode {
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr errorManager;
+    jpeg_source_mgr source;
+    jpeg_progress_mgr progress;
+    jmp_buf jump;
+    HImage* image;
+    const char* name;
+    // Set once the file's bytes are used up and the end marker was supplied.
+    bool ranOut;
+};
+
+JpegDecode* decodeOf(j_common_ptr cinfo)
+{
+    return static_cast<JpegDecode*>(cinfo->client_data);
+}
+
+void jpegErrorExit(j_common_ptr cinfo)
+{
+    JpegDecode* d = decodeOf(cinfo);
+    char message[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, message);
+    HErrorManager::s_db_alert("HJPGLoader::load - cannot decode '%s': %s", d->name, message);
+    longjmp(d->jump, 1);
+}
+
+// Warnings (corrupt data the library works around) go to the trace.
+void jpegOutputMessage(j_common_ptr cinfo)
+{
+    JpegDecode* d = decodeOf(cinfo);
+    char message[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, message);
+    HErrorManager::s_trace("HJPGLoader::load - '%s': %s\n", d->name, message);
+}
+
+void jpegProgress(j_common_ptr cinfo)
+{
+    JpegDecode* d = decodeOf(cinfo);
+    if (d->cinfo.input_scan_number > HJPGLoader::kMaxScans) {
+        HErrorManager::s_db_alert("HJPGLoader::load - '%s' has more than %d scans", d->name,
+                                  static_cast<int>(HJPGLoader::kMaxScans));
+        longjmp(d->jump, 1);
+    }
+}
+
+void jpegInitSource(j_decompress_ptr /*cinfo*/)
+{
+}
+
+void jpegTermSource(j_decompress_ptr /*cinfo*/)
+{
+}
+
+// The whole file was in the buffer from the start: asking for more means it
+// is truncated, and the decoder gets an end-of-image marker instead.
+boolean jpegFillInputBuffer(j_decompress_ptr cinfo)
+{
+    static_cast<JpegDecode*>(cinfo->client_data)->ranOut = true;
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    cinfo->src->next_input_byte = kEndOfImage;
+    cinfo->src->bytes_in_buffer = sizeof(kEndOfImage);
+    return TRUE;
+}
+
+// A skip past the end of the data stops at the end.
+void jpegSkipInputData(j_decompress_ptr cinfo, long count)
+{
+    jpeg_source_mgr* src = cinfo->src;
+    if (count <= 0)
+        return;
+    if (static_cast<unsigned long>(count) >= src->bytes_in_buffer) {
+        src->next_input_byte += src->bytes_in_buffer;
+        src->bytes_in_buffer = 0;
+        return;
+    }
+    src->next_input_byte += count;
+    src->bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+// Decodes every row into d->image. A decoder error jumps out and gives false.
+bool decodeRows(JpegDecode* d, const uint8_t* data, size_t size)
+{
+    if (setjmp(d->jump))
+        return false;
+
+    jpeg_create_decompress(&d->cinfo);
+    d->source.next_input_byte = data;
+    d->source.bytes_in_buffer = size;
+    d->source.init_source = jpegInitSource;
+    d->source.fill_input_buffer = jpegFillInputBuffer;
+    d->source.skip_input_data = jpegSkipInputData;
+    d->source.resync_to_restart = jpeg_resync_to_restart;
+    d->source.term_source = jpegTermSource;
+    d->cinfo.src = &d->source;
+    d->progress.progress_monitor = jpegProgress;
+    d->cinfo.progress = &d->progress;
+
+    if (jpeg_read_header(&d->cinfo, TRUE) != JPEG_HEADER_OK)
+        return false;
+    const JDIMENSION width = d->cinfo.image_width;
+    const JDIMENSION height = d->cinfo.image_height;
+    if (width == 0 || height == 0 || width > static_cast<JDIMENSION>(HImageLoader::kMaxImageDimension) ||
+        height > static_cast<JDIMENSION>(HImageLoader::kMaxImageDimension)) {
+        HErrorManager::s_db_alert("HJPGLoader::load - unsupported size %ux%u in '%s'", static_cast<unsigned>(width),
+                                  static_cast<unsigned>(height), d->name);
+        return false;
+    }
+    // Colour and greyscale files convert to RGB; the library refuses the
+    // conversion of anything else through the error exit.
+    d->cinfo.out_color_space = JCS_RGB;
+    d->cinfo.scale_num = 1;
+    d->cinfo.scale_denom = 1;
+    jpeg_start_decompress(&d->cinfo);
+    if (d->cinfo.output_components != 3 || d->cinfo.output_width != width || d->cinfo.output_height != height) {
+        HErrorManager::s_db_alert("HJPGLoader::load - unexpected output format for '%s'", d->name);
+        return false;
+    }
+
+    d->image = new HImage(static_cast<int32_t>(width), static_cast<int32_t>(height), HImage::FORMAT_32BIT);
+    if (!d->image->getData()) {
+        HErrorManager::s_db_alert("HJPGLoader::load - out of memory for '%s'", d->name);
+        return false;
+    }
+    // The row buffer belongs to the decoder's image pool, which
+    // jpeg_destroy_decompress frees on every path.
+    JSAMPARRAY row = (*d->cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d->cinfo), JPOOL_IMAGE,
+                                                   width * 3, 1);
+    while (d->cinfo.output_scanline < height) {
+        const JDIMENSION y = d->cinfo.output_scanline;
+        if (jpeg_read_scanlines(&d->cinfo, row, 1) != 1)
+            return false;
+        const JSAMPLE* in = row[0];
+        uint8_t* out = d->image->getData() + static_cast<size_t>(y) * d->image->getRowStride();
+        for (JDIMENSION x = 0; x < width; ++x, in += 3, out += 4) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+            out[3] = 255;
+        }
+    }
+    // The decoder fills what a truncated file lacks with grey; that is not
+    // the picture, so it is not reported as loaded.
+    if (d->ranOut) {
+        HErrorManager::s_db_alert("HJPGLoader::load - '%s' is truncated", d->name);
+        return false;
+    }
+    jpeg_finish_decompress(&d->cinfo);
+    return true;
+}
+
+} // namespace
+
+HJPGLoader::HJPGLoader() = default;
+
+HJPGLoader::~HJPGLoader() = default;
+
+bool HJPGLoader::load(HFileSystem* fs, const char* name)
+{
+    unload();
+    size_t size = 0;
+    uint8_t* buffer = m_readWholeFile(fs, name, &size);
+    if (!buffer)
+        return false;
+    const bool ok = loadFromMemory(buffer, size, name);
+    delete[] buffer;
+    return ok;
+}
+
+void HJPGLoader::unload()
+{
+    m_deleteImage();
+}
+
+HImage* HJPGLoader::getImage()
+{
+    return m_pImage;
+}
+
+bool HJPGLoader::loadFromMemory(const uint8_t* data, size_t size, const char* name)
+{
+    unload();
+    if (!name)
+        name = "";
+    if (!data || size == 0) {
+        HErrorManager::s_db_alert("HJPGLoader::load - '%s' is empty", name);
+        return false;
+    }
+    // Plain data only, so value-initialising sets every field and callback
+    // pointer to zero.
+    JpegDecode d{};
+    d.cinfo.err = jpeg_std_error(&d.errorManager);
+    d.cinfo.client_data = &d;
+    d.errorManager.error_exit = jpegErrorExit;
+    d.errorManager.output_message = jpegOutputMessage;
+    d.image = nullptr;
+    d.name = name;
+    d.ranOut = false;
+
+    const bool ok = decodeRows(&d, data, size);
+    // Safe also when the error came from jpeg_create_decompress itself: the
+    // record was zeroed, so there is nothing to free.
+    jpeg_destroy_decompress(&d.cinfo);
+    HImage* image = d.image;
+    if (!ok) {
+        delete image;
+        return false;
+    }
+    m_pImage = image;
+    HErrorManager::s_db_trace("...loaded '%s' %dx%dx%d\n", name, image->getWidth(), image->getHeight(), 32);
+    return true;
+}

@@ -1,0 +1,44 @@
+// Image files for the loader tests, made in memory: TGA byte by byte, PNG
+// through libpng and JPEG through libjpeg. Pixel arrays are rows top to
+// bottom with no gap between them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+using Bytes = std::vector<unsigned char>;
+
+class ImageFixtures {
+public:
+    ImageFixtures() = delete;
+
+    // The 18-byte TGA header; the caller appends the ID field, any colour
+    // map and the pixels.
+    static Bytes tgaHeader(uint8_t imageType, uint16_t width, uint16_t height, uint8_t bitsPerPixel,
+                           uint8_t descriptor = 0, uint8_t idLength = 0, uint8_t colourMapType = 0,
+                           uint16_t colourMapLength = 0, uint8_t colourMapEntryBits = 0);
+
+    struct PngOptions {
+        // PNG_COLOR_TYPE_* value.
+        int colourType = 2;
+        int bitDepth = 8;
+        bool interlaced = false;
+        // Palette entries as red, green, blue triples.
+        Bytes palette;
+        // Alpha of the first palette entries (a tRNS chunk), when not empty.
+        Bytes paletteAlpha;
+        // A tEXt chunk, when not empty.
+        const char* text = nullptr;
+    };
+    // `pixels` holds one sample per channel (palette: one index) per pixel.
+    static Bytes png(int32_t width, int32_t height, const Bytes& pixels, const PngOptions& options);
+
+    // `colourSpace` is a J_COLOR_SPACE value: 2 (JCS_RGB) takes 3 bytes per
+    // pixel, 1 (JCS_GRAYSCALE) one, 4 (JCS_CMYK) four. Quality 100 with no
+    // chroma subsampling keeps flat colours close to exact.
+    static Bytes jpeg(int32_t width, int32_t height, const Bytes& pixels, int colourSpace, int quality = 100,
+                      bool progressive = false);
+
+    // A pixel array of one repeated sample tuple.
+    static Bytes fill(int32_t width, int32_t height, const Bytes& pixel);
+};
