@@ -3,7 +3,6 @@
 
 #include "engine/core/HUtil.h"
 
-#include <cstring>
 
 namespace {
 
@@ -62,8 +61,9 @@ const char* typeName(uint32_t type)
 
 HEvent HEvent::s_make(HEventType type)
 {
-    HEvent e;
-    std::memset(&e, 0, sizeof(e));
+    // Every byte of the record is a member (the padding too), so value
+    // initialisation leaves no byte unset.
+    HEvent e{};
     e.type = type;
     return e;
 }

@@ -6,7 +6,6 @@
 #include "engine/core/HFile.h"
 #include "engine/core/HPlatform.h"
 
-#include <cstring>
 
 HScreenPoint HEventManager::sm_lastQueuedMousePoint = {0, 0};
 MvTime HEventManager::sm_lastTimestampTime = {0, 0};
@@ -18,7 +17,8 @@ HEventManager::HEventManager()
     : m_ring(), m_iHead(0), m_iTail(0), m_sources(nullptr), m_pJournal(nullptr), m_pDemo(nullptr),
       m_bTracing(false), m_iMouseX(0), m_iMouseY(0)
 {
-    std::memset(m_ring, 0, sizeof(m_ring));
+    for (HEvent& e : m_ring)
+        e = HEvent::s_make(ET_NONE);
 }
 
 HEventManager::~HEventManager()
@@ -107,8 +107,7 @@ bool HEventManager::appendEvent(const HEvent& e)
     // Copy field by field so the reserved words and the padding are always
     // zero: journal files hold no stray bytes.
     HEvent& slot = m_ring[m_iHead];
-    std::memset(&slot, 0, sizeof(slot));
-    slot.type = e.type;
+    slot = HEvent::s_make(static_cast<HEventType>(e.type));
     slot.time = now;
     slot.state = e.state;
     slot.modifiers = e.modifiers;

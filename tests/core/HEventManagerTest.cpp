@@ -274,7 +274,7 @@ TEST_F(JournalTest, JournalRecordsHoldNoStrayBytes)
     HFile* journal = fs.openFileForWrite("journal.bin");
     m.beginJournal(journal);
     HEvent e;
-    std::memset(&e, 0xAB, sizeof(e));
+    std::memset(static_cast<void*>(&e), 0xAB, sizeof(e));
     e.type = ET_KEYDOWN;
     m.appendEvent(e);
     m.endJournal();
