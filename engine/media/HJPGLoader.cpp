@@ -177,28 +177,6 @@ HJPGLoader::HJPGLoader() = default;
 
 HJPGLoader::~HJPGLoader() = default;
 
-bool HJPGLoader::load(HFileSystem* fs, const char* name)
-{
-    unload();
-    size_t size = 0;
-    uint8_t* buffer = m_readWholeFile(fs, name, &size);
-    if (!buffer)
-        return false;
-    const bool ok = loadFromMemory(buffer, size, name);
-    delete[] buffer;
-    return ok;
-}
-
-void HJPGLoader::unload()
-{
-    m_deleteImage();
-}
-
-HImage* HJPGLoader::getImage()
-{
-    return m_pImage;
-}
-
 bool HJPGLoader::loadFromMemory(const uint8_t* data, size_t size, const char* name)
 {
     unload();

@@ -3,9 +3,9 @@
 // cannot convert to RGB (CMYK) fail cleanly.
 #pragma once
 
-#include "engine/media/HImageLoader.h"
+#include "engine/media/HWholeFileImageLoader.h"
 
-class HJPGLoader : public HImageLoader {
+class HJPGLoader : public HWholeFileImageLoader {
 public:
     // A progressive file with more scans than this is refused: each scan is
     // another pass over the whole image, so a small file could keep the
@@ -15,11 +15,5 @@ public:
     HJPGLoader();
     ~HJPGLoader() override;
 
-    bool load(HFileSystem* fs, const char* name) override;
-    void unload() override;
-    HImage* getImage() override;
-
-    // Decodes a whole JPEG file held in memory; `name` only labels the
-    // diagnostics. load() reads the file and calls it.
-    bool loadFromMemory(const uint8_t* data, size_t size, const char* name);
+    bool loadFromMemory(const uint8_t* data, size_t size, const char* name) override;
 };

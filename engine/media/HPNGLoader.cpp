@@ -154,28 +154,6 @@ HPNGLoader::HPNGLoader() = default;
 
 HPNGLoader::~HPNGLoader() = default;
 
-bool HPNGLoader::load(HFileSystem* fs, const char* name)
-{
-    unload();
-    size_t size = 0;
-    uint8_t* buffer = m_readWholeFile(fs, name, &size);
-    if (!buffer)
-        return false;
-    const bool ok = loadFromMemory(buffer, size, name);
-    delete[] buffer;
-    return ok;
-}
-
-void HPNGLoader::unload()
-{
-    m_deleteImage();
-}
-
-HImage* HPNGLoader::getImage()
-{
-    return m_pImage;
-}
-
 bool HPNGLoader::loadFromMemory(const uint8_t* data, size_t size, const char* name)
 {
     unload();

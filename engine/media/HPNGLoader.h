@@ -3,18 +3,12 @@
 // and palette indices beyond the palette are refused.
 #pragma once
 
-#include "engine/media/HImageLoader.h"
+#include "engine/media/HWholeFileImageLoader.h"
 
-class HPNGLoader : public HImageLoader {
+class HPNGLoader : public HWholeFileImageLoader {
 public:
     HPNGLoader();
     ~HPNGLoader() override;
 
-    bool load(HFileSystem* fs, const char* name) override;
-    void unload() override;
-    HImage* getImage() override;
-
-    // Decodes a whole PNG file held in memory; `name` only labels the
-    // diagnostics. load() reads the file and calls it.
-    bool loadFromMemory(const uint8_t* data, size_t size, const char* name);
+    bool loadFromMemory(const uint8_t* data, size_t size, const char* name) override;
 };

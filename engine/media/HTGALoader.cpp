@@ -32,28 +32,6 @@ HTGALoader::HTGALoader() = default;
 
 HTGALoader::~HTGALoader() = default;
 
-bool HTGALoader::load(HFileSystem* fs, const char* name)
-{
-    unload();
-    size_t size = 0;
-    uint8_t* buffer = m_readWholeFile(fs, name, &size);
-    if (!buffer)
-        return false;
-    const bool ok = loadFromMemory(buffer, size, name);
-    delete[] buffer;
-    return ok;
-}
-
-void HTGALoader::unload()
-{
-    m_deleteImage();
-}
-
-HImage* HTGALoader::getImage()
-{
-    return m_pImage;
-}
-
 bool HTGALoader::loadFromMemory(const uint8_t* data, size_t size, const char* name)
 {
     unload();

@@ -3,18 +3,12 @@
 // refused rather than decoded as garbage.
 #pragma once
 
-#include "engine/media/HImageLoader.h"
+#include "engine/media/HWholeFileImageLoader.h"
 
-class HTGALoader : public HImageLoader {
+class HTGALoader : public HWholeFileImageLoader {
 public:
     HTGALoader();
     ~HTGALoader() override;
 
-    bool load(HFileSystem* fs, const char* name) override;
-    void unload() override;
-    HImage* getImage() override;
-
-    // Decodes a whole TGA file held in memory; `name` only labels the
-    // diagnostics. load() reads the file and calls it.
-    bool loadFromMemory(const uint8_t* data, size_t size, const char* name);
+    bool loadFromMemory(const uint8_t* data, size_t size, const char* name) override;
 };
