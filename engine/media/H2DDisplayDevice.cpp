@@ -88,7 +88,7 @@ inline uint16_t blendLinear(const BlendPlan& plan, const PixelFormat& fmt, uint1
             v = sc + dc;
             break;
         case BO_MULTIPLY:
-            v = (sc * dc) / 255;
+            v = static_cast<int32_t>((static_cast<int64_t>(sc) * dc) / 255);
             break;
         case BO_SUBTRACT:
             v = sc - dc;
@@ -216,27 +216,61 @@ bool boundCopy(const HScreenRect& dst, const HScreenRect& src, const H2DMemorySu
     return true;
 }
 
-inline const uint16_t* sourceRow(const H2DMemorySurface& s, int32_t x, int32_t y)
-{
-    return reinterpret_cast<const uint16_t*>(s.getPixels() + static_cast<ptrdiff_t>(y) * s.getStride()) + x;
-}
+// The first row of a span in both buffers and the mask, and how far apart
+// rows lie; worked out once per call (the sizes sit behind virtual calls).
+struct Rows {
+    uint16_t* d;
+    const uint16_t* s;
+    const uint8_t* m;
+    ptrdiff_t dStep; // pixels
+    ptrdiff_t sStep; // pixels
+    ptrdiff_t mStep; // bytes
 
-inline uint16_t* targetRow(const H2DMemorySurface& s, int32_t x, int32_t y)
-{
-    return reinterpret_cast<uint16_t*>(s.getPixels() + static_cast<ptrdiff_t>(y) * s.getStride()) + x;
-}
+    Rows(const CopySpan& span, const H2DMemorySurface& from, H2DMemorySurface& to)
+        : d(reinterpret_cast<uint16_t*>(to.getPixels() + static_cast<ptrdiff_t>(span.dstY) * to.getStride()) +
+            span.dstX),
+          s(reinterpret_cast<const uint16_t*>(from.getPixels() + static_cast<ptrdiff_t>(span.srcY) * from.getStride()) +
+            span.srcX),
+          m(from.getAlphaMask()
+                ? from.getAlphaMask() + static_cast<ptrdiff_t>(span.srcY) * from.getSurfaceWidth() + span.srcX
+                : nullptr),
+          dStep(to.getStride() / 2),
+          sStep(from.getStride() / 2),
+          mStep(from.getSurfaceWidth())
+    {
+    }
 
-inline const uint8_t* maskRow(const H2DMemorySurface& s, int32_t x, int32_t y)
-{
-    return s.getAlphaMask() + static_cast<ptrdiff_t>(y) * s.getSurfaceWidth() + x;
-}
+    void next()
+    {
+        d += dStep;
+        s += sStep;
+        if (m)
+            m += mStep;
+    }
+};
 
-// Sixteen mask bytes at once: bit k set when byte k is 255 (all), or 0 (none).
 #if defined(__SSE2__)
-inline uint32_t maskBits(const uint8_t* m, int value)
+// Copies the pixels of one block of sixteen whose mask byte is 255.
+inline void copyMasked16(uint16_t* d, const uint16_t* s, const uint8_t* m)
 {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m));
-    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(value)))));
+    const __m128i sel = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m)), _mm_set1_epi8(-1));
+    const uint32_t opaque = static_cast<uint32_t>(_mm_movemask_epi8(sel));
+    if (opaque == 0)
+        return;
+    if (opaque == 0xFFFF) {
+        std::memcpy(d, s, 32);
+        return;
+    }
+    const __m128i lo = _mm_unpacklo_epi8(sel, sel);
+    const __m128i hi = _mm_unpackhi_epi8(sel, sel);
+    __m128i* dv = reinterpret_cast<__m128i*>(d);
+    const __m128i* sv = reinterpret_cast<const __m128i*>(s);
+    const __m128i d0 = _mm_loadu_si128(dv);
+    const __m128i d1 = _mm_loadu_si128(dv + 1);
+    const __m128i s0 = _mm_loadu_si128(sv);
+    const __m128i s1 = _mm_loadu_si128(sv + 1);
+    _mm_storeu_si128(dv, _mm_or_si128(_mm_and_si128(lo, s0), _mm_andnot_si128(lo, d0)));
+    _mm_storeu_si128(dv + 1, _mm_or_si128(_mm_and_si128(hi, s1), _mm_andnot_si128(hi, d1)));
 }
 #endif
 
@@ -245,26 +279,13 @@ void copyMaskedRow(uint16_t* __restrict d, const uint16_t* __restrict s, const u
 {
     int32_t k = 0;
 #if defined(__SSE2__)
-    for (; k + 16 <= n; k += 16) {
-        const uint32_t opaque = maskBits(m + k, 255);
-        if (opaque == 0)
-            continue;
-        if (opaque == 0xFFFF) {
-            std::memcpy(d + k, s + k, 32);
-            continue;
-        }
-        const __m128i sel =
-            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m + k)), _mm_set1_epi8(-1));
-        const __m128i lo = _mm_unpacklo_epi8(sel, sel);
-        const __m128i hi = _mm_unpackhi_epi8(sel, sel);
-        __m128i* dv = reinterpret_cast<__m128i*>(d + k);
-        const __m128i* sv = reinterpret_cast<const __m128i*>(s + k);
-        const __m128i d0 = _mm_loadu_si128(dv);
-        const __m128i d1 = _mm_loadu_si128(dv + 1);
-        const __m128i s0 = _mm_loadu_si128(sv);
-        const __m128i s1 = _mm_loadu_si128(sv + 1);
-        _mm_storeu_si128(dv, _mm_or_si128(_mm_and_si128(lo, s0), _mm_andnot_si128(lo, d0)));
-        _mm_storeu_si128(dv + 1, _mm_or_si128(_mm_and_si128(hi, s1), _mm_andnot_si128(hi, d1)));
+    if (n >= 16) {
+        for (; k + 16 <= n; k += 16)
+            copyMasked16(d + k, s + k, m + k);
+        // The rest as the row's last sixteen: copying a pixel twice changes nothing.
+        if (k < n)
+            copyMasked16(d + n - 16, s + n - 16, m + n - 16);
+        return;
     }
 #endif
     for (; k < n; ++k) {
@@ -273,35 +294,215 @@ void copyMaskedRow(uint16_t* __restrict d, const uint16_t* __restrict s, const u
     }
 }
 
-// Blends one row under a linear plan; with a mask, bytes of 0 leave the
-// pixel alone. Runs of fully opaque or fully transparent mask bytes skip the
-// arithmetic where the plan allows it.
-void blendRow(const BlendPlan& plan, const PixelFormat& fmt, uint16_t* __restrict d, const uint16_t* __restrict s,
-              const uint8_t* __restrict m, int32_t n)
+#if defined(__SSE2__)
+// Eight pixels at a time for channels of at most 6 bits (5-6-5, 5-5-5).
+//
+// A side's scaled channel floor(c x f / 65025) equals floor(c x g / 2^22)
+// with g = ceil(f x 2^22 / 65025), for every c <= 63: g overshoots the exact
+// quotient by less than 1, which moves c x g / 2^22 by less than
+// 63 / 2^22 < 1 / 65025, the least distance from c x f / 65025 to the next
+// integer above it. Split g into 16-bit halves, the product reduces to
+// (c x high + (c x low) / 2^16) / 2^6, all in 16-bit lanes.
+//
+// The table holds, for each alpha, the halves of g for both sides; it is
+// rebuilt only when a configuration changes the factors.
+struct FactorTable {
+    uint16_t g[256][4]; // source high, source low, destination high, destination low
+    int32_t key[4];     // fA and fB of both sides it was built for
+    bool valid;
+};
+
+FactorTable g_factors = {{}, {0, 0, 0, 0}, false};
+
+bool g_bSimdFormat = true; // every channel of the pixel format fits in 6 bits
+
+void buildFactors(const BlendPlan& plan)
 {
+    const int32_t key[4] = {plan.fA[0], plan.fB[0], plan.fA[1], plan.fB[1]};
+    if (g_factors.valid && std::memcmp(key, g_factors.key, sizeof(key)) == 0)
+        return;
+    for (int32_t a = 0; a < 256; ++a) {
+        for (int side = 0; side < 2; ++side) {
+            const uint64_t f = static_cast<uint64_t>(plan.fA[side] + plan.fB[side] * a);
+            const uint64_t g = ((f << 22) + kFullFactor - 1) / kFullFactor;
+            g_factors.g[a][side * 2] = static_cast<uint16_t>(g >> 16);
+            g_factors.g[a][side * 2 + 1] = static_cast<uint16_t>(g & 0xFFFF);
+        }
+    }
+    std::memcpy(g_factors.key, key, sizeof(key));
+    g_factors.valid = true;
+}
+
+inline __m128i scaleChannel(__m128i c, __m128i high, __m128i low)
+{
+    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(c, high), _mm_mulhi_epu16(c, low)), 6);
+}
+
+inline __m128i select16(__m128i mask, __m128i yes, __m128i no)
+{
+    return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+}
+
+// Blends eight pixels whose factors are given as 16-bit halves.
+template <int Op>
+inline __m128i blend8(__m128i sv, __m128i dv, __m128i g0h, __m128i g0l, __m128i g1h, __m128i g1l,
+                      const PixelFormat& fmt)
+{
+    __m128i out = _mm_setzero_si128();
+    for (int c = 0; c < 3; ++c) {
+        const __m128i count = _mm_cvtsi32_si128(static_cast<int>(fmt.shift[c]));
+        const __m128i max = _mm_set1_epi16(static_cast<short>(fmt.max[c]));
+        const __m128i sc = scaleChannel(_mm_and_si128(_mm_srl_epi16(sv, count), max), g0h, g0l);
+        const __m128i dc = scaleChannel(_mm_and_si128(_mm_srl_epi16(dv, count), max), g1h, g1l);
+        __m128i v;
+        if (Op == BO_ADD) {
+            v = _mm_min_epi16(_mm_add_epi16(sc, dc), max);
+        } else if (Op == BO_MULTIPLY) {
+            // x / 255 for any 16-bit x: (x * 0x8081) >> 23.
+            v = _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(sc, dc), _mm_set1_epi16(static_cast<short>(0x8081))),
+                               7);
+            v = _mm_min_epi16(v, max);
+        } else if (Op == BO_SUBTRACT) {
+            v = _mm_max_epi16(_mm_sub_epi16(sc, dc), _mm_setzero_si128());
+        } else {
+            v = _mm_max_epi16(_mm_sub_epi16(dc, sc), _mm_setzero_si128());
+        }
+        out = _mm_or_si128(out, _mm_sll_epi16(v, count));
+    }
+    return out;
+}
+
+// Transposes the table rows of eight alphas into the four factor vectors.
+inline void gatherFactors(const uint8_t* a, __m128i* g0h, __m128i* g0l, __m128i* g1h, __m128i* g1l)
+{
+    const auto row = [](uint8_t alpha) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(g_factors.g[alpha]));
+    };
+    const __m128i p01 = _mm_unpacklo_epi16(row(a[0]), row(a[1]));
+    const __m128i p23 = _mm_unpacklo_epi16(row(a[2]), row(a[3]));
+    const __m128i p45 = _mm_unpacklo_epi16(row(a[4]), row(a[5]));
+    const __m128i p67 = _mm_unpacklo_epi16(row(a[6]), row(a[7]));
+    const __m128i q0 = _mm_unpacklo_epi32(p01, p23); // source high 0-3, source low 0-3
+    const __m128i q1 = _mm_unpackhi_epi32(p01, p23); // destination high 0-3, low 0-3
+    const __m128i q2 = _mm_unpacklo_epi32(p45, p67);
+    const __m128i q3 = _mm_unpackhi_epi32(p45, p67);
+    *g0h = _mm_unpacklo_epi64(q0, q2);
+    *g0l = _mm_unpackhi_epi64(q0, q2);
+    *g1h = _mm_unpacklo_epi64(q1, q3);
+    *g1l = _mm_unpackhi_epi64(q1, q3);
+}
+
+// One row of at least eight pixels.
+template <int Op>
+void blendRowSimd(const BlendPlan& plan, const PixelFormat& fmt, uint16_t* __restrict d,
+                  const uint16_t* __restrict s, const uint8_t* __restrict m, int32_t n)
+{
+    int32_t k = 0;
     if (!m) {
-        for (int32_t k = 0; k < n; ++k)
-            d[k] = blendLinear(plan, fmt, s[k], d[k], 255);
+        const uint16_t* g = g_factors.g[255];
+        const __m128i g0h = _mm_set1_epi16(static_cast<short>(g[0]));
+        const __m128i g0l = _mm_set1_epi16(static_cast<short>(g[1]));
+        const __m128i g1h = _mm_set1_epi16(static_cast<short>(g[2]));
+        const __m128i g1l = _mm_set1_epi16(static_cast<short>(g[3]));
+        const auto block = [&](uint16_t* dk, const uint16_t* sk, __m128i dv) {
+            const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sk));
+            // Every alpha is 255: the classic blend is the source itself.
+            const __m128i out = plan.mode == 1 ? sv : blend8<Op>(sv, dv, g0h, g0l, g1h, g1l, fmt);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dk), out);
+        };
+        const int32_t last = n - 8;
+        const __m128i lastBefore = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + last));
+        for (; k + 8 <= n; k += 8)
+            block(d + k, s + k, _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + k)));
+        if (k < n)
+            block(d + last, s + last, lastBefore);
         return;
     }
-    int32_t k = 0;
-#if defined(__SSE2__)
-    for (; k + 16 <= n; k += 16) {
-        if (maskBits(m + k, 0) == 0xFFFF)
-            continue;
-        if (plan.mode == 1 && maskBits(m + k, 255) == 0xFFFF) {
-            std::memcpy(d + k, s + k, 32);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(255);
+    const auto block = [&](uint16_t* dk, const uint16_t* sk, const uint8_t* mk, __m128i dv) {
+        __m128i g0h, g0l, g1h, g1l;
+        gatherFactors(mk, &g0h, &g0l, &g1h, &g1l);
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sk));
+        __m128i out = blend8<Op>(sv, dv, g0h, g0l, g1h, g1l, fmt);
+        const __m128i a = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(mk)), zero);
+        if (plan.mode == 1)
+            out = select16(_mm_cmpeq_epi16(a, full), sv, out);
+        out = select16(_mm_cmpeq_epi16(a, zero), dv, out);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dk), out);
+    };
+    // The rest of the row is blended as its last eight pixels, from their
+    // values before this row was touched: the pixels blended twice get the
+    // same result both times.
+    const int32_t last = n - 8;
+    const __m128i lastBefore = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + last));
+    for (; k + 8 <= n; k += 8) {
+        uint64_t bytes;
+        std::memcpy(&bytes, m + k, sizeof(bytes));
+        if (bytes == 0)
+            continue; // mask 0 leaves the pixels alone
+        if (plan.mode == 1 && bytes == ~uint64_t{0}) {
+            std::memcpy(d + k, s + k, 16);
             continue;
         }
-        for (int32_t j = k; j < k + 16; ++j) {
-            if (m[j] != 0)
-                d[j] = blendLinear(plan, fmt, s[j], d[j], m[j]);
+        block(d + k, s + k, m + k, _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + k)));
+    }
+    if (k < n)
+        block(d + last, s + last, m + last, lastBefore);
+}
+
+// Rows narrower than eight pixels go through a block on the stack, so that
+// nothing past the row is read or written.
+template <int Op>
+void blendShortRowSimd(const BlendPlan& plan, const PixelFormat& fmt, uint16_t* d, const uint16_t* s,
+                       const uint8_t* m, int32_t n)
+{
+    uint16_t dd[8] = {};
+    uint16_t ss[8] = {};
+    uint8_t mm[8] = {};
+    for (int32_t k = 0; k < n; ++k) {
+        dd[k] = d[k];
+        ss[k] = s[k];
+        mm[k] = m ? m[k] : 255;
+    }
+    blendRowSimd<Op>(plan, fmt, dd, ss, mm, 8);
+    for (int32_t k = 0; k < n; ++k)
+        d[k] = dd[k];
+}
+
+template <int Op>
+void blendRowsSimd(const BlendPlan& plan, const PixelFormat& fmt, Rows rows, int32_t width, int32_t height)
+{
+    for (int32_t i = 0; i < height; ++i, rows.next()) {
+        if (width >= 8)
+            blendRowSimd<Op>(plan, fmt, rows.d, rows.s, rows.m, width);
+        else
+            blendShortRowSimd<Op>(plan, fmt, rows.d, rows.s, rows.m, width);
+    }
+}
+#endif
+
+// Blends the rows of a span under a linear plan; with a mask, bytes of 0
+// leave the pixel alone.
+void blendRows(const BlendPlan& plan, const PixelFormat& fmt, Rows rows, int32_t width, int32_t height)
+{
+#if defined(__SSE2__)
+    if (g_bSimdFormat && plan.mode != 2) {
+        buildFactors(plan);
+        switch (plan.op) {
+        case BO_ADD: blendRowsSimd<BO_ADD>(plan, fmt, rows, width, height); return;
+        case BO_MULTIPLY: blendRowsSimd<BO_MULTIPLY>(plan, fmt, rows, width, height); return;
+        case BO_SUBTRACT: blendRowsSimd<BO_SUBTRACT>(plan, fmt, rows, width, height); return;
+        default: blendRowsSimd<BO_REV_SUBTRACT>(plan, fmt, rows, width, height); return;
         }
     }
 #endif
-    for (; k < n; ++k) {
-        if (m[k] != 0)
-            d[k] = blendLinear(plan, fmt, s[k], d[k], m[k]);
+    for (int32_t i = 0; i < height; ++i, rows.next()) {
+        for (int32_t k = 0; k < width; ++k) {
+            const uint8_t a = rows.m ? rows.m[k] : 255;
+            if (!rows.m || a != 0)
+                rows.d[k] = blendLinear(plan, fmt, rows.s[k], rows.d[k], a);
+        }
     }
 }
 
@@ -392,9 +593,9 @@ void H2DDisplayDevice::m_blitPartialSurfaceOpaque(const HScreenRect* dst, const 
     if (!boundCopy(*dst, *src, *surface, m_backBuffer, &span))
         return;
     const size_t rowBytes = static_cast<size_t>(span.width) * 2;
-    for (int32_t i = 0; i < span.height; ++i)
-        std::memcpy(targetRow(m_backBuffer, span.dstX, span.dstY + i), sourceRow(*surface, span.srcX, span.srcY + i),
-                    rowBytes);
+    Rows rows(span, *surface, m_backBuffer);
+    for (int32_t i = 0; i < span.height; ++i, rows.next())
+        std::memcpy(rows.d, rows.s, rowBytes);
 }
 
 void H2DDisplayDevice::m_blitPartialSurfaceWithMask(const HScreenRect* dst, const HScreenRect* src,
@@ -403,10 +604,9 @@ void H2DDisplayDevice::m_blitPartialSurfaceWithMask(const HScreenRect* dst, cons
     CopySpan span;
     if (!boundCopy(*dst, *src, *surface, m_backBuffer, &span))
         return;
-    for (int32_t i = 0; i < span.height; ++i) {
-        copyMaskedRow(targetRow(m_backBuffer, span.dstX, span.dstY + i), sourceRow(*surface, span.srcX, span.srcY + i),
-                      maskRow(*surface, span.srcX, span.srcY + i), span.width);
-    }
+    Rows rows(span, *surface, m_backBuffer);
+    for (int32_t i = 0; i < span.height; ++i, rows.next())
+        copyMaskedRow(rows.d, rows.s, rows.m, span.width);
 }
 
 void H2DDisplayDevice::m_blitSurfaceOpaque(const HScreenRect* dst, const H2DMemorySurface* surface)
@@ -486,21 +686,17 @@ bool H2DDisplayDevice::blendPartialSurface(const HScreenRect* dst, const HScreen
     if (!boundCopy(*dst, *src, *from, m_backBuffer, &span))
         return true;
 
-    const BlendPlan plan = g_plan;
-    const PixelFormat fmt = g_format;
-    for (int32_t i = 0; i < span.height; ++i) {
-        uint16_t* d = targetRow(m_backBuffer, span.dstX, span.dstY + i);
-        const uint16_t* s = sourceRow(*from, span.srcX, span.srcY + i);
-        const uint8_t* m = mask ? maskRow(*from, span.srcX, span.srcY + i) : nullptr;
-        if (plan.linear) {
-            blendRow(plan, fmt, d, s, m, span.width);
-            continue;
-        }
-        // Unknown sources or op: every pixel reports through the blender.
+    Rows rows(span, *from, m_backBuffer);
+    if (g_plan.linear) {
+        blendRows(g_plan, g_format, rows, span.width, span.height);
+        return true;
+    }
+    // Unknown sources or op: every pixel reports through the blender.
+    for (int32_t i = 0; i < span.height; ++i, rows.next()) {
         for (int32_t k = 0; k < span.width; ++k) {
-            const uint8_t a = m ? m[k] : 255;
-            if (!m || a != 0)
-                d[k] = sm_blendPixels16(s[k], d[k], a);
+            const uint8_t a = rows.m ? rows.m[k] : 255;
+            if (!rows.m || a != 0)
+                rows.d[k] = sm_blendPixels16(rows.s[k], rows.d[k], a);
         }
     }
     return true;
@@ -706,6 +902,9 @@ void H2DDisplayDevice::sm_configurePixelFormat(int32_t redBits, int32_t greenBit
                             static_cast<uint32_t>(blueShift)},
                            {static_cast<uint32_t>(sm_iRedMax), static_cast<uint32_t>(sm_iGreenMax),
                             static_cast<uint32_t>(sm_iBlueMax)}};
+#if defined(__SSE2__)
+    g_bSimdFormat = redBits <= 6 && greenBits <= 6 && blueBits <= 6;
+#endif
 }
 
 void H2DDisplayDevice::sm_configureBlender(BlendAlphaSource srcAlpha, BlendParameterSource srcParam, CombineOp srcOp,
