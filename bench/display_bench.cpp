@@ -169,11 +169,11 @@ void BM_FullBoardFrame(benchmark::State& state)
     const struct {
         int32_t columns, rows, x, y;
     } layers[] = {{12, 8, 150, 30}, {6, 6, 251, 128}, {4, 3, 312, 197}};
-    for (const auto& layer : layers) {
+    for (int32_t z = 0; z < 3; ++z) {
+        const auto& layer = layers[z];
         for (int32_t r = 0; r < layer.rows; ++r) {
             for (int32_t c = 0; c < layer.columns; ++c)
-                tiles.push_back(HScreenPoint{layer.x + c * 34 - (&layer - layers) * 4,
-                                             layer.y + r * 50 - (&layer - layers) * 4});
+                tiles.push_back(HScreenPoint{layer.x + c * 34 - z * 4, layer.y + r * 50 - z * 4});
         }
     }
 
