@@ -1,0 +1,7 @@
+// The common base of the display, input and audio devices; it holds nothing.
+#pragma once
+
+class HSystemDevice {
+public:
+    virtual ~HSystemDevice() {}
+};

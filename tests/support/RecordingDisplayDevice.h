@@ -1,0 +1,62 @@
+// A display device over a plain memory buffer that records what reaches the
+// screen: no window, no SDL video. Tests of everything that draws use it.
+//
+// The back buffer's rows are `stridePadding` pixels longer than the screen
+// is wide, and one extra row lies above and below it. All of that margin
+// holds kGuard, so guardIntact() shows a write outside the screen even where
+// no sanitizer would.
+#pragma once
+
+#include "engine/media/H2DDisplayDevice.h"
+
+#include <cstdint>
+#include <vector>
+
+class RecordingDisplayDevice : public H2DDisplayDevice {
+public:
+    static constexpr uint16_t kGuard = 0xA5C3;
+
+    explicit RecordingDisplayDevice(int32_t stridePadding = 3);
+
+    // Allocates the buffer (screen pixels 0), points the back buffer at it,
+    // then does what every device does. False, with nothing set up, when told
+    // to fail (failNextInit).
+    bool initScreen(int32_t width, int32_t height, const char* title, bool fullscreen, bool unused) override;
+    void shutdownScreen() override;
+    // Fills the screen, not the margin, with the colour packed as 5-6-5.
+    void clear(const HColor4f& colour) override;
+    // Images are not this device's business.
+    H2DSurface* createSurfaceFromImage(const HImage* image) override;
+    void showCursor(bool show) override;
+
+    uint16_t pixel(int32_t x, int32_t y) const;
+    void setPixel(int32_t x, int32_t y, uint16_t value);
+    void fill(uint16_t value);
+    bool guardIntact() const;
+    const H2DMemorySurface& backBuffer() const { return m_backBuffer; }
+
+    // Every m_putToScreen call, its rectangles in order.
+    const std::vector<std::vector<HScreenRect>>& presents() const { return m_presents; }
+    int32_t shutdownCount() const { return m_iShutdownCount; }
+    bool cursorShown() const { return m_bCursorShown; }
+    int32_t clearCount() const { return m_iClearCount; }
+    void failNextInit() { m_bFailInit = true; }
+
+protected:
+    void m_putToScreen(const HScreenRect* rects, int32_t count) override;
+
+private:
+    uint16_t* rowStart(int32_t y);
+    const uint16_t* rowStart(int32_t y) const;
+
+    std::vector<uint16_t> m_buffer;
+    int32_t m_iStridePixels;
+    int32_t m_iPadding;
+    int32_t m_iWidth;
+    int32_t m_iHeight;
+    std::vector<std::vector<HScreenRect>> m_presents;
+    int32_t m_iShutdownCount;
+    int32_t m_iClearCount;
+    bool m_bCursorShown;
+    bool m_bFailInit;
+};
