@@ -3,8 +3,7 @@
 #include "engine/media/H2DDisplayDevice.h"
 
 #include "engine/core/HErrorManager.h"
-
-#include <SDL_timer.h>
+#include "engine/core/HPlatform.h"
 
 #include <cstddef>
 #include <cstring>
@@ -508,7 +507,7 @@ void blendRows(const BlendPlan& plan, const PixelFormat& fmt, Rows rows, int32_t
 
 MvTime mediaLibraryClock()
 {
-    return MvTime{SDL_GetTicks(), 0};
+    return HPlatform::s_getAbsoluteTimeMilliseconds();
 }
 
 } // namespace
