@@ -40,7 +40,18 @@ Image fontSheet()
         const double baseline = (c / 16 - 1) * kGlyphH + 9.0;
         drawTextOnBaseline(cr, Typeface::MonoBold, 10.5, text, x, baseline, Align::Centre);
     }
-    return canvas.toImage(AlphaMode::Keep);
+    // Only the coverage varies; the colour is exactly the ink everywhere
+    // (undoing cairo's premultiplied edges would otherwise scatter it).
+    Image sheet = canvas.toImage(AlphaMode::Keep);
+    const Rgba ink{uint8_t(kTextInk.r * 255 + 0.5), uint8_t(kTextInk.g * 255 + 0.5), uint8_t(kTextInk.b * 255 + 0.5), 0};
+    for (int32_t y = 0; y < sheet.height(); ++y) {
+        for (int32_t x = 0; x < sheet.width(); ++x) {
+            const uint8_t a = sheet.at(x, y).a;
+            if (a != 0)
+                sheet.set(x, y, Rgba{ink.r, ink.g, ink.b, a});
+        }
+    }
+    return sheet;
 }
 
 // Fills and outlines the current path in the digits' colours.
