@@ -267,8 +267,9 @@ TEST_F(ArchiveTest, EveryEntryHasItsFormatAndSize)
             ASSERT_EQ(s.error, "");
             EXPECT_EQ(s.rate, kSampleRate);
             EXPECT_TRUE(s.channels == 1 || s.channels == 2) << s.channels;
-            if ((e.flags & kStereo) != 0)
+            if ((e.flags & kStereo) != 0) {
                 EXPECT_EQ(s.channels, 2);
+            }
             const int64_t ms = s.frames * 1000 / kSampleRate;
             EXPECT_GE(ms, e.width);
             EXPECT_LE(ms, e.height);
