@@ -108,8 +108,12 @@ bool AssetSet::addImage(const char* name, const Image& image)
         std::fprintf(stderr, "mkarchive: '%s' is blended but has no transparent pixel\n", name);
         return false;
     }
-    if ((e->flags & kOpaque) != 0 && (image.hasTransparency() || image.hasColourKey())) {
-        std::fprintf(stderr, "mkarchive: '%s' must be opaque and free of the colour key (255, 0, 255)\n", name);
+    if (image.hasColourKey()) {
+        std::fprintf(stderr, "mkarchive: '%s' has a pixel of the colour key (255, 0, 255), which turns transparent\n", name);
+        return false;
+    }
+    if ((e->flags & kOpaque) != 0 && image.hasTransparency()) {
+        std::fprintf(stderr, "mkarchive: '%s' must be opaque\n", name);
         return false;
     }
     Entry& entry = m_entries[size_t(indexOf(e))];

@@ -13,6 +13,7 @@
 #include "tools/mkarchive/Paint.h"
 #include "tools/mkarchive/Producers.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace mkarchive {
@@ -36,9 +37,19 @@ Image fontSheet()
     setColour(cr, kTextInk);
     for (int32_t c = 33; c < 127; ++c) {
         const char text[2] = {char(c), '\0'};
-        const double x = (c % 16) * kGlyphW + kGlyphW / 2.0;
-        const double baseline = (c / 16 - 1) * kGlyphH + 9.0;
-        drawTextOnBaseline(cr, Typeface::MonoBold, 10.5, text, x, baseline, Align::Centre);
+        // Hinted and placed on whole pixels: stems one pixel wide and sharp.
+        // Each glyph is clipped to its cell, so none spills into a neighbour.
+        const int32_t cellX = (c % 16) * kGlyphW;
+        const int32_t cellY = (c / 16 - 1) * kGlyphH;
+        cairo_save(cr);
+        cairo_rectangle(cr, cellX, cellY, kGlyphW, kGlyphH);
+        cairo_clip(cr);
+        FontLibrary::s_selectHinted(cr, Typeface::MonoBold, 11.0);
+        cairo_text_extents_t e;
+        cairo_text_extents(cr, text, &e);
+        cairo_move_to(cr, cellX + std::floor((kGlyphW - e.x_advance) / 2.0 + 0.5), cellY + 9.0);
+        cairo_show_text(cr, text);
+        cairo_restore(cr);
     }
     // Only the coverage varies; the colour is exactly the ink everywhere
     // (undoing cairo's premultiplied edges would otherwise scatter it).

@@ -25,7 +25,9 @@ const char* const kFontPaths[int(Typeface::Count)] = {
 FT_Library s_library = nullptr;
 FT_Face s_faces[int(Typeface::Count)] = {};
 cairo_font_face_t* s_cairoFaces[int(Typeface::Count)] = {};
+cairo_font_face_t* s_hintedFaces[int(Typeface::Count)] = {};
 cairo_font_options_t* s_options = nullptr;
+cairo_font_options_t* s_hintedOptions = nullptr;
 const cairo_user_data_key_t s_faceKey = {};
 
 // Cairo may keep a font face after we let it go; the FreeType face goes with
@@ -52,12 +54,24 @@ void FontLibrary::s_open()
         }
         s_cairoFaces[i] = cairo_ft_font_face_create_for_ft_face(s_faces[i], FT_LOAD_NO_HINTING);
         cairo_font_face_set_user_data(s_cairoFaces[i], &s_faceKey, s_faces[i], s_doneFace);
+        // Cairo keeps one set of glyphs per FreeType face, so the hinted
+        // variant gets a FreeType face of its own.
+        FT_Face hinted = nullptr;
+        if (FT_New_Face(s_library, kFontPaths[i], 0, &hinted) != 0) {
+            std::fprintf(stderr, "mkarchive: cannot open font '%s'\n", kFontPaths[i]);
+            std::exit(1);
+        }
+        s_hintedFaces[i] = cairo_ft_font_face_create_for_ft_face(hinted, FT_LOAD_TARGET_MONO);
+        cairo_font_face_set_user_data(s_hintedFaces[i], &s_faceKey, hinted, s_doneFace);
     }
     s_options = cairo_font_options_create();
     cairo_font_options_set_antialias(s_options, CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_style(s_options, CAIRO_HINT_STYLE_NONE);
     cairo_font_options_set_hint_metrics(s_options, CAIRO_HINT_METRICS_OFF);
     cairo_font_options_set_subpixel_order(s_options, CAIRO_SUBPIXEL_ORDER_DEFAULT);
+    s_hintedOptions = cairo_font_options_copy(s_options);
+    cairo_font_options_set_hint_style(s_hintedOptions, CAIRO_HINT_STYLE_FULL);
+    cairo_font_options_set_hint_metrics(s_hintedOptions, CAIRO_HINT_METRICS_ON);
 }
 
 void FontLibrary::s_close()
@@ -66,6 +80,12 @@ void FontLibrary::s_close()
         return;
     cairo_font_options_destroy(s_options);
     s_options = nullptr;
+    cairo_font_options_destroy(s_hintedOptions);
+    s_hintedOptions = nullptr;
+    for (int i = 0; i < int(Typeface::Count); ++i) {
+        cairo_font_face_destroy(s_hintedFaces[i]);
+        s_hintedFaces[i] = nullptr;
+    }
     for (int i = 0; i < int(Typeface::Count); ++i) {
         cairo_font_face_destroy(s_cairoFaces[i]);
         s_cairoFaces[i] = nullptr;
@@ -77,6 +97,13 @@ void FontLibrary::s_close()
         s_faces[i] = nullptr;
     FT_Done_FreeType(s_library);
     s_library = nullptr;
+}
+
+void FontLibrary::s_selectHinted(cairo_t* cr, Typeface face, double size)
+{
+    cairo_set_font_face(cr, s_hintedFaces[int(face)]);
+    cairo_set_font_size(cr, size);
+    cairo_set_font_options(cr, s_hintedOptions);
 }
 
 void FontLibrary::s_select(cairo_t* cr, Typeface face, double size)

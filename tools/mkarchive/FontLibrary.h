@@ -29,6 +29,9 @@ public:
 
     // Selects the face on `cr` at `size` pixels with the fixed rendering options.
     static void s_select(cairo_t* cr, Typeface face, double size);
+    // The same with the face's hinting on, snapped to whole pixels: for text
+    // small enough that sharp stems matter more than exact shapes.
+    static void s_selectHinted(cairo_t* cr, Typeface face, double size);
 };
 
 } // namespace mkarchive

@@ -35,7 +35,7 @@ public:
     void compositeOver(const Image& src, int32_t x, int32_t y);
 
     bool hasTransparency() const; // some alpha below 255
-    bool hasColourKey() const;    // some opaque pixel exactly (255, 0, 255)
+    bool hasColourKey() const;    // some visible pixel exactly (255, 0, 255)
 
     const std::vector<Rgba>& pixels() const { return m_pixels; }
 
