@@ -1,6 +1,15 @@
 // The producers of the archive's content, one per kind of asset, each in its
 // own source file. main() runs them in the order of kProducers; each adds its
 // entries to the AssetSet and returns false when one of them fails.
+//
+// A new kind of art (screens, buttons, dialogs, ...) is a new source file with
+// a `make...` function declared below and listed in kProducers, and the
+// kPending flag cleared from the manifest entries it makes. The shared layer
+// is Canvas (cairo surfaces), Paint and FontLibrary (drawing and text),
+// AssetSet (checks against the manifest, encodes TGA or JPEG by the entry's
+// format); art that shows tiles or boards takes drawTile / drawTileSheet
+// (TileSets.h), layoutPositions (Layouts.h) and drawLayoutPicture
+// (ContactSheet.h).
 #pragma once
 
 #include "tools/mkarchive/AssetSet.h"
