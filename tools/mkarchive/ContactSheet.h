@@ -11,8 +11,4 @@ namespace mkarchive {
 
 bool writeContactSheet(const AssetSet& set, const std::string& path);
 
-// The board area (515 x 480) of a layout dealt in tile set `tileSet`, faces in
-// a fixed shuffled order, on a plain table.
-Image drawLayoutPicture(const std::vector<TilePos>& tiles, int32_t tileSet);
-
 } // namespace mkarchive

@@ -9,7 +9,7 @@
 // AssetSet (checks against the manifest, encodes TGA or JPEG by the entry's
 // format); art that shows tiles or boards takes drawTile / drawTileSheet
 // (TileSets.h), layoutPositions (Layouts.h) and drawLayoutPicture
-// (ContactSheet.h).
+// (BoardPicture.h).
 #pragma once
 
 #include "tools/mkarchive/AssetSet.h"
