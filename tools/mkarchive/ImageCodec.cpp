@@ -18,7 +18,7 @@ Bytes encodeTga(const Image& image, bool withAlpha)
         0,                                   // ID length
         0,                                   // no colour map
         2,                                   // uncompressed true colour
-        0, 0, 0, 0, 0,                       // colour-map specification
+        0, 0, 0, 0, 0,                       // colour-map fields (unused)
         0, 0, 0, 0,                          // x and y origin
         uint8_t(w & 255), uint8_t(w >> 8),   // width
         uint8_t(h & 255), uint8_t(h >> 8),   // height
