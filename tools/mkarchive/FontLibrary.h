@@ -13,8 +13,6 @@ enum class Typeface {
     Sans,      // DejaVu Sans
     SansBold,  // DejaVu Sans Bold
     CondensedBold, // DejaVu Sans Condensed Bold
-    SerifBold, // DejaVu Serif Bold
-    Mono,      // DejaVu Sans Mono
     MonoBold,  // DejaVu Sans Mono Bold
     Cjk,       // WenQuanYi Micro Hei: the Chinese characters of the tile faces
     Count

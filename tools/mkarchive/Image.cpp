@@ -30,27 +30,6 @@ void Image::paste(const Image& src, int32_t x, int32_t y)
     }
 }
 
-void Image::compositeOver(const Image& src, int32_t x, int32_t y)
-{
-    for (int32_t j = 0; j < src.height(); ++j) {
-        for (int32_t i = 0; i < src.width(); ++i) {
-            if (x + i < 0 || x + i >= m_iWidth || y + j < 0 || y + j >= m_iHeight)
-                continue;
-            Rgba s = src.at(i, j);
-            Rgba d = at(x + i, y + j);
-            uint32_t sa = s.a;
-            uint32_t da = d.a * (255 - sa) / 255;
-            uint32_t oa = sa + da;
-            if (oa == 0) {
-                set(x + i, y + j, Rgba{0, 0, 0, 0});
-                continue;
-            }
-            auto mix = [&](uint8_t sc, uint8_t dc) { return uint8_t((sc * sa + dc * da + oa / 2) / oa); };
-            set(x + i, y + j, Rgba{mix(s.r, d.r), mix(s.g, d.g), mix(s.b, d.b), uint8_t(oa)});
-        }
-    }
-}
-
 bool Image::hasTransparency() const
 {
     for (const Rgba& p : m_pixels) {

@@ -31,8 +31,6 @@ public:
     // Copies `src` with its top-left corner at (x, y), replacing the pixels it
     // covers; parts outside this image are cut off.
     void paste(const Image& src, int32_t x, int32_t y);
-    // The same, with `src` composited over this image by its alpha.
-    void compositeOver(const Image& src, int32_t x, int32_t y);
 
     bool hasTransparency() const; // some alpha below 255
     bool hasColourKey() const;    // some visible pixel exactly (255, 0, 255)

@@ -1,7 +1,5 @@
-// TGA, JPEG and PNG encoding of images.
+// TGA and JPEG encoding of images.
 #include "tools/mkarchive/ImageCodec.h"
-
-#include "tools/mkarchive/Canvas.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -95,14 +93,6 @@ Bytes encodeJpeg(const Image& image, int quality)
     jpeg_destroy_compress(&cinfo);
     std::free(buffer);
     return out;
-}
-
-bool writePng(const Image& image, const std::string& path)
-{
-    Canvas canvas(image.width(), image.height());
-    cairo_set_operator(canvas.cr(), CAIRO_OPERATOR_SOURCE);
-    canvas.drawImage(image, 0, 0);
-    return cairo_surface_write_to_png(canvas.surface(), path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 } // namespace mkarchive

@@ -1,10 +1,8 @@
-// Image encoders: TGA written by hand, baseline JPEG through libjpeg, and PNG
-// (through cairo) for review pictures that never enter the archive.
+// Image encoders: TGA written by hand and baseline JPEG through libjpeg.
 #pragma once
 
 #include "tools/mkarchive/Image.h"
 
-#include <string>
 #include <vector>
 
 namespace mkarchive {
@@ -17,8 +15,5 @@ Bytes encodeTga(const Image& image, bool withAlpha);
 
 // Baseline JPEG, three components (YCbCr 4:2:0), alpha dropped.
 Bytes encodeJpeg(const Image& image, int quality);
-
-// Writes `image` as a PNG file; false when it cannot be written.
-bool writePng(const Image& image, const std::string& path);
 
 } // namespace mkarchive

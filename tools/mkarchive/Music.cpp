@@ -116,17 +116,16 @@ bool makeMusic(AssetSet& set)
     // right, shaker further right, bass and drums in the middle.
     struct Part {
         const Track* track;
-        double gain;
         double pan; // -1 left .. 1 right
     };
-    const Part parts[] = {{&bass, 1.0, 0.0},  {&arp, 1.0, -0.35}, {&padL, 1.0, -0.8}, {&padR, 1.0, 0.8},
-                          {&lead, 1.0, 0.15}, {&shine, 1.0, 0.3}, {&drums, 1.0, 0.0}, {&shaker, 1.0, 0.5}};
+    const Part parts[] = {{&bass, 0.0},  {&arp, -0.35}, {&padL, -0.8}, {&padR, 0.8},
+                          {&lead, 0.15}, {&shine, 0.3}, {&drums, 0.0}, {&shaker, 0.5}};
     Buffer left(size_t(bass.frames()), 0.0f);
     Buffer right(size_t(bass.frames()), 0.0f);
     for (const Part& p : parts) {
         const double angle = (p.pan + 1.0) * M_PI / 4.0;
-        const float gl = float(p.gain * std::cos(angle));
-        const float gr = float(p.gain * std::sin(angle));
+        const float gl = float(std::cos(angle));
+        const float gr = float(std::sin(angle));
         const Buffer& s = p.track->samples();
         for (size_t i = 0; i < s.size(); ++i) {
             left[i] += gl * s[i];
