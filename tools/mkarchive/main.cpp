@@ -1,0 +1,70 @@
+// mkarchive: draws, synthesises and packs every entry of the resource archive
+// "qinvar.mvz" from code. Usage:
+//   mkarchive --archive <file.mvz> [--tree <folder>] [--contact-sheet <file.png>]
+// --tree writes the same entries as a plain folder tree (the game reads such a
+// folder in place of the archive); --contact-sheet writes every image and a
+// picture of every layout into one PNG for review.
+#include "tools/mkarchive/ContactSheet.h"
+#include "tools/mkarchive/FontLibrary.h"
+#include "tools/mkarchive/Producers.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+using namespace mkarchive;
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: mkarchive --archive <file.mvz> [--tree <folder>] [--contact-sheet <file.png>]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string archive;
+    std::string tree;
+    std::string sheet;
+    for (int i = 1; i < argc; ++i) {
+        if (i + 1 >= argc)
+            return usage();
+        if (std::strcmp(argv[i], "--archive") == 0)
+            archive = argv[++i];
+        else if (std::strcmp(argv[i], "--tree") == 0)
+            tree = argv[++i];
+        else if (std::strcmp(argv[i], "--contact-sheet") == 0)
+            sheet = argv[++i];
+        else
+            return usage();
+    }
+    if (archive.empty() && tree.empty() && sheet.empty())
+        return usage();
+
+    FontLibrary::s_open();
+    bool ok = true;
+    {
+        AssetSet set;
+        for (const Producer& p : kProducers) {
+            if (!p.make(set)) {
+                std::fprintf(stderr, "mkarchive: making the %s failed\n", p.what);
+                ok = false;
+                break;
+            }
+        }
+        // The review sheet shows whatever was made, even when something is
+        // missing; the archive and the tree are written only when complete.
+        if (!sheet.empty())
+            ok = writeContactSheet(set, sheet) && ok;
+        ok = ok && set.complete();
+        if (ok && !archive.empty())
+            ok = set.writeArchive(archive);
+        if (ok && !tree.empty())
+            ok = set.writeTree(tree);
+    }
+    FontLibrary::s_close();
+    return ok ? 0 : 1;
+}
