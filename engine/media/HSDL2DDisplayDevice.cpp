@@ -7,7 +7,6 @@
 
 #include <SDL.h>
 
-#include <cmath>
 #include <cstring>
 #include <new>
 
