@@ -126,13 +126,6 @@ HSDLInputDevice::HSDLInputDevice(HCvarManager* cvarManager, MouseMode mouseMode)
     fillKeyTranslationTable();
 }
 
-uint32_t HSDLInputDevice::s_translateKey(int32_t symbol)
-{
-    if (symbol < 0 || !inTable(static_cast<uint32_t>(symbol)))
-        return KC_NONE;
-    return static_cast<uint32_t>(keyTranslationTable[symbol]);
-}
-
 void HSDLInputDevice::s_resetInputState()
 {
     sm_uModifiers = 0;

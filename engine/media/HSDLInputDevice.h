@@ -35,9 +35,6 @@ public:
     // The pointer to the middle of the video surface; nothing without one.
     void centerMouse() override;
 
-    // The virtual-key code of an SDL key symbol; 0 for none and for symbols
-    // outside the table.
-    static uint32_t s_translateKey(int32_t symbol);
     // Test seam: modifier flags 0 and every hot-key release flag clear, as at
     // process start.
     static void s_resetInputState();
