@@ -906,6 +906,17 @@ void H2DDisplayDevice::sm_configurePixelFormat(int32_t redBits, int32_t greenBit
 #endif
 }
 
+void H2DDisplayDevice::sm_getPixelFormat(int32_t* redBits, int32_t* greenBits, int32_t* blueBits, int32_t* redShift,
+                                         int32_t* greenShift, int32_t* blueShift)
+{
+    *redBits = sm_iRedBits;
+    *greenBits = sm_iGreenBits;
+    *blueBits = sm_iBlueBits;
+    *redShift = sm_iRedShift;
+    *greenShift = sm_iGreenShift;
+    *blueShift = sm_iBlueShift;
+}
+
 void H2DDisplayDevice::sm_configureBlender(BlendAlphaSource srcAlpha, BlendParameterSource srcParam, CombineOp srcOp,
                                            uint8_t srcConst, BlendAlphaSource dstAlpha,
                                            BlendParameterSource dstParam, CombineOp dstOp, uint8_t dstConst,

@@ -128,8 +128,12 @@ public:
                              uint8_t srcConst, BlendAlphaSource dstAlpha, BlendParameterSource dstParam,
                              CombineOp dstOp, uint8_t dstConst, BlendOp op);
 
-    // shutdownScreen(), then delete; null is ignored. (The factory that
-    // creates the device lives with the concrete device.)
+    // The SDL display device, its screen opened with the first five
+    // arguments; null, with the device deleted, when the screen cannot be
+    // opened. (Defined with the concrete device.)
+    static H2DDisplayDevice* s_create2DDisplayDevice(int32_t width, int32_t height, const char* title,
+                                                     bool fullscreen, bool flag, HCvarManager* cvarManager);
+    // shutdownScreen(), then delete; null is ignored.
     static void s_destroy2DDisplayDevice(H2DDisplayDevice* device);
 
     // The device draws text from the sheet sprite's surface. Sprites belong to
@@ -152,6 +156,10 @@ public:
     // 1-16 or a shift outside 0-15 leaves the format unchanged.
     static void sm_configurePixelFormat(int32_t redBits, int32_t greenBits, int32_t blueBits, int32_t redShift,
                                         int32_t greenShift, int32_t blueShift);
+    // The format as the last valid configuration left it; images are
+    // packed into surfaces with it, so that they match what the blender reads.
+    static void sm_getPixelFormat(int32_t* redBits, int32_t* greenBits, int32_t* blueBits, int32_t* redShift,
+                                  int32_t* greenShift, int32_t* blueShift);
     // Stores the nine values and chooses the fast mode: plain alpha blending
     // (2, 1, 0, any, 3, 1, 0, any, 0) answers a = 255 and a = 0 without
     // arithmetic, or every pixel by a 50% threshold when the hint is on.
