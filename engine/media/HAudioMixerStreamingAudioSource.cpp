@@ -400,57 +400,70 @@ void HAudioMixerStreamingAudioSource::m_mixMusic(uint8_t* out, int length)
     }
 }
 
+// The voices are summed one after the other over a block of frames: each
+// voice is independent of the others and the sums are clamped only once,
+// after the last voice, so the result is the same as visiting voices 0 to 7
+// for every frame, and the voice's state stays in registers.
 void HAudioMixerStreamingAudioSource::m_mixStereo16(uint8_t* out, int frames)
 {
-    for (int f = 0; f < frames; ++f) {
-        uint8_t* p = out + 4 * f;
-        int32_t left = load16(p);
-        int32_t right = load16(p + 2);
+    int32_t sum[2 * kMixBlock];
+    for (int first = 0; first < frames; first += kMixBlock) {
+        const int count = frames - first < kMixBlock ? frames - first : kMixBlock;
+        uint8_t* p = out + 4 * first;
+        for (int i = 0; i < 2 * count; ++i)
+            sum[i] = load16(p + 2 * i);
         for (HAudioMixerVoice& voice : m_voices) {
-            if (!voice.isSounding())
-                continue;
-            int16_t l = 0;
-            int16_t r = 0;
-            voice.getStereoSample16(&l, &r);
-            left += l;
-            right += r;
+            for (int f = 0; f < count && voice.isSounding(); ++f) {
+                int16_t l = 0;
+                int16_t r = 0;
+                voice.getStereoSample16(&l, &r);
+                sum[2 * f] += l;
+                sum[2 * f + 1] += r;
+            }
         }
-        store16(p, clamp(left, -32768, 32767));
-        store16(p + 2, clamp(right, -32768, 32767));
+        for (int i = 0; i < 2 * count; ++i)
+            store16(p + 2 * i, clamp(sum[i], -32768, 32767));
     }
 }
 
 void HAudioMixerStreamingAudioSource::m_mixMono8(uint8_t* out, int values)
 {
-    for (int i = 0; i < values; ++i) {
-        int32_t sum = out[i];
+    int32_t sum[2 * kMixBlock];
+    for (int first = 0; first < values; first += 2 * kMixBlock) {
+        const int count = values - first < 2 * kMixBlock ? values - first : 2 * kMixBlock;
+        uint8_t* p = out + first;
+        for (int i = 0; i < count; ++i)
+            sum[i] = p[i];
         for (HAudioMixerVoice& voice : m_voices) {
-            if (!voice.isSounding())
-                continue;
-            signed char v = 0;
-            voice.getMonoSample8(&v);
-            sum += v;
+            for (int i = 0; i < count && voice.isSounding(); ++i) {
+                signed char v = 0;
+                voice.getMonoSample8(&v);
+                sum[i] += v;
+            }
         }
-        out[i] = static_cast<uint8_t>(clamp(sum, 0, 255));
+        for (int i = 0; i < count; ++i)
+            p[i] = static_cast<uint8_t>(clamp(sum[i], 0, 255));
     }
 }
 
 void HAudioMixerStreamingAudioSource::m_mixStereo8(uint8_t* out, int frames)
 {
-    for (int f = 0; f < frames; ++f) {
-        uint8_t* p = out + 2 * f;
-        int32_t left = p[0];
-        int32_t right = p[1];
+    int32_t sum[2 * kMixBlock];
+    for (int first = 0; first < frames; first += kMixBlock) {
+        const int count = frames - first < kMixBlock ? frames - first : kMixBlock;
+        uint8_t* p = out + 2 * first;
+        for (int i = 0; i < 2 * count; ++i)
+            sum[i] = p[i];
         for (HAudioMixerVoice& voice : m_voices) {
-            if (!voice.isSounding())
-                continue;
-            signed char l = 0;
-            signed char r = 0;
-            voice.getStereoSample8(&l, &r);
-            left += l;
-            right += r;
+            for (int f = 0; f < count && voice.isSounding(); ++f) {
+                signed char l = 0;
+                signed char r = 0;
+                voice.getStereoSample8(&l, &r);
+                sum[2 * f] += l;
+                sum[2 * f + 1] += r;
+            }
         }
-        p[0] = static_cast<uint8_t>(clamp(left, 0, 255));
-        p[1] = static_cast<uint8_t>(clamp(right, 0, 255));
+        for (int i = 0; i < 2 * count; ++i)
+            p[i] = static_cast<uint8_t>(clamp(sum[i], 0, 255));
     }
 }

@@ -105,6 +105,9 @@ public:
     void stopCompressedAudioStream(int handle);
 
 private:
+    // Frames summed at a time (two values each) in a local accumulator.
+    static constexpr int kMixBlock = 1024;
+
     void m_mixPiece(uint8_t* out, int length);
     void m_mixMusic(uint8_t* out, int length);
     void m_mixStereo16(uint8_t* out, int frames);
