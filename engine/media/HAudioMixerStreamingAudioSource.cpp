@@ -325,9 +325,10 @@ int HAudioMixerStreamingAudioSource::readNextChunk(void* buffer, int length)
     }
     // Pieces of kMaxChunkBytes keep whole frames, since it is a multiple of
     // every frame size the mixer supports.
-    for (int done = 0; done < length; done += kMaxChunkBytes) {
+    for (int done = 0; done < length;) {
         const int piece = length - done < kMaxChunkBytes ? length - done : kMaxChunkBytes;
         m_mixPiece(out + done, piece);
+        done += piece;
     }
     return length;
 }
