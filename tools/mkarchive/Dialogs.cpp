@@ -171,7 +171,7 @@ Image bestTimesDialog(int32_t w, int32_t h)
             setColour(cr, rgb(0x0d1a20));
             cairo_fill(cr);
         }
-        char place[8];
+        char place[16];
         std::snprintf(place, sizeof(place), "%d.", r + 1);
         text(cr, Typeface::SansBold, 12, place, geo::kBestTimesNameX - 10, geo::bestTimesRowY(r) + 10, Align::Right,
              kGold);
@@ -350,10 +350,10 @@ Image rulesHelp(int32_t w, int32_t h)
         const char* cost;
     };
     const Row rows[] = {
-        {"Hint", {"H", "F"}, "A free pair, or the partners of your tile.", "+30 s"},
-        {"Undo", {"U", nullptr}, "Puts the last pair back on the table.", "+1 min"},
-        {"Shuffle", {"S", nullptr}, "Mixes the tiles that are left.", "+2 min"},
-        {"Free tiles", {"Space", nullptr}, "Lights up every free tile while held.", "no cost"},
+        {"Hint", {"H", "F"}, "A free pair, or the partners of your tile.", "+0:30"},
+        {"Undo", {"U", nullptr}, "Puts the last pair back on the table.", "+1:00"},
+        {"Shuffle", {"S", nullptr}, "Mixes the tiles that are left.", "+2:00"},
+        {"Free tiles", {"Space", nullptr}, "Lights up the free tiles for a moment.", "no cost"},
     };
     y += 12;
     for (const Row& r : rows) {
