@@ -208,8 +208,6 @@ const char* const kTileSetPreviews[9] = {"art/preview_tile_1.tga", "art/preview_
                                          "art/preview_tile_3.tga", "art/preview_tile_4.tga", "art/preview_tile_5.tga",
                                          "art/preview_tile_6.tga", "art/preview_tile_7.tga", "art/preview_tile_8.tga"};
 
-void panelButton(Screen& s, const char* name, Point at) { s.blend(name, at); }
-
 // The left panel with the buttons of a state.
 enum class PanelState { Start, Playing, Paused, Ended };
 
@@ -239,7 +237,7 @@ void panel(Screen& s, PanelState state, const char* litButton)
         if (!b.shown)
             continue;
         const bool lit = litButton != nullptr && std::strcmp(litButton, b.normal) == 0;
-        panelButton(s, lit ? b.lit : b.normal, b.at);
+        s.blend(lit ? b.lit : b.normal, b.at);
     }
 }
 

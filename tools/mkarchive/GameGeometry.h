@@ -99,7 +99,6 @@ constexpr int32_t kBestTimesNameChars = 12; // what the name entry lets a player
 constexpr Point enterNameAt(int32_t w, int32_t h) { return {(kScreenW - w - kPanelW) / 2 + kPanelW, (kScreenH - h) / 2}; }
 constexpr Point enterNameOkAt(int32_t w, int32_t h, int32_t bw, int32_t bh) { return {(w - bw) / 2, h - (3 * bh) / 2}; }
 constexpr Point kEnterNameField{30, 164};  // edit line, 12 characters and the caret
-constexpr Box kEnterNameFieldBox{30, 164, 100, 12};
 constexpr int32_t kEnterNameScoreY = 85;   // score, centred on the dialog's middle
 
 // --- Confirmations. Clearing best times: centred, then moved right and down;
