@@ -1,6 +1,6 @@
 // The generator itself: a second run gives the very bytes the build made, the
-// folder tree holds exactly the archive's entries, and bad requests fail
-// without leaving a partial archive behind.
+// folder tree holds exactly the archive's entries, the screen previews are
+// written, and bad requests fail without leaving a partial archive behind.
 #include "tests/support/TempDir.h"
 #include "tests/tools/ArchiveReader.h"
 
@@ -74,7 +74,7 @@ void listFiles(const std::string& dir, const std::string& prefix, std::set<std::
 TEST(ArchiveGenerator, SecondRunGivesTheSameBytesAndTheTreeMatches)
 {
     TempDir dir;
-    ASSERT_EQ(runGenerator({"--archive", dir.file("again.mvz"), "--tree", dir.file("tree")}), 0);
+    ASSERT_EQ(runGenerator({"--archive", dir.file("again.mvz"), "--tree", dir.file("tree"), "--screens", dir.file("screens")}), 0);
     const std::string built = readFileBytes(builtArchivePath());
     ASSERT_FALSE(built.empty()) << builtArchivePath();
     EXPECT_TRUE(readFileBytes(dir.file("again.mvz")) == built) << "two runs gave different archives";
@@ -86,6 +86,23 @@ TEST(ArchiveGenerator, SecondRunGivesTheSameBytesAndTheTreeMatches)
     EXPECT_EQ(files, std::set<std::string>(archive.names().begin(), archive.names().end()));
     for (const std::string& name : archive.names())
         EXPECT_TRUE(readFileBytes(dir.file("tree/" + name)) == archive.bytes(name)) << name;
+
+    // The composite previews of the screens and dialogs: 640 x 480 PNGs.
+    std::set<std::string> previews;
+    listFiles(dir.file("screens"), "", &previews);
+    for (const char* must : {"start.png", "playing.png", "options.png", "besttimes.png", "rules_1.png", "rules_2.png"})
+        EXPECT_EQ(previews.count(must), 1u) << must;
+    for (const std::string& name : previews) {
+        const std::string png = readFileBytes(dir.file("screens/" + name));
+        ASSERT_GE(png.size(), 24u) << name;
+        EXPECT_EQ(png.compare(0, 8, "\x89PNG\r\n\x1a\n"), 0) << name;
+        const auto be32 = [&png](size_t i) {
+            return uint32_t(uint8_t(png[i])) << 24 | uint32_t(uint8_t(png[i + 1])) << 16 |
+                   uint32_t(uint8_t(png[i + 2])) << 8 | uint32_t(uint8_t(png[i + 3]));
+        };
+        EXPECT_EQ(be32(16), 640u) << name;
+        EXPECT_EQ(be32(20), 480u) << name;
+    }
 }
 
 TEST(ArchiveGenerator, BadRequestsFailAndLeaveNothing)

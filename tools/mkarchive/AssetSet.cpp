@@ -79,10 +79,6 @@ const ManifestEntry* AssetSet::m_claim(const char* name, AssetFormat format)
         std::fprintf(stderr, "mkarchive: '%s' must be %s, not %s\n", name, formatName(e->format), formatName(format));
         return nullptr;
     }
-    if ((e->flags & kPending) != 0) {
-        std::fprintf(stderr, "mkarchive: '%s' is still marked pending in the manifest\n", name);
-        return nullptr;
-    }
     if (m_added[size_t(indexOf(e))]) {
         std::fprintf(stderr, "mkarchive: '%s' was made twice\n", name);
         return nullptr;
@@ -201,12 +197,20 @@ bool AssetSet::complete() const
 {
     bool ok = true;
     for (int32_t i = 0; i < kManifestSize; ++i) {
-        if ((kManifest[i].flags & kPending) == 0 && !m_added[size_t(i)]) {
+        if (!m_added[size_t(i)]) {
             std::fprintf(stderr, "mkarchive: nothing made '%s'\n", kManifest[i].name);
             ok = false;
         }
     }
     return ok;
+}
+
+const AssetSet::Entry* AssetSet::find(const char* name) const
+{
+    const ManifestEntry* e = findManifestEntry(name);
+    if (e == nullptr || !m_added[size_t(indexOf(e))])
+        return nullptr;
+    return &m_entries[size_t(indexOf(e))];
 }
 
 std::vector<const AssetSet::Entry*> AssetSet::entries() const

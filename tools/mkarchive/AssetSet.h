@@ -35,7 +35,7 @@ public:
     bool addLayout(const char* name, const std::vector<TilePos>& tiles);
     bool addText(const char* name, const std::string& text);
 
-    // True when every entry of the manifest that is not pending was added.
+    // True when every entry of the manifest was added.
     bool complete() const;
 
     bool writeArchive(const std::string& path) const;
@@ -49,6 +49,8 @@ public:
     };
     // Every added entry, in manifest order.
     std::vector<const Entry*> entries() const;
+    // The added entry of that name, or null.
+    const Entry* find(const char* name) const;
 
 private:
     const ManifestEntry* m_claim(const char* name, AssetFormat format);

@@ -86,13 +86,21 @@ void cutDown(Rect& d, Rect& s, const Rect& n)
 
 } // namespace
 
-Image drawLayoutPicture(const std::vector<TilePos>& tiles, int32_t tileSet)
+Image drawLayoutPicture(const std::vector<TilePos>& tiles, int32_t tileSet, const Image* table)
 {
     Image board(515, 480);
     for (int32_t y = 0; y < board.height(); ++y) {
         for (int32_t x = 0; x < board.width(); ++x)
             board.set(x, y, Rgba{46, 90, 69, 255});
     }
+    if (table != nullptr)
+        board.paste(*table, -5, 0);
+    drawBoardOnto(board, tiles, tileSet, 0, 0);
+    return board;
+}
+
+void drawBoardOnto(Image& board, const std::vector<TilePos>& tiles, int32_t tileSet, int32_t ox, int32_t oy)
+{
     std::vector<int32_t> faces;
     for (int32_t f = 0; f < kTileSheetColumns * kTileSheetRows; ++f) {
         if (faceIsUsed(f))
@@ -123,7 +131,7 @@ Image drawLayoutPicture(const std::vector<TilePos>& tiles, int32_t tileSet)
         if (cache[f].empty())
             cache[f] = drawTile(tileSet, f);
         const Rect fr = face(t.x, t.y, t.z);
-        blendPart(board, cache[f], Rect{0, 0, kTileCellWidth, kTileCellHeight}, fr.left - 6, fr.top);
+        blendPart(board, cache[f], Rect{0, 0, kTileCellWidth, kTileCellHeight}, fr.left - 6 + ox, fr.top + oy);
         if (!present(t.x, t.y - 2, t.z)) {
             Rect d{fr.left, fr.top - top.height(), fr.left + top.width(), fr.top};
             Rect s{0, 0, top.width(), top.height()};
@@ -133,7 +141,7 @@ Image drawLayoutPicture(const std::vector<TilePos>& tiles, int32_t tileSet)
                     cutAcross(d, s, face(t.x + o[0], t.y + o[1], t.z));
             }
             if (d.left < d.right)
-                blendPart(board, top, s, d.left, d.top);
+                blendPart(board, top, s, d.left + ox, d.top + oy);
         }
         if (!present(t.x + 2, t.y, t.z)) {
             Rect d{fr.right, fr.top - top.height() + 1, fr.right + right.width(), fr.top - top.height() + 1 + right.height()};
@@ -144,10 +152,9 @@ Image drawLayoutPicture(const std::vector<TilePos>& tiles, int32_t tileSet)
                     cutDown(d, s, face(t.x + o[0], t.y + o[1], t.z));
             }
             if (d.top < d.bottom)
-                blendPart(board, right, s, d.left, d.top);
+                blendPart(board, right, s, d.left + ox, d.top + oy);
         }
     }
-    return board;
 }
 
 } // namespace mkarchive

@@ -26,14 +26,18 @@ Canvas::~Canvas()
     cairo_surface_destroy(m_pSurface);
 }
 
-void Canvas::drawImage(const Image& image, double x, double y, double scale)
+void drawImageOn(cairo_t* cr, const Image& image, double x, double y, double scale)
 {
     if (image.empty())
         return;
-    Canvas tmp(image.width(), image.height());
-    cairo_surface_flush(tmp.m_pSurface);
-    unsigned char* data = cairo_image_surface_get_data(tmp.m_pSurface);
-    int stride = cairo_image_surface_get_stride(tmp.m_pSurface);
+    cairo_surface_t* tmp = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width(), image.height());
+    if (cairo_surface_status(tmp) != CAIRO_STATUS_SUCCESS) {
+        std::fprintf(stderr, "mkarchive: cannot create a %dx%d surface\n", image.width(), image.height());
+        std::exit(1);
+    }
+    cairo_surface_flush(tmp);
+    unsigned char* data = cairo_image_surface_get_data(tmp);
+    int stride = cairo_image_surface_get_stride(tmp);
     for (int32_t y0 = 0; y0 < image.height(); ++y0) {
         uint32_t* row = reinterpret_cast<uint32_t*>(data + size_t(y0) * size_t(stride));
         for (int32_t x0 = 0; x0 < image.width(); ++x0) {
@@ -45,15 +49,21 @@ void Canvas::drawImage(const Image& image, double x, double y, double scale)
             row[x0] = (a << 24) | (r << 16) | (g << 8) | b;
         }
     }
-    cairo_surface_mark_dirty(tmp.m_pSurface);
-    cairo_save(m_pCairo);
-    cairo_translate(m_pCairo, x, y);
-    cairo_scale(m_pCairo, scale, scale);
-    cairo_set_source_surface(m_pCairo, tmp.m_pSurface, 0, 0);
+    cairo_surface_mark_dirty(tmp);
+    cairo_save(cr);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, scale, scale);
+    cairo_set_source_surface(cr, tmp, 0, 0);
     // Enlargements are for review: keep the pixels sharp.
-    cairo_pattern_set_filter(cairo_get_source(m_pCairo), scale > 1.0 ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
-    cairo_paint(m_pCairo);
-    cairo_restore(m_pCairo);
+    cairo_pattern_set_filter(cairo_get_source(cr), scale > 1.0 ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(tmp);
+}
+
+void Canvas::drawImage(const Image& image, double x, double y, double scale)
+{
+    drawImageOn(m_pCairo, image, x, y, scale);
 }
 
 Image Canvas::toImage(AlphaMode mode) const

@@ -15,6 +15,10 @@ enum class AlphaMode {
     Opaque, // every pixel opaque (screens and JPEG art)
 };
 
+// Draws `image` on `cr` with its top-left corner at (x, y), optionally scaled
+// (enlargements stay sharp, reductions are filtered).
+void drawImageOn(cairo_t* cr, const Image& image, double x, double y, double scale = 1.0);
+
 class Canvas {
 public:
     Canvas(int32_t width, int32_t height); // fully transparent

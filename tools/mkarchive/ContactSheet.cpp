@@ -94,7 +94,7 @@ bool writeContactSheet(const AssetSet& set, const std::string& path)
                 }
             } else {
                 const int32_t size = std::max(e->image.width(), e->image.height());
-                images.push_back({name + 4, e->image, size <= 20 ? 4.0 : (size <= 128 ? 2.0 : 1.0)});
+                images.push_back({name + 4, e->image, size <= 20 ? 4.0 : (size <= 128 ? 2.0 : (size <= 300 ? 1.0 : 0.5))});
             }
         } else if (!e->tiles.empty()) {
             layouts.push_back({name + 8, drawLayoutPicture(e->tiles, 0), 0.5});

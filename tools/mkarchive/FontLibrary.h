@@ -1,8 +1,9 @@
 // The typefaces the art is drawn with, loaded from the font files that
-// scripts/setup installs (fonts-dejavu-core, fonts-wqy-microhei). Faces are
-// opened by file path through FreeType, not looked up through fontconfig, so
-// the output never depends on which other fonts a machine has; rendering
-// options are fixed (grey anti-aliasing, no hinting) for the same reason.
+// scripts/setup installs (fonts-dejavu-core, fonts-dejavu-extra for the
+// condensed face, fonts-wqy-microhei). Faces are opened by file path through
+// FreeType, not looked up through fontconfig, so the output never depends on
+// which other fonts a machine has; rendering options are fixed (grey
+// anti-aliasing, no hinting) for the same reason.
 #pragma once
 
 #include <cairo.h>
@@ -14,6 +15,7 @@ enum class Typeface {
     SansBold,  // DejaVu Sans Bold
     CondensedBold, // DejaVu Sans Condensed Bold
     MonoBold,  // DejaVu Sans Mono Bold
+    SerifBold, // DejaVu Serif Bold: headings
     Cjk,       // WenQuanYi Micro Hei: the Chinese characters of the tile faces
     Count
 };

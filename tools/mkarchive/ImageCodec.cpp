@@ -95,4 +95,29 @@ Bytes encodeJpeg(const Image& image, int quality)
     return out;
 }
 
+Image decodeJpeg(const Bytes& bytes)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jerr.error_exit = jpegFatal;
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    Image out(int32_t(cinfo.output_width), int32_t(cinfo.output_height));
+    std::vector<JSAMPLE> row(size_t(cinfo.output_width) * 3);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int32_t y = int32_t(cinfo.output_scanline);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_read_scanlines(&cinfo, rows, 1);
+        for (int32_t x = 0; x < out.width(); ++x)
+            out.set(x, y, Rgba{row[size_t(x) * 3], row[size_t(x) * 3 + 1], row[size_t(x) * 3 + 2], 255});
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return out;
+}
+
 } // namespace mkarchive

@@ -1,4 +1,5 @@
-// Image encoders: TGA written by hand and baseline JPEG through libjpeg.
+// Image encoders: TGA written by hand and baseline JPEG through libjpeg, and
+// the JPEG decoder the previews check the encoded pictures with.
 #pragma once
 
 #include "tools/mkarchive/Image.h"
@@ -15,5 +16,9 @@ Bytes encodeTga(const Image& image, bool withAlpha);
 
 // Baseline JPEG, three components (YCbCr 4:2:0), alpha dropped.
 Bytes encodeJpeg(const Image& image, int quality);
+
+// The picture a JPEG of ours decodes to (for previews of what the game
+// shows); opaque.
+Image decodeJpeg(const Bytes& bytes);
 
 } // namespace mkarchive

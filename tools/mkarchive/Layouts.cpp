@@ -1387,6 +1387,11 @@ const char* const kLayoutFiles[kLayoutCount] = {
     "layouts/moravel10.qvl",
 };
 
+const char* const kLayoutTitles[kLayoutCount] = {
+    "Classic",  "Coliseum", "Pyramid",   "Quincunx",  "Temple", "Hurricane", "Blackberry", "Butterfly", "Cross",
+    "Diamond",  "Twin Peaks", "Fortress", "Staircase", "Hourglass", "Waves", "Lantern", "Colonnade", "Crown",
+};
+
 std::vector<TilePos> layoutPositions(int32_t index)
 {
     std::vector<TilePos> tiles;

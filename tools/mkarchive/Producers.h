@@ -2,14 +2,15 @@
 // own source file. main() runs them in the order of kProducers; each adds its
 // entries to the AssetSet and returns false when one of them fails.
 //
-// A new kind of art (screens, buttons, dialogs, ...) is a new source file with
-// a `make...` function declared below and listed in kProducers, and the
-// kPending flag cleared from the manifest entries it makes. The shared layer
-// is Canvas (cairo surfaces), Paint and FontLibrary (drawing and text),
+// A new kind of art is a new source file with a `make...` function declared
+// below and listed in kProducers, and its entries in the manifest. The shared
+// layer is Canvas (cairo surfaces), Paint and FontLibrary (drawing and text),
 // AssetSet (checks against the manifest, encodes TGA or JPEG by the entry's
 // format); art that shows tiles or boards takes drawTile / drawTileSheet
-// (TileSets.h), layoutPositions (Layouts.h) and drawLayoutPicture
-// (BoardPicture.h).
+// (TileSets.h), layoutPositions (Layouts.h), drawLayoutPicture and
+// drawBoardOnto (BoardPicture.h) and tableTopImage (TableTops.h); screens,
+// buttons and dialogs share one look through Theme.h and the game's drawing
+// positions through GameGeometry.h.
 #pragma once
 
 #include "tools/mkarchive/AssetSet.h"
@@ -23,6 +24,11 @@ bool makeBoardOverlays(AssetSet& set); // BoardOverlays.cpp: shadows and hover o
 bool makeSounds(AssetSet& set);        // Sounds.cpp: sound/*
 bool makeMusic(AssetSet& set);         // Music.cpp: music/theme_qz.ogg
 bool makeConfig(AssetSet& set);        // Config.cpp: config.txt
+bool makeTableTops(AssetSet& set);     // TableTops.cpp: art/arena*_qz.jpg, art/preview_background_*.jpg
+bool makePreviews(AssetSet& set);      // Previews.cpp: layout previews and titles, tile-set previews
+bool makeScreens(AssetSet& set);       // Screens.cpp: loading, panel, start, pause, end screens, no-match
+bool makeButtons(AssetSet& set);       // Buttons.cpp: every button, toggle, knob and strip label
+bool makeDialogs(AssetSet& set);       // Dialogs.cpp: dialog backgrounds and the rules slides
 
 struct Producer {
     const char* what;
@@ -37,6 +43,11 @@ inline constexpr Producer kProducers[] = {
     {"sounds", makeSounds},
     {"music", makeMusic},
     {"config.txt", makeConfig},
+    {"table tops", makeTableTops},
+    {"previews", makePreviews},
+    {"screens", makeScreens},
+    {"buttons", makeButtons},
+    {"dialogs", makeDialogs},
 };
 
 } // namespace mkarchive

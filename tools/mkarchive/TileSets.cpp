@@ -87,7 +87,9 @@ void surfaceTexture(cairo_t* cr, const TileStyle& s, int32_t set, int32_t face)
     }
 }
 
-void drawTileInto(cairo_t* cr, int32_t set, int32_t face)
+} // namespace
+
+void paintTileCell(cairo_t* cr, int32_t set, int32_t face)
 {
     const TileStyle& s = kTileStyles[set];
     const double w = kFaceWidth;
@@ -165,12 +167,10 @@ void drawTileInto(cairo_t* cr, int32_t set, int32_t face)
     cairo_restore(cr);
 }
 
-} // namespace
-
 Image drawTile(int32_t set, int32_t face)
 {
     Canvas canvas(kTileCellWidth, kTileCellHeight);
-    drawTileInto(canvas.cr(), set, face);
+    paintTileCell(canvas.cr(), set, face);
     return canvas.toImage(AlphaMode::Binary);
 }
 

@@ -5,6 +5,8 @@
 
 #include "tools/mkarchive/Image.h"
 
+#include <cairo.h>
+
 #include <cstdint>
 
 namespace mkarchive {
@@ -12,6 +14,11 @@ namespace mkarchive {
 // One whole cell (39 x 55) of `face` (0-51) in tile set `set` (0-8), alpha
 // either 0 or 255. An unused face gives a blank tile.
 Image drawTile(int32_t set, int32_t face);
+
+// The same tile drawn on `cr` with the cell's top-left corner at the origin,
+// smooth-edged, at whatever scale and angle `cr` has: for art that shows tiles
+// larger or turned.
+void paintTileCell(cairo_t* cr, int32_t set, int32_t face);
 
 // The sheet of tile set `set`: every used cell drawn, the other cells clear.
 Image drawTileSheet(int32_t set);

@@ -1,9 +1,12 @@
 // mkarchive: draws, synthesises and packs every entry of the resource archive
 // "qinvar.mvz" from code. Usage:
 //   mkarchive --archive <file.mvz> [--tree <folder>] [--contact-sheet <file.png>]
+//             [--screens <folder>]
 // --tree writes the same entries as a plain folder tree (the game reads such a
 // folder in place of the archive); --contact-sheet writes every image and a
-// picture of every layout into one PNG for review.
+// picture of every layout into one PNG for review; --screens writes every
+// screen and dialog assembled as the game shows it, one PNG each.
+#include "tools/mkarchive/Composites.h"
 #include "tools/mkarchive/ContactSheet.h"
 #include "tools/mkarchive/FontLibrary.h"
 #include "tools/mkarchive/Producers.h"
@@ -18,7 +21,8 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: mkarchive --archive <file.mvz> [--tree <folder>] [--contact-sheet <file.png>]\n");
+    std::fprintf(stderr, "usage: mkarchive --archive <file.mvz> [--tree <folder>] [--contact-sheet <file.png>]"
+                         " [--screens <folder>]\n");
     return 2;
 }
 
@@ -29,6 +33,7 @@ int main(int argc, char** argv)
     std::string archive;
     std::string tree;
     std::string sheet;
+    std::string screens;
     for (int i = 1; i < argc; ++i) {
         if (i + 1 >= argc)
             return usage();
@@ -38,10 +43,12 @@ int main(int argc, char** argv)
             tree = argv[++i];
         else if (std::strcmp(argv[i], "--contact-sheet") == 0)
             sheet = argv[++i];
+        else if (std::strcmp(argv[i], "--screens") == 0)
+            screens = argv[++i];
         else
             return usage();
     }
-    if (archive.empty() && tree.empty() && sheet.empty())
+    if (archive.empty() && tree.empty() && sheet.empty() && screens.empty())
         return usage();
 
     FontLibrary::s_open();
@@ -60,6 +67,8 @@ int main(int argc, char** argv)
         if (!sheet.empty())
             ok = writeContactSheet(set, sheet) && ok;
         ok = ok && set.complete();
+        if (ok && !screens.empty())
+            ok = writeScreenPreviews(set, screens);
         if (ok && !archive.empty())
             ok = set.writeArchive(archive);
         if (ok && !tree.empty())
