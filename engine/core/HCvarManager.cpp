@@ -5,9 +5,9 @@
 #include "engine/core/HFile.h"
 #include "engine/core/HFileSystem.h"
 #include "engine/core/HLuaScriptEngine.h"
+#include "engine/core/HMath.h"
 #include "engine/core/HUtil.h"
 
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -53,14 +53,6 @@ bool isArchivableName(const char* name)
     return true;
 }
 
-float narrowToFloat(double d)
-{
-    if (d > static_cast<double>(FLT_MAX))
-        return HUGE_VALF;
-    if (d < -static_cast<double>(FLT_MAX))
-        return -HUGE_VALF;
-    return static_cast<float>(d);
-}
 
 // Buffers the archive text and writes it in pieces, remembering whether every
 // write took all its bytes.
@@ -175,6 +167,22 @@ bool HCvarManager::m_pushVariableTable(const char* name)
     return false;
 }
 
+bool HCvarManager::m_beginVariableWrite(const char* name, uint32_t flags)
+{
+    HLuaScriptEngine* engine = m_pScriptEngine;
+    const int top = engine->getTop();
+    const bool existed = m_pushVariableTable(name);
+    if (!engine->isTable(-1) || engine->getTop() != top + 1) {
+        engine->pop(engine->getTop() - top);
+        return false;
+    }
+    if (existed && (flags & CVAR_KEEP)) {
+        engine->pop(1);
+        return false;
+    }
+    return true;
+}
+
 void HCvarManager::addVariable(const char* name, const char* value, uint32_t flags)
 {
     HLuaScriptEngine* engine = m_pScriptEngine;
@@ -182,16 +190,8 @@ void HCvarManager::addVariable(const char* name, const char* value, uint32_t fla
         return;
     char flagText[256];
     HUtil::s_sprintf(flagText, sizeof(flagText), "%d", static_cast<int32_t>(flags));
-    const int top = engine->getTop();
-    const bool existed = m_pushVariableTable(name);
-    if (!engine->isTable(-1) || engine->getTop() != top + 1) {
-        engine->pop(engine->getTop() - top);
+    if (!m_beginVariableWrite(name, flags))
         return;
-    }
-    if (existed && (flags & CVAR_KEEP)) {
-        engine->pop(1);
-        return;
-    }
     engine->setTableString("value", value ? value : "");
     engine->setTableString("flags", flagText);
     engine->setGlobal(name);
@@ -245,7 +245,7 @@ float HCvarManager::getVariableFloat(const char* name) const
         HErrorManager::s_db_trace("*** WARNING: no variable for '%s' found\n", name ? name : "(null)");
         return 0.0f;
     }
-    return narrowToFloat(std::strtod(text, nullptr));
+    return HMath::s_narrowToFloat(std::strtod(text, nullptr));
 }
 
 void HCvarManager::parseCommandLine(const char* text)
@@ -284,16 +284,8 @@ void HCvarManager::addCommand(const char* name, CommandFunction fn, void* parm, 
     HUtil::s_sprintf(functionText, sizeof(functionText), "%p", function);
     HUtil::s_sprintf(parmText, sizeof(parmText), "%p", parm);
     HUtil::s_sprintf(flagText, sizeof(flagText), "%d", static_cast<int32_t>(flags));
-    const int top = engine->getTop();
-    const bool existed = m_pushVariableTable(name);
-    if (!engine->isTable(-1) || engine->getTop() != top + 1) {
-        engine->pop(engine->getTop() - top);
+    if (!m_beginVariableWrite(name, flags))
         return;
-    }
-    if (existed && (flags & CVAR_KEEP)) {
-        engine->pop(1);
-        return;
-    }
     engine->setTableString("value", functionText);
     engine->setTableString("flags", flagText);
     engine->setTableString("parm", parmText);

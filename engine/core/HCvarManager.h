@@ -80,6 +80,10 @@ private:
     // Pushes the variable table of `name`: the existing one (true), or a
     // fresh table in place of a missing or non-table global (false).
     bool m_pushVariableTable(const char* name);
+    // Pushes the variable's table for a write; false (stack as it was) when
+    // no table can be had, or when the variable exists and flags hold
+    // CVAR_KEEP.
+    bool m_beginVariableWrite(const char* name, uint32_t flags);
 
     HLuaScriptEngine* m_pScriptEngine;
 };

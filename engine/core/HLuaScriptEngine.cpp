@@ -10,11 +10,11 @@
 #include "engine/core/HLuaScriptEngine.h"
 
 #include "engine/core/HErrorManager.h"
+#include "engine/core/HMath.h"
 #include "engine/core/HUtil.h"
 
 #include <lua.hpp>
 
-#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -41,15 +41,6 @@ void instructionLimitHook(lua_State* L, lua_Debug* /*unused*/)
     luaL_error(L, "script ran too long");
 }
 
-// Double to float without undefined behaviour for values out of float range.
-float narrowToFloat(double d)
-{
-    if (d > static_cast<double>(FLT_MAX))
-        return HUGE_VALF;
-    if (d < -static_cast<double>(FLT_MAX))
-        return -HUGE_VALF;
-    return static_cast<float>(d);
-}
 
 void reportError(lua_State* L)
 {
@@ -392,7 +383,7 @@ const char* HLuaScriptEngine::toString(int index)
 
 float HLuaScriptEngine::toFloat(int index) const
 {
-    return m_isValidIndex(index) ? narrowToFloat(lua_tonumber(m_pLuaState, index)) : 0.0f;
+    return m_isValidIndex(index) ? HMath::s_narrowToFloat(lua_tonumber(m_pLuaState, index)) : 0.0f;
 }
 
 void* HLuaScriptEngine::toPointer(int index) const
@@ -450,7 +441,7 @@ bool HLuaScriptEngine::readTableFloat(const char* name, float* out)
     lua_rawget(L, -2);
     const bool isNumber = lua_type(L, -1) == LUA_TNUMBER; // a numeric string does not count
     if (isNumber)
-        *out = narrowToFloat(lua_tonumber(L, -1));
+        *out = HMath::s_narrowToFloat(lua_tonumber(L, -1));
     lua_pop(L, 1);
     return isNumber;
 }

@@ -1,6 +1,7 @@
 // Mathematical helpers.
 #include "engine/core/HMath.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -46,4 +47,13 @@ float HMath::s_sin(float degrees)
 float HMath::s_cos(float degrees)
 {
     return static_cast<float>(std::cos(static_cast<double>(s_degreesToRadians(degrees))));
+}
+
+float HMath::s_narrowToFloat(double d)
+{
+    if (d > static_cast<double>(FLT_MAX))
+        return HUGE_VALF;
+    if (d < -static_cast<double>(FLT_MAX))
+        return -HUGE_VALF;
+    return static_cast<float>(d);
 }

@@ -17,4 +17,7 @@ public:
     static float s_degreesToRadians(float degrees);
     static float s_sin(float degrees);
     static float s_cos(float degrees);
+    // Double to float without undefined behaviour: values beyond the float
+    // range become plus or minus infinity.
+    static float s_narrowToFloat(double d);
 };
