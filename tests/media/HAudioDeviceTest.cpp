@@ -202,7 +202,13 @@ TEST_F(MixerOnDevice, SoundsStartAndStopWhileTheAudioThreadMixes)
         int voice = -1;
         EXPECT_EQ(sounds.playSoundByName(&voice, names[round % 3], round % 4 == 0 ? -1 : 0, 200, 0, true), 1);
         if (round % 5 == 4) {
-            ASSERT_TRUE(recorder.waitForChunks(recorder.chunks() + 1));
+            // Asks the mixer about the voices without a break until the
+            // audio thread has mixed another chunk, so that the two threads
+            // really overlap.
+            const int target = recorder.chunks() + 1;
+            for (int spins = 0; recorder.chunks() < target && spins < 100000000; ++spins)
+                sounds.m_soundIsPlaying(names[spins % 3]);
+            ASSERT_TRUE(recorder.waitForChunks(target));
         }
         if (round % 10 == 9) {
             for (int v = 0; v < Mixer::kNumVoices; ++v)
