@@ -5,11 +5,9 @@
 #include "engine/media/HAudioMixerStreamingAudioSource.h"
 #include "engine/media/HAudioSample.h"
 #include "engine/media/HOggVorbisAudioStream.h"
+#include "tests/support/OggFixtures.h"
 
 #include <benchmark/benchmark.h>
-
-#include <ogg/ogg.h>
-#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdint>
@@ -20,12 +18,12 @@ namespace {
 constexpr int kRate = 22050;
 constexpr int kChunkFrames = 1024;
 
-// Ten seconds of a chord whose notes swell and fade, in stereo.
-std::vector<float> music(int frames)
+// A chord whose notes swell and fade, in stereo 16-bit frames.
+std::vector<int16_t> music(int frames)
 {
     const double pi = 3.14159265358979323846;
     const double notes[] = {220.0, 277.18, 329.63, 440.0};
-    std::vector<float> pcm(static_cast<size_t>(frames) * 2);
+    std::vector<int16_t> pcm(static_cast<size_t>(frames) * 2);
     for (int i = 0; i < frames; ++i) {
         const double t = double(i) / kRate;
         double left = 0;
@@ -36,81 +34,17 @@ std::vector<float> music(int frames)
             left += n % 2 ? v : 0.6 * v;
             right += n % 2 ? 0.6 * v : v;
         }
-        pcm[size_t(i) * 2] = float(left);
-        pcm[size_t(i) * 2 + 1] = float(right);
+        pcm[size_t(i) * 2] = int16_t(left * 32767.0);
+        pcm[size_t(i) * 2 + 1] = int16_t(right * 32767.0);
     }
     return pcm;
 }
 
-// Stereo Ogg Vorbis at 22050 Hz, quality 0.4, as the soundtrack is made.
-std::vector<unsigned char> encode(const std::vector<float>& pcm)
-{
-    vorbis_info info;
-    vorbis_info_init(&info);
-    vorbis_encode_init_vbr(&info, 2, kRate, 0.4f);
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_dsp_state dsp;
-    vorbis_block block;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, 1);
-    std::vector<unsigned char> out;
-    const auto append = [&out](const ogg_page& page) {
-        out.insert(out.end(), page.header, page.header + page.header_len);
-        out.insert(out.end(), page.body, page.body + page.body_len);
-    };
-    ogg_packet h0;
-    ogg_packet h1;
-    ogg_packet h2;
-    vorbis_analysis_headerout(&dsp, &comment, &h0, &h1, &h2);
-    ogg_stream_packetin(&stream, &h0);
-    ogg_stream_packetin(&stream, &h1);
-    ogg_stream_packetin(&stream, &h2);
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page) != 0)
-        append(page);
-    const size_t frames = pcm.size() / 2;
-    for (size_t done = 0;;) {
-        const size_t count = frames - done < 1024 ? frames - done : 1024;
-        if (count == 0) {
-            vorbis_analysis_wrote(&dsp, 0);
-        } else {
-            float** buffer = vorbis_analysis_buffer(&dsp, int(count));
-            for (size_t i = 0; i < count; ++i) {
-                buffer[0][i] = pcm[(done + i) * 2];
-                buffer[1][i] = pcm[(done + i) * 2 + 1];
-            }
-            vorbis_analysis_wrote(&dsp, int(count));
-            done += count;
-        }
-        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-            vorbis_analysis(&block, nullptr);
-            vorbis_bitrate_addblock(&block);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&dsp, &packet) == 1) {
-                ogg_stream_packetin(&stream, &packet);
-                while (ogg_stream_pageout(&stream, &page) != 0)
-                    append(page);
-            }
-        }
-        if (count == 0)
-            break;
-    }
-    while (ogg_stream_flush(&stream, &page) != 0)
-        append(page);
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
-    return out;
-}
 
 const std::vector<unsigned char>& musicFile()
 {
-    static const std::vector<unsigned char> file = encode(music(10 * kRate));
+    // Ten seconds at quality 0.4, as the soundtrack is made.
+    static const std::vector<unsigned char> file = OggFixtures::vorbis(music(10 * kRate), 2, kRate, 0.4f);
     return file;
 }
 
