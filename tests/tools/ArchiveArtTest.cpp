@@ -8,6 +8,7 @@
 #include "engine/media/HJPGLoader.h"
 #include "engine/media/HTGALoader.h"
 #include "tests/tools/ArchiveReader.h"
+#include "tests/tools/BuiltArchiveTest.h"
 #include "tools/mkarchive/GameGeometry.h"
 #include "tools/mkarchive/Manifest.h"
 
@@ -99,20 +100,8 @@ std::string str(const geo::Box& b)
     return s;
 }
 
-class ArchiveArtTest : public testing::Test {
+class ArchiveArtTest : public BuiltArchiveTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_archive = new ArchiveReader();
-        s_opened = s_archive->open(builtArchivePath());
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_archive;
-        s_archive = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(s_opened) << "cannot open " << builtArchivePath() << " (build the project first)"; }
-
     static Picture picture(const char* name)
     {
         Picture p;
@@ -120,12 +109,7 @@ protected:
         return p;
     }
 
-    static ArchiveReader* s_archive;
-    static bool s_opened;
 };
-
-ArchiveReader* ArchiveArtTest::s_archive = nullptr;
-bool ArchiveArtTest::s_opened = false;
 
 // The places the game draws each picture at, against the pictures' sizes:
 // nothing runs off its screen or dialog, and nothing covers its neighbour.

@@ -3,6 +3,7 @@
 // the geometry the game relies on inside the tile sheets, the font and the
 // counter glyphs.
 #include "tests/tools/ArchiveReader.h"
+#include "tests/tools/BuiltArchiveTest.h"
 #include "tests/tools/TgaImage.h"
 #include "tools/mkarchive/Manifest.h"
 
@@ -158,20 +159,8 @@ std::string parseLayout(const std::string& text, std::vector<Position>* out)
     return n == kLayoutTiles ? "" : std::to_string(n) + " lines";
 }
 
-class ArchiveTest : public testing::Test {
+class ArchiveTest : public BuiltArchiveTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_archive = new ArchiveReader();
-        s_opened = s_archive->open(builtArchivePath());
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_archive;
-        s_archive = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(s_opened) << "cannot open " << builtArchivePath() << " (build the project first)"; }
-
     static TgaImage tga(const char* name)
     {
         TgaImage img;
@@ -180,12 +169,7 @@ protected:
         return img;
     }
 
-    static ArchiveReader* s_archive;
-    static bool s_opened;
 };
-
-ArchiveReader* ArchiveTest::s_archive = nullptr;
-bool ArchiveTest::s_opened = false;
 
 TEST(ManifestTable, NamesCountsAndExtensionsAgree)
 {
