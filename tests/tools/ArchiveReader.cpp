@@ -1,7 +1,11 @@
 // Whole-archive reading through minizip's unzip interface.
 #include "tests/tools/ArchiveReader.h"
 
+#include "engine/core/HZIPFileSystem.h"
+#include "tests/support/TempDir.h"
+
 #include <cstdlib>
+#include <cstring>
 #include <unzip.h>
 
 ArchiveReader::ArchiveReader() : m_names(), m_entries() {}
@@ -43,4 +47,20 @@ std::string builtArchivePath()
 {
     const char* dir = std::getenv("QV_BINARY_DIR");
     return std::string(dir != nullptr ? dir : "build") + "/Resources/qinvar.mvz";
+}
+
+std::string openBuiltArchive(HZIPFileSystem& fs)
+{
+    const std::string bytes = readFileBytes(builtArchivePath());
+    if (bytes.empty())
+        return "no archive at " + builtArchivePath();
+    void* buffer = std::malloc(bytes.size());
+    if (!buffer)
+        return "out of memory";
+    std::memcpy(buffer, bytes.data(), bytes.size());
+    if (!fs.initFileSystemFromMemory(buffer, static_cast<int>(bytes.size()))) {
+        std::free(buffer);
+        return "the engine cannot open the archive";
+    }
+    return "";
 }

@@ -26,3 +26,10 @@ private:
 
 // The archive the build made: $QV_BINARY_DIR/Resources/qinvar.mvz.
 std::string builtArchivePath();
+
+class HZIPFileSystem;
+
+// Opens the built archive the way the game does: read whole into memory and
+// handed to the engine's ZIP file system, which then owns the buffer. An
+// empty text on success, else what went wrong.
+std::string openBuiltArchive(HZIPFileSystem& fs);

@@ -8,13 +8,11 @@
 #include "engine/media/HAudioSample.h"
 #include "engine/media/HOggVorbisAudioStream.h"
 #include "engine/media/HSoundManager.h"
-#include "tests/support/TempDir.h"
 #include "tests/tools/ArchiveReader.h"
 #include "tools/mkarchive/Manifest.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -38,16 +36,7 @@ class ArchiveSoundsTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        const std::string bytes = readFileBytes(builtArchivePath());
-        ASSERT_FALSE(bytes.empty()) << "no archive at " << builtArchivePath();
-        // The file system owns the buffer once it has opened it.
-        void* buffer = std::malloc(bytes.size());
-        ASSERT_NE(buffer, nullptr);
-        std::memcpy(buffer, bytes.data(), bytes.size());
-        if (!fs.initFileSystemFromMemory(buffer, static_cast<int>(bytes.size()))) {
-            std::free(buffer);
-            FAIL() << "the engine cannot open the archive";
-        }
+        ASSERT_EQ(openBuiltArchive(fs), "");
         mixer.configureStreamingAudioSource(2, 16, kSampleRate);
         ASSERT_TRUE(sounds.initSoundManager(&fs, &mixer, 2, 16, kSampleRate));
     }

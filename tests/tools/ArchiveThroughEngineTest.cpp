@@ -5,14 +5,13 @@
 #include "engine/core/HZIPFileSystem.h"
 #include "engine/media/HImage.h"
 #include "engine/media/HImageLoaderProxy.h"
-#include "tests/support/TempDir.h"
 #include "tests/tools/ArchiveReader.h"
 #include "tools/mkarchive/Manifest.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <cctype>
 #include <string>
 
 using namespace mkarchive;
@@ -23,16 +22,7 @@ class ArchiveThroughEngineTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        const std::string bytes = readFileBytes(builtArchivePath());
-        ASSERT_FALSE(bytes.empty()) << "no archive at " << builtArchivePath();
-        // The file system owns the buffer once it has opened it.
-        void* buffer = std::malloc(bytes.size());
-        ASSERT_NE(buffer, nullptr);
-        std::memcpy(buffer, bytes.data(), bytes.size());
-        if (!fs.initFileSystemFromMemory(buffer, static_cast<int>(bytes.size()))) {
-            std::free(buffer);
-            FAIL() << "the engine cannot open the archive";
-        }
+        ASSERT_EQ(openBuiltArchive(fs), "");
     }
     void TearDown() override { fs.shutdownFileSystem(); }
 
