@@ -20,6 +20,11 @@ void HUnix::s_setGameNameFunction(GameNameFunction fn)
     sm_pGameName = fn;
 }
 
+const char* HUnix::s_getGameName()
+{
+    return sm_pGameName ? sm_pGameName() : nullptr;
+}
+
 bool HUnix::s_buildCommandLine(char* buf, int size, int argc, char** argv, const char* product)
 {
     bool noSound = false;
@@ -73,7 +78,7 @@ bool HUnix::s_buildCommandLine(char* buf, int size, int argc, char** argv, const
 void HUnix::s_doUsage()
 {
     std::setbuf(stdout, nullptr);
-    const char* name = sm_pGameName ? sm_pGameName() : nullptr;
+    const char* name = s_getGameName();
     std::puts(name ? name : "Qinvar");
     std::puts(" Made by Moravel.");
     std::puts(" http://www.moravel.example.org/");

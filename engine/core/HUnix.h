@@ -26,6 +26,8 @@ public:
     // that tells its name (the core cannot reach the game object itself).
     using GameNameFunction = const char* (*)();
     static void s_setGameNameFunction(GameNameFunction fn);
+    // The installed function's answer; null without one.
+    static const char* s_getGameName();
 
 private:
     static GameNameFunction sm_pGameName;

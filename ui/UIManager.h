@@ -1,0 +1,66 @@
+// The controls of the screen: the framework offers every event to them after
+// its own handling and before the game's, and has them drawn in the second
+// drawing pass of every dirty rectangle. The manager keeps the capture
+// control (pressed, following the mouse until release) and the focus
+// control (receiving typed characters).
+//
+// The list holds the controls newest first and does not own them until
+// shutdownUIManager, which deletes them.
+#pragma once
+
+#include "engine/core/HEvent.h"
+#include "engine/core/HObject.h"
+#include "engine/core/HScreenPoint.h"
+#include "engine/core/HScreenRect.h"
+
+class HObjectList;
+class UIControl;
+
+class UIManager : public HObject {
+    H_DECLARE_CLASS(UIManager)
+public:
+    // Creates the list with the control class record as its filter. Safe at
+    // static initialisation: the record's address is stored, never read.
+    UIManager();
+    // Frees nothing: shutdownUIManager does.
+    ~UIManager() override;
+
+    UIManager(const UIManager&) = delete;
+    UIManager& operator=(const UIManager&) = delete;
+
+    // Prepends the control and becomes its manager: 0. 1, changing nothing,
+    // for a non-control, and for a control that is already in the list.
+    int insertControl(UIControl* control);
+    // Unlinks the control without deleting it; a capture or focus that names
+    // it is cleared.
+    void removeControl(UIControl* control);
+    // Capture, then focus, then every enabled and active control newest
+    // first; true when one consumed the event.
+    bool sendEventToControls(const HEvent& e);
+    // Every active control in list order (newest first).
+    void drawControls(const HScreenRect& clip);
+    // Re-evaluates which control is lit under p.
+    void findLitControl(const HScreenPoint& p);
+    // The previous focus, when there was one, is invalidated.
+    void setFocus(UIControl* control);
+    UIControl* getFocus() { return m_pFocusControl; }
+    const UIControl* getFocus() const { return m_pFocusControl; }
+    void cycleFocus();
+    // Deletes every control (each deletes its delegate), then the list.
+    void shutdownUIManager();
+
+    UIControl* getCapture() const { return m_pCaptureControl; }
+    // Written by the controls' state machine.
+    void m_setCapture(UIControl* control) { m_pCaptureControl = control; }
+    // Drops the capture: the captured control, if any, is no longer pushed.
+    // The framework calls it after every modal dialog, which may have
+    // swallowed the release that would have ended the capture.
+    void releaseCapture();
+    // Null after shutdownUIManager.
+    const HObjectList* getControlList() const { return m_pControlList; }
+
+private:
+    HObjectList* m_pControlList;
+    UIControl* m_pCaptureControl;
+    UIControl* m_pFocusControl;
+};
