@@ -29,7 +29,9 @@ public:
     // Removes the source so it is never polled again (before it is destroyed).
     void unregisterEventSource(HEventSource* source);
 
-    // The caller opens and closes these files.
+    // The caller opens and closes these files. A journal record that cannot
+    // be written whole ends the journal (with a trace line): the file keeps
+    // the whole records before it and plays back as those.
     void beginJournal(HFile* journal);
     void endJournal();
     void beginDemo(HFile* demo);
