@@ -7,6 +7,8 @@
 #include "tests/support/MemoryFileSystem.h"
 #include "tests/support/ScriptedEventSource.h"
 #include "tests/support/TestGame.h"
+#include "ui/MVControlDelegate.h"
+#include "ui/UIControl.h"
 
 #include <gtest/gtest.h>
 
@@ -268,6 +270,33 @@ TEST_F(MainLoopTest, LitControlIsFoundUnderTheMouse)
     EXPECT_FALSE(control->isLit());
     game.m_findLitControl();
     EXPECT_TRUE(control->isLit());
+}
+
+TEST_F(MainLoopTest, SpriteControlsInvalidateThroughTheRunningGame)
+{
+    HImage image(16, 12, HImage::FORMAT_32BIT);
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 16; ++x)
+            image.setPixel32(x, y, HImage::s_packRGBA(0, 255, 0, 255));
+    }
+    MVSprite sprite;
+    ASSERT_TRUE(sprite.createSpriteFromImage(game.getDisplayDevice(), &image));
+    MVControlDelegate* delegate = new MVControlDelegate();
+    UIControl* control = new UIControl(delegate);
+    game.m_insertControl(control);
+    delegate->setSprites2(&sprite, &sprite, nullptr, nullptr);
+    game.getDirtyList()->clearDirtyList();
+    control->setLocation(HScreenPoint{10, 20});
+    ASSERT_EQ(game.getDirtyList()->getRectangleCount(), 1);
+    EXPECT_EQ(TestGame::s_rect(*game.getDirtyList()->getRectangle(0)), "10,20,26,32");
+    // Drawn in the controls' pass.
+    game.drawGame(false);
+    uint8_t r, g, b;
+    game.recordingDisplay()->rgbAt(25, 31, &r, &g, &b);
+    EXPECT_EQ(g, 255);
+    game.m_removeControl(control);
+    delete control;
+    sprite.unloadSprite();
 }
 
 TEST(MainLoopWithoutDisplayTest, NothingIsInvalidatedOrDrawn)

@@ -1,6 +1,7 @@
 // The pause clock: nested pauses count once, on the game clock; a running
 // pause counts in the paused time; a clock at 0 or going backwards adds no
 // time.
+#include "tests/support/DiagnosticRecorder.h"
 #include "tests/support/TestGame.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +116,18 @@ TEST_F(PauseClockTest, ResetForgetsTheTotalButNotTheRunningPause)
     EXPECT_EQ(pauseTime(), 500u);
     game.m_endPause();
     EXPECT_EQ(pauseTime(), 500u);
+}
+
+TEST_F(PauseClockTest, TraceLinesPrintWholeTimes)
+{
+    DiagnosticRecorder diagnostics;
+    const uint64_t start = (uint64_t{1} << 32) + 100;
+    at(start);
+    game.m_beginPause();
+    at(start + 50);
+    game.m_endPause();
+    EXPECT_EQ(diagnostics.count("m_beginPause - pause = 1, beginPause = 4294967396, pauseTime = 0"), 1);
+    EXPECT_EQ(diagnostics.count("m_endPause - pauseCount = 0, endPause = 4294967446, pauseTime = 50"), 1);
 }
 
 } // namespace
