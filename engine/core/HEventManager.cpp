@@ -43,6 +43,16 @@ void HEventManager::unregisterEventSource(HEventSource* source)
     }
 }
 
+int HEventManager::countEventSource(const HEventSource* source) const
+{
+    int count = 0;
+    for (HContainerNode* n = m_sources.beginIteration(); n; n = m_sources.next(n)) {
+        if (n->getNodeContents() == source)
+            ++count;
+    }
+    return count;
+}
+
 void HEventManager::beginJournal(HFile* journal)
 {
     m_pJournal = journal;

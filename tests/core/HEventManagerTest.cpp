@@ -215,6 +215,24 @@ TEST_F(HEventManagerTest, SourcesArePolledInOrderAndCanBeRemoved)
     EXPECT_GT(b.polls, 1);
 }
 
+TEST_F(HEventManagerTest, RegistrationsAreCounted)
+{
+    HEventManager m;
+    ScriptedSource a(KC_A), b(KC_B);
+    EXPECT_EQ(m.countEventSource(&a), 0);
+    m.registerEventSource(&a);
+    m.registerEventSource(&b);
+    m.registerEventSource(&a);
+    EXPECT_EQ(m.countEventSource(&a), 2);
+    EXPECT_EQ(m.countEventSource(&b), 1);
+    const int pollsBefore = a.polls;
+    drain(m);
+    EXPECT_EQ(a.polls - pollsBefore, 2) << "polled once per registration on the empty queue";
+    m.unregisterEventSource(&a);
+    EXPECT_EQ(m.countEventSource(&a), 0);
+    EXPECT_EQ(m.countEventSource(&b), 1);
+}
+
 class JournalTest : public HEventManagerTest {
 protected:
     void SetUp() override
