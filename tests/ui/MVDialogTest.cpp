@@ -3,7 +3,10 @@
 // manager's capture dropped after a dialog.
 #include "ui/MVDialog.h"
 
+#include "engine/core/HFile.h"
+#include "tests/support/DemoWriter.h"
 #include "tests/support/DialogTestGame.h"
+#include "tests/support/MemoryFileSystem.h"
 #include "tests/support/ScriptedInput.h"
 #include "ui/MVDialogItem.h"
 #include "ui/MVDialogItemButton.h"
@@ -156,6 +159,35 @@ TEST_F(MVDialogTest, PressInsideTheButtonOrEnterReturnsIt)
         ASSERT_EQ(dialog.clicks.size(), 1u);
         EXPECT_EQ(dialog.clicks[0], &button);
         EXPECT_EQ(MVDialog::sm_modalStack.getNumItems(), 0);
+        drain(game.getEventManager());
+    }
+}
+
+TEST_F(MVDialogTest, RunsOnADemoWithItsRecordedTimes)
+{
+    struct Case {
+        const char* name;
+        DemoWriter demo;
+        bool closedByButton;
+        uint64_t clock;
+    };
+    Case cases[] = {
+        {"press", DemoWriter().mouseMove(kStart + 100, 300, 300).press(kStart + 250, 130, 160), true, kStart + 250},
+        {"Enter", DemoWriter().keyDown(kStart + 400, KC_RETURN, 13), true, kStart + 400},
+        {"window closed", DemoWriter().press(kStart + 10, 20, 20).quit(kStart + 700), false, kStart + 700},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryFileSystem files;
+        files.add("demo.bin", c.demo.bytes());
+        HFile* file = files.openFileForRead("demo.bin");
+        ASSERT_NE(file, nullptr);
+        game.setGameClock(MvTime::s_fromTime64(kStart));
+        game.getEventManager()->beginDemo(file);
+        EXPECT_EQ(run(), c.closedByButton ? id(&button) : MVDialog::kQuit);
+        EXPECT_EQ(game.getGameClock().getTime64(), c.clock);
+        game.getEventManager()->endDemo();
+        file->close();
         drain(game.getEventManager());
     }
 }
