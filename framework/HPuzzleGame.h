@@ -194,6 +194,38 @@ public:
     // Forgets the accumulated time; a running pause goes on.
     virtual void m_resetPauseTime();
 
+    // --- Framework dialogs and the partner link ---------------------------
+
+    // An image message box (Enter and clicks on its buttons close it). With
+    // delayMs above 0 the first button stays hidden until that many
+    // milliseconds of game clock have passed. No second button when button2
+    // is null. 1 when the first button closed it, 2 on a quit request (the
+    // quit is not passed on), else 0. x or y -1 centres on that axis.
+    virtual int m_doMessageDialog(int x, int y, int delayMs, const char* background, const char* button1,
+                                  const char* button1Lit, const char* button2, const char* button2Lit);
+    // Pages through `count` slides with done, next and previous buttons
+    // (image1 to image6: done, done lit, next, next lit, previous, previous
+    // lit); 1. With no slide to show it returns at once.
+    virtual int m_doSlideShowDialog(int x, int y, const char* image1, const char* image2, const char* image3,
+                                    const char* image4, const char* image5, const char* image6, const char** slides,
+                                    int count);
+    // Opens the partner address (m_findPartnerURL) in a browser and ends the
+    // process.
+    virtual void goToPartnerSite(const char* defaultAddress, const char* company, const char* product);
+    // The partner address without a default: "config.txt", then the
+    // registry (company and product from the console variables
+    // "companyName" and "productName"); "" when neither names one. One
+    // process-wide buffer, overwritten by each call.
+    virtual const char* getPartnerURL();
+    // Opens the address in a browser and ends the process; nothing for null.
+    virtual void m_gotoHomePage(const char* address);
+    // The partner address into out (len bytes): the default, replaced by the
+    // address on the second line of the read file system's "config.txt"
+    // ("partnerURL=<address>"), replaced by the registry key "partnerURL"
+    // when the registry opens for company and product. A missing, malformed
+    // or empty line or value keeps what was there. Returns out.
+    char* m_findPartnerURL(const char* defaultAddress, const char* company, const char* product, char* out, int len);
+
     // --- Main loop and drawing (non-virtual) -----------------------------
 
     // Runs until m_handleEvent returns true; then true.
