@@ -76,7 +76,8 @@ public:
     // The game's music and sound volumes, 0 to 1.
     virtual float getMusicVolume() const = 0;
     virtual float getSoundVolume() const = 0;
-    // m_drawCursor for every rectangle of the game's dirty list.
+    // m_drawCursor for every rectangle of the game's dirty list; nothing
+    // while minimised or without a display device.
     virtual void drawCursor();
     // The name the usage text shows.
     virtual const char* getGameName() const = 0;

@@ -22,6 +22,9 @@ public:
     // Disabled (even when null), else pushed (when set), else lit, else normal.
     MVSprite* m_getSpriteForControl(UIControl* control);
 
+    // Blends the state sprite, its top-left corner at the control's, over
+    // the part of the control's rectangle inside the clip; a sprite larger
+    // than its control is cut at the control's edges.
     void drawUIControl(UIControl* control, const HScreenRect& clip) override;
     // The control's rectangle goes to the running game's invalidation.
     void invalidateControl(UIControl* control) override;

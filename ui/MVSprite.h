@@ -53,11 +53,15 @@ public:
                                               BlendOp op) const;
     // The device's clipAndBlitSurface; nothing without a surface.
     virtual void drawPartialSpriteAtLocation(const HScreenRect* dst, const HScreenRect* src) const;
-    // Takes the surface from the device when there is none yet; takes one
-    // reference in every case. The image stays the caller's. True.
+    // Takes the surface from the device when there is none yet, then one
+    // reference. The image stays the caller's. False, taking no reference,
+    // when the device makes no surface of the image.
     virtual bool createSpriteFromImage(H2DDisplayDevice* device, HImage* image);
     // Loads the image file through the image loader proxy and makes the
-    // surface; a sprite that is already loaded only takes a reference.
+    // surface; a sprite that is already loaded only takes a reference. False,
+    // with no surface and no reference, when there is no file system (a
+    // message box tells the player), the file cannot be loaded, or no
+    // surface comes of it.
     virtual bool loadSprite(H2DDisplayDevice* device, HFileSystem* fs, const char* path);
     // Gives one reference back; at 0 or below the surface is destroyed.
     virtual void unloadSprite();

@@ -28,9 +28,14 @@ public:
     UIControl& operator=(const UIControl&) = delete;
 
     // The control state machine; true when the control consumed the event.
+    // A press pushes and captures the control before clickAction runs, and
+    // nothing of the control is touched after it: the action may delete the
+    // control, or run a modal dialog after which the capture is released.
+    // Any left-button release ends the capture, wherever it lands.
     virtual bool handleEvent(const HEvent& e);
     // The delegate draws the control; subclasses that draw extras call this.
     virtual void drawControl(const HScreenRect& clip);
+    // Disabling also unlights the control and ends its capture.
     virtual void enableControl(bool enable);
     virtual bool isEnabled() const;
     // Tab on the focus control cycles the focus (true); anything else false.

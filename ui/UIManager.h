@@ -31,22 +31,28 @@ public:
     // Prepends the control and becomes its manager: 0. 1, changing nothing,
     // for a non-control, and for a control that is already in the list.
     int insertControl(UIControl* control);
-    // Unlinks the control without deleting it; a capture or focus that names
-    // it is cleared.
+    // Unlinks the control without deleting it; a capture that names it is
+    // released (the control pops up), a focus that names it is cleared, and
+    // the control forgets this manager.
     void removeControl(UIControl* control);
     // Capture, then focus, then every enabled and active control newest
-    // first; true when one consumed the event.
+    // first; true when one consumed the event. A capture control that is
+    // disabled or inactive loses the capture instead of being offered it.
     bool sendEventToControls(const HEvent& e);
     // Every active control in list order (newest first).
     void drawControls(const HScreenRect& clip);
-    // Re-evaluates which control is lit under p.
+    // Re-evaluates which control is lit under p: every control is unlit,
+    // then every active one (enabled or not) sees a mouse move at p.
     void findLitControl(const HScreenPoint& p);
     // The previous focus, when there was one, is invalidated.
     void setFocus(UIControl* control);
     UIControl* getFocus() { return m_pFocusControl; }
     const UIControl* getFocus() const { return m_pFocusControl; }
+    // The first eligible control (enabled, active, accepting the focus)
+    // after the focus in list order, wrapping to the head.
     void cycleFocus();
-    // Deletes every control (each deletes its delegate), then the list.
+    // Clears the capture and the focus, deletes every control (each deletes
+    // its delegate), then the list. Afterwards every operation does nothing.
     void shutdownUIManager();
 
     UIControl* getCapture() const { return m_pCaptureControl; }

@@ -43,6 +43,16 @@ void HEventManager::unregisterEventSource(HEventSource* source)
     }
 }
 
+int HEventManager::countEventSource(const HEventSource* source) const
+{
+    int count = 0;
+    for (HContainerNode* n = m_sources.beginIteration(); n; n = m_sources.next(n)) {
+        if (n->getNodeContents() == source)
+            ++count;
+    }
+    return count;
+}
+
 void HEventManager::beginJournal(HFile* journal)
 {
     m_pJournal = journal;
@@ -115,8 +125,18 @@ bool HEventManager::appendEvent(const HEvent& e)
     slot.character = e.character;
     slot.point = e.point;
 
-    if (m_pJournal)
-        m_pJournal->write(&slot, static_cast<int>(sizeof(slot)));
+    if (m_pJournal) {
+        // A record cut short would shift every later one, and the file would
+        // play back as garbage: a journal ends at its first short write.
+        const int want = static_cast<int>(sizeof(slot));
+        const int wrote = m_pJournal->write(&slot, want);
+        if (wrote != want) {
+            HErrorManager::s_trace("HEventManager::appendEvent - wrote %d of %d bytes of a journal record; "
+                                   "recording stopped\n",
+                                   wrote, want);
+            endJournal();
+        }
+    }
     m_iHead = next;
     return true;
 }

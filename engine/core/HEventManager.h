@@ -28,8 +28,13 @@ public:
     void registerEventSource(HEventSource* source);
     // Removes the source so it is never polled again (before it is destroyed).
     void unregisterEventSource(HEventSource* source);
+    // How often the source is registered: it is polled that many times per
+    // empty queue.
+    int countEventSource(const HEventSource* source) const;
 
-    // The caller opens and closes these files.
+    // The caller opens and closes these files. A journal record that cannot
+    // be written whole ends the journal (with a trace line): the file keeps
+    // the whole records before it and plays back as those.
     void beginJournal(HFile* journal);
     void endJournal();
     void beginDemo(HFile* demo);

@@ -81,10 +81,11 @@ void HPlatform::s_sleep(int ms)
 MvTime HPlatform::s_getAbsoluteTimeMilliseconds()
 {
     // SDL's clock starts with SDL_Init; the framework initialises SDL early,
-    // but a caller before that still gets a clock that starts now.
+    // but a caller before that still gets a clock that starts now. SDL's
+    // parachute would take the fatal signals the engine's handler owns.
     static bool s_bStarted = false;
     if (!s_bStarted) {
-        SDL_Init(0);
+        SDL_Init(SDL_INIT_NOPARACHUTE);
         s_bStarted = true;
     }
     return MvTime{SDL_GetTicks(), 0};

@@ -90,19 +90,28 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
     char path[kPathBytes];
     HUtil::s_sprintf(path, sizeof(path), "%s%s.moravel/registry_%s_%s", home, separator, company ? company : "",
                      product ? product : "");
-    m_pszPath = HUtil::s_cloneString(path);
-
     struct stat st;
-    if (::stat(path, &st) != 0 && errno == ENOENT)
+    if (::stat(path, &st) != 0 && errno == ENOENT) {
+        m_pszPath = HUtil::s_cloneString(path);
         return true; // no file yet: an empty store
+    }
 
+    // The path is only kept once the file has been read whole: a store that
+    // missed the file's records would replace them at the next close.
     FILE* f = std::fopen(path, "rb");
     if (!f) {
         HErrorManager::s_alert("failed to open registry: %s", std::strerror(errno));
         return false;
     }
-    m_readRegistry(f);
+    errno = 0;
+    const bool read = m_readRegistry(f);
+    const int err = errno;
     std::fclose(f);
+    if (!read) {
+        HErrorManager::s_alert("failed to open registry: %s", std::strerror(err != 0 ? err : EIO));
+        return false;
+    }
+    m_pszPath = HUtil::s_cloneString(path);
     return true;
 }
 
@@ -175,11 +184,11 @@ bool HUnixSystemRegistry::setBinaryValue(const char* key, const void* data, int 
     return setStringValue(key, static_cast<const char*>(data), len);
 }
 
-void HUnixSystemRegistry::m_readRegistry(FILE* file)
+bool HUnixSystemRegistry::m_readRegistry(FILE* file)
 {
     m_freeEntries();
     if (!file)
-        return;
+        return false;
 
     // The bytes left after the current position bound every stated length.
     int64_t left = -1;
@@ -187,7 +196,7 @@ void HUnixSystemRegistry::m_readRegistry(FILE* file)
     if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
         const long end = std::ftell(file);
         if (std::fseek(file, start, SEEK_SET) != 0)
-            return;
+            return false;
         if (end >= start)
             left = end - start;
     }
@@ -235,6 +244,13 @@ void HUnixSystemRegistry::m_readRegistry(FILE* file)
             m_pHead = e;
         tail = e;
     }
+    // Every loop above ends at the end of the bytes, at damage, or at a read
+    // error; only the last leaves the stream's error flag set.
+    if (std::ferror(file)) {
+        m_freeEntries();
+        return false;
+    }
+    return true;
 }
 
 bool HUnixSystemRegistry::m_writeRegistry(FILE* file) const

@@ -31,6 +31,8 @@ public:
     HUnixSystemRegistry();
     ~HUnixSystemRegistry() override;
 
+    // A file that exists but cannot be read (refused, an I/O error) gives
+    // false and leaves the registry closed, so nothing is ever saved over it.
     bool openRegistry(HCvarManager* manager, const char* company, const char* product) override;
     // Writes the store to a temporary file beside the registry file and
     // renames it over the old one. On any failure the old file is untouched,
@@ -42,10 +44,12 @@ public:
     bool setBinaryValue(const char* key, const void* data, int len) override;
 
     // Replaces the store with the records read from `file`, from its current
-    // position to its end. Never fails: the records before the first damaged
-    // one (a key without a NUL within 1024 bytes, a length cut short, a
-    // length above kMaxValueLength or beyond the bytes left) are the store.
-    void m_readRegistry(FILE* file);
+    // position to its end. Damage is not a failure: the records before the
+    // first damaged one (a key without a NUL within 1024 bytes, a length cut
+    // short, a length above kMaxValueLength or beyond the bytes left) are the
+    // store. A stream that cannot be read (an I/O error) leaves the store
+    // empty and gives false: what it holds is unknown, not missing.
+    bool m_readRegistry(FILE* file);
     // Writes every entry in list order; false when any write fails.
     bool m_writeRegistry(FILE* file) const;
 

@@ -290,6 +290,19 @@ bool HAudioMixerStreamingAudioSource::isUsingSampleData(const void* data)
     return false;
 }
 
+void HAudioMixerStreamingAudioSource::stopVoicesUsingSampleData(const void* data)
+{
+    if (!data)
+        return;
+    MixerLock lock(m_mutex);
+    if (!lock.held())
+        return; // a mixer without its mutex never started a voice
+    for (HAudioMixerVoice& voice : m_voices) {
+        if (voice.m_sample.data == data)
+            voice.stop();
+    }
+}
+
 int HAudioMixerStreamingAudioSource::playCompressedAudioStream(int* handle, HCompressedAudioStream* stream,
                                                                unsigned char volume)
 {

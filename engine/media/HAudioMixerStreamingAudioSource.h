@@ -97,6 +97,9 @@ public:
     void setSampleVolume(int voice, unsigned char volume);
     // True while some voice plays from `data`.
     bool isUsingSampleData(const void* data);
+    // Makes idle every voice that plays from `data` (paused ones included);
+    // once it returns the audio thread no longer reads the data.
+    void stopVoicesUsingSampleData(const void* data);
 
     // Makes the stream the music (writing 0 to *handle) at the given volume;
     // the stream that is already the music keeps its volume. Returns 0.

@@ -177,8 +177,10 @@ bool HSDL2DDisplayDevice::initScreen(int32_t width, int32_t height, const char* 
                                      bool unused)
 {
     // Video only: SDL's timer subsystem would start a thread that wakes
-    // every millisecond for the life of the process.
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    // every millisecond for the life of the process. No parachute: a fatal
+    // signal belongs to the engine's handler (stack dump, exit code signal +
+    // 127), and SDL would take every signal still at its default.
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) != 0) {
         HErrorManager::s_alert("initScreen: SDL_Init() failed: %s", SDL_GetError());
         return false;
     }

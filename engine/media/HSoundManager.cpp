@@ -43,6 +43,9 @@ void HSoundManager::shutdownSoundManager()
 
 void HSoundManager::m_freeSlot(Slot& slot)
 {
+    // The audio thread reads the data through the voices until they stop.
+    if (m_pMixer)
+        m_pMixer->stopVoicesUsingSampleData(slot.sample.data);
     delete[] slot.sample.data;
     slot.sample = HAudioSample{nullptr, 0, 0, 0, 0};
     slot.m_szName[0] = '\0';

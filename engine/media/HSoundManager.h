@@ -2,8 +2,9 @@
 // through the resource file system, decoded whole into PCM of the output's
 // bits and rate, into one of 64 cache slots; every play hands the cached PCM
 // to a free voice of the mixer. The manager owns the cached PCM and frees it
-// only in unloadAudioSample and shutdownSoundManager, which the caller runs
-// when no voice can be reading it (after the audio device is closed).
+// only in unloadAudioSample and shutdownSoundManager, which first stop every
+// voice of the mixer that plays from it, so the audio thread never reads
+// freed memory.
 //
 // Names compare without regard to case and are kept to their first 127
 // characters, for storing and for looking up alike. The loader is chosen by
@@ -37,7 +38,8 @@ public:
     // Stores all five (neither pointer is owned); true. Samples load in
     // these bits and this rate; the channel count is kept, not used.
     bool initSoundManager(HFileSystem* fs, HAudioMixerStreamingAudioSource* mixer, int channels, int bits, int rate);
-    // Frees every cached sample and forgets the file system and the mixer.
+    // Stops every voice that plays a cached sample, frees every cached
+    // sample and forgets the file system and the mixer.
     void shutdownSoundManager();
 
     // True when the sample is in the cache afterwards.
@@ -49,8 +51,8 @@ public:
     // voice free or refused the sample (its result is not passed on).
     int playSoundByName(int* voice, const char* name, int loopCount, unsigned char volume, signed char pan,
                         bool overlapAllowed);
-    // Frees the sample of that name, so that a later play loads the file
-    // again. The caller makes sure no voice is playing it.
+    // Stops every voice that plays the sample of that name and frees it, so
+    // that a later play loads the file again.
     void unloadAudioSample(const char* name);
 
     // Forwarded to the mixer's voice; nothing without a mixer.
@@ -81,7 +83,8 @@ private:
     // The name as a slot stores it: its first 127 characters.
     static void m_makeKey(const char* name, char (&key)[kMaxNameBytes]);
     static bool m_slotHasKey(const Slot& slot, const char* key);
-    static void m_freeSlot(Slot& slot);
+    // Stops the voices that play the slot's data, then frees it.
+    void m_freeSlot(Slot& slot);
 
     Slot m_slots[kNumSlots];
     HFileSystem* m_pFileSystem;             // not owned

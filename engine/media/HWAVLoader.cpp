@@ -21,7 +21,7 @@ struct WavHeader {
     char wave[4];            // "WAVE"
     char formatId[4];        // ignored
     uint32_t formatSize;     // must be 16
-    uint16_t formatTag;      // ignored
+    uint16_t formatTag;      // 1: PCM, the only coding read
     uint16_t channels;       // 1 or 2
     uint32_t sampleRate;     // Hz, must be the requested rate
     uint32_t byteRate;       // ignored
@@ -34,11 +34,15 @@ struct WavHeader {
 static_assert(sizeof(WavHeader) == HWAVLoader::kHeaderBytes, "the canonical header is 44 bytes");
 static_assert(offsetof(WavHeader, wave) == 8, "WAVE at 8");
 static_assert(offsetof(WavHeader, formatSize) == 16, "format chunk size at 16");
+static_assert(offsetof(WavHeader, formatTag) == 20, "format tag at 20");
 static_assert(offsetof(WavHeader, channels) == 22, "channels at 22");
 static_assert(offsetof(WavHeader, sampleRate) == 24, "rate at 24");
 static_assert(offsetof(WavHeader, bitsPerSample) == 34, "bits at 34");
 static_assert(offsetof(WavHeader, dataId) == 36, "data at 36");
 static_assert(offsetof(WavHeader, dataSize) == 40, "data size at 40");
+
+// The format tag of plain integer PCM.
+constexpr uint32_t kFormatPCM = 1;
 
 // The most PCM a sound may hold, in the file and decoded.
 constexpr uint32_t kMaxSoundBytes = static_cast<uint32_t>(HCompressedAudioStream::kMaxUncompressedBytes);
@@ -100,6 +104,14 @@ bool HWAVLoader::s_loadFromMemory(const uint8_t* file, size_t size, const char* 
     if (!tagIs(file, offsetof(WavHeader, riff), "RIFF") || !tagIs(file, offsetof(WavHeader, wave), "WAVE") ||
         u32At(file, offsetof(WavHeader, formatSize)) != 16 || !tagIs(file, offsetof(WavHeader, dataId), "data"))
         return false;
+
+    // Any other coding (float, ADPCM, mu-law...) would play as noise.
+    const uint32_t formatTag = u16At(file, offsetof(WavHeader, formatTag));
+    if (formatTag != kFormatPCM) {
+        HErrorManager::s_db_alert("HWAVLoader::loadAudioSample - file '%s' has format tag %u, not PCM (1)", name,
+                                  formatTag);
+        return false;
+    }
 
     const uint32_t channels = u16At(file, offsetof(WavHeader, channels));
     if (channels != 1 && channels != 2) {

@@ -3,6 +3,7 @@
 #include "engine/core/HEventManager.h"
 #include "engine/core/HEventSource.h"
 #include "engine/core/HFile.h"
+#include "engine/core/HPlatform.h"
 #include "engine/core/HStandardFileSystem.h"
 
 #include "tests/support/TempDir.h"
@@ -214,6 +215,24 @@ TEST_F(HEventManagerTest, SourcesArePolledInOrderAndCanBeRemoved)
     EXPECT_GT(b.polls, 1);
 }
 
+TEST_F(HEventManagerTest, RegistrationsAreCounted)
+{
+    HEventManager m;
+    ScriptedSource a(KC_A), b(KC_B);
+    EXPECT_EQ(m.countEventSource(&a), 0);
+    m.registerEventSource(&a);
+    m.registerEventSource(&b);
+    m.registerEventSource(&a);
+    EXPECT_EQ(m.countEventSource(&a), 2);
+    EXPECT_EQ(m.countEventSource(&b), 1);
+    const int pollsBefore = a.polls;
+    drain(m);
+    EXPECT_EQ(a.polls - pollsBefore, 2) << "polled once per registration on the empty queue";
+    m.unregisterEventSource(&a);
+    EXPECT_EQ(m.countEventSource(&a), 0);
+    EXPECT_EQ(m.countEventSource(&b), 1);
+}
+
 class JournalTest : public HEventManagerTest {
 protected:
     void SetUp() override
@@ -308,6 +327,67 @@ TEST_F(JournalTest, ARecordOfAnUnknownTypeEndsTheDemo)
     EXPECT_FALSE(m.getEvent(&e, false)) << "live now, and nothing is pending";
     EXPECT_FALSE(m.isPlayingDemo());
     demo->close();
+}
+
+// A file in memory that takes only `m_iTake` bytes of its `m_iCutWrite`th
+// write (counting from 1) and every byte of the others, as a disk that fills
+// up and then frees space again.
+class CuttingFile : public HFile {
+public:
+    CuttingFile(int cutWrite, int take) : m_iCutWrite(cutWrite), m_iTake(take), m_iWrites(0), m_bytes() {}
+    int read(void*, int) override { return 0; }
+    int write(const void* data, int len) override
+    {
+        ++m_iWrites;
+        const int n = m_iWrites == m_iCutWrite ? m_iTake : len;
+        m_bytes.append(static_cast<const char*>(data), static_cast<size_t>(n));
+        return n;
+    }
+    bool rewind() override { return false; }
+
+    int m_iCutWrite;
+    int m_iTake;
+    int m_iWrites;
+    std::string m_bytes;
+};
+
+TEST_F(HEventManagerTest, AJournalRecordNotWrittenWholeEndsTheJournal)
+{
+    const int record = static_cast<int>(sizeof(HEvent));
+    for (const int take : {10, 0, record - 1}) {
+        SCOPED_TRACE(take);
+        HEventManager::s_resetSharedState();
+        CuttingFile journal(3, take);
+        CuttingFile trace(0, 0);
+        HPlatform::s_setTraceFile(&trace);
+        HEventManager m;
+        m.beginJournal(&journal);
+        for (int i = 0; i < 5; ++i) {
+            g_nowMs += 10;
+            EXPECT_TRUE(m.appendEvent(click(ET_KEYDOWN, i, i))) << "the event itself is still queued";
+        }
+        m.endJournal();
+        HPlatform::s_setTraceFile(nullptr);
+
+        EXPECT_EQ(journal.m_iWrites, 3) << "nothing is written after the short record";
+        EXPECT_EQ(journal.m_bytes.size(), static_cast<size_t>(2 * record + take));
+        EXPECT_EQ(trace.m_bytes, "HEventManager::appendEvent - wrote " + std::to_string(take) + " of " +
+                                     std::to_string(record) + " bytes of a journal record; recording stopped\n");
+        EXPECT_EQ(drain(m).size(), 5u);
+
+        // Played back, the journal is the two whole records and then ends.
+        std::vector<HEvent> played;
+        for (size_t at = 0; at + sizeof(HEvent) <= journal.m_bytes.size(); at += sizeof(HEvent)) {
+            HEvent e;
+            std::memcpy(static_cast<void*>(&e), journal.m_bytes.data() + at, sizeof(e));
+            played.push_back(e);
+        }
+        ASSERT_EQ(played.size(), 2u);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(played[i].type, ET_KEYDOWN);
+            EXPECT_EQ(played[i].point.x, i);
+        }
+    }
 }
 
 struct TextCase {

@@ -387,18 +387,50 @@ TEST_F(HUnixSystemRegistryTest, AFullDiskDuringASaveLosesNothing)
     EXPECT_EQ(readFileBytes(file()), record("Names", std::string(4096, 'n')) + old);
 }
 
-TEST_F(HUnixSystemRegistryTest, AnUnreadableFileFailsWithAnEmptyStore)
+// A file that is there but cannot be read holds best times the store never
+// saw: the open fails, the registry stays closed, and a run that sets values
+// anyway (and the close at exit) leaves the file as it was.
+class HUnixSystemRegistryUnreadableTest : public HUnixSystemRegistryTest {
+protected:
+    void runThatChangesValuesAndCloses(const char* alert)
+    {
+        const std::string out = captureStdout([&] { EXPECT_FALSE(open()); });
+        EXPECT_NE(out.find(alert), std::string::npos) << out;
+        EXPECT_EQ(reg.getHead(), nullptr);
+        EXPECT_EQ(reg.getPath(), nullptr) << "nothing is left that could be saved over the file";
+        reg.setStringValue("Volume", "10", 3);
+        reg.setU32Value("Fullscreen", 1);
+        EXPECT_TRUE(reg.closeRegistry());
+        EXPECT_EQ(namesIn(dir()), std::vector<std::string>{"registry_Acme_Tiles"}) << "no temporary file either";
+    }
+
+    const std::string oldFile = record("Best 1", std::string(48, 'b')) + record("Volume", "200");
+};
+
+TEST_F(HUnixSystemRegistryUnreadableTest, AFileThatMayNotBeReadIsNeverReplaced)
 {
-    writeFile(record("k", "v"));
+    writeFile(oldFile);
     ASSERT_EQ(::chmod(file().c_str(), 0000), 0);
-    AsOrdinaryUser user(home.path());
-    if (!user.active())
-        GTEST_SKIP() << "cannot leave root here, so file permissions do not apply";
-    const std::string out = captureStdout([&] { EXPECT_FALSE(open()); });
-    EXPECT_NE(out.find("failed to open registry: Permission denied"), std::string::npos) << out;
-    EXPECT_EQ(reg.getHead(), nullptr);
-    EXPECT_NE(reg.getPath(), nullptr) << "the path stays set";
-    EXPECT_TRUE(reg.closeRegistry());
+    {
+        AsOrdinaryUser user(home.path());
+        if (!user.active())
+            GTEST_SKIP() << "cannot leave root here, so file permissions do not apply";
+        runThatChangesValuesAndCloses("failed to open registry: Permission denied");
+    }
+    ASSERT_EQ(::chmod(file().c_str(), 0600), 0);
+    EXPECT_EQ(readFileBytes(file()), oldFile);
+}
+
+// Opening a directory for reading succeeds and its first read fails, as an
+// I/O error would, for root as well.
+TEST_F(HUnixSystemRegistryUnreadableTest, AReadErrorLeavesNothingToSaveOverTheFile)
+{
+    home.write(".moravel/registry_Acme_Tiles/inside", oldFile);
+    runThatChangesValuesAndCloses("failed to open registry: Is a directory");
+    struct stat st;
+    ASSERT_EQ(::stat(file().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(readFileBytes(file() + "/inside"), oldFile);
 }
 
 TEST_F(HUnixSystemRegistryTest, WithoutAHomeDirectoryOpeningFails)

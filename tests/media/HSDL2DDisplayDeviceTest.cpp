@@ -4,6 +4,8 @@
 // into surfaces.
 #include "engine/media/HSDL2DDisplayDevice.h"
 
+#include "engine/core/HPlatform.h"
+#include "engine/core/HUnix.h"
 #include "engine/media/HImage.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestSurface.h"
@@ -13,6 +15,8 @@
 
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -198,6 +202,72 @@ TEST(SdlDisplayFactory, FailsWhenTheScreenCannotBeOpened)
         EXPECT_TRUE(r.exited) << c.name;
         EXPECT_EQ(r.exitCode, 0) << c.name << "\n" << r.out << r.err;
         EXPECT_NE(r.out.find(c.message), std::string::npos) << c.name << ": " << r.out;
+    }
+}
+
+// SDL's "parachute" takes every fatal signal still at its default when SDL
+// starts (and on one shuts SDL down inside the signal handler). The engine
+// starts SDL without it, in the clock and in the display, so a fatal signal
+// is the engine's handler's (stack dump, exit code signal + 127) or else the
+// system's, never SDL's; reopening the screen (the full-screen switch)
+// changes nothing.
+TEST(SdlDisplayFactory, FatalSignalsAreNeverSDLs)
+{
+    struct Case {
+        const char* name;
+        bool engineHandler;
+        int raised;
+        int exitCode; // -1: killed by the raised signal
+    };
+    const Case cases[] = {
+        {"the engine's handler takes SIGSEGV", true, SIGSEGV, SIGSEGV + 127},
+        {"the engine's handler takes SIGFPE", true, SIGFPE, SIGFPE + 127},
+        {"without the engine's handler SIGSEGV is the system's", false, SIGSEGV, -1},
+        {"without the engine's handler SIGBUS is the system's", false, SIGBUS, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ChildResult r = runInChild([&c] {
+            // A new process's dispositions: SDL started in this test program
+            // before may have left its own behind.
+            const int fatal[] = {SIGILL, SIGQUIT, SIGABRT, SIGFPE, SIGSEGV, SIGBUS, SIGPIPE};
+            for (int sig : fatal)
+                std::signal(sig, SIG_DFL);
+            setenv("SDL_VIDEODRIVER", "dummy", 1);
+            if (c.engineHandler)
+                HUnix::s_initBacktraceSignals();
+            struct sigaction before[sizeof(fatal) / sizeof(fatal[0])];
+            for (size_t i = 0; i < sizeof(fatal) / sizeof(fatal[0]); ++i)
+                sigaction(fatal[i], nullptr, &before[i]);
+
+            HPlatform::s_getAbsoluteTimeMilliseconds();
+            HSDL2DDisplayDevice device(nullptr);
+            for (int i = 0; i < 2; ++i) {
+                if (!device.initScreen(640, 480, "Qinvar test", false, false))
+                    _exit(2);
+                if (i == 0)
+                    device.shutdownScreen();
+            }
+            for (size_t i = 0; i < sizeof(fatal) / sizeof(fatal[0]); ++i) {
+                struct sigaction now;
+                sigaction(fatal[i], nullptr, &now);
+                if (now.sa_handler != before[i].sa_handler)
+                    std::printf("signal %d taken by SDL\n", fatal[i]);
+            }
+            std::fflush(stdout);
+            std::raise(c.raised);
+            _exit(3);
+        });
+        EXPECT_EQ(r.out.find("taken by SDL"), std::string::npos) << r.out;
+        if (c.exitCode < 0) {
+            EXPECT_FALSE(r.exited) << "exit code " << r.exitCode;
+            EXPECT_EQ(r.signal, c.raised);
+        } else {
+            ASSERT_TRUE(r.exited) << "signal " << r.signal;
+            EXPECT_EQ(r.exitCode, c.exitCode);
+            EXPECT_EQ(r.out.rfind("Signal ", 0), 0u) << r.out;
+            EXPECT_NE(r.out.find(" received.\n\nStack dump:\n{\n\t"), std::string::npos) << r.out;
+        }
     }
 }
 

@@ -147,6 +147,39 @@ TEST_F(SoundManagerTest, ALoadedSampleIsNotReadAgainWhileItStaysCached)
     EXPECT_EQ(fs.openCount("sound/click.wav"), 2);
 }
 
+// Freeing a sample stops the voices that play it first (paused ones too),
+// so the audio thread never mixes freed memory; other sounds play on.
+TEST_F(SoundManagerTest, FreeingASampleStopsEveryVoiceThatPlaysIt)
+{
+    fs.add("sound/loop.wav", click(16, 2000));
+    fs.add("sound/other.wav", click(16, 1000));
+    const int32_t other = (1000 * 255) >> 8;
+    for (const bool shutdown : {false, true}) {
+        SCOPED_TRACE(shutdown ? "shutdownSoundManager" : "unloadAudioSample");
+        ASSERT_TRUE(sounds.initSoundManager(&fs, &mixer, 2, 16, kRate));
+        int voices[3] = {-1, -1, -1};
+        ASSERT_EQ(sounds.playSoundByName(&voices[0], "sound/loop.wav", -1, 255, 0, true), 1);
+        ASSERT_EQ(sounds.playSoundByName(&voices[1], "sound/other.wav", -1, 255, 0, true), 1);
+        ASSERT_EQ(sounds.playSoundByName(&voices[2], "sound/loop.wav", -1, 255, 0, true), 1);
+        sounds.pauseSound(voices[2], true);
+        const void* loop = sounds.m_findAudioSample("sound/loop.wav")->data;
+        const void* played = sounds.m_findAudioSample("sound/other.wav")->data;
+        ASSERT_TRUE(mixer.isUsingSampleData(loop));
+
+        if (shutdown)
+            sounds.shutdownSoundManager();
+        else
+            sounds.unloadAudioSample("sound/loop.wav");
+        EXPECT_FALSE(mixer.isUsingSampleData(loop)) << "no voice holds the freed data";
+        EXPECT_EQ(mixer.isUsingSampleData(played), !shutdown);
+        sounds.pauseSound(voices[2], false);
+        const std::vector<int16_t> expected(8, static_cast<int16_t>(shutdown ? 0 : other));
+        EXPECT_EQ(mix(4), expected);
+        mixer.shutdownStreamingAudioSource();
+        sounds.shutdownSoundManager();
+    }
+}
+
 TEST_F(SoundManagerTest, ANameLongerThanASlotHoldsIsFoundUnderItsStoredPrefix)
 {
     const std::string name = "sound/" + std::string(190, 'a') + ".wav";

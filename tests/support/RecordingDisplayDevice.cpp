@@ -1,7 +1,10 @@
 // The memory display device of the tests.
 #include "tests/support/RecordingDisplayDevice.h"
 
+#include "engine/media/HImage.h"
+
 #include <algorithm>
+#include <new>
 
 RecordingDisplayDevice::RecordingDisplayDevice(int32_t stridePadding)
     : H2DDisplayDevice(nullptr),
@@ -14,7 +17,12 @@ RecordingDisplayDevice::RecordingDisplayDevice(int32_t stridePadding)
       m_iShutdownCount(0),
       m_iClearCount(0),
       m_bCursorShown(true),
-      m_bFailInit(false)
+      m_bFailInit(false),
+      m_bRefuseImages(false),
+      m_iSurfacesMade(0),
+      m_iSurfacesDestroyed(0),
+      m_drawCalls(),
+      m_iDrawDepth(0)
 {
 }
 
@@ -48,9 +56,87 @@ void RecordingDisplayDevice::clear(const HColor4f& colour)
                                (channel(colour.b) >> 3)));
 }
 
-H2DSurface* RecordingDisplayDevice::createSurfaceFromImage(const HImage* /*image*/)
+H2DSurface* RecordingDisplayDevice::createSurfaceFromImage(const HImage* image)
 {
-    return nullptr;
+    if (m_bRefuseImages || !image || image->getFormat() != HImage::FORMAT_32BIT || !image->getData() ||
+        image->getWidth() <= 0 || image->getHeight() <= 0)
+        return nullptr;
+    int32_t bits[3];
+    int32_t shift[3];
+    sm_getPixelFormat(&bits[0], &bits[1], &bits[2], &shift[0], &shift[1], &shift[2]);
+    const int32_t width = image->getWidth();
+    const int32_t height = image->getHeight();
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    uint16_t* pixels = new (std::nothrow) uint16_t[count];
+    uint8_t* mask = new (std::nothrow) uint8_t[count];
+    if (!pixels || !mask) {
+        delete[] pixels;
+        delete[] mask;
+        return nullptr;
+    }
+    bool opaque = true;
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            HImagePixel32 p;
+            image->getPixel32(x, y, &p);
+            const uint8_t channels[3] = {p.r, p.g, p.b};
+            uint32_t v = 0;
+            for (int c = 0; c < 3; ++c)
+                v |= static_cast<uint32_t>(channels[c] >> (8 - bits[c])) << shift[c];
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+            pixels[i] = static_cast<uint16_t>(v);
+            mask[i] = p.a;
+            opaque = opaque && p.a == 255;
+        }
+    }
+    if (opaque) {
+        delete[] mask;
+        mask = nullptr;
+    }
+    // The surface gives both arrays back with delete[] in destroySurface().
+    H2DMemorySurface* surface =
+        new H2DMemorySurface(reinterpret_cast<uint8_t*>(pixels), width, height, 16, width * 2);
+    surface->setAlphaMask(mask);
+    ++m_iSurfacesMade;
+    return surface;
+}
+
+void RecordingDisplayDevice::destroySurface(H2DSurface* surface)
+{
+    if (surface)
+        ++m_iSurfacesDestroyed;
+    H2DDisplayDevice::destroySurface(surface);
+}
+
+void RecordingDisplayDevice::m_record(const HScreenRect* dst, const HScreenRect* src, const H2DSurface* surface,
+                                      bool blend)
+{
+    if (m_iDrawDepth == 0)
+        m_drawCalls.push_back(DrawCall{dst ? *dst : HScreenRect(), src ? *src : HScreenRect(), surface, blend});
+}
+
+bool RecordingDisplayDevice::blendPartialSurface(const HScreenRect* dst, const HScreenRect* src,
+                                                 const H2DSurface* surface, BlendAlphaSource srcAlpha,
+                                                 BlendParameterSource srcParam, CombineOp srcOp, uint8_t srcConst,
+                                                 BlendAlphaSource dstAlpha, BlendParameterSource dstParam,
+                                                 CombineOp dstOp, uint8_t dstConst, BlendOp op)
+{
+    m_record(dst, src, surface, true);
+    ++m_iDrawDepth;
+    const bool drawn = H2DDisplayDevice::blendPartialSurface(dst, src, surface, srcAlpha, srcParam, srcOp, srcConst,
+                                                             dstAlpha, dstParam, dstOp, dstConst, op);
+    --m_iDrawDepth;
+    return drawn;
+}
+
+bool RecordingDisplayDevice::blitPartialSurface(const HScreenRect* dst, const HScreenRect* src,
+                                                const H2DSurface* surface)
+{
+    m_record(dst, src, surface, false);
+    ++m_iDrawDepth;
+    const bool drawn = H2DDisplayDevice::blitPartialSurface(dst, src, surface);
+    --m_iDrawDepth;
+    return drawn;
 }
 
 void RecordingDisplayDevice::showCursor(bool show)

@@ -5,6 +5,10 @@
 // is wide, and one extra row lies above and below it. All of that margin
 // holds kGuard, so guardIntact() shows a write outside the screen even where
 // no sanitizer would.
+//
+// It makes surfaces from 32-bit images (or refuses them when told to), counts
+// the surfaces it makes and destroys, and records every copy and blend that
+// its callers ask for.
 #pragma once
 
 #include "engine/media/H2DDisplayDevice.h"
@@ -25,8 +29,19 @@ public:
     void shutdownScreen() override;
     // Fills the screen, not the margin, with the colour packed as 5-6-5.
     void clear(const HColor4f& colour) override;
-    // Images are not this device's business.
+    // A 16-bit surface from a 32-bit image: each channel cut to the width of
+    // the configured pixel format, no dither, the alpha bytes as the mask (no
+    // mask when every pixel is opaque). Null for any other image, and while
+    // images are refused.
     H2DSurface* createSurfaceFromImage(const HImage* image) override;
+    // Counts, then destroys as every device does.
+    void destroySurface(H2DSurface* surface) override;
+    // Record the call, then draw as every device does.
+    bool blendPartialSurface(const HScreenRect* dst, const HScreenRect* src, const H2DSurface* surface,
+                             BlendAlphaSource srcAlpha, BlendParameterSource srcParam, CombineOp srcOp,
+                             uint8_t srcConst, BlendAlphaSource dstAlpha, BlendParameterSource dstParam,
+                             CombineOp dstOp, uint8_t dstConst, BlendOp op) override;
+    bool blitPartialSurface(const HScreenRect* dst, const HScreenRect* src, const H2DSurface* surface) override;
     void showCursor(bool show) override;
 
     uint16_t pixel(int32_t x, int32_t y) const;
@@ -42,12 +57,31 @@ public:
     int32_t clearCount() const { return m_iClearCount; }
     void failNextInit() { m_bFailInit = true; }
 
+    // createSurfaceFromImage answers null while refused.
+    void refuseImages(bool refuse) { m_bRefuseImages = refuse; }
+    // Surfaces made by createSurfaceFromImage, and surfaces destroyed.
+    int32_t surfacesMade() const { return m_iSurfacesMade; }
+    int32_t surfacesDestroyed() const { return m_iSurfacesDestroyed; }
+
+    // One copy or blend as it reached the drawing calls, after the
+    // clip-and-draw helpers cut it to the screen (a blend that the device
+    // turns into a copy is recorded once, as a blend).
+    struct DrawCall {
+        HScreenRect dst;
+        HScreenRect src;
+        const H2DSurface* surface;
+        bool blend;
+    };
+    const std::vector<DrawCall>& drawCalls() const { return m_drawCalls; }
+    void clearDrawCalls() { m_drawCalls.clear(); }
+
 protected:
     void m_putToScreen(const HScreenRect* rects, int32_t count) override;
 
 private:
     uint16_t* rowStart(int32_t y);
     const uint16_t* rowStart(int32_t y) const;
+    void m_record(const HScreenRect* dst, const HScreenRect* src, const H2DSurface* surface, bool blend);
 
     std::vector<uint16_t> m_buffer;
     int32_t m_iStridePixels;
@@ -59,4 +93,10 @@ private:
     int32_t m_iClearCount;
     bool m_bCursorShown;
     bool m_bFailInit;
+    bool m_bRefuseImages;
+    int32_t m_iSurfacesMade;
+    int32_t m_iSurfacesDestroyed;
+    std::vector<DrawCall> m_drawCalls;
+    // Draw calls in progress: only the outermost one is recorded.
+    int32_t m_iDrawDepth;
 };

@@ -1,0 +1,172 @@
+// The base start-up and the two halves of shutdown in-process: the console
+// variables, the trace and journal files in the working directory, the demo
+// file, the read file system, and what a second shutdown or a shutdown
+// without start-up does.
+#include "engine/core/HErrorManager.h"
+#include "engine/core/HFile.h"
+#include "engine/core/HFileSystem.h"
+#include "engine/core/HGlobal.h"
+#include "engine/core/HUnix.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestGame.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <string>
+
+namespace {
+
+class StartupTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char cwd[4096];
+        ASSERT_NE(::getcwd(cwd, sizeof(cwd)), nullptr);
+        oldDir = cwd;
+        ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+        ASSERT_TRUE(game.getCvarManager()->initCvarManager());
+    }
+    void TearDown() override { ASSERT_EQ(::chdir(oldDir.c_str()), 0); }
+
+    std::string oldDir;
+    TempDir dir;
+    TestGame game;
+};
+
+TEST_F(StartupTest, DefaultsAndCommandLineOverrides)
+{
+    ASSERT_TRUE(game.m_initPuzzleGame("+set c_soundDriver null +set mv_spriteCursor 0 ", "/res/dir/"));
+    HCvarManager* cvars = game.getCvarManager();
+    EXPECT_STREQ(cvars->getVariableString("c_soundDriver"), "null");
+    EXPECT_STREQ(cvars->getVariableString("c_dxversion"), "0");
+    EXPECT_STREQ(cvars->getVariableString("mv_trace"), "0");
+    EXPECT_STREQ(cvars->getVariableString("mv_journal"), "0");
+    EXPECT_STREQ(cvars->getVariableString("mv_demoFile"), "");
+    EXPECT_STREQ(cvars->getVariableString("mv_spriteCursor"), "0");
+    EXPECT_STREQ(cvars->getVariableString("c_hklm"), "0");
+    EXPECT_FALSE(game.m_shouldRenderSpriteCursor());
+    EXPECT_STREQ(HGlobal::s_getResourceDir(), "/res/dir/");
+    // Neither trace nor journal: no file system for them, no files.
+    EXPECT_EQ(game.m_pTraceFileSystem, nullptr);
+    EXPECT_FALSE(fileExists(dir.file("trace.txt")));
+    EXPECT_FALSE(fileExists(dir.file("journal.bin")));
+}
+
+TEST_F(StartupTest, TraceAndJournalShareOneFileSystem)
+{
+    ASSERT_TRUE(game.m_initPuzzleGame("+set mv_trace 1 +set mv_journal 1", ""));
+    ASSERT_NE(game.m_pTraceFileSystem, nullptr);
+    ASSERT_NE(game.m_pTraceFile, nullptr);
+    ASSERT_NE(game.m_pJournalFile, nullptr);
+    EXPECT_EQ(game.m_pTraceFile->getFileSystem(), game.m_pJournalFile->getFileSystem());
+    EXPECT_TRUE(fileExists(dir.file("trace.txt")));
+    EXPECT_TRUE(fileExists(dir.file("journal.bin")));
+    HErrorManager::s_trace("while open\n");
+    game.getEventManager()->appendEvent(HEvent::s_make(ET_PAINT));
+
+    game.m_shutdownPuzzleGame();
+    EXPECT_EQ(game.m_pJournalFile, nullptr);
+    EXPECT_NE(game.m_pTraceFile, nullptr) << "the trace outlives the first half";
+    game.m_quitPuzzleGame();
+    EXPECT_EQ(game.m_pTraceFile, nullptr);
+    EXPECT_EQ(game.m_pTraceFileSystem, nullptr);
+    // The platform no longer holds the closed file.
+    HErrorManager::s_trace("after closing\n");
+    const std::string trace = readFileBytes(dir.file("trace.txt"));
+    EXPECT_NE(trace.find("while open\n"), std::string::npos);
+    EXPECT_EQ(trace.find("after closing"), std::string::npos);
+    EXPECT_EQ(readFileBytes(dir.file("journal.bin")).size(), 44u);
+}
+
+TEST_F(StartupTest, AJournalAloneStillGetsItsFileSystem)
+{
+    ASSERT_TRUE(game.m_initPuzzleGame("+set mv_journal 1", ""));
+    EXPECT_NE(game.m_pTraceFileSystem, nullptr);
+    EXPECT_EQ(game.m_pTraceFile, nullptr);
+    EXPECT_NE(game.m_pJournalFile, nullptr);
+    EXPECT_FALSE(fileExists(dir.file("trace.txt")));
+}
+
+TEST_F(StartupTest, DemoFileIsPlayedAndAMissingOneIsNot)
+{
+    dir.write("demo.bin", std::string(44, '\0'));
+    ASSERT_TRUE(game.m_initPuzzleGame("+set mv_demoFile demo.bin", ""));
+    EXPECT_NE(game.m_pDemoFile, nullptr);
+    EXPECT_TRUE(game.getEventManager()->isPlayingDemo());
+    game.m_shutdownPuzzleGame();
+    EXPECT_FALSE(game.getEventManager()->isPlayingDemo());
+    EXPECT_EQ(game.m_pDemoFile, nullptr);
+    EXPECT_EQ(game.m_pDemoFileSystem, nullptr);
+
+    TestGame other;
+    ASSERT_TRUE(other.getCvarManager()->initCvarManager());
+    ASSERT_TRUE(other.m_initPuzzleGame("+set mv_demoFile missing.bin", ""));
+    EXPECT_EQ(other.m_pDemoFile, nullptr);
+    EXPECT_FALSE(other.getEventManager()->isPlayingDemo());
+}
+
+TEST_F(StartupTest, ReadFileSystemKinds)
+{
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(game.m_createReadFileSystem(nullptr, true));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "a null path is refused silently";
+    EXPECT_EQ(game.getReadFileSystem(), nullptr);
+
+    dir.write("res/a.txt", "a");
+    ASSERT_TRUE(game.m_createReadFileSystem(dir.file("res").c_str(), true));
+    ASSERT_NE(game.getReadFileSystem(), nullptr);
+    EXPECT_TRUE(game.getReadFileSystem()->fileExists(dir.file("res/a.txt").c_str()));
+
+    // A second one replaces the first; a failed one stays until shutdown.
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(game.m_createReadFileSystem(dir.file("gone.mvz").c_str(), false));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Could not load the resource file '" + dir.file("gone.mvz") + "'"), std::string::npos);
+    EXPECT_NE(game.getReadFileSystem(), nullptr);
+    game.m_quitPuzzleGame();
+    EXPECT_EQ(game.getReadFileSystem(), nullptr);
+}
+
+TEST_F(StartupTest, ShutdownWithoutStartUpAndTwice)
+{
+    game.m_shutdownPuzzleGame();
+    game.m_quitPuzzleGame();
+    game.m_shutdownPuzzleGame();
+    game.m_quitPuzzleGame();
+    EXPECT_TRUE(game.callsStartingWith("shutdown").empty());
+    EXPECT_EQ(game.getUIManager()->getControlList(), nullptr);
+    // Controls can no longer be inserted, and nothing fails for it.
+    game.m_insertControl(nullptr);
+    game.m_removeControl(nullptr);
+    game.m_findLitControl();
+}
+
+TEST_F(StartupTest, TheRunningGameIsReachableFromBelow)
+{
+    EXPECT_EQ(HPuzzleGame::sm_pPuzzleGame, &game);
+    EXPECT_STREQ(HUnix::s_getGameName(), "Test Game");
+    {
+        TestGame second;
+        EXPECT_EQ(HPuzzleGame::sm_pPuzzleGame, &second);
+    }
+    // The last game built is gone: nobody is reached any more.
+    EXPECT_EQ(HPuzzleGame::sm_pPuzzleGame, nullptr);
+    EXPECT_EQ(HUnix::s_getGameName(), nullptr);
+}
+
+TEST_F(StartupTest, GoRunsTheWholeLifeOnce)
+{
+    dir.write("demo.bin", std::string());
+    TestGame game2;
+    game2.setup().liveQuitAfter = 1;
+    game2.go("+set mv_trace 1 +set mv_demoFile demo.bin", "");
+    EXPECT_EQ(game2.indexOf("init"), 0);
+    EXPECT_GE(game2.indexOf("live quit"), 0);
+    EXPECT_EQ(game2.m_pTraceFile, nullptr);
+    EXPECT_EQ(game2.m_pDemoFile, nullptr);
+    EXPECT_EQ(game2.getCvarManager()->getVariableString("mv_trace"), nullptr) << "console variables shut down";
+}
+
+} // namespace

@@ -1,0 +1,49 @@
+// Whole-program runs in temporary folders under SDL's dummy drivers.
+#include "tests/support/ProgramSandbox.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+ProgramSandbox::ProgramSandbox() : m_work(), m_home() {}
+
+ChildResult ProgramSandbox::run(const std::string& program, const std::vector<std::string>& args,
+                                const Environment& env, int timeoutSeconds) const
+{
+    // Everything the child needs is built before the fork: the child only
+    // changes directory, sets variables and executes.
+    std::vector<std::string> argvStrings;
+    argvStrings.push_back(program);
+    argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+    Environment all = {{"HOME", m_home.path()}, {"SDL_VIDEODRIVER", "dummy"}, {"SDL_AUDIODRIVER", "dummy"}};
+    all.insert(all.end(), env.begin(), env.end());
+    const std::string workDir = m_work.path();
+
+    return runInChild(
+        [&]() {
+            std::vector<char*> argv;
+            for (const std::string& a : argvStrings)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            if (::chdir(workDir.c_str()) != 0) {
+                std::perror("chdir");
+                _exit(127);
+            }
+            for (const auto& [name, value] : all) {
+                if (value.empty())
+                    ::unsetenv(name.c_str());
+                else
+                    ::setenv(name.c_str(), value.c_str(), 1);
+            }
+            ::execv(argv[0], argv.data());
+            std::perror("execv");
+            _exit(127);
+        },
+        timeoutSeconds);
+}
+
+std::string ProgramSandbox::workFile(const std::string& name) const
+{
+    return readFileBytes(m_work.file(name));
+}

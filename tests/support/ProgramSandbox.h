@@ -1,0 +1,44 @@
+// Runs a whole program for a test, the way a player's machine would but
+// without a display or a sound card: HOME and the working directory are
+// fresh temporary folders, SDL uses its dummy video and audio drivers, and
+// the run is killed after a wall-clock timeout. The exit code and both
+// output streams come back; the files the program wrote (trace.txt,
+// journal.bin, the registry under HOME) stay in the folders for the test to
+// read until the sandbox goes out of scope.
+#pragma once
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class ProgramSandbox {
+public:
+    using Environment = std::vector<std::pair<std::string, std::string>>;
+
+    ProgramSandbox();
+
+    ProgramSandbox(const ProgramSandbox&) = delete;
+    ProgramSandbox& operator=(const ProgramSandbox&) = delete;
+
+    // The working directory and HOME of every run.
+    const TempDir& work() const { return m_work; }
+    const TempDir& home() const { return m_home; }
+
+    // Runs `program` with `args` (argv[0] is the program itself). The
+    // child's environment is the test's, then HOME, SDL_VIDEODRIVER=dummy
+    // and SDL_AUDIODRIVER=dummy, then `env` (which may override any of them;
+    // an empty value unsets the variable). A program that cannot be started
+    // exits with 127.
+    ChildResult run(const std::string& program, const std::vector<std::string>& args, const Environment& env = {},
+                    int timeoutSeconds = 60) const;
+
+    // A file the program wrote in its working directory; empty when missing.
+    std::string workFile(const std::string& name) const;
+
+private:
+    TempDir m_work;
+    TempDir m_home;
+};

@@ -1,0 +1,52 @@
+// An event source for in-process tests of loops that fetch events (the main
+// loop, the modal dialog loop): it hands the event manager one batch of
+// events per pass of the loop, each stamped with the time the test chose,
+// so that every batch is followed by exactly one drawing pass.
+//
+// Install() makes the event manager's clock the script's: an event is
+// appended with the clock at its time, and the clock stays there (idle
+// sleeps take no time) until the next batch. When the script is used up the
+// source appends ET_QUIT (unless told not to), so a loop under test cannot
+// run for ever.
+#pragma once
+
+#include "engine/core/HEvent.h"
+#include "engine/core/HEventSource.h"
+
+#include <cstdint>
+#include <vector>
+
+class ScriptedEventSource : public HEventSource {
+public:
+    ScriptedEventSource();
+    // Restores the platform's clock when this source installed its own.
+    ~ScriptedEventSource() override;
+
+    // The event manager's clock and sleep become the script's (shared by all
+    // managers in the process), starting at `startMs`; the shared duplicate
+    // filters are reset.
+    void install(uint64_t startMs = 1);
+    // Each event keeps its fields; its time is the one it will be stamped with.
+    ScriptedEventSource& batch(const std::vector<HEvent>& events);
+    // Off: the script's end appends nothing.
+    void setQuitWhenDone(bool quit) { m_bQuitWhenDone = quit; }
+
+    void queryEventSource(HEventManager* manager) override;
+
+    int polls() const { return m_iPolls; }
+    int batchesDelivered() const { return static_cast<int>(m_uNextBatch); }
+    bool done() const { return m_uNextBatch >= m_batches.size(); }
+
+    // The script's clock now.
+    static uint64_t s_now();
+    static void s_setNow(uint64_t ms);
+
+private:
+    std::vector<std::vector<HEvent>> m_batches;
+    size_t m_uNextBatch;
+    int m_iPolls;
+    bool m_bDeliverNext; // batches and empty polls alternate
+    bool m_bQuitWhenDone;
+    bool m_bQuitSent;
+    bool m_bInstalled;
+};
