@@ -98,6 +98,12 @@ void HEventManager::s_resetSharedState()
 
 bool HEventManager::appendEvent(const HEvent& e)
 {
+    // While a demo plays, the events the program queues itself (a dialog's
+    // closing mouse moves, a full-screen request) are already in the demo,
+    // recorded when they were queued: queuing them again would deliver them
+    // a second time once the demo is over.
+    if (m_pDemo)
+        return true;
     if (e.type == ET_MOUSEMOVE) {
         if (e.point.x == sm_lastQueuedMousePoint.x && e.point.y == sm_lastQueuedMousePoint.y)
             return true;
@@ -148,11 +154,7 @@ bool HEventManager::peekEvent(HEvent* out)
         return false;
     }
     *out = m_ring[m_iTail];
-    if (out->type == ET_MOUSEMOVE ||
-        ((out->type == ET_KEYDOWN || out->type == ET_KEYUP) && out->keyCode == KC_LBUTTON)) {
-        m_iMouseX = out->point.x;
-        m_iMouseY = out->point.y;
-    }
+    m_noteMousePoint(*out);
     if (m_bTracing && out->type != ET_NETWORK && out->type != ET_MOUSEMOVE && out->type != ET_TIMESTAMP) {
         char text[1024];
         HErrorManager::s_db_trace("%s\n", out->toString(text, sizeof(text)));
@@ -168,7 +170,18 @@ bool HEventManager::m_getDemoEvent(HEvent* out)
     if (record.type > ET_LAST)
         return false;
     *out = record;
+    // A replay follows the pointer as the recording did, so what reads the
+    // mouse point (the lit control, a dialog's closing moves) sees the same.
+    m_noteMousePoint(record);
     return true;
+}
+
+void HEventManager::m_noteMousePoint(const HEvent& e)
+{
+    if (e.type == ET_MOUSEMOVE || ((e.type == ET_KEYDOWN || e.type == ET_KEYUP) && e.keyCode == KC_LBUTTON)) {
+        m_iMouseX = e.point.x;
+        m_iMouseY = e.point.y;
+    }
 }
 
 bool HEventManager::getEvent(HEvent* out, bool wait)

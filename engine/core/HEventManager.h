@@ -43,7 +43,9 @@ public:
 
     void enableEventTracing(bool on);
 
-    // Queues a stamped copy; false only when the ring is full and the event is lost.
+    // Queues a stamped copy; false only when the ring is full and the event is
+    // lost. While a demo plays nothing is queued (the demo holds what the
+    // program queued when it was recorded); the result is then true.
     bool appendEvent(const HEvent& e);
     // The next event, or false when none is pending (a time stamp is then queued).
     bool getEvent(HEvent* out, bool wait);
@@ -67,6 +69,8 @@ public:
 
 private:
     static MvTime s_now();
+    // Follows the pointer: mouse moves and left-button presses and releases.
+    void m_noteMousePoint(const HEvent& e);
 
     HEvent m_ring[kRingSize];
     int m_iHead; // the slot the next event goes to

@@ -280,10 +280,68 @@ TEST_F(JournalTest, AJournalPlaysBackAsTheSameEventsThenLiveInput)
     EXPECT_TRUE(m.isPlayingDemo());
 
     // The end of the demo hands back to live input.
+    EXPECT_FALSE(m.getEvent(&e, false)) << "the demo is over; nothing live is pending yet";
+    EXPECT_FALSE(m.isPlayingDemo());
     m.appendEvent(HEvent::s_make(ET_QUIT));
     ASSERT_TRUE(m.getEvent(&e, false));
-    EXPECT_FALSE(m.isPlayingDemo());
+    EXPECT_EQ(e.type, ET_TIMESTAMP) << "the idle stamp queued when the demo ended";
+    ASSERT_TRUE(m.getEvent(&e, false));
     EXPECT_EQ(e.type, ET_QUIT);
+    demo->close();
+}
+
+TEST_F(JournalTest, AReplayDeliversWhatTheProgramQueuedOnceAndFollowsThePointer)
+{
+    // Recording: a click, then the program itself queues a full-screen
+    // request and a mouse move (as the options dialog and a closing dialog do).
+    {
+        HEventManager m;
+        HFile* journal = fs.openFileForWrite("journal.bin");
+        ASSERT_NE(journal, nullptr);
+        m.beginJournal(journal);
+        g_nowMs += 100;
+        m.appendEvent(click(ET_KEYDOWN, 30, 40));
+        HEvent e;
+        ASSERT_TRUE(m.getEvent(&e, false));
+        g_nowMs += 10;
+        m.appendEvent(HEvent::s_make(ET_TOGGLE_FULLSCREEN));
+        HEvent move = HEvent::s_make(ET_MOUSEMOVE);
+        move.point = HScreenPoint{31, 41};
+        m.appendEvent(move);
+        drain(m);
+        m.endJournal();
+        journal->close();
+    }
+
+    // Replay: the program queues the same two events again while the demo
+    // plays; each must reach it once, from the demo.
+    HEventManager m;
+    HFile* demo = fs.openFileForRead("journal.bin");
+    ASSERT_NE(demo, nullptr);
+    m.beginDemo(demo);
+    HEvent e;
+    ASSERT_TRUE(m.getEvent(&e, false));
+    EXPECT_EQ(e.type, ET_KEYDOWN);
+    EXPECT_EQ(m.getMousePoint().x, 30) << "the pointer follows the demo's press";
+    EXPECT_EQ(m.getMousePoint().y, 40);
+    EXPECT_TRUE(m.appendEvent(HEvent::s_make(ET_TOGGLE_FULLSCREEN)));
+    int toggles = 0;
+    bool sawMove = false;
+    while (m.getEvent(&e, false)) {
+        toggles += e.type == ET_TOGGLE_FULLSCREEN;
+        if (e.type == ET_MOUSEMOVE) {
+            sawMove = true;
+            EXPECT_EQ(m.getMousePoint().x, 31);
+            EXPECT_EQ(m.getMousePoint().y, 41);
+        }
+    }
+    EXPECT_FALSE(m.isPlayingDemo());
+    for (int i = 0; i < 3; ++i) {
+        if (m.getEvent(&e, false))
+            toggles += e.type == ET_TOGGLE_FULLSCREEN;
+    }
+    EXPECT_EQ(toggles, 1) << "the recorded request only, never the one queued again during the replay";
+    EXPECT_TRUE(sawMove);
     demo->close();
 }
 
