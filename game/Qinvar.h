@@ -110,6 +110,15 @@ public:
     void restartGame(bool confirm);
     void quit();
     void m_debugMatchTiles();
+    // Every change of the game state goes through here. Once the game is
+    // quitting nothing changes it back: a dialog that saw a quit request
+    // may return into code that would otherwise restart or go on.
+    void m_setGameState(int32_t state);
+    // A quit request that must not be lost (a window closed while a dialog
+    // was up): the state becomes GS_QUITTING and the soundtrack stops, so the
+    // main loop ends at its next update. Callers first store whatever the
+    // dialog had already decided.
+    void m_requestQuit();
     // Timers, clock and penalties.
     bool m_updateBoard();
     void m_adjustPenalty(int32_t seconds);

@@ -9,7 +9,9 @@
 
 bool Qinvar::m_handleEvent(const HEvent& event)
 {
-    return event.type == ET_QUIT;
+    if (event.type == ET_QUIT)
+        quit();
+    return (event.type == ET_QUIT || event.type == ET_TIMESTAMP) && !m_updateBoard();
 }
 
 void Qinvar::m_setActive(bool active)
@@ -84,13 +86,25 @@ void Qinvar::m_newBoard()
 
 void Qinvar::restartGame(bool)
 {
-    m_iGameState = GS_START;
+    m_setGameState(GS_START);
     invalidateWholeScreen();
 }
 
 void Qinvar::quit()
 {
-    m_iGameState = GS_QUITTING;
+    m_requestQuit();
+}
+
+void Qinvar::m_setGameState(int32_t state)
+{
+    if (m_iGameState != GS_QUITTING)
+        m_iGameState = state;
+}
+
+void Qinvar::m_requestQuit()
+{
+    m_setGameState(GS_QUITTING);
+    m_playSoundtrack(false);
 }
 
 void Qinvar::m_debugMatchTiles()

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-QinvarSession::QinvarSession(uint64_t startMs)
+QinvarSession::QinvarSession(uint64_t startMs, std::function<Qinvar*()> make)
     : m_home(), m_oldHome(), m_bHadHome(false), m_game(), m_script(), m_bStarted(false), m_bShutDown(false)
 {
     const char* home = std::getenv("HOME");
@@ -19,7 +19,7 @@ QinvarSession::QinvarSession(uint64_t startMs)
     setenv("HOME", m_home.path().c_str(), 1);
     m_script.install(startMs);
     m_script.setKeepQuitting(true);
-    m_game.reset(new Qinvar());
+    m_game.reset(make ? make() : new Qinvar());
 }
 
 QinvarSession::~QinvarSession()

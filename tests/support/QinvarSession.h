@@ -14,6 +14,7 @@
 #include "tests/support/TempDir.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,7 +22,9 @@ class QinvarSession {
 public:
     // The script's clock starts at startMs: the first batch's time seeds the
     // deal (see firstTime()).
-    explicit QinvarSession(uint64_t startMs = 1000);
+    // `make` builds the game object (a test's subclass of Qinvar that opens
+    // up what it needs to look at); a plain Qinvar without it.
+    explicit QinvarSession(uint64_t startMs = 1000, std::function<Qinvar*()> make = nullptr);
     // Shuts the game down when it still runs, restores HOME.
     ~QinvarSession();
 
