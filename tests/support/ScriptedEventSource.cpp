@@ -3,6 +3,8 @@
 
 #include "engine/core/HEventManager.h"
 
+#include <utility>
+
 namespace {
 
 uint64_t g_scriptNowMs = 1;
@@ -18,7 +20,7 @@ void scriptSleep(int) {}
 
 ScriptedEventSource::ScriptedEventSource()
     : m_batches(), m_uNextBatch(0), m_iPolls(0), m_bDeliverNext(true), m_bQuitWhenDone(true), m_bQuitSent(false),
-      m_bInstalled(false)
+      m_bKeepQuitting(false), m_bInstalled(false)
 {
 }
 
@@ -48,7 +50,13 @@ void ScriptedEventSource::s_setNow(uint64_t ms)
 
 ScriptedEventSource& ScriptedEventSource::batch(const std::vector<HEvent>& events)
 {
+    return batch(events, nullptr);
+}
+
+ScriptedEventSource& ScriptedEventSource::batch(const std::vector<HEvent>& events, std::function<void()> before)
+{
     m_batches.push_back(events);
+    m_before.push_back(std::move(before));
     return *this;
 }
 
@@ -62,6 +70,8 @@ void ScriptedEventSource::queryEventSource(HEventManager* manager)
     if (!deliver)
         return;
     if (m_uNextBatch < m_batches.size()) {
+        if (m_before[m_uNextBatch])
+            m_before[m_uNextBatch]();
         for (const HEvent& e : m_batches[m_uNextBatch]) {
             g_scriptNowMs = e.time.getTime64();
             manager->appendEvent(e);
@@ -69,7 +79,7 @@ void ScriptedEventSource::queryEventSource(HEventManager* manager)
         ++m_uNextBatch;
         return;
     }
-    if (m_bQuitWhenDone && !m_bQuitSent) {
+    if (m_bQuitWhenDone && (!m_bQuitSent || m_bKeepQuitting)) {
         m_bQuitSent = true;
         manager->appendEvent(HEvent::s_make(ET_QUIT));
     }

@@ -14,6 +14,7 @@
 #include "engine/core/HEventSource.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class ScriptedEventSource : public HEventSource {
@@ -28,8 +29,16 @@ public:
     void install(uint64_t startMs = 1);
     // Each event keeps its fields; its time is the one it will be stamped with.
     ScriptedEventSource& batch(const std::vector<HEvent>& events);
+    // The same, with a function run just before the batch is delivered: after
+    // the drawing pass of the batch before it, so a test can look at the
+    // screen or the game at that moment.
+    ScriptedEventSource& batch(const std::vector<HEvent>& events, std::function<void()> before);
     // Off: the script's end appends nothing.
     void setQuitWhenDone(bool quit) { m_bQuitWhenDone = quit; }
+    // On: once the script is used up, every delivering poll appends another
+    // ET_QUIT (a game asks for confirmation before it quits, and a quit during
+    // the confirmation must be there for the dialog to see).
+    void setKeepQuitting(bool keep) { m_bKeepQuitting = keep; }
 
     void queryEventSource(HEventManager* manager) override;
 
@@ -43,10 +52,12 @@ public:
 
 private:
     std::vector<std::vector<HEvent>> m_batches;
+    std::vector<std::function<void()>> m_before; // per batch; may be empty
     size_t m_uNextBatch;
     int m_iPolls;
     bool m_bDeliverNext; // batches and empty polls alternate
     bool m_bQuitWhenDone;
     bool m_bQuitSent;
+    bool m_bKeepQuitting;
     bool m_bInstalled;
 };

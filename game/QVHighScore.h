@@ -1,0 +1,23 @@
+// One best-time entry: 48 bytes, stored field by field in the per-user
+// registry under the keys "HSn", "HSv", "HSgt", "HSrt" and "HStl".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct QVHighScore {
+    static constexpr uint32_t kTag = 768;
+    static constexpr int kNameBytes = 32;
+
+    uint32_t tag;            // format tag, always kTag
+    char name[kNameBytes];   // terminated within the field
+    uint32_t gameTime;       // seconds, penalties included
+    uint32_t realTime;       // seconds of real playing time
+    uint32_t remainingTiles; // tiles left at the end, 0 for a cleared board
+};
+
+static_assert(sizeof(QVHighScore) == 48, "the best-time entry is 48 bytes");
+static_assert(offsetof(QVHighScore, name) == 4, "name at 4");
+static_assert(offsetof(QVHighScore, gameTime) == 36, "game time at 36");
+static_assert(offsetof(QVHighScore, realTime) == 40, "real time at 40");
+static_assert(offsetof(QVHighScore, remainingTiles) == 44, "tiles left at 44");

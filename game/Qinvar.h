@@ -1,0 +1,233 @@
+// The game's application class: the mah-jong game on top of the framework.
+// The program has exactly one object of it, the static game object of the
+// program entry. It holds the board, the game state and its timers, the
+// player's options, the best times and the 118-slot sprite table, and
+// overrides the framework's hooks for start-up, shutdown, events, drawing,
+// activation, game name and volumes.
+//
+// The implementation is split by area:
+//   Qinvar.cpp          construction, start-up, shutdown, sprite table, assets
+//   QinvarPlay.cpp      game states, input, play flow, timers, clock, penalties
+//   QinvarDrawing.cpp   drawing the board, the screens and the information strip
+//   QinvarOptions.cpp   options, their persistence, full screen, partner link
+//   QinvarBestTimes.cpp best times, name entry, the best-times dialog
+//   QinvarDialogs.cpp   no-more-moves, confirmation and rules dialogs
+//   QinvarControls.cpp  the buttons of the game screen
+#pragma once
+
+#include "engine/core/HEvent.h"
+#include "engine/core/HScreenPoint.h"
+#include "engine/core/HScreenRect.h"
+#include "engine/core/MvTime.h"
+#include "framework/HPuzzleGame.h"
+#include "framework/MVSpriteInfo.h"
+#include "game/QVBoard.h"
+#include "game/QVGameStats.h"
+#include "game/QVHighScore.h"
+#include "game/QVOptions.h"
+#include "game/QVSprite.h"
+#include "game/QVTilePainter.h"
+#include "ui/MVSprite.h"
+
+#include <cstdint>
+
+class UIControl;
+
+// The game states; only the play flow writes them.
+enum QVGameState : int32_t {
+    GS_START = 0,          // start screen: layout, tile set and table top are picked
+    GS_PLAYING = 1,        // a board is in play
+    GS_WON = 2,            // the board was cleared
+    GS_NO_MORE_MOVES = 3,  // the player ended a game that had no move left
+    GS_QUITTING = 4,       // the main loop stops at the next update
+};
+
+class Qinvar : public HPuzzleGame, public QVTilePainter {
+public:
+    static constexpr int kTileSetCount = 9;
+    static constexpr int kBackgroundCount = 10;
+    static constexpr int kLayoutCount = QVBoard::kLayoutCount;
+    static constexpr int kHighScorePlaces = 8;
+    static constexpr int kHintTiles = 4;
+
+    // The resource archive's file name.
+    static const char* const kpResourceFile;
+    // The window title: product name, "Mah Jong", version and build date.
+    static const char* const s_kpAppName;
+    // Art of the current tile set (slot 117) by the tile-set option, and of
+    // the current table top (slot 8) by the table-top option.
+    static const char* const s_akpTileSets[kTileSetCount];
+    static const char* const s_akpBackgrounds[kBackgroundCount];
+    // The sounds preloaded behind the loading screen; null-ended.
+    static const char* const s_akpSounds[];
+
+    // Every member in its initial state; starts no service.
+    Qinvar();
+    // Destroys the sprites (their images were released at shutdown).
+    ~Qinvar() override;
+
+    Qinvar(const Qinvar&) = delete;
+    Qinvar& operator=(const Qinvar&) = delete;
+
+    // --- Framework hooks --------------------------------------------------
+    float getMusicVolume() const override;
+    float getSoundVolume() const override;
+    const char* getGameName() const override;
+    bool m_isBusy() const override;
+    bool m_initPuzzleGame(const char* commandLine, const char* resourceDir) override;
+    void m_shutdownPuzzleGame() override;
+    bool m_handleEvent(const HEvent& event) override;
+    void m_drawPuzzleBoard(const HScreenRect& clip, bool underDialog) override;
+    MVSprite* m_getCursorSprite() override;
+    void m_setActive(bool active) override;
+
+    // --- Application class: sprites, sounds, assets (Qinvar.cpp) ----------
+    // The sprite of slot t; null, with an alert, when t is out of range or
+    // the slot holds no image.
+    MVSprite* getSprite(QVSprite_t t);
+    void m_initSpriteInfo();
+    bool m_loadQinvarAssets();
+    void m_unloadGraphics();
+    void m_releaseSounds();
+
+    // --- Play flow (QinvarPlay.cpp) ---------------------------------------
+    void m_handleKeyDown(const HEvent& event);
+    void m_handleClick(const HScreenPoint& point);
+    void m_handleRightClick(const HScreenPoint& point);
+    void m_handleMouseMove(const HScreenPoint& point);
+    void selectTile(QVTile* tile);
+    void deselect();
+    void m_removeTiles(QVTile* clicked, QVTile* selected);
+    void m_doGameOver(bool won, int32_t gameSeconds, int32_t realSeconds);
+    void doHint(bool asked);
+    void doUndo();
+    void doShuffleBoard();
+    bool canShuffle() const;
+    void doShowMoves();
+    void m_suspendGame(bool suspend);
+    void startBoard();
+    void m_newBoard();
+    void restartGame(bool confirm);
+    void quit();
+    void m_debugMatchTiles();
+    // Every change of the game state goes through here. Once the game is
+    // quitting nothing changes it back: a dialog that saw a quit request
+    // may return into code that would otherwise restart or go on.
+    void m_setGameState(int32_t state);
+    // A quit request that must not be lost (a window closed while a dialog
+    // was up): the state becomes GS_QUITTING and the soundtrack stops, so the
+    // main loop ends at its next update. Callers first store whatever the
+    // dialog had already decided.
+    void m_requestQuit();
+    // Timers, clock and penalties.
+    bool m_updateBoard();
+    void m_adjustPenalty(int32_t seconds);
+    void m_invalidateHintRects();
+    void m_invalidateFadingTiles();
+    void m_invalidateNoMatch();
+    // The clock's seconds now: the final time once a game has ended.
+    int32_t m_getClockSeconds() const;
+
+    // --- Drawing (QinvarDrawing.cpp) --------------------------------------
+    void m_drawInfo(const HScreenRect& clip);
+    void m_drawNumberAtXY(const char* text, int32_t x, int32_t y, bool commas, const HScreenRect& clip);
+    MVSprite* m_getSpriteForNumber(char c);
+    void m_drawTile(const QVTile& tile, const HScreenRect& clip, float shadow, float alpha, float tint) override;
+    void m_drawTileShadowUp(const QVTile& tile, const HScreenRect& clip, float alpha);
+    void m_drawTileShadowRight(const QVTile& tile, const HScreenRect& clip, float alpha);
+    void m_drawTileOutline(const QVTile& tile, const HScreenRect& clip, bool free) override;
+    void m_drawMessage(const HScreenRect& clip, const HScreenRect& where, MVSprite* sprite, float alpha);
+    void m_drawNoMatch(const HScreenRect& clip);
+    void adjustBackgroundPreview(int32_t delta);
+    void adjustTileSetPreview(int32_t delta);
+    void adjustLayoutPreview(int32_t delta);
+    void m_loadTileSet();
+    void m_loadBackground();
+
+    // --- Options (QinvarOptions.cpp) --------------------------------------
+    bool m_loadOptions();
+    void m_saveOptions();
+    void toggleFullscreen();
+    using HPuzzleGame::goToPartnerSite;
+    // Leaves full screen first, then opens the partner link; does not return.
+    void goToPartnerSite();
+    void m_doOptionsDialog();
+
+    // --- Best times (QinvarBestTimes.cpp) ---------------------------------
+    void m_clearHighScores(int32_t layout);
+    void m_loadHighScores(bool useDefaults);
+    void m_storeHighScores();
+    void checkForHighScore();
+    void m_doEnterNameDialog(char* name, int32_t size);
+    void doBestTimesDialog(int32_t layout);
+
+    // --- Dialogs (QinvarDialogs.cpp) --------------------------------------
+    bool m_doGameOverDialog();
+    bool m_doAreYouSureDialog(const char* background, const char* confirm, const char* confirmLit,
+                              const char* cancel, const char* cancelLit);
+    void doHelp();
+
+    // --- Buttons (QinvarControls.cpp) -------------------------------------
+    void m_createControls();
+
+    // --- Access for the buttons, the dialogs and tests --------------------
+    int32_t getState() const { return m_iGameState; }
+    QVBoard* getBoard() { return &m_board; }
+    const QVBoard* getBoard() const { return &m_board; }
+    QVOptions* getOptions() { return &m_options; }
+    const QVGameStats& getGameStats() const { return m_gameStats; }
+    QVHighScore (*getHighScores())[kHighScorePlaces] { return m_aHighScores; }
+    int32_t getLastHighScoreLayout() const { return m_iLastHighScoreLayout; }
+    int32_t getLastHighScorePlace() const { return m_iLastHighScorePlace; }
+    int32_t getPenaltySeconds() const { return m_iPenaltySeconds; }
+    bool isDebugMode() const { return m_bDebugMode; }
+    float getShowMovesLevel() const { return m_fShowMovesLevel; }
+    const QVTile* getHintTile(int i) const { return (i >= 0 && i < kHintTiles) ? m_apHintTiles[i] : nullptr; }
+    MvTime getNoMatchTime() const { return m_noMatchTime; }
+    const HScreenRect& getNoMatchArea() const { return m_noMatchArea; }
+    UIControl* getUndoButton() const { return m_pUndoButton; }
+
+protected:
+    // Buttons the play flow reaches (owned by the UI manager).
+    UIControl* m_pShowMovesButton;
+    UIControl* m_pUndoButton;
+    UIControl* m_pShuffleButton;
+    UIControl* m_pNewGameButton;
+
+    QVTile* m_apHintTiles[kHintTiles];
+    MvTime m_hintTime;
+    MvTime m_lastActionTime;
+    bool m_bShowMovesKeyHeld;
+    MvTime m_showMovesStart; // 0: no free-tile highlight
+    float m_fShowMovesLevel;
+    MvTime m_gameStartTime;
+    MvTime m_noMatchTime;    // 0: no message
+    int32_t m_iLoadedTileSet;    // which tile set slot 117 holds; -1 none
+    int32_t m_iLoadedBackground; // which table top slot 8 holds; -1 none
+    int32_t m_iPenaltySeconds;
+    bool m_bDebugMode;
+
+    QVBoard m_board;
+    int32_t m_iGameState; // QVGameState
+    QVGameStats m_gameStats;
+
+    HScreenRect m_boardArea;
+    HScreenRect m_noMatchArea;
+    HScreenRect m_availableMovesArea;
+    HScreenRect m_tilesLeftArea;
+    HScreenRect m_clockArea;
+
+    QVOptions m_options;
+
+    MVSprite m_aSprites[QVS_COUNT];
+    MVSpriteInfo m_aSpriteInfo[QVS_COUNT];
+
+    QVHighScore m_aHighScores[kLayoutCount][kHighScorePlaces];
+    int32_t m_iLastHighScoreLayout; // -1: no entry made in this run
+    int32_t m_iLastHighScorePlace;
+
+    // State the play flow keeps between events.
+    HScreenPoint m_lastMouseMovePoint; // the last mouse move handled
+    int32_t m_iDebugSequence;          // keys of the debug sequence typed so far
+    int32_t m_iLastClockSeconds;       // seconds mod 60 at the last update
+};

@@ -1,0 +1,33 @@
+// The program's entry: turns the process's arguments into the resource
+// directory and the command line of "+set" tokens, installs the crash
+// handlers, and runs the one game object. Everything else the program does
+// happens inside HPuzzleGame::go.
+#include "engine/core/HUnix.h"
+#include "game/Qinvar.h"
+
+#include <cstdlib>
+
+namespace {
+
+// The product key of the per-user registry that the full-screen options
+// write.
+const char* const kProductName = "Qinvar";
+
+char s_szResourceDir[4096];
+char s_szCommandLine[2000];
+
+} // namespace
+
+// The game object: built by static initialisation before main runs, destroyed
+// by the exit functions after it (after the per-user registry, built later,
+// has written its file).
+Qinvar g_qv;
+
+int main(int argc, char** argv)
+{
+    HUnix::s_calcResourceDir(s_szResourceDir, 4095, argc > 0 ? argv[0] : "");
+    HUnix::s_buildCommandLine(s_szCommandLine, sizeof(s_szCommandLine), argc, argv, kProductName);
+    HUnix::s_initBacktraceSignals();
+    g_qv.go(s_szCommandLine, s_szResourceDir);
+    std::exit(0);
+}

@@ -1,0 +1,116 @@
+// The game in the test's process, driven by a script of event batches.
+#include "tests/support/QinvarSession.h"
+
+#include "engine/core/HUnix.h"
+#include "tests/support/ImageFixtures.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+QinvarSession::QinvarSession(uint64_t startMs, std::function<Qinvar*()> make)
+    : m_home(), m_oldHome(), m_bHadHome(false), m_game(), m_script(), m_bStarted(false), m_bShutDown(false)
+{
+    const char* home = std::getenv("HOME");
+    m_bHadHome = home != nullptr;
+    if (home)
+        m_oldHome = home;
+    setenv("HOME", m_home.path().c_str(), 1);
+    m_script.install(startMs);
+    m_script.setKeepQuitting(true);
+    m_game.reset(make ? make() : new Qinvar());
+}
+
+QinvarSession::~QinvarSession()
+{
+    shutdown();
+    m_game.reset();
+    if (m_bHadHome)
+        setenv("HOME", m_oldHome.c_str(), 1);
+    else
+        unsetenv("HOME");
+}
+
+std::string QinvarSession::registryPath() const
+{
+    return m_home.file(".moravel/registry_Moravel_Qinvar");
+}
+
+bool QinvarSession::start(const std::string& commandLine)
+{
+    // The program's resource directory: beside the test program's bin/.
+    char resourceDir[4096];
+    HUnix::s_calcResourceDir(resourceDir, sizeof(resourceDir) - 1, "/proc/self/exe");
+    const std::string tokens = "+set c_soundDriver null +set mv_spriteCursor 0 " + commandLine;
+    m_game->getCvarManager()->initCvarManager();
+    m_bStarted = true;
+    if (!m_game->m_initPuzzleGame(tokens.c_str(), resourceDir)) {
+        shutdown();
+        return false;
+    }
+    m_game->getEventManager()->registerEventSource(&m_script);
+    return true;
+}
+
+void QinvarSession::run()
+{
+    m_game->m_runGame();
+    shutdown();
+}
+
+void QinvarSession::shutdown()
+{
+    if (!m_bStarted || m_bShutDown)
+        return;
+    m_bShutDown = true;
+    m_game->getEventManager()->unregisterEventSource(&m_script);
+    m_game->m_shutdownPuzzleGame();
+    m_game->m_quitPuzzleGame();
+}
+
+void QinvarSession::rgbAt(int32_t x, int32_t y, uint8_t* r, uint8_t* g, uint8_t* b) const
+{
+    *r = *g = *b = 0;
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    if (!screen || x < 0 || y < 0 || x >= screen->w || y >= screen->h || screen->format->BytesPerPixel != 2)
+        return;
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0)
+        return;
+    const uint8_t* row = static_cast<const uint8_t*>(screen->pixels) + static_cast<size_t>(y) * screen->pitch;
+    const uint16_t pixel = reinterpret_cast<const uint16_t*>(row)[x];
+    SDL_GetRGB(pixel, screen->format, r, g, b);
+    if (SDL_MUSTLOCK(screen))
+        SDL_UnlockSurface(screen);
+}
+
+uint32_t QinvarSession::rgbAt(int32_t x, int32_t y) const
+{
+    uint8_t r, g, b;
+    rgbAt(x, y, &r, &g, &b);
+    return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) | b;
+}
+
+bool QinvarSession::savePng(const std::string& path) const
+{
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    if (!screen)
+        return false;
+    Bytes rgb;
+    rgb.reserve(static_cast<size_t>(screen->w) * static_cast<size_t>(screen->h) * 3);
+    for (int32_t y = 0; y < screen->h; ++y) {
+        for (int32_t x = 0; x < screen->w; ++x) {
+            uint8_t r, g, b;
+            rgbAt(x, y, &r, &g, &b);
+            rgb.push_back(r);
+            rgb.push_back(g);
+            rgb.push_back(b);
+        }
+    }
+    const Bytes png = ImageFixtures::png(screen->w, screen->h, rgb, ImageFixtures::PngOptions());
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
+    return std::fclose(f) == 0 && ok;
+}
