@@ -829,7 +829,7 @@ bool HPuzzleGame::moravelLinkDisabled() const
 // --- Assets and the loading screen ------------------------------------------
 
 bool HPuzzleGame::m_loadAssets(const MVSpriteInfo* sprites, int spriteCount, const char* soundtrack,
-                               int loopPosition, const char** sounds, const char* background,
+                               int loopPosition, const char* const* sounds, const char* background,
                                const char* bottomLeftLogo, const char* bottomRightLogo, const char* progressBar,
                                int barX, int barY, float end, const char* text, H2DFont* font)
 {
@@ -955,7 +955,7 @@ bool HPuzzleGame::m_loadBitmaps(const MVSpriteInfo* sprites, int count, float en
     return true;
 }
 
-bool HPuzzleGame::m_loadSoundAssets(const char* soundtrack, int loopPosition, const char** sounds, float start,
+bool HPuzzleGame::m_loadSoundAssets(const char* soundtrack, int loopPosition, const char* const* sounds, float start,
                                     float end)
 {
     HErrorManager::s_trace("...loading sounds\n");

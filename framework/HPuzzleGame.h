@@ -252,7 +252,7 @@ public:
     // and sounds (the rest), then the loading screen unloaded. False, with
     // the "Failed to load bitmaps" message, when a sprite does not load.
     bool m_loadAssets(const MVSpriteInfo* sprites, int spriteCount, const char* soundtrack, int loopPosition,
-                      const char** sounds, const char* background, const char* bottomLeftLogo,
+                      const char* const* sounds, const char* background, const char* bottomLeftLogo,
                       const char* bottomRightLogo, const char* progressBar, int barX, int barY, float end,
                       const char* text, H2DFont* font);
     bool m_loadLoadingScreen(const char* background, const char* bottomLeftLogo, const char* bottomRightLogo,
@@ -266,7 +266,7 @@ public:
     bool m_loadBitmaps(const MVSpriteInfo* sprites, int count, float end, const char* text, H2DFont* font);
     // False when the sound list is null or empty (the soundtrack is loaded
     // all the same).
-    bool m_loadSoundAssets(const char* soundtrack, int loopPosition, const char** sounds, float start, float end);
+    bool m_loadSoundAssets(const char* soundtrack, int loopPosition, const char* const* sounds, float start, float end);
     bool m_loadCollisionMaps(const MVCollisionMapInfo* maps, int count);
 
     // Music volume 0 to 1 (clamped); the mixer's takes (int)(v x 255).

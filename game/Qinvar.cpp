@@ -317,7 +317,7 @@ bool Qinvar::m_initPuzzleGame(const char* commandLine, const char* resourceDir)
 
 bool Qinvar::m_loadQinvarAssets()
 {
-    const bool ok = m_loadAssets(m_aSpriteInfo, QVS_COUNT, "music/theme_qz.ogg", 0, const_cast<const char**>(s_akpSounds),
+    const bool ok = m_loadAssets(m_aSpriteInfo, QVS_COUNT, "music/theme_qz.ogg", 0, s_akpSounds,
                                  "art/loading_qz.jpg", nullptr, "art/loading_partner_qz.jpg", "art/progress_qz.tga",
                                  kLoadingBarX, kLoadingBarY, 1.0f, nullptr, nullptr);
     // The tiles' rectangles with shadows grow by the shadow sprites' sizes.
