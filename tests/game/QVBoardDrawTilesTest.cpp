@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -157,6 +158,11 @@ struct RoleCase {
     float showMoves;
     std::vector<PaintCall> expected; // tile left out
 };
+
+void PrintTo(const RoleCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class QVBoardDrawTilesRoles : public QVBoardDrawTiles, public testing::WithParamInterface<RoleCase> {};
 

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -308,6 +309,11 @@ const HScreenRect kTopStrip(203, 120, 236, 126);
 const HScreenRect kTopSource(0, 0, 33, 6);
 const HScreenRect kRightStrip(236, 121, 242, 174);
 const HScreenRect kRightSource(0, 0, 6, 53);
+
+void PrintTo(const ShadowCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class QinvarShadows : public QinvarDrawing, public testing::WithParamInterface<ShadowCase> {};
 
