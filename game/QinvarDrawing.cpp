@@ -70,6 +70,13 @@ bool clampInto(HScreenRect* dst, HScreenRect* src, const HScreenRect& clip)
     return !dst->isEmpty();
 }
 
+// Some pixel of r lies inside clip.
+bool meetsClip(const HScreenRect& r, const HScreenRect& clip)
+{
+    return r.left < clip.right && clip.left < r.right && r.top < clip.bottom && clip.top < r.bottom &&
+           !r.isEmpty() && !clip.isEmpty();
+}
+
 // The whole sprite with its top-left corner at (x, y), cut to clip, as a
 // plain masked copy. Nothing for a null sprite.
 void copySpriteAt(const MVSprite* sprite, int32_t x, int32_t y, const HScreenRect& clip)
@@ -375,22 +382,26 @@ void Qinvar::m_drawTile(const QVTile& tile, const HScreenRect& clip, float shado
 
 void Qinvar::m_drawTileShadowUp(const QVTile& tile, const HScreenRect& clip, float alpha)
 {
+    const MVSprite* shadow = getSprite(QVS_SHADOW_TOP);
+    if (!shadow)
+        return;
+    const int32_t w = shadow->getSpriteWidth();
+    const int32_t h = shadow->getSpriteHeight();
+    HScreenRect face;
+    tile.getFaceRect(&face);
+    HScreenRect d(face.left, face.top - h, face.left + w, face.top);
+    HScreenRect s(0, 0, w, h);
+    // Neighbours only cut the strip shorter: one that misses the clip needs
+    // no look at the board.
+    if (!meetsClip(d, clip))
+        return;
+
     const int32_t x = tile.x;
     const int32_t y = tile.y;
     const int32_t z = tile.z;
     // A tile just above on the screen covers the whole strip.
     if (m_board.m_findTileAtBoardXYZ(x, y - 2, z, true))
         return;
-    const MVSprite* shadow = getSprite(QVS_SHADOW_TOP);
-    if (!shadow)
-        return;
-    const int32_t w = shadow->getSpriteWidth();
-    const int32_t h = shadow->getSpriteHeight();
-
-    HScreenRect face;
-    tile.getFaceRect(&face);
-    HScreenRect d(face.left, face.top - h, face.left + w, face.top);
-    HScreenRect s(0, 0, w, h);
     // Faces of the row behind that reach over the strip cut it; (x, y - 2)
     // was found empty above.
     static constexpr int32_t kNeighbours[4][2] = {{-1, -2}, {1, -2}, {2, -2}, {2, -1}};
@@ -410,12 +421,6 @@ void Qinvar::m_drawTileShadowUp(const QVTile& tile, const HScreenRect& clip, flo
 
 void Qinvar::m_drawTileShadowRight(const QVTile& tile, const HScreenRect& clip, float alpha)
 {
-    const int32_t x = tile.x;
-    const int32_t y = tile.y;
-    const int32_t z = tile.z;
-    // A neighbour in the row covers the whole strip.
-    if (m_board.m_findTileAtBoardXYZ(x + 2, y, z, true))
-        return;
     const MVSprite* top = getSprite(QVS_SHADOW_TOP);
     const MVSprite* shadow = getSprite(QVS_SHADOW_RIGHT);
     if (!top || !shadow)
@@ -423,13 +428,21 @@ void Qinvar::m_drawTileShadowRight(const QVTile& tile, const HScreenRect& clip, 
     const int32_t topHeight = top->getSpriteHeight();
     const int32_t w = shadow->getSpriteWidth();
     const int32_t h = shadow->getSpriteHeight();
-
     HScreenRect face;
     tile.getFaceRect(&face);
     // The strip starts one pixel below the top shadow's top, so the two meet.
     const int32_t stripTop = face.top - topHeight + 1;
     HScreenRect d(face.right, stripTop, face.right + w, stripTop + h);
     HScreenRect s(0, 0, w, h);
+    if (!meetsClip(d, clip))
+        return;
+
+    const int32_t x = tile.x;
+    const int32_t y = tile.y;
+    const int32_t z = tile.z;
+    // A neighbour in the row covers the whole strip.
+    if (m_board.m_findTileAtBoardXYZ(x + 2, y, z, true))
+        return;
     // (x + 2, y) was found empty above.
     static constexpr int32_t kNeighbours[4][2] = {{1, -2}, {2, -2}, {2, -1}, {2, 1}};
     for (const auto& n : kNeighbours) {
