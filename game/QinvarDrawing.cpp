@@ -19,8 +19,7 @@
 
 namespace {
 
-// The board area is the screen less the left panel.
-constexpr int32_t kBoardAreaLeft = 125;
+// The board area is the screen less the 125-pixel left panel.
 constexpr int32_t kBoardAreaWidth = 515;
 // Table tops (and the start screen) are 520 wide and start 5 px under the
 // left panel; the pause and end pictures start at the board area.
