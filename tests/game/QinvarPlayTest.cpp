@@ -13,6 +13,7 @@ using namespace play;
 namespace {
 
 using Effects = std::vector<std::string>;
+using States = std::vector<int32_t>;
 
 const std::string kGuiClick = "sound/qv_guiclick.wav";
 const std::string kClick = "sound/qv_click.wav";
@@ -482,7 +483,7 @@ TEST_F(QinvarPlayTest, QuitFromPlayOnlyAfterYesAndTheQuestionTakesNoTime)
     at({quitRequest(start + 50000)});
     at({press(start + 52000, confirmationButton(true))});
     run();
-    EXPECT_EQ(game().getState(), GS_QUITTING);
+    EXPECT_EQ(game().states(), States({GS_START, GS_PLAYING, GS_QUITTING}));
     EXPECT_EQ(game().confirmations(), 3);
     EXPECT_FALSE(game().isSoundtrackPlaying());
     for (bool paused : game().pausedDuringConfirmations())
@@ -498,7 +499,7 @@ TEST_F(QinvarPlayTest, AQuitRequestDuringTheQuitQuestionQuits)
     at({quitRequest(t0 + 1000)});
     at({quitRequest(t0 + 2000)});
     run();
-    EXPECT_EQ(game().getState(), GS_QUITTING);
+    EXPECT_EQ(game().states(), States({GS_START, GS_PLAYING, GS_QUITTING}));
     EXPECT_EQ(game().confirmations(), 1);
 }
 
@@ -536,7 +537,7 @@ TEST_F(QinvarPlayTest, AQuitRequestDuringTheNewGameQuestionQuitsInsteadOfRestart
     at({key(t0 + 1000, PlayTestGame::kNewGameKey)});
     at({quitRequest(t0 + 2000)});
     run();
-    EXPECT_EQ(game().getState(), GS_QUITTING);
+    EXPECT_EQ(game().states(), States({GS_START, GS_PLAYING, GS_QUITTING})) << "never back on the start screen";
     EXPECT_EQ(game().confirmations(), 1);
     EXPECT_FALSE(game().isSoundtrackPlaying());
 }

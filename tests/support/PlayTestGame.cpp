@@ -2,7 +2,7 @@
 #include "tests/support/PlayTestGame.h"
 
 PlayTestGame::PlayTestGame()
-    : Qinvar(), m_effects(), m_drawn(), m_iConfirmations(0), m_pausedDuringConfirmation(),
+    : Qinvar(), m_states{getState()}, m_effects(), m_drawn(), m_iConfirmations(0), m_pausedDuringConfirmation(),
       m_szLastConfirmationArt(), m_iLastConfirmationX(0)
 {
 }
@@ -12,14 +12,24 @@ bool PlayTestGame::m_handleEvent(const HEvent& event)
     if (event.type == ET_KEYDOWN && event.keyCode == 0) {
         if (event.character == kStartKey) {
             startBoard();
+            m_noteState();
             return false;
         }
         if (event.character == kNewGameKey) {
             restartGame(true);
+            m_noteState();
             return false;
         }
     }
-    return Qinvar::m_handleEvent(event);
+    const bool done = Qinvar::m_handleEvent(event);
+    m_noteState();
+    return done;
+}
+
+void PlayTestGame::m_noteState()
+{
+    if (m_states.back() != getState())
+        m_states.push_back(getState());
 }
 
 void PlayTestGame::m_playEffect(const char* name, bool overlap)

@@ -4,6 +4,7 @@
 // pass redraws, reads the timers the play flow keeps, and takes two extra
 // keys that stand in for buttons a test may not have: "!" starts a board
 // (the start button) and "#" asks for a new game (the new-game button).
+// It also keeps the history of the game states.
 // Everything else is the real game.
 #pragma once
 
@@ -33,6 +34,10 @@ public:
     // Whether any redrawn rectangle since the last takeDrawn() meets r.
     bool drewOver(const HScreenRect& r) const;
 
+    // The game states seen after each event the game handled, each change
+    // once, starting with the state at construction.
+    const std::vector<int32_t>& states() const { return m_states; }
+
     int confirmations() const { return m_iConfirmations; }
     // Whether the pause clock ran while each confirmation showed.
     const std::vector<bool>& pausedDuringConfirmations() const { return m_pausedDuringConfirmation; }
@@ -51,6 +56,9 @@ public:
     void setNoMatchArea(const HScreenRect& r) { m_noMatchArea = r; }
 
 private:
+    void m_noteState();
+
+    std::vector<int32_t> m_states;
     std::vector<std::string> m_effects;
     std::vector<HScreenRect> m_drawn;
     int m_iConfirmations;
