@@ -262,24 +262,9 @@ void Qinvar::m_drawInfo(const HScreenRect& clip)
         m_drawNumberAtXY(text, kAvailableMovesX, kCounterY, true, clip);
     }
     if (clip.intersectsRect(m_clockArea)) {
-        int64_t seconds = 0;
-        if (m_iGameState == GS_WON || m_iGameState == GS_NO_MORE_MOVES) {
-            seconds = m_gameStats.gameSeconds; // the final time
-        } else {
-            // Milliseconds of play: the clock less the game's start and its
-            // pauses. A span that comes out negative (a clock behind the
-            // start) reads as no time played.
-            const uint64_t played = getGameClock().sub64(m_gameStartTime) - m_getPauseTime().getTime64();
-            const int64_t ms = static_cast<int64_t>(played);
-            seconds = (ms > 0 ? ms / 1000 : 0) + m_iPenaltySeconds;
-        }
-        // Held to what "%d" takes.
-        if (seconds > INT32_MAX)
-            seconds = INT32_MAX;
-        if (seconds < INT32_MIN)
-            seconds = INT32_MIN;
-        const int32_t s = static_cast<int32_t>(seconds);
-        HUtil::s_sprintf(text, sizeof(text), "%02d:%02d", s / 60, s % 60);
+        // The play flow's clock: the final time once a game has ended.
+        const int32_t seconds = m_getClockSeconds();
+        HUtil::s_sprintf(text, sizeof(text), "%02d:%02d", seconds / 60, seconds % 60);
         m_drawNumberAtXY(text, kClockX, kCounterY, false, clip);
     }
     if (!isPaused())
