@@ -30,9 +30,9 @@ constexpr int kAudioBits = 16;
 constexpr int kAudioRate = 22050;
 constexpr int32_t kFontCharWidth = 8;
 constexpr int32_t kFontCharHeight = 12;
-// Events the switch may take before it finds the one that ends its pause:
-// a time stamp is queued when nothing is pending, but one at the same
-// millisecond as the last is dropped.
+// Fetches the switch makes for the event that ends its pause: a fetch that
+// finds nothing pending queues a time stamp for the next one (unless one
+// of the same millisecond was queued already) and comes back empty.
 constexpr int kEventTries = 3;
 
 // Volumes when the registry holds none (or a damaged one).
