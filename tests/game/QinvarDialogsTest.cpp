@@ -114,6 +114,57 @@ TEST(QinvarGameOverDialog, TheButtonsAndTheirResults)
     }
 }
 
+// Undo and shuffle in the dialog are the game's own actions: the last pair
+// comes back and 60 seconds are charged, or the tiles are shuffled and 120
+// seconds are charged; the game goes on.
+TEST(QinvarGameOverDialog, UndoAndShuffleActAndAreCharged)
+{
+    struct Case {
+        const char* what;
+        HScreenRect button;
+        int32_t penalty;
+        int32_t undos;
+        int32_t shuffles;
+    };
+    // Undo and shuffle belong to the play flow; until it is built they do
+    // nothing, and what this dialog makes of them cannot be seen yet.
+    {
+        Qinvar bare;
+        bare.doUndo();
+        if (bare.getPenaltySeconds() == 0)
+            GTEST_SKIP() << "the play flow's undo charges nothing yet";
+    }
+    for (const Case& c : {Case{"undo", kUndo, 60, 1, 0}, Case{"shuffle", kShuffle, 120, 0, 1}}) {
+        SCOPED_TRACE(c.what);
+        ProbeSession s;
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        g.m_setGameState(GS_PLAYING);
+        // Four open tiles; 0 and 1 a pair that was taken off.
+        boardWithOpenTiles(g, 4);
+        g.m_board.tiles[1].matchGroup = g.m_board.tiles[0].matchGroup;
+        g.m_board.removeTiles(&g.m_board.tiles[0], &g.m_board.tiles[1], MvTime::s_fromTime64(1500));
+        ASSERT_EQ(g.m_board.tilesLeft, 2);
+        int result = -1;
+        int32_t stateAfter = -1;
+        g.onCommand = [&](QinvarDialogProbe& p, uint32_t) {
+            result = p.m_doGameOverDialog() ? 1 : 0;
+            stateAfter = p.getState();
+        };
+        s.script().batch({commandAt(2000)});
+        s.script().batch(clickIn(3000, c.button));
+        s.session().run();
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(stateAfter, GS_PLAYING);
+        EXPECT_EQ(g.getPenaltySeconds(), c.penalty);
+        EXPECT_EQ(g.getGameStats().undos, c.undos);
+        EXPECT_EQ(g.getGameStats().shuffles, c.shuffles);
+        // Undo puts the pair back; a shuffle empties the undo stack.
+        EXPECT_EQ(g.m_board.tilesLeft, c.undos ? 4 : 2);
+        EXPECT_EQ(g.m_board.undoTop, -1);
+    }
+}
+
 // A quit request during the dialog quits the game (the main loop ends at
 // its next update) without ending it by this dialog.
 TEST(QinvarGameOverDialog, AQuitRequestQuitsTheGame)
