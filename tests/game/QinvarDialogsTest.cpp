@@ -131,7 +131,10 @@ TEST(QinvarGameOverDialog, UndoAndShuffleActAndAreCharged)
     {
         Qinvar bare;
         bare.doUndo();
-        if (bare.getPenaltySeconds() == 0)
+        const bool charged = bare.getPenaltySeconds() != 0;
+        // The game's quit half frees what its construction made.
+        bare.m_quitPuzzleGame();
+        if (!charged)
             GTEST_SKIP() << "the play flow's undo charges nothing yet";
     }
     for (const Case& c : {Case{"undo", kUndo, 60, 1, 0}, Case{"shuffle", kShuffle, 120, 0, 1}}) {
