@@ -127,6 +127,12 @@ public:
     void m_invalidateNoMatch();
     // The clock's seconds now: the final time once a game has ended.
     int32_t m_getClockSeconds() const;
+    // The quit and new-game confirmation, its time kept off the clock: 1 yes,
+    // 2 a quit request arrived while it showed, 0 no.
+    int32_t m_confirmLeavingGame();
+    // A sound of the play flow at volume 128 (scaled by the sound option),
+    // centred. Virtual so that a test's game can hear what the flow plays.
+    virtual void m_playEffect(const char* name, bool overlap);
 
     // --- Drawing (QinvarDrawing.cpp) --------------------------------------
     void m_drawInfo(const HScreenRect& clip);
