@@ -155,9 +155,20 @@ public:
     void m_saveOptions();
     void toggleFullscreen();
     using HPuzzleGame::goToPartnerSite;
-    // Leaves full screen first, then opens the partner link; does not return.
+    // Leaves full screen first and saves the options, then opens the partner
+    // link; does not return.
     void goToPartnerSite();
     void m_doOptionsDialog();
+    // The automatic hint's idle time starts again (the options dialog's switch).
+    void m_restartAutoHintTimer();
+    // The fallback of a failed in-place switch: the devices and everything
+    // made on them built again, in the new mode, else in the old one; false,
+    // after telling the player and asking to quit, when neither comes up.
+    bool m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying);
+    // Ends the switch's pause at the time of the first event after it (the
+    // switch took time that no event measured yet), then handles that event
+    // as the main loop would.
+    void m_endPauseAfterSwitch();
 
     // --- Best times (QinvarBestTimes.cpp) ---------------------------------
     void m_clearHighScores(int32_t layout);
