@@ -165,10 +165,9 @@ public:
     // made on them built again, in the new mode, else in the old one; false,
     // after telling the player and asking to quit, when neither comes up.
     bool m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying);
-    // Ends the switch's pause at the time of the first event after it (the
-    // switch took time that no event measured yet), then handles that event
-    // as the main loop would.
-    void m_endPauseAfterSwitch();
+    // The pause begun for a switch ends at the time of the first event the
+    // game handles after it: the switch took time that no event measured yet.
+    void m_endSwitchPause();
 
     // --- Best times (QinvarBestTimes.cpp) ---------------------------------
     void m_clearHighScores(int32_t layout);
@@ -247,4 +246,5 @@ protected:
     HScreenPoint m_lastMouseMovePoint; // the last mouse move handled
     int32_t m_iDebugSequence;          // keys of the debug sequence typed so far
     int32_t m_iLastClockSeconds;       // seconds mod 60 at the last update
+    bool m_bSwitchPauseRunning;        // a full-screen switch's pause ends at the next event
 };

@@ -33,7 +33,6 @@ constexpr int32_t kFontCharHeight = 12;
 // Fetches the switch makes for the event that ends its pause: a fetch that
 // finds nothing pending queues a time stamp for the next one (unless one
 // of the same millisecond was queued already) and comes back empty.
-constexpr int kEventTries = 3;
 
 // Volumes when the registry holds none (or a damaged one).
 constexpr float kDefaultSoundVolume = 1.0f;
@@ -154,7 +153,10 @@ void Qinvar::toggleFullscreen()
     }
     invalidateWholeScreen();
     m_findLitControl();
-    m_endPauseAfterSwitch();
+    // The game clock moves only with fetched events: the next one measures
+    // how long the switch took (a journal records it, so a replay measures
+    // the same pause).
+    m_bSwitchPauseRunning = true;
 }
 
 bool Qinvar::m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying)
@@ -203,28 +205,12 @@ bool Qinvar::m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying)
     return true;
 }
 
-void Qinvar::m_endPauseAfterSwitch()
+void Qinvar::m_endSwitchPause()
 {
-    // The game clock moves only with fetched events, and the time the switch
-    // took is not measured until the next one: its time ends the pause. A
-    // journal records that event, so a replay measures the same pause.
-    HEvent next = HEvent::s_make(ET_NONE);
-    bool got = false;
-    for (int i = 0; i < kEventTries && !got; ++i)
-        got = m_eventManager.getEvent(&next, false);
-    if (!got) {
-        m_endPause();
+    if (!m_bSwitchPauseRunning)
         return;
-    }
-    // The main loop's own steps for the event.
-    m_gameClock = next.time;
-    if (!m_bRNGSeeded && next.time.getTime64() != 0) {
-        m_rng.seedRNG(next.time.getTime32Truncate());
-        m_bRNGSeeded = true;
-    }
+    m_bSwitchPauseRunning = false;
     m_endPause();
-    if (!m_processEvent(next) && m_handleEvent(next))
-        m_requestQuit();
 }
 
 void Qinvar::goToPartnerSite()

@@ -85,6 +85,7 @@ HScreenRect tileRectWithShadows(const QVTile* tile)
 
 bool Qinvar::m_handleEvent(const HEvent& event)
 {
+    m_endSwitchPause();
     // Once the game is quitting, input changes nothing more: the rest of the
     // pass must not select, match or open a dialog.
     const bool quitting = m_iGameState == GS_QUITTING;

@@ -166,9 +166,14 @@ TEST(QinvarFullScreen, AFailedQuickSwitchBuildsTheDevicesAgainWhileTheJournalRec
         EXPECT_NE(g.getInputDevice(), nullptr);
         EXPECT_NE(g.getAudioDevice(), nullptr);
         EXPECT_NE(g.getGameFont(), nullptr);
-        EXPECT_EQ(validSprites(g), spritesAtStart);
-        EXPECT_EQ(g.m_iLoadedTileSet, -1);
-        EXPECT_EQ(g.m_iLoadedBackground, -1);
+        // Every sprite of the table is back, and the chosen tile set and
+        // table top are loaded again as well.
+        std::vector<bool> expected = spritesAtStart;
+        expected[QVS_TABLE_TOP] = true;
+        expected[QVS_TILE_SET] = true;
+        EXPECT_EQ(validSprites(g), expected);
+        EXPECT_EQ(g.m_iLoadedTileSet, g.m_options.tileSet);
+        EXPECT_EQ(g.m_iLoadedBackground, g.m_options.background);
         EXPECT_NE(g.m_pJournalFile, nullptr);
         EXPECT_EQ(g.m_getPauseCount(), 0);
         std::string value;
