@@ -5,6 +5,7 @@
 #include "engine/core/HFile.h"
 #include "engine/core/HFileSystem.h"
 #include "engine/core/HRNG.h"
+#include "game/QVTilePainter.h"
 
 #include <cstdint>
 
@@ -39,6 +40,9 @@ constexpr int kShuffleMissBudget = 262144;
 // 143, so 2000 passes fail with odds near e^-42; the bound only stops a
 // degenerate generator from cycling forever.
 constexpr int kMaxShufflePasses = 2000;
+
+// A removed tile fades out over this many milliseconds of game time.
+constexpr int64_t kFadeMs = 500;
 
 // Negative when a is to be drawn before b. Not transitive (the |dx| <= 1 rule
 // compares across columns), so only the sign is used, by adjacent swaps.
@@ -607,4 +611,51 @@ QVTile* QVBoard::m_findTileAtPoint(const HScreenPoint& point, bool presentOnly)
         }
     }
     return best;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing
+
+void QVBoard::drawTiles(QVTilePainter& painter, const MvTime& now, const HScreenRect& clip, const QVTile* hint1,
+                        const QVTile* hint2, const QVTile* hint3, const QVTile* hint4, float pulse,
+                        float showMoves) const
+{
+    for (const QVTile* t : drawOrder) {
+        if (!t)
+            continue;
+        HScreenRect area;
+        t->getTileRectWithShadows(&area);
+        if (!area.intersectsRect(clip))
+            continue;
+
+        if (!t->present) {
+            // Only while it fades; removedAt 0 means it has stopped fading.
+            if (t->removedAt.low == 0 && t->removedAt.high == 0)
+                continue;
+            // Read as signed: a clock behind the removal counts as just removed.
+            int64_t d = static_cast<int64_t>(now.sub64(t->removedAt));
+            if (d < 0)
+                d = 0;
+            if (d >= kFadeMs)
+                continue;
+            const float f = 1.0f - static_cast<float>(d) / static_cast<float>(kFadeMs);
+            painter.m_drawTile(*t, clip, f, f, 1.0f - f);
+            continue; // a removed tile never gets the outline
+        }
+
+        if (t->selected) {
+            // The second pass adds the tile onto itself.
+            painter.m_drawTile(*t, clip, 0.0f, 1.0f, 0.0f);
+            painter.m_drawTile(*t, clip, 1.0f, 1.0f, 1.0f);
+        } else if (t == hint1 || t == hint2 || t == hint3 || t == hint4) {
+            painter.m_drawTile(*t, clip, 0.0f, 1.0f, 0.0f);
+            painter.m_drawTile(*t, clip, 1.0f, pulse, 1.0f);
+        } else {
+            painter.m_drawTile(*t, clip, 1.0f, 1.0f, 0.0f);
+            if (showMoves > 0.0f && tileIsFree(t))
+                painter.m_drawTile(*t, clip, 0.0f, 1.0f, showMoves);
+        }
+        if (t == hoverTile)
+            painter.m_drawTileOutline(*t, clip, tileIsFree(t));
+    }
 }

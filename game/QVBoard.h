@@ -23,6 +23,7 @@
 
 class HFileSystem;
 class HRNG;
+class QVTilePainter;
 
 class QVBoard {
 public:
@@ -152,6 +153,18 @@ public:
     // The tile under the point: a higher layer wins, and within a layer the
     // tile whose face shows at the point.
     QVTile* m_findTileAtPoint(const HScreenPoint& point, bool presentOnly);
+
+    // --- Drawing ---
+
+    // Paints the tiles in draw order through the painter (the game), at game
+    // time now, touching nothing outside clip. A tile whose rectangle with
+    // shadows does not meet clip costs only that test. The selected tile is
+    // drawn brightened, a hint tile (one of the four, null where there is
+    // none) with a glow of strength pulse (0..1), a free tile with the
+    // free-tile highlight when showMoves (0..1) is above 0, a tile removed
+    // less than 500 ms ago fading out, and the hover tile gets its outline.
+    void drawTiles(QVTilePainter& painter, const MvTime& now, const HScreenRect& clip, const QVTile* hint1,
+                   const QVTile* hint2, const QVTile* hint3, const QVTile* hint4, float pulse, float showMoves) const;
 
 private:
     // A slot drawn from the generator whose tile is present (wantPresent) or

@@ -214,7 +214,8 @@ Qinvar::Qinvar()
       m_iLastHighScorePlace(-1),
       m_lastMouseMovePoint{0, 0},
       m_iDebugSequence(0),
-      m_iLastClockSeconds(0)
+      m_iLastClockSeconds(0),
+      m_bSwitchPauseRunning(false)
 {
     for (int layout = 0; layout < kLayoutCount; ++layout)
         m_clearHighScores(layout);

@@ -127,6 +127,12 @@ public:
     void m_invalidateNoMatch();
     // The clock's seconds now: the final time once a game has ended.
     int32_t m_getClockSeconds() const;
+    // The quit and new-game confirmation, its time kept off the clock: 1 yes,
+    // 2 a quit request arrived while it showed, 0 no.
+    int32_t m_confirmLeavingGame();
+    // A sound of the play flow at volume 128 (scaled by the sound option),
+    // centred. Virtual so that a test's game can hear what the flow plays.
+    virtual void m_playEffect(const char* name, bool overlap);
 
     // --- Drawing (QinvarDrawing.cpp) --------------------------------------
     void m_drawInfo(const HScreenRect& clip);
@@ -149,9 +155,19 @@ public:
     void m_saveOptions();
     void toggleFullscreen();
     using HPuzzleGame::goToPartnerSite;
-    // Leaves full screen first, then opens the partner link; does not return.
+    // Leaves full screen first and saves the options, then opens the partner
+    // link; does not return.
     void goToPartnerSite();
     void m_doOptionsDialog();
+    // The automatic hint's idle time starts again (the options dialog's switch).
+    void m_restartAutoHintTimer();
+    // The fallback of a failed in-place switch: the devices and everything
+    // made on them built again, in the new mode, else in the old one; false,
+    // after telling the player and asking to quit, when neither comes up.
+    bool m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying);
+    // The pause begun for a switch ends at the time of the first event the
+    // game handles after it: the switch took time that no event measured yet.
+    void m_endSwitchPause();
 
     // --- Best times (QinvarBestTimes.cpp) ---------------------------------
     void m_clearHighScores(int32_t layout);
@@ -236,4 +252,5 @@ protected:
     HScreenPoint m_lastMouseMovePoint; // the last mouse move handled
     int32_t m_iDebugSequence;          // keys of the debug sequence typed so far
     int32_t m_iLastClockSeconds;       // seconds mod 60 at the last update
+    bool m_bSwitchPauseRunning;        // a full-screen switch's pause ends at the next event
 };

@@ -3,7 +3,147 @@
 // the start, pause, won and no-more-moves screens; the left panel; the
 // information strip; the no-match message. Also the start screen's three
 // pickers and the reloading of the chosen tile set and table top.
+//
+// Every operation draws only inside the dirty rectangle it is given (the
+// clip): each destination is cut to it and its source is cut alike, so the
+// visible part lands where it would have landed whole. Nothing here
+// invalidates anything, and nothing here allocates.
 #include "game/Qinvar.h"
+
+#include "engine/core/HMath.h"
+#include "engine/core/HPlatform.h"
+#include "engine/core/HUtil.h"
+#include "engine/media/H2DDisplayDevice.h"
+
+#include <cstring>
+
+namespace {
+
+// The board area is the screen less the 125-pixel left panel.
+constexpr int32_t kBoardAreaWidth = 515;
+// Table tops (and the start screen) are 520 wide and start 5 px under the
+// left panel; the pause and end pictures start at the board area.
+constexpr int32_t kTableTopX = 120;
+constexpr int32_t kBoardPictureX = 125;
+
+// The tile-set sheet: 13 columns of 39 x 55 cells.
+constexpr int32_t kSheetColumns = 13;
+constexpr int32_t kCellWidth = 39;
+constexpr int32_t kCellHeight = 55;
+constexpr int32_t kFaceCount = 52;
+
+// The information strip: x is where each counter's last character starts.
+constexpr int32_t kCounterY = 452;
+constexpr int32_t kTilesLeftX = 610;
+constexpr int32_t kAvailableMovesX = 440;
+constexpr int32_t kClockX = 270;
+constexpr int kNumberBufferBytes = 128;
+
+// The no-match message holds, then fades out (milliseconds of game time).
+constexpr int64_t kNoMatchHoldMs = 1500;
+constexpr int64_t kNoMatchFadeMs = 1500;
+
+// The hint glow: (sin(0.5 t) + 1) / 2, t in milliseconds, the sine in
+// degrees, so one period is 720 ms.
+constexpr float kPulseDegreesPerMs = 0.5f;
+
+// A level 0..1 as a blend constant: v x 255 truncated; out-of-range levels
+// are held to the ends rather than converted out of the byte's range.
+uint8_t levelToConstant(float v)
+{
+    if (!(v > 0.0f))
+        return 0;
+    if (v >= 1.0f)
+        return 255;
+    return static_cast<uint8_t>(v * 255.0f);
+}
+
+// Each edge of dst clamped into clip's span on its axis, src's edge moved by
+// the same amount. False when nothing of dst is left.
+bool clampInto(HScreenRect* dst, HScreenRect* src, const HScreenRect& clip)
+{
+    src->left += HScreenRect::sm_clamp(dst->left, clip.left, clip.right);
+    src->right += HScreenRect::sm_clamp(dst->right, clip.left, clip.right);
+    src->top += HScreenRect::sm_clamp(dst->top, clip.top, clip.bottom);
+    src->bottom += HScreenRect::sm_clamp(dst->bottom, clip.top, clip.bottom);
+    return !dst->isEmpty();
+}
+
+// Some pixel of r lies inside clip.
+bool meetsClip(const HScreenRect& r, const HScreenRect& clip)
+{
+    return r.left < clip.right && clip.left < r.right && r.top < clip.bottom && clip.top < r.bottom &&
+           !r.isEmpty() && !clip.isEmpty();
+}
+
+// The whole sprite with its top-left corner at (x, y), cut to clip, as a
+// plain masked copy. Nothing for a null sprite.
+void copySpriteAt(const MVSprite* sprite, int32_t x, int32_t y, const HScreenRect& clip)
+{
+    if (!sprite || !sprite->isSpriteValid())
+        return;
+    HScreenRect src;
+    sprite->getSizeRect(&src);
+    const HScreenRect dst(x, y, x + src.right, y + src.bottom);
+    HScreenRect out;
+    if (HScreenRect::s_intersectRects(dst, clip, &out, &src) && !out.isEmpty())
+        sprite->drawPartialSpriteAtLocation(&out, &src);
+}
+
+void blendPlainAlpha(const MVSprite* sprite, const HScreenRect& dst, const HScreenRect& src)
+{
+    sprite->blendPartialSpriteAtLocation(&dst, &src, BAS_SRC_ALPHA, BPS_ONE, CO_PRODUCT, 255, BAS_INV_SRC_ALPHA,
+                                         BPS_ONE, CO_PRODUCT, 255, BO_ADD);
+}
+
+// The image's alpha scaled by c: source x a x c + destination x (1 - a x c).
+void blendFadedAlpha(const MVSprite* sprite, const HScreenRect& dst, const HScreenRect& src, uint8_t c)
+{
+    sprite->blendPartialSpriteAtLocation(&dst, &src, BAS_SRC_ALPHA, BPS_CONST0, CO_PRODUCT, c, BAS_SRC_ALPHA,
+                                         BPS_CONST0, CO_INV_PRODUCT, 255, BO_ADD);
+}
+
+// Across-cut of a strip by a neighbour's face: a strip starting on the face
+// starts after it; one running into the face from the left stops at it.
+void cutAcross(const HScreenRect& n, HScreenRect* d, HScreenRect* s)
+{
+    if (n.left <= d->left && d->left <= n.right) {
+        s->left += n.right - d->left;
+        d->left = n.right;
+    } else if (d->left > n.right) {
+        return;
+    } else if (d->right >= n.left) {
+        s->right -= d->right - n.left;
+        d->right = n.left;
+    }
+}
+
+// The same downward.
+void cutDown(const HScreenRect& n, HScreenRect* d, HScreenRect* s)
+{
+    if (n.top <= d->top && d->top <= n.bottom) {
+        s->top += n.bottom - d->top;
+        d->top = n.bottom;
+    } else if (d->top > n.bottom) {
+        return;
+    } else if (d->bottom >= n.top) {
+        s->bottom -= d->bottom - n.top;
+        d->bottom = n.top;
+    }
+}
+
+// The slot of index in a run of count slots from first; QVS_COUNT (which
+// getSprite refuses) for an index out of the run.
+QVSprite_t slotInRun(int32_t first, int32_t index, int32_t count)
+{
+    if (index < 0 || index >= count)
+        return QVS_COUNT;
+    return static_cast<QVSprite_t>(first + index);
+}
+
+} // namespace
+
+// --- Start-screen pickers ----------------------------------------------------
 
 namespace {
 
@@ -39,53 +179,341 @@ void Qinvar::adjustLayoutPreview(int32_t delta)
     invalidateWholeScreen();
 }
 
-// --- Not built yet: the drawing itself ---
+// --- One dirty rectangle -----------------------------------------------------
 
-void Qinvar::m_drawPuzzleBoard(const HScreenRect&, bool)
+void Qinvar::m_drawPuzzleBoard(const HScreenRect& clip, bool underDialog)
 {
+    if (m_iGameState == GS_QUITTING)
+        return;
+
+    if (clip.intersectsRect(m_boardArea)) {
+        if (isSuspended()) {
+            MVSprite* pause = getSprite(QVS_PAUSE_SCREEN);
+            if (pause) {
+                // The clip held to the picture's place on screen; the source
+                // is the same rectangle in the picture's own coordinates.
+                HScreenRect dst = clip;
+                const int32_t right = kBoardPictureX + pause->getSpriteWidth();
+                const int32_t bottom = pause->getSpriteHeight();
+                HScreenRect::sm_clamp(dst.left, kBoardPictureX, right);
+                HScreenRect::sm_clamp(dst.right, kBoardPictureX, right);
+                HScreenRect::sm_clamp(dst.top, 0, bottom);
+                HScreenRect::sm_clamp(dst.bottom, 0, bottom);
+                const HScreenRect src(dst.left - kBoardPictureX, dst.top, dst.right - kBoardPictureX, dst.bottom);
+                if (!dst.isEmpty())
+                    pause->drawPartialSpriteAtLocation(&dst, &src);
+            }
+        } else if (m_iGameState == GS_START) {
+            copySpriteAt(getSprite(QVS_START_SCREEN), kTableTopX, 0, clip);
+            // Each preview centred in the board area with its own offset.
+            struct Preview {
+                QVSprite_t slot;
+                int32_t offset;
+                int32_t top;
+            };
+            const Preview previews[4] = {
+                {slotInRun(QVS_TABLE_TOP_PREVIEW, m_options.background, kBackgroundCount), 126, 39},
+                {slotInRun(QVS_TILE_SET_PREVIEW, m_options.tileSet, kTileSetCount), 125, 53},
+                {slotInRun(QVS_LAYOUT_PREVIEW, m_options.layout, kLayoutCount), 126, 203},
+                {slotInRun(QVS_LAYOUT_TITLE, m_options.layout, kLayoutCount), 126, 160},
+            };
+            for (const Preview& p : previews) {
+                MVSprite* sprite = getSprite(p.slot);
+                if (sprite)
+                    copySpriteAt(sprite, (kBoardAreaWidth - sprite->getSpriteWidth()) / 2 + p.offset, p.top, clip);
+            }
+        } else if (m_iGameState == GS_WON || m_iGameState == GS_NO_MORE_MOVES) {
+            // The table top may be empty after a failed load: it then draws nothing.
+            copySpriteAt(&m_aSprites[QVS_TABLE_TOP], kTableTopX, 0, clip);
+            copySpriteAt(getSprite(m_iGameState == GS_WON ? QVS_BOARD_COMPLETE : QVS_GAME_OVER), kBoardPictureX, 0,
+                         clip);
+        } else if (m_iGameState == GS_PLAYING) {
+            copySpriteAt(&m_aSprites[QVS_TABLE_TOP], kTableTopX, 0, clip);
+            // The glow runs on the platform's clock, from the game-clock time
+            // the hint was given; a 32-bit span of milliseconds.
+            const int32_t t = static_cast<int32_t>(
+                static_cast<uint32_t>(HPlatform::s_getAbsoluteTimeMilliseconds().sub64(m_hintTime)));
+            const float pulse = (HMath::s_sin(kPulseDegreesPerMs * static_cast<float>(t)) + 1.0f) * 0.5f;
+            m_board.drawTiles(*this, getGameClock(), clip, m_apHintTiles[0], m_apHintTiles[1], m_apHintTiles[2],
+                              m_apHintTiles[3], pulse, m_fShowMovesLevel);
+        }
+    }
+
+    copySpriteAt(getSprite(QVS_LEFT_PANEL), 0, 0, clip);
+
+    if (!underDialog && !isSuspended())
+        m_drawInfo(clip);
 }
 
-void Qinvar::m_drawInfo(const HScreenRect&)
+// --- The information strip ---------------------------------------------------
+
+void Qinvar::m_drawInfo(const HScreenRect& clip)
 {
+    if (m_iGameState == GS_START || m_iGameState == GS_QUITTING)
+        return;
+
+    char text[kNumberBufferBytes];
+    if (clip.intersectsRect(m_tilesLeftArea)) {
+        HUtil::s_sprintf(text, sizeof(text), "%d", m_board.tilesLeft);
+        m_drawNumberAtXY(text, kTilesLeftX, kCounterY, true, clip);
+    }
+    if (clip.intersectsRect(m_availableMovesArea)) {
+        HUtil::s_sprintf(text, sizeof(text), "%d", m_board.availableMatches);
+        m_drawNumberAtXY(text, kAvailableMovesX, kCounterY, true, clip);
+    }
+    if (clip.intersectsRect(m_clockArea)) {
+        // The play flow's clock: the final time once a game has ended.
+        const int32_t seconds = m_getClockSeconds();
+        HUtil::s_sprintf(text, sizeof(text), "%02d:%02d", seconds / 60, seconds % 60);
+        m_drawNumberAtXY(text, kClockX, kCounterY, false, clip);
+    }
+    if (!isPaused())
+        m_drawNoMatch(clip);
 }
 
-void Qinvar::m_drawNumberAtXY(const char*, int32_t, int32_t, bool, const HScreenRect&)
+void Qinvar::m_drawNumberAtXY(const char* text, int32_t x, int32_t y, bool commas, const HScreenRect& clip)
 {
+    if (!text || text[0] == '\0')
+        return;
+    const MVSprite* zero = m_getSpriteForNumber('0');
+    int32_t w = zero ? zero->getSpriteWidth() : 0;
+    const int32_t h = zero ? zero->getSpriteHeight() : 0;
+    int32_t cursor = x;
+    int32_t count = 0;
+    bool commaPending = false;
+    int64_t i = static_cast<int64_t>(std::strlen(text)) - 1;
+    // Right to left; a comma follows every third character counted from the
+    // right, and the step after that character is tighter.
+    while (i >= 0) {
+        const MVSprite* glyph = nullptr;
+        int32_t top = y;
+        int32_t step = 0;
+        if (commaPending && commas) {
+            glyph = m_getSpriteForNumber(',');
+            commaPending = false;
+            if (glyph)
+                w = glyph->getSpriteWidth();
+            step = (3 * w) / 4;
+            top = y + 3;
+        } else {
+            glyph = m_getSpriteForNumber(text[i]);
+            --i;
+            ++count;
+            if (glyph)
+                w = glyph->getSpriteWidth();
+            if (count % 3 != 0) {
+                step = w;
+            } else {
+                commaPending = true;
+                step = (3 * w) / 4 + 1;
+            }
+        }
+        if (glyph) {
+            const HScreenRect dst(cursor, top, cursor + w, top + h);
+            HScreenRect src;
+            glyph->getSizeRect(&src);
+            HScreenRect out;
+            if (HScreenRect::s_intersectRects(dst, clip, &out, &src) && !out.isEmpty())
+                blendPlainAlpha(glyph, out, src);
+        }
+        cursor -= step;
+    }
 }
 
-MVSprite* Qinvar::m_getSpriteForNumber(char)
+MVSprite* Qinvar::m_getSpriteForNumber(char c)
 {
+    if (c >= '0' && c <= '9')
+        return getSprite(static_cast<QVSprite_t>(QVS_DIGIT_0 + (c - '0')));
+    if (c == ':')
+        return getSprite(QVS_COLON);
+    if (c == ',')
+        return getSprite(QVS_COMMA);
     return nullptr;
 }
 
-void Qinvar::m_drawTile(const QVTile&, const HScreenRect&, float, float, float)
+// --- Tiles -------------------------------------------------------------------
+
+void Qinvar::m_drawTile(const QVTile& tile, const HScreenRect& clip, float shadow, float alpha, float tint)
 {
+    HScreenRect area;
+    tile.getTileRectWithShadows(&area);
+    if (!area.intersectsRect(clip))
+        return;
+
+    // The tile set may be empty after a failed load: its draws then do nothing.
+    const MVSprite& sheet = m_aSprites[QVS_TILE_SET];
+    HScreenRect dst;
+    tile.getTileRect(&dst);
+    if (tile.face >= 0 && tile.face < kFaceCount) {
+        const int32_t left = kCellWidth * (tile.face % kSheetColumns);
+        const int32_t top = kCellHeight * (tile.face / kSheetColumns);
+        HScreenRect src(left, top, left + kCellWidth, top + kCellHeight);
+        if (clampInto(&dst, &src, clip)) {
+            if (alpha == 1.0f && tint == 0.0f)
+                sheet.drawPartialSpriteAtLocation(&dst, &src);
+            else
+                sheet.blendPartialSpriteAtLocation(&dst, &src, BAS_SRC_ALPHA, BPS_CONST0, CO_PRODUCT,
+                                                   levelToConstant(alpha), BAS_ONE, BPS_CONST1, CO_PRODUCT,
+                                                   levelToConstant(tint), BO_ADD);
+        }
+    }
+
+    if (shadow > 0.0f) {
+        m_drawTileShadowUp(tile, clip, shadow);
+        m_drawTileShadowRight(tile, clip, shadow);
+    }
 }
 
-void Qinvar::m_drawTileShadowUp(const QVTile&, const HScreenRect&, float)
+void Qinvar::m_drawTileShadowUp(const QVTile& tile, const HScreenRect& clip, float alpha)
 {
+    const MVSprite* shadow = getSprite(QVS_SHADOW_TOP);
+    if (!shadow)
+        return;
+    const int32_t w = shadow->getSpriteWidth();
+    const int32_t h = shadow->getSpriteHeight();
+    HScreenRect face;
+    tile.getFaceRect(&face);
+    HScreenRect d(face.left, face.top - h, face.left + w, face.top);
+    HScreenRect s(0, 0, w, h);
+    // Neighbours only cut the strip shorter: one that misses the clip needs
+    // no look at the board.
+    if (!meetsClip(d, clip))
+        return;
+
+    const int32_t x = tile.x;
+    const int32_t y = tile.y;
+    const int32_t z = tile.z;
+    // A tile just above on the screen covers the whole strip.
+    if (m_board.m_findTileAtBoardXYZ(x, y - 2, z, true))
+        return;
+    // Faces of the row behind that reach over the strip cut it; (x, y - 2)
+    // was found empty above.
+    static constexpr int32_t kNeighbours[4][2] = {{-1, -2}, {1, -2}, {2, -2}, {2, -1}};
+    for (const auto& n : kNeighbours) {
+        const QVTile* other = m_board.m_findTileAtBoardXYZ(x + n[0], y + n[1], z, true);
+        if (other) {
+            HScreenRect otherFace;
+            other->getFaceRect(&otherFace);
+            cutAcross(otherFace, &d, &s);
+        }
+    }
+    // A strip cut away from both sides is empty.
+    if (d.isEmpty() || !clampInto(&d, &s, clip))
+        return;
+    blendFadedAlpha(shadow, d, s, levelToConstant(alpha));
 }
 
-void Qinvar::m_drawTileShadowRight(const QVTile&, const HScreenRect&, float)
+void Qinvar::m_drawTileShadowRight(const QVTile& tile, const HScreenRect& clip, float alpha)
 {
+    const MVSprite* top = getSprite(QVS_SHADOW_TOP);
+    const MVSprite* shadow = getSprite(QVS_SHADOW_RIGHT);
+    if (!top || !shadow)
+        return;
+    const int32_t topHeight = top->getSpriteHeight();
+    const int32_t w = shadow->getSpriteWidth();
+    const int32_t h = shadow->getSpriteHeight();
+    HScreenRect face;
+    tile.getFaceRect(&face);
+    // The strip starts one pixel below the top shadow's top, so the two meet.
+    const int32_t stripTop = face.top - topHeight + 1;
+    HScreenRect d(face.right, stripTop, face.right + w, stripTop + h);
+    HScreenRect s(0, 0, w, h);
+    if (!meetsClip(d, clip))
+        return;
+
+    const int32_t x = tile.x;
+    const int32_t y = tile.y;
+    const int32_t z = tile.z;
+    // A neighbour in the row covers the whole strip.
+    if (m_board.m_findTileAtBoardXYZ(x + 2, y, z, true))
+        return;
+    // (x + 2, y) was found empty above.
+    static constexpr int32_t kNeighbours[4][2] = {{1, -2}, {2, -2}, {2, -1}, {2, 1}};
+    for (const auto& n : kNeighbours) {
+        const QVTile* other = m_board.m_findTileAtBoardXYZ(x + n[0], y + n[1], z, true);
+        if (other) {
+            HScreenRect otherFace;
+            other->getFaceRect(&otherFace);
+            cutDown(otherFace, &d, &s);
+        }
+    }
+    if (d.isEmpty() || !clampInto(&d, &s, clip))
+        return;
+    blendFadedAlpha(shadow, d, s, levelToConstant(alpha));
 }
 
-void Qinvar::m_drawTileOutline(const QVTile&, const HScreenRect&, bool)
+void Qinvar::m_drawTileOutline(const QVTile& tile, const HScreenRect& clip, bool free)
 {
+    const MVSprite* outline = getSprite(free ? QVS_OUTLINE_GREEN : QVS_OUTLINE_RED);
+    if (!outline)
+        return;
+    HScreenRect dst;
+    tile.getFaceRect(&dst);
+    HScreenRect src(0, 0, dst.width(), dst.height());
+    if (clampInto(&dst, &src, clip))
+        blendPlainAlpha(outline, dst, src);
 }
 
-void Qinvar::m_drawMessage(const HScreenRect&, const HScreenRect&, MVSprite*, float)
+// --- Messages ----------------------------------------------------------------
+
+void Qinvar::m_drawMessage(const HScreenRect& clip, const HScreenRect& where, MVSprite* sprite, float alpha)
 {
+    if (!sprite || !clip.intersectsRect(where) || !(alpha > 0.0f))
+        return;
+    HScreenRect dst = where;
+    HScreenRect src;
+    sprite->getSizeRect(&src);
+    if (clampInto(&dst, &src, clip))
+        blendFadedAlpha(sprite, dst, src, levelToConstant(alpha));
 }
 
-void Qinvar::m_drawNoMatch(const HScreenRect&)
+void Qinvar::m_drawNoMatch(const HScreenRect& clip)
 {
+    if (m_noMatchTime.low == 0 && m_noMatchTime.high == 0)
+        return;
+    const int64_t d = static_cast<int64_t>(getGameClock().sub64(m_noMatchTime));
+    if (d < 0)
+        return;
+    float alpha = 1.0f;
+    if (d >= kNoMatchHoldMs)
+        alpha = 1.0f - static_cast<float>(d - kNoMatchHoldMs) / static_cast<float>(kNoMatchFadeMs);
+    m_drawMessage(clip, m_noMatchArea, getSprite(QVS_NO_MATCH), alpha);
 }
+
+// --- Current images ----------------------------------------------------------
+
+namespace {
+
+// Makes sprite hold images[chosen] unless it already does. An index out of
+// range leaves the sprite empty, as a failed load does.
+void loadChoice(MVSprite* sprite, int32_t* loaded, int32_t chosen, const char* const* images, int32_t count,
+                H2DDisplayDevice* device, HFileSystem* files)
+{
+    if (sprite->isSpriteValid() && *loaded == chosen)
+        return;
+    // Every reference given back, so the load below cannot merely take
+    // another reference to the old image.
+    while (sprite->isSpriteValid())
+        sprite->unloadSprite();
+    if (chosen < 0 || chosen >= count) {
+        *loaded = -1;
+        return;
+    }
+    // A failed load leaves the sprite without an image, which draws nothing.
+    sprite->loadSprite(device, files, images[chosen]);
+    *loaded = chosen;
+}
+
+} // namespace
 
 void Qinvar::m_loadTileSet()
 {
+    loadChoice(&m_aSprites[QVS_TILE_SET], &m_iLoadedTileSet, m_options.tileSet, s_akpTileSets, kTileSetCount,
+               m_pDisplayDevice, m_pReadFileSystem);
 }
 
 void Qinvar::m_loadBackground()
 {
+    loadChoice(&m_aSprites[QVS_TABLE_TOP], &m_iLoadedBackground, m_options.background, s_akpBackgrounds,
+               kBackgroundCount, m_pDisplayDevice, m_pReadFileSystem);
 }

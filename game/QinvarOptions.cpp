@@ -3,9 +3,12 @@
 // partner link it offers.
 #include "game/Qinvar.h"
 
+#include "engine/core/HErrorManager.h"
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUtil.h"
 #include "engine/core/POSH.h"
+#include "engine/media/H2DDisplayDevice.h"
+#include "game/QVOptionsDialog.h"
 
 #include <cmath>
 #include <cstring>
@@ -14,6 +17,22 @@ namespace {
 
 const char* const kCompany = "Moravel";
 const char* const kProduct = "Qinvar";
+// The partner link's address when neither "config.txt" nor the registry
+// names one: the maker's home page.
+const char* const kHomePage = "http://www.moravel.example.org/";
+const char* const kSupportAddress = "support@moravel.example.org";
+
+// The devices as start-up sets them up.
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+constexpr int kAudioChannels = 2;
+constexpr int kAudioBits = 16;
+constexpr int kAudioRate = 22050;
+constexpr int32_t kFontCharWidth = 8;
+constexpr int32_t kFontCharHeight = 12;
+// Fetches the switch makes for the event that ends its pause: a fetch that
+// finds nothing pending queues a time stamp for the next one (unless one
+// of the same millisecond was queued already) and comes back empty.
 
 // Volumes when the registry holds none (or a damaged one).
 constexpr float kDefaultSoundVolume = 1.0f;
@@ -114,16 +133,136 @@ void Qinvar::m_saveOptions()
     registry->closeRegistry();
 }
 
-// --- Not built yet: full screen, the partner link and the options dialog ---
-
 void Qinvar::toggleFullscreen()
 {
+    const char* driver = m_cvarManager.getVariableString("c_soundDriver");
+    const bool sound = !(driver && HUtil::s_stricmp(driver, "null") == 0);
+    const bool musicWasPlaying = isSoundtrackPlaying();
+    const int32_t oldMode = m_options.fullscreen != 0 ? 1 : 0;
+
+    // The switch can take seconds (the fallback reloads every asset): the
+    // clock must not count them.
+    m_beginPause();
+    m_options.fullscreen = 1 - oldMode;
+    m_saveOptions();
+    invalidateWholeScreen();
+    if (!m_quickToggleFullScreen() && !m_restartDevices(oldMode, sound, musicWasPlaying)) {
+        // No display is left: the game quits without drawing again.
+        m_endPause();
+        return;
+    }
+    invalidateWholeScreen();
+    m_findLitControl();
+    // The game clock moves only with fetched events: the next one measures
+    // how long the switch took (a journal records it, so a replay measures
+    // the same pause).
+    m_bSwitchPauseRunning = true;
+}
+
+bool Qinvar::m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying)
+{
+    // Everything made on the old devices goes with them. Only the devices
+    // are torn down: the journal, the demo and the trace stay open, so a
+    // recording goes on across the switch.
+    if (m_pDisplayDevice && m_pGameFont)
+        m_pDisplayDevice->destroyFont(m_pGameFont);
+    m_pGameFont = nullptr;
+    m_unloadGraphics();
+    // The chosen tile set and table top went with the sprites.
+    m_iLoadedTileSet = -1;
+    m_iLoadedBackground = -1;
+    m_shutdownSubsystems();
+
+    bool up = m_initSubsystems(s_kpAppName, sound, m_options.fullscreen != 0, true, kScreenWidth, kScreenHeight,
+                               kAudioChannels, kAudioBits, kAudioRate);
+    if (!up) {
+        HErrorManager::s_alert("toggleFullscreen - could not restart subsystems!");
+        // Back to the mode that worked, which is then also the one stored.
+        m_shutdownSubsystems();
+        m_options.fullscreen = oldMode;
+        m_saveOptions();
+        up = m_initSubsystems(s_kpAppName, sound, oldMode != 0, true, kScreenWidth, kScreenHeight, kAudioChannels,
+                              kAudioBits, kAudioRate);
+    }
+    if (!up) {
+        m_shutdownSubsystems();
+        HErrorManager::s_messageBox(49, "Error",
+                                    "Qinvar MahJong could not set up its screen again and has to quit.  "
+                                    "Please contact %s",
+                                    kSupportAddress);
+        m_requestQuit();
+        return false;
+    }
+
+    invalidateWholeScreen();
+    m_loadQinvarAssets();
+    m_pGameFont = m_pDisplayDevice->createFont(getSprite(QVS_FONT), kFontCharWidth, kFontCharHeight);
+    m_loadTileSet();
+    m_loadBackground();
+    // The music plays on only when it played before, at the player's volume.
+    setSoundtrackVolume(m_options.musicVolume);
+    m_playSoundtrack(musicWasPlaying);
+    return true;
+}
+
+void Qinvar::m_endSwitchPause()
+{
+    if (!m_bSwitchPauseRunning)
+        return;
+    m_bSwitchPauseRunning = false;
+    m_endPause();
 }
 
 void Qinvar::goToPartnerSite()
 {
+    // The browser must not open behind a full screen; leaving it saves the
+    // window as the mode of the next start.
+    if (m_options.fullscreen != 0)
+        toggleFullscreen();
+    // The link ends the process: whatever the player changed is kept now.
+    m_saveOptions();
+    goToPartnerSite(kHomePage, kCompany, kProduct);
+}
+
+void Qinvar::m_restartAutoHintTimer()
+{
+    m_lastActionTime = m_gameClock;
 }
 
 void Qinvar::m_doOptionsDialog()
 {
+    QVOptionsDialog dialog;
+    m_beginPause();
+    // The screen stays in this mode while the dialog is up.
+    const int32_t openedWith = m_options.fullscreen;
+    dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, &m_options);
+    const intptr_t closedBy = dialog.doModal(this, m_pDisplayDevice, &m_eventManager, 0, this);
+    dialog.unloadDialogSprites();
+    dialog.removeAllItems();
+
+    if (closedBy == MVDialog::kQuit || m_iGameState == GS_QUITTING) {
+        // The choices stand, the full-screen one for the next start; no
+        // switch is made for a game that is ending.
+        m_saveOptions();
+        m_endPause();
+        m_requestQuit();
+        return;
+    }
+    if (closedBy == reinterpret_cast<intptr_t>(dialog.getVisitPartnerButton())) {
+        // A full-screen choice made in the dialog is dropped: the switch it
+        // asked for would never be made. The volumes and switches are saved
+        // before the link ends the process.
+        m_options.fullscreen = openedWith;
+        m_endPause();
+        goToPartnerSite();
+        return;
+    }
+    if (m_options.fullscreen != openedWith) {
+        // The main loop makes the switch: toggleFullscreen flips the field
+        // again, saves and switches.
+        m_options.fullscreen = openedWith;
+        m_eventManager.appendEvent(HEvent::s_make(ET_TOGGLE_FULLSCREEN));
+    }
+    m_saveOptions();
+    m_endPause();
 }

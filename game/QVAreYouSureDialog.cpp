@@ -1,0 +1,68 @@
+// The two-button confirmation: layout and its buttons.
+#include "game/QVAreYouSureDialog.h"
+
+#include "framework/HPuzzleGame.h"
+#include "game/QVDialogArt.h"
+
+namespace {
+
+constexpr int kClickVolume = 128;
+// Centred on the 640 x 480 screen, then moved this far right and down.
+constexpr int32_t kScreenWidth = 640;
+constexpr int32_t kScreenHeight = 480;
+constexpr int32_t kOffsetX = 62;
+constexpr int32_t kOffsetY = 30;
+
+} // namespace
+
+QVAreYouSureDialog::QVAreYouSureDialog() : MVDialog() {}
+
+QVAreYouSureDialog::~QVAreYouSureDialog() = default;
+
+bool QVAreYouSureDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, const char* background,
+                                    const char* confirm, const char* confirmLit, const char* cancel,
+                                    const char* cancelLit)
+{
+    QVDialogArt::s_load(&m_backgroundSprite, display, files, background);
+    QVDialogArt::s_load(&m_confirmSprite, display, files, confirm);
+    QVDialogArt::s_load(&m_confirmLitSprite, display, files, confirmLit);
+    QVDialogArt::s_load(&m_cancelSprite, display, files, cancel);
+    QVDialogArt::s_load(&m_cancelLitSprite, display, files, cancelLit);
+
+    setBackgroundSprite(&m_backgroundSprite);
+    const HScreenRect size = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
+    const int32_t width = size.right;
+    const int32_t height = size.bottom;
+    setDialogOrigin(HScreenPoint{(kScreenWidth - width) / 2 + kOffsetX, (kScreenHeight - height) / 2 + kOffsetY});
+
+    const HScreenRect confirmSize = MVDialogItem::s_spriteSizeRect(&m_confirmSprite);
+    const HScreenRect cancelSize = MVDialogItem::s_spriteSizeRect(&m_cancelSprite);
+    const int32_t rowY = height - (3 * confirmSize.bottom) / 2;
+    m_confirmButton.setDialogItemName("Are you sure, ok");
+    m_confirmButton.setButtonSprites(&m_confirmSprite, &m_confirmLitSprite, nullptr);
+    m_confirmButton.setDialogItemOrigin(HScreenPoint{(width - confirmSize.right) / 4, rowY});
+    m_cancelButton.setDialogItemName("Are you sure, cancel");
+    m_cancelButton.setButtonSprites(&m_cancelSprite, &m_cancelLitSprite, nullptr);
+    m_cancelButton.setDialogItemOrigin(HScreenPoint{((width - cancelSize.right) * 3) / 4, rowY});
+
+    addDialogItem(&m_confirmButton);
+    addDialogItem(&m_cancelButton);
+    setDefaultItem(&m_cancelButton);
+    return true;
+}
+
+void QVAreYouSureDialog::unloadDialogSprites()
+{
+    QVDialogArt::s_unload(&m_backgroundSprite);
+    QVDialogArt::s_unload(&m_confirmSprite);
+    QVDialogArt::s_unload(&m_confirmLitSprite);
+    QVDialogArt::s_unload(&m_cancelSprite);
+    QVDialogArt::s_unload(&m_cancelLitSprite);
+}
+
+bool QVAreYouSureDialog::handleItemClick(MVDialogItem* /*item*/)
+{
+    if (HPuzzleGame* game = getPuzzleGame())
+        game->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+    return true;
+}

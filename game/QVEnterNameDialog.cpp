@@ -1,0 +1,103 @@
+// The name entry: layout and its one closing button.
+#include "game/QVEnterNameDialog.h"
+
+#include "engine/core/HPlatform.h"
+#include "engine/core/HUtil.h"
+#include "engine/media/H2DDisplayDevice.h"
+#include "framework/HPuzzleGame.h"
+#include "game/QVDialogArt.h"
+#include "game/QVGameStats.h"
+
+namespace {
+
+// The left panel's width: the dialog is centred over the board beside it.
+constexpr int32_t kPanelWidth = 125;
+// The GUI click's level before the sound volume scales it.
+constexpr int kClickVolume = 128;
+// The login name is asked into a buffer of this size.
+constexpr int kLoginNameBytes = 25;
+
+const HColor4f kNameColour{1.0f, 1.0f, 0.0f, 1.0f};
+const HColor4f kScoreColour{0.0f, 0.7f, 0.0f, 1.0f};
+
+} // namespace
+
+QVEnterNameDialog::QVEnterNameDialog() : MVDialog() {}
+
+QVEnterNameDialog::~QVEnterNameDialog() = default;
+
+bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, const QVGameStats& stats,
+                                   H2DFont* font, const char* lastName)
+{
+    QVDialogArt::s_load(&m_backgroundSprite, display, files, "art/entername_qz.jpg");
+    QVDialogArt::s_load(&m_okSprite, display, files, "art/entername_ok_qz.tga");
+    QVDialogArt::s_load(&m_okLitSprite, display, files, "art/entername_ok_lit_qz.tga");
+
+    setBackgroundSprite(&m_backgroundSprite);
+    const HScreenRect size = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
+    const int32_t width = size.right;
+    const int32_t height = size.bottom;
+    const int32_t screenWidth = display ? display->m_iScreenWidth : 0;
+    const int32_t screenHeight = display ? display->m_iScreenHeight : 0;
+    setDialogOrigin(HScreenPoint{(screenWidth - width - kPanelWidth) / 2 + kPanelWidth, (screenHeight - height) / 2});
+
+    const HScreenRect button = MVDialogItem::s_spriteSizeRect(&m_okSprite);
+    m_okButton.setDialogItemName("Enter Name OK Button");
+    m_okButton.setButtonSprites(&m_okSprite, &m_okLitSprite, nullptr);
+    m_okButton.setDialogItemOrigin(HScreenPoint{(width - button.right) / 2, height - (3 * button.bottom) / 2});
+
+    // The offered name: the last one entered, else the login name. Either
+    // may come from outside the game (the registry, the password database):
+    // only printable characters are offered, and setText cuts to 12.
+    char offered[kLoginNameBytes] = "";
+    if (lastName && lastName[0])
+        HUtil::s_strcpy(offered, lastName, sizeof(offered));
+    else if (!HPlatform::s_getUserName(offered, sizeof(offered)))
+        offered[0] = '\0';
+    QVNameTextLine::s_keepPrintable(offered);
+
+    m_editLine.setDialogItemName("Enter Name Edit Line");
+    m_editLine.setFont(font);
+    m_editLine.setTextLineSize(kNameLength);
+    m_editLine.setEditable(true);
+    m_editLine.setColor(kNameColour);
+    m_editLine.setDialogItemOrigin(HScreenPoint{30, 164});
+    // A rectangle of its own: a click there gives the line the focus, and
+    // typing redraws only the line.
+    m_editLine.m_dialogItemRect = HScreenRect(30, 164, 130, 176);
+    m_editLine.setText(offered);
+
+    char score[kScoreLength + 1];
+    const int32_t seconds = stats.gameSeconds > 0 ? stats.gameSeconds : 0;
+    HUtil::s_sprintf(score, sizeof(score), "%02d:%02d", seconds / 60, seconds % 60);
+    m_scoreLine.setDialogItemName("Score");
+    m_scoreLine.setFont(font);
+    m_scoreLine.setTextLineSize(kScoreLength);
+    m_scoreLine.setEditable(false);
+    m_scoreLine.setColor(kScoreColour);
+    m_scoreLine.setTextJustification(TJ_CENTER);
+    m_scoreLine.setDialogItemOrigin(HScreenPoint{width / 2, 85});
+    m_scoreLine.setText(score);
+
+    // The button is the default item (Enter), the edit line holds the focus.
+    addDialogItem(&m_okButton);
+    addDialogItem(&m_scoreLine);
+    addDialogItem(&m_editLine);
+    return true;
+}
+
+void QVEnterNameDialog::unloadDialogSprites()
+{
+    QVDialogArt::s_unload(&m_backgroundSprite);
+    QVDialogArt::s_unload(&m_okSprite);
+    QVDialogArt::s_unload(&m_okLitSprite);
+}
+
+bool QVEnterNameDialog::handleItemClick(MVDialogItem* item)
+{
+    if (item != &m_okButton)
+        return false;
+    if (HPuzzleGame* game = getPuzzleGame())
+        game->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+    return true;
+}

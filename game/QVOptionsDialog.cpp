@@ -1,0 +1,147 @@
+// The options dialog: layout, the switches and the closing buttons.
+#include "game/QVOptionsDialog.h"
+
+#include "game/QVDialogArt.h"
+#include "game/QVOptions.h"
+#include "game/Qinvar.h"
+
+namespace {
+
+// Where the dialog sits: right of the left panel, over the board area.
+const HScreenPoint kOrigin{125, 0};
+// The sliders' track, in pixels.
+constexpr int32_t kSliderLength = 160;
+// The GUI click's level before the sound volume scales it.
+constexpr int kClickVolume = 128;
+
+} // namespace
+
+QVOptionsDialog::QVOptionsDialog() : MVDialog(), m_pOptions(nullptr) {}
+
+QVOptionsDialog::~QVOptionsDialog() = default;
+
+void QVOptionsDialog::m_showSwitch(MVDialogItemButton* button, int32_t value)
+{
+    if (value != 0)
+        button->setButtonSprites(&m_onSprite, &m_onLitSprite, nullptr);
+    else
+        button->setButtonSprites(&m_offSprite, &m_offLitSprite, nullptr);
+}
+
+bool QVOptionsDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, QVOptions* options)
+{
+    m_pOptions = options;
+    QVDialogArt::s_load(&m_backgroundSprite, display, files, "art/options_qz.jpg");
+    QVDialogArt::s_load(&m_okSprite, display, files, "art/options_done_qz.tga");
+    QVDialogArt::s_load(&m_okLitSprite, display, files, "art/options_done_lit_qz.tga");
+    QVDialogArt::s_load(&m_bestTimesSprite, display, files, "art/options_besttimes_qz.tga");
+    QVDialogArt::s_load(&m_bestTimesLitSprite, display, files, "art/options_besttimes_lit_qz.tga");
+    QVDialogArt::s_load(&m_visitSprite, display, files, "art/options_visit_qz.tga");
+    QVDialogArt::s_load(&m_visitLitSprite, display, files, "art/options_visit_lit_qz.tga");
+    QVDialogArt::s_load(&m_knobSprite, display, files, "art/options_slider_tab_qz.tga");
+    QVDialogArt::s_load(&m_onSprite, display, files, "art/options_on_qz.tga");
+    QVDialogArt::s_load(&m_onLitSprite, display, files, "art/options_on_lit_qz.tga");
+    QVDialogArt::s_load(&m_offSprite, display, files, "art/options_off_qz.tga");
+    QVDialogArt::s_load(&m_offLitSprite, display, files, "art/options_off_lit_qz.tga");
+
+    setBackgroundSprite(&m_backgroundSprite);
+    setDialogOrigin(kOrigin);
+
+    m_okButton.setDialogItemName("Ok Button");
+    m_okButton.setButtonSprites(&m_okSprite, &m_okLitSprite, nullptr);
+    m_okButton.setDialogItemOrigin(HScreenPoint{63, 396});
+
+    m_bestTimesButton.setDialogItemName("Best Times");
+    m_bestTimesButton.setButtonSprites(&m_bestTimesSprite, &m_bestTimesLitSprite, nullptr);
+    m_bestTimesButton.setDialogItemOrigin(HScreenPoint{63, 269});
+
+    m_visitPartnerButton.setDialogItemName("Visit Partner");
+    m_visitPartnerButton.setButtonSprites(&m_visitSprite, &m_visitLitSprite, nullptr);
+    m_visitPartnerButton.setDialogItemOrigin(HScreenPoint{63, 334});
+
+    m_soundSlider.setDialogItemName("Sound Slider");
+    m_soundSlider.setOptions(options);
+    m_soundSlider.setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, kSliderLength);
+    m_soundSlider.setSliderSprite(&m_knobSprite);
+    m_soundSlider.setSliderValue(options ? options->soundVolume : 0.0f);
+    m_soundSlider.setDialogItemOrigin(HScreenPoint{250, 119});
+
+    m_musicSlider.setDialogItemName("Music Slider");
+    m_musicSlider.setOptions(options);
+    m_musicSlider.setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, kSliderLength);
+    m_musicSlider.setSliderSprite(&m_knobSprite);
+    m_musicSlider.setSliderValue(options ? options->musicVolume : 0.0f);
+    m_musicSlider.setDialogItemOrigin(HScreenPoint{250, 166});
+
+    m_fullscreenButton.setDialogItemName("Fullscreen Button");
+    m_showSwitch(&m_fullscreenButton, options ? options->fullscreen : 0);
+    m_fullscreenButton.setDialogItemOrigin(HScreenPoint{175, 218});
+
+    m_autoHintButton.setDialogItemName("autoHints Button");
+    m_showSwitch(&m_autoHintButton, options ? options->autoHint : 0);
+    m_autoHintButton.setDialogItemOrigin(HScreenPoint{434, 218});
+
+    // "Best Times" becomes the default item (Enter), "Ok Button" holds the
+    // focus.
+    addDialogItem(&m_bestTimesButton);
+    addDialogItem(&m_soundSlider);
+    addDialogItem(&m_musicSlider);
+    addDialogItem(&m_fullscreenButton);
+    addDialogItem(&m_visitPartnerButton);
+    addDialogItem(&m_autoHintButton);
+    addDialogItem(&m_okButton);
+    return true;
+}
+
+void QVOptionsDialog::unloadDialogSprites()
+{
+    QVDialogArt::s_unload(&m_backgroundSprite);
+    QVDialogArt::s_unload(&m_okSprite);
+    QVDialogArt::s_unload(&m_okLitSprite);
+    QVDialogArt::s_unload(&m_bestTimesSprite);
+    QVDialogArt::s_unload(&m_bestTimesLitSprite);
+    QVDialogArt::s_unload(&m_visitSprite);
+    QVDialogArt::s_unload(&m_visitLitSprite);
+    QVDialogArt::s_unload(&m_knobSprite);
+    QVDialogArt::s_unload(&m_onSprite);
+    QVDialogArt::s_unload(&m_onLitSprite);
+    QVDialogArt::s_unload(&m_offSprite);
+    QVDialogArt::s_unload(&m_offLitSprite);
+}
+
+bool QVOptionsDialog::handleItemClick(MVDialogItem* item)
+{
+    // Only the game runs this dialog.
+    Qinvar* game = static_cast<Qinvar*>(getPuzzleGame());
+
+    if (item == &m_okButton) {
+        if (game)
+            game->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+        return true;
+    }
+    if (item == &m_visitPartnerButton)
+        return true;
+    if (item == &m_bestTimesButton) {
+        if (game && m_pOptions)
+            game->doBestTimesDialog(m_pOptions->layout);
+        // A quit request in the best-times dialog closes this one as well.
+        return game && game->getState() == GS_QUITTING;
+    }
+    if (!m_pOptions)
+        return false;
+    if (item == &m_fullscreenButton) {
+        // Only the record changes here; the switch waits for the dialog to
+        // close.
+        m_pOptions->fullscreen = m_pOptions->fullscreen != 0 ? 0 : 1;
+        m_showSwitch(&m_fullscreenButton, m_pOptions->fullscreen);
+        return false;
+    }
+    if (item == &m_autoHintButton) {
+        m_pOptions->autoHint = m_pOptions->autoHint != 0 ? 0 : 1;
+        if (game)
+            game->m_restartAutoHintTimer();
+        m_showSwitch(&m_autoHintButton, m_pOptions->autoHint);
+        return false;
+    }
+    return false;
+}

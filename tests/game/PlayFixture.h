@@ -1,0 +1,315 @@
+// Shared set-up of the play-flow and timer tests: the game in the test's
+// process (PlayTestGame in a QinvarSession) driven by batches of events with
+// chosen times, and beside it the same deal rebuilt from the archive, so the
+// tests know where the tiles are and click real ones.
+#pragma once
+
+#include "engine/core/HKeyCodes.h"
+#include "tests/support/ArchiveBoard.h"
+#include "tests/support/DemoWriter.h"
+#include "tests/support/PlayTestGame.h"
+#include "tests/support/QinvarSession.h"
+#include "tools/mkarchive/Manifest.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace play {
+
+// --- Events with chosen times ----------------------------------------------
+
+inline HEvent tick(uint64_t t)
+{
+    return DemoWriter::s_make(ET_TIMESTAMP, t);
+}
+
+// A typed key: the game reads the character; the key code is 0 for letters.
+inline HEvent key(uint64_t t, char c, uint32_t code = 0)
+{
+    HEvent e = DemoWriter::s_make(ET_KEYDOWN, t);
+    e.keyCode = code;
+    e.character = c;
+    return e;
+}
+
+inline HEvent keyUp(uint64_t t, char c, uint32_t code = 0)
+{
+    HEvent e = DemoWriter::s_make(ET_KEYUP, t);
+    e.keyCode = code;
+    e.character = c;
+    return e;
+}
+
+inline HEvent space(uint64_t t)
+{
+    return key(t, ' ', KC_SPACE);
+}
+
+inline HEvent spaceUp(uint64_t t)
+{
+    return keyUp(t, ' ', KC_SPACE);
+}
+
+inline HEvent enter(uint64_t t)
+{
+    return key(t, 13, KC_RETURN);
+}
+
+// A mouse button pressed at p (buttons reach the game as key-downs).
+inline HEvent press(uint64_t t, HScreenPoint p, bool right = false)
+{
+    HEvent e = DemoWriter::s_make(ET_KEYDOWN, t);
+    e.keyCode = right ? KC_RBUTTON : KC_LBUTTON;
+    e.point = p;
+    return e;
+}
+
+inline HEvent move(uint64_t t, HScreenPoint p)
+{
+    HEvent e = DemoWriter::s_make(ET_MOUSEMOVE, t);
+    e.point = p;
+    return e;
+}
+
+inline HEvent focus(uint64_t t, bool gained)
+{
+    HEvent e = DemoWriter::s_make(ET_ACTIVATE, t);
+    e.state = gained ? 1 : 0;
+    return e;
+}
+
+inline HEvent quitRequest(uint64_t t)
+{
+    return DemoWriter::s_make(ET_QUIT, t);
+}
+
+// --- The archive's art sizes, for clicking dialog buttons --------------------
+
+inline const mkarchive::ManifestEntry* art(const char* name)
+{
+    for (const mkarchive::ManifestEntry& e : mkarchive::kManifest) {
+        if (std::strcmp(e.name, name) == 0)
+            return &e;
+    }
+    return nullptr;
+}
+
+// The middle of the yes and no buttons of the quit / new-game confirmation:
+// the background at x 220, centred vertically; yes a quarter and no three
+// quarters across the free width, one and a half button heights above the
+// bottom.
+inline HScreenPoint confirmationButton(bool yes)
+{
+    const mkarchive::ManifestEntry* bg = art("art/restart_areyousure.jpg");
+    const mkarchive::ManifestEntry* button =
+        art(yes ? "art/besttimes_areyousure_yes.tga" : "art/besttimes_areyousure_no.tga");
+    const int32_t top = (480 - bg->height) / 2;
+    const int32_t free = bg->width - button->width;
+    const int32_t x = 220 + (yes ? free / 4 : (3 * free) / 4);
+    const int32_t y = top + bg->height - (3 * button->height) / 2;
+    return HScreenPoint{x + button->width / 2, y + button->height / 2};
+}
+
+// --- The deal ----------------------------------------------------------------
+
+// Pairs in the hint's rotation order, worked out here on their own: in slot
+// order of the first tile, each free tile with the next free tile of its
+// group later in slot order.
+inline std::vector<std::pair<int, int>> pairsInRotation(const QVBoard& board)
+{
+    std::vector<std::pair<int, int>> out;
+    for (int j = 0; j < QVBoard::kTileCount; ++j) {
+        const QVTile& t = board.tiles[j];
+        if (!t.present || !board.tileIsFree(&t))
+            continue;
+        for (int i = j + 1; i < QVBoard::kTileCount; ++i) {
+            const QVTile& u = board.tiles[i];
+            if (u.present && u.matchGroup == t.matchGroup && board.tileIsFree(&u)) {
+                out.emplace_back(j, i);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+// The tiles a test clicks: a free pair (a, b), a free tile of another group
+// (other), a blocked tile (blocked), and a point of the board area with no
+// tile; each tile is hit by a click on its face's middle.
+struct Picks {
+    int a = -1;
+    int b = -1;
+    int other = -1;
+    int blocked = -1;
+    HScreenPoint empty{-1, -1};
+};
+
+inline bool clickable(QVBoard& board, int slot)
+{
+    QVTile* t = &board.tiles[slot];
+    return t->present && board.m_findTileAtPoint(ArchiveBoard::s_faceCentre(*t), true) == t;
+}
+
+inline bool pick(QVBoard& board, Picks* out)
+{
+    Picks p;
+    for (const std::pair<int, int>& pair : pairsInRotation(board)) {
+        if (clickable(board, pair.first) && clickable(board, pair.second)) {
+            p.a = pair.first;
+            p.b = pair.second;
+            break;
+        }
+    }
+    if (p.a < 0)
+        return false;
+    for (int i = 0; i < QVBoard::kTileCount; ++i) {
+        const QVTile& t = board.tiles[i];
+        if (!clickable(board, i))
+            continue;
+        const bool free = board.tileIsFree(&t);
+        if (p.other < 0 && free && t.matchGroup != board.tiles[p.a].matchGroup)
+            p.other = i;
+        if (p.blocked < 0 && !free)
+            p.blocked = i;
+    }
+    const HScreenPoint candidates[] = {{130, 470}, {630, 470}, {630, 5}, {130, 5}, {400, 470}};
+    for (const HScreenPoint& c : candidates) {
+        if (!board.m_findTileAtPoint(c, false)) {
+            p.empty = c;
+            break;
+        }
+    }
+    if (p.other < 0 || p.blocked < 0 || p.empty.x < 0)
+        return false;
+    *out = p;
+    return true;
+}
+
+// What a deal put where, to compare with the game's board later.
+struct DealRecord {
+    std::vector<int32_t> groups;
+    std::vector<int32_t> faces;
+
+    void take(const QVBoard& board)
+    {
+        groups.clear();
+        faces.clear();
+        for (const QVTile& t : board.tiles) {
+            groups.push_back(t.present ? t.matchGroup : -1);
+            faces.push_back(t.face);
+        }
+    }
+    bool matches(const QVBoard& board) const
+    {
+        for (int i = 0; i < QVBoard::kTileCount; ++i) {
+            const QVTile& t = board.tiles[i];
+            if (groups[i] != (t.present ? t.matchGroup : -1) || faces[i] != t.face)
+                return false;
+        }
+        return true;
+    }
+};
+
+// --- The fixture ---------------------------------------------------------------
+
+class PlayFixture : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(mirror.ok()) << ArchiveBoard::s_archivePath() << " (build the archive)"; }
+
+    // The first seed time from `from` on whose deal (of layout 0) `wanted`
+    // holds; the mirror is left dealt with it. 0 when none of 400 does.
+    uint64_t findSeedTime(uint64_t from, const std::function<bool(ArchiveBoard&)>& wanted)
+    {
+        for (uint64_t t = from; t < from + 400; ++t) {
+            if (mirror.deal(ArchiveBoard::s_seedForTime(t)) && wanted(mirror))
+                return t;
+        }
+        return 0;
+    }
+
+    // A seed time whose deal has the usual picks; the mirror holds that deal.
+    uint64_t usualSeedTime(uint64_t from = 20000)
+    {
+        return findSeedTime(from, [this](ArchiveBoard& m) { return pick(m.board, &picks); });
+    }
+
+    // The game, its first event (which seeds the deal) at seedTime; the
+    // mirror must hold the deal of that seed.
+    void startSession(uint64_t seedTime)
+    {
+        seed = ArchiveBoard::s_seedForTime(seedTime);
+        deal.take(mirror.board);
+        session.reset(new QinvarSession(seedTime, [] { return new PlayTestGame(); }));
+        ASSERT_TRUE(session->start());
+        at({tick(seedTime)});
+    }
+
+    // A board started at `t` (the start key), and a check that it is the
+    // mirror's deal.
+    void startBoard(uint64_t t)
+    {
+        at({key(t, PlayTestGame::kStartKey)});
+        check([this, t] {
+            EXPECT_EQ(game().getState(), GS_PLAYING);
+            EXPECT_EQ(game().getRNG()->getSeed(), seed);
+            EXPECT_TRUE(deal.matches(*game().getBoard())) << "the game dealt another board than the mirror";
+            EXPECT_EQ(game().gameStartTime().getTime64(), t);
+            game().takeEffects();
+        });
+    }
+
+    // A batch of events; `before` runs just before it is delivered (after
+    // the drawing pass of the batch before it).
+    void at(const std::vector<HEvent>& events, std::function<void()> before = nullptr)
+    {
+        if (before) {
+            ++checksScripted;
+            std::function<void()> counted = [this, before] {
+                ++checksRun;
+                before();
+            };
+            session->script().batch(events, counted);
+        } else {
+            session->script().batch(events);
+        }
+    }
+    // Runs after everything scripted so far (and its drawing pass).
+    void check(std::function<void()> fn) { at({}, std::move(fn)); }
+    // Runs the main loop over the script; every check must have run, or a
+    // test would pass on checks that never happened.
+    void run()
+    {
+        session->run();
+        EXPECT_EQ(checksRun, checksScripted) << "the main loop ended before every check ran";
+    }
+
+    PlayTestGame& game() { return static_cast<PlayTestGame&>(session->game()); }
+    QVTile* tile(int slot) { return &game().getBoard()->tiles[slot]; }
+    HScreenPoint centre(int slot) { return ArchiveBoard::s_faceCentre(mirror.board.tiles[slot]); }
+    int selectedSlot()
+    {
+        const QVTile* s = game().getBoard()->selectedTile;
+        return s ? static_cast<int>(s - &game().getBoard()->tiles[0]) : -1;
+    }
+    int hintSlot(int i)
+    {
+        const QVTile* h = game().getHintTile(i);
+        return h ? static_cast<int>(h - &game().getBoard()->tiles[0]) : -1;
+    }
+
+    ArchiveBoard mirror;
+    Picks picks;
+    DealRecord deal;
+    uint32_t seed = 0;
+    std::unique_ptr<QinvarSession> session;
+    int checksScripted = 0;
+    int checksRun = 0;
+};
+
+} // namespace play

@@ -1,0 +1,520 @@
+// Best times: the table of a first start, the ranking of a finished game,
+// the name entry (length, cut and filtered names, the last name saved at
+// once), the best-times dialog (browsing, blinking, Clear with its
+// confirmation), hostile registry entries, quit requests, and the pictures.
+#include "engine/core/HUtil.h"
+#include "game/QVBestTimesDialog.h"
+#include "game/QVEnterNameDialog.h"
+#include "game/QVAreYouSureDialog.h"
+#include "tests/game/QinvarDialogProbe.h"
+
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kDefaultNames[8] = {"Vot", "Ressa", "Ondi", "Brum", "Tamsi", "Kelp", "Pell", "Snorkel"};
+
+// Screen places in the best-times dialog (at (125, 0)).
+const HScreenRect kBestOk(454, 421, 534, 457);
+const HScreenRect kBestClear(234, 417, 334, 457);
+const HScreenRect kBestNext(463, 60, 493, 90);
+const HScreenRect kBestPrevious(270, 60, 300, 90);
+const HScreenRect kBestTitle(302, 68, 462, 88);
+// The confirmation's buttons (the dialog at (232, 190)).
+const HScreenRect kYes(287, 305, 367, 335);
+const HScreenRect kNo(397, 305, 477, 335);
+// The name entry's OK button (the dialog at (232, 120)).
+const HScreenRect kNameOk(342, 315, 422, 345);
+
+HEvent enterAt(uint64_t time)
+{
+    return typedAt(time, 13);
+}
+
+QVHighScore entry(const char* name, uint32_t tiles, uint32_t gameTime, uint32_t realTime)
+{
+    QVHighScore e{};
+    e.tag = QVHighScore::kTag;
+    HUtil::s_strcpy(e.name, name, sizeof(e.name));
+    e.gameTime = gameTime;
+    e.realTime = realTime;
+    e.remainingTiles = tiles;
+    return e;
+}
+
+// The text lines of one place in the open best-times dialog.
+std::vector<std::string> row(QVBestTimesDialog* d, int place)
+{
+    return {d->getNameLine(place)->getText(), d->getGameTimeLine(place)->getText(),
+            d->getRealTimeLine(place)->getText(), d->getTilesLine(place)->getText()};
+}
+
+std::string nameKey(int layout, int place)
+{
+    return "HSn:" + std::to_string(layout) + "x" + std::to_string(place);
+}
+
+std::string storedName(const std::string& registry, int layout, int place)
+{
+    std::string value;
+    if (!registryValue(registry, nameKey(layout, place), &value))
+        return "<none>";
+    return std::string(value.c_str());
+}
+
+// The finished game the ranking looks at.
+void finishGame(QinvarDialogProbe& g, int32_t tiles, int32_t gameSeconds, int32_t realSeconds)
+{
+    g.m_board.tilesLeft = tiles;
+    g.m_gameStats.gameSeconds = gameSeconds;
+    g.m_gameStats.realSeconds = realSeconds;
+}
+
+} // namespace
+
+TEST(QinvarBestTimes, AFirstStartShowsTheDefaultNamesWithEmptyTimes)
+{
+    ProbeSession s;
+    ASSERT_TRUE(s.session().start());
+    QinvarDialogProbe& g = s.probe();
+    for (int layout = 0; layout < 18; ++layout) {
+        for (int place = 0; place < 8; ++place) {
+            const QVHighScore& e = g.m_aHighScores[layout][place];
+            EXPECT_EQ(e.tag, 768u);
+            EXPECT_STREQ(e.name, kDefaultNames[place]);
+            EXPECT_EQ(e.gameTime, 5999u);
+            EXPECT_EQ(e.realTime, 5999u);
+            EXPECT_EQ(e.remainingTiles, 144u);
+        }
+    }
+    EXPECT_EQ(g.getLastHighScoreLayout(), -1);
+    EXPECT_EQ(g.getLastHighScorePlace(), -1);
+
+    g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.doBestTimesDialog(0); };
+    s.script().batch({commandAt(2000)});
+    s.script().batch({moveTo(2100, 5, 5)}, [&] {
+        QVBestTimesDialog* d = openDialog<QVBestTimesDialog>();
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->getShownLayout(), 0);
+        for (int place = 0; place < 8; ++place)
+            EXPECT_EQ(row(d, place), (std::vector<std::string>{kDefaultNames[place], "99:59", "99:59", "144"}));
+        EXPECT_TRUE(s.session().savePng(screenshotPath("besttimes_first_start.png")));
+    });
+    s.script().batch(clickIn(2200, kBestOk));
+    s.script().batch({moveTo(2300, 6, 6)}, [&] { EXPECT_EQ(openDialogCount(), 0); });
+    s.session().run();
+    // Looking at the table writes nothing.
+    EXPECT_FALSE(fileExists(s.session().registryPath()));
+}
+
+// The finished game takes the first place whose entry it beats: fewer tiles
+// left, then a smaller game time, then a smaller real time; a tie goes after
+// the older entry. Then the name is asked, the table stored and shown.
+TEST(QinvarBestTimes, AFinishedGameIsRankedAgainstTheLayoutsTable)
+{
+    struct Case {
+        const char* what;
+        int32_t tiles, gameTime, realTime;
+        int32_t place; // -1: not in the table
+    };
+    const std::vector<Case> cases = {
+        {"smaller game time, no tiles left", 0, 250, 250, 0},
+        {"equal tiles and game time, smaller real time", 0, 300, 270, 0},
+        {"equal in all three to the best: after it", 0, 300, 280, 1},
+        {"between two equal game times", 0, 300, 285, 1},
+        {"more tiles, beats a 10-tile entry by game time", 10, 150, 150, 4},
+        {"fewer tiles than the last entry", 30, 10, 10, 7},
+        {"equal to the last entry: no place", 40, 50, 50, -1},
+        {"a full board: no place", 144, 1, 1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProbeSession s;
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        const QVHighScore table[8] = {entry("A", 0, 300, 280),  entry("B", 0, 300, 290), entry("C", 0, 400, 350),
+                                      entry("D", 0, 500, 500),  entry("E", 10, 200, 200), entry("F", 20, 100, 100),
+                                      entry("G", 20, 100, 150), entry("H", 40, 50, 50)};
+        for (int place = 0; place < 8; ++place)
+            g.m_aHighScores[3][place] = table[place];
+        g.m_options.layout = 3;
+        HUtil::s_strcpy(g.m_options.lastHighScoreName, "Nadia", sizeof(g.m_options.lastHighScoreName));
+        finishGame(g, c.tiles, c.gameTime, c.realTime);
+        g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.checkForHighScore(); };
+
+        int nameDialogs = -1;
+        int bestTimesLayout = -1;
+        s.script().batch({commandAt(2000)});
+        s.script().batch({enterAt(2100)}, [&] {
+            nameDialogs = openDialog<QVEnterNameDialog>() ? openDialogCount() : 0;
+        });
+        s.script().batch({enterAt(2200)}, [&] {
+            if (QVBestTimesDialog* d = openDialog<QVBestTimesDialog>())
+                bestTimesLayout = d->getShownLayout();
+        });
+        s.session().run();
+
+        EXPECT_EQ(g.getLastHighScorePlace(), c.place);
+        EXPECT_EQ(g.getLastHighScoreLayout(), c.place < 0 ? -1 : 3);
+        if (c.place < 0) {
+            EXPECT_EQ(nameDialogs, 0);
+            EXPECT_EQ(bestTimesLayout, -1);
+            for (int place = 0; place < 8; ++place)
+                EXPECT_STREQ(g.m_aHighScores[3][place].name, table[place].name);
+            EXPECT_FALSE(fileExists(s.session().registryPath()));
+            continue;
+        }
+        EXPECT_EQ(nameDialogs, 1);
+        EXPECT_EQ(bestTimesLayout, 3);
+        const QVHighScore& made = g.m_aHighScores[3][c.place];
+        EXPECT_STREQ(made.name, "Nadia");
+        EXPECT_EQ(made.tag, 768u);
+        EXPECT_EQ(made.remainingTiles, static_cast<uint32_t>(c.tiles));
+        EXPECT_EQ(made.gameTime, static_cast<uint32_t>(c.gameTime));
+        EXPECT_EQ(made.realTime, static_cast<uint32_t>(c.realTime));
+        // The entries from the place on moved down one; the last dropped.
+        for (int place = 0; place < 8; ++place) {
+            const char* want = place < c.place ? table[place].name
+                                               : (place == c.place ? "Nadia" : table[place - 1].name);
+            EXPECT_STREQ(g.m_aHighScores[3][place].name, want) << place;
+        }
+        const std::string registry = readFileBytes(s.session().registryPath());
+        EXPECT_EQ(storedName(registry, 3, c.place), "Nadia");
+        std::string value;
+        ASSERT_TRUE(registryValue(registry, "HStl:3x" + std::to_string(c.place), &value));
+        EXPECT_EQ(value, u32Bytes(static_cast<uint32_t>(c.tiles)));
+    }
+}
+
+// A game that ended with no more moves and 20 tiles left enters a default
+// table at the top.
+TEST(QinvarBestTimes, TwentyTilesLeftTopsADefaultTable)
+{
+    ProbeSession s;
+    ASSERT_TRUE(s.session().start());
+    QinvarDialogProbe& g = s.probe();
+    finishGame(g, 20, 700, 640);
+    g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.checkForHighScore(); };
+    s.script().batch({commandAt(2000)});
+    s.script().batch({moveTo(2100, 5, 5)}, [&] {
+        QVEnterNameDialog* d = openDialog<QVEnterNameDialog>();
+        ASSERT_NE(d, nullptr);
+        EXPECT_STREQ(d->getScoreLine()->getText(), "11:40");
+        EXPECT_TRUE(s.session().savePng(screenshotPath("entername.png")));
+    });
+    s.script().batch(clickIn(2200, kNameOk));
+    s.script().batch({moveTo(2300, 5, 5)}, [&] {
+        QVBestTimesDialog* d = openDialog<QVBestTimesDialog>();
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(row(d, 0)[1], "11:40");
+        EXPECT_EQ(row(d, 0)[2], "10:40");
+        EXPECT_EQ(row(d, 0)[3], "20");
+        EXPECT_EQ(row(d, 1)[0], "Vot");
+        EXPECT_EQ(d->getNameLine(0)->getTextLineEffects(), MVDialogItemTextLine::kEffectBlink);
+        EXPECT_EQ(d->getNameLine(1)->getTextLineEffects(), 0u);
+        EXPECT_TRUE(s.session().savePng(screenshotPath("besttimes_new_entry.png")));
+    });
+    s.script().batch(clickIn(2400, kBestOk));
+    s.session().run();
+    EXPECT_EQ(g.getLastHighScorePlace(), 0);
+    EXPECT_EQ(g.getLastHighScoreLayout(), 0);
+    EXPECT_EQ(g.m_aHighScores[0][7].remainingTiles, 144u);
+    EXPECT_STREQ(g.m_aHighScores[0][7].name, "Pell");
+}
+
+// The name has at most 12 printable ASCII characters, whether typed or
+// offered; the name entered is saved with the options at once.
+TEST(QinvarBestTimes, TheNameEntryTakesTwelvePrintableCharacters)
+{
+    const passwd* pw = ::getpwuid(::getuid());
+    std::string login = pw && pw->pw_name ? pw->pw_name : "";
+    if (login.size() > 24)
+        login.resize(24);
+    std::string loginShown;
+    for (char c : login) {
+        if (c >= 32 && c <= 126)
+            loginShown.push_back(c);
+    }
+    if (loginShown.size() > 12)
+        loginShown.resize(12);
+
+    struct Case {
+        const char* what;
+        std::string lastName;
+        std::vector<char> typed; // 8 is backspace
+        std::string entered;
+    };
+    const std::vector<Case> cases = {
+        {"the last name", "Ilse", {}, "Ilse"},
+        {"a long last name is cut to 12", "Bartholomew-Longname", {}, "Bartholomew-"},
+        {"no last name: the login name", "", {}, loginShown},
+        {"13 typed characters keep 12",
+         "X",
+         {8, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M'},
+         "ABCDEFGHIJKL"},
+        {"characters outside 32 to 126 are refused",
+         "X",
+         {8, 'A', static_cast<char>(200), 127, 7, static_cast<char>(0xFF), ' ', '~', 'B'},
+         "A ~B"},
+        {"an offered name keeps only its printable characters", "\x01Zo\xFF" "e", {}, "Zoe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProbeSession s;
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        HUtil::s_strcpy(g.m_options.lastHighScoreName, c.lastName.c_str(), sizeof(g.m_options.lastHighScoreName));
+        finishGame(g, 0, 100, 90);
+        g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.checkForHighScore(); };
+        s.script().batch({commandAt(2000)});
+        std::vector<HEvent> keys;
+        for (char k : c.typed)
+            keys.push_back(typedAt(2100, k));
+        s.script().batch(keys);
+        s.script().batch({moveTo(2200, 5, 5)}, [&] {
+            QVEnterNameDialog* d = openDialog<QVEnterNameDialog>();
+            ASSERT_NE(d, nullptr);
+            EXPECT_EQ(std::string(d->getEditLine()->getText()), c.entered);
+        });
+        s.script().batch({enterAt(2300)});
+        // The best times are up: the options already hold the name.
+        s.script().batch({moveTo(2400, 5, 5)}, [&] {
+            ASSERT_NE(openDialog<QVBestTimesDialog>(), nullptr);
+            std::string value;
+            ASSERT_TRUE(registryValue(readFileBytes(s.session().registryPath()), "LastHighScoreName", &value));
+            EXPECT_EQ(std::string(value.c_str()), c.entered);
+        });
+        s.script().batch({enterAt(2500)});
+        s.session().run();
+        EXPECT_EQ(std::string(g.m_aHighScores[0][0].name), c.entered);
+        EXPECT_EQ(std::string(g.m_options.lastHighScoreName), c.entered);
+    }
+}
+
+// The arrows step through the 18 layouts, wrapping both ways; the entry
+// made last blinks only on its own layout.
+TEST(QinvarBestTimes, TheArrowsWrapAndTheNewEntryBlinksOnItsOwnLayout)
+{
+    ProbeSession s;
+    ASSERT_TRUE(s.session().start());
+    QinvarDialogProbe& g = s.probe();
+    g.m_aHighScores[17][2] = entry("Last", 8, 400, 380);
+    g.m_aHighScores[0][0] = entry("First", 0, 100, 90);
+    g.m_iLastHighScoreLayout = 17;
+    g.m_iLastHighScorePlace = 2;
+    g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.doBestTimesDialog(17); };
+
+    auto expectShown = [&](int layout, const char* firstName) {
+        QVBestTimesDialog* d = openDialog<QVBestTimesDialog>();
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->getShownLayout(), layout);
+        EXPECT_EQ(row(d, 0)[0], firstName);
+        for (int place = 0; place < 8; ++place) {
+            const uint32_t want = (layout == 17 && place == 2) ? MVDialogItemTextLine::kEffectBlink : 0;
+            EXPECT_EQ(d->getNameLine(place)->getTextLineEffects(), want) << place;
+            EXPECT_EQ(d->getGameTimeLine(place)->getTextLineEffects(), want) << place;
+            EXPECT_EQ(d->getRealTimeLine(place)->getTextLineEffects(), want) << place;
+            EXPECT_EQ(d->getTilesLine(place)->getTextLineEffects(), want) << place;
+        }
+    };
+    s.script().batch({commandAt(2000)});
+    s.script().batch({moveTo(2100, 5, 5)}, [&] {
+        expectShown(17, "Vot");
+        EXPECT_EQ(row(openDialog<QVBestTimesDialog>(), 2), (std::vector<std::string>{"Last", "06:40", "06:20", "8"}));
+        EXPECT_TRUE(s.session().savePng(screenshotPath("besttimes_layout18.png")));
+    });
+    s.script().batch(clickIn(2200, kBestNext));
+    s.script().batch({moveTo(2300, 5, 5)}, [&] {
+        expectShown(0, "First");
+        EXPECT_TRUE(s.session().savePng(screenshotPath("besttimes_layout1.png")));
+    });
+    s.script().batch(clickIn(2400, kBestPrevious));
+    s.script().batch({moveTo(2500, 5, 5)}, [&] { expectShown(17, "Vot"); });
+    s.script().batch(clickIn(2600, kBestPrevious));
+    s.script().batch({moveTo(2700, 5, 5)}, [&] { expectShown(16, "Vot"); });
+    s.script().batch(clickIn(2800, kBestNext));
+    s.script().batch(clickIn(2900, kBestNext));
+    s.script().batch({moveTo(3000, 5, 5)}, [&] { expectShown(0, "First"); });
+    s.script().batch(clickIn(3100, kBestPrevious));
+    // The layout title closes the dialog.
+    s.script().batch(clickIn(3200, kBestTitle));
+    s.script().batch({moveTo(3300, 5, 5)}, [&] { EXPECT_EQ(openDialogCount(), 0); });
+    s.session().run();
+    // Browsing pauses the clock and changes nothing.
+    EXPECT_EQ(g.m_getPauseCount(), 0);
+    EXPECT_EQ(g.m_getPauseTime().getTime64(), 1200u);
+    EXPECT_FALSE(fileExists(s.session().registryPath()));
+}
+
+// Clear asks first; yes clears the shown layout to "nobody" and stores it,
+// so the next start shows it too; no changes nothing.
+TEST(QinvarBestTimes, ClearPersistsAfterItsConfirmation)
+{
+    std::string registry;
+    for (bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "yes" : "no");
+        ProbeSession s;
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        g.m_aHighScores[2][0] = entry("Keep", 0, 100, 90);
+        g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.doBestTimesDialog(2); };
+        s.script().batch({commandAt(2000)});
+        s.script().batch(clickIn(2100, kBestClear));
+        s.script().batch({moveTo(2200, 5, 5)}, [&] {
+            ASSERT_EQ(openDialogCount(), 2);
+            ASSERT_NE(openDialog<QVAreYouSureDialog>(), nullptr);
+            EXPECT_TRUE(s.session().savePng(screenshotPath("besttimes_clear_areyousure.png")));
+        });
+        s.script().batch(clickIn(2300, yes ? kYes : kNo));
+        s.script().batch({moveTo(2400, 5, 5)}, [&] {
+            ASSERT_EQ(openDialogCount(), 1);
+            QVBestTimesDialog* d = openDialog<QVBestTimesDialog>();
+            for (int place = 0; place < 8; ++place) {
+                const std::string want = yes ? "nobody" : (place == 0 ? "Keep" : kDefaultNames[place]);
+                EXPECT_EQ(row(d, place)[0], want) << place;
+            }
+            if (yes) {
+                EXPECT_EQ(row(d, 0), (std::vector<std::string>{"nobody", "99:59", "99:59", "144"}));
+            }
+        });
+        s.script().batch(clickIn(2500, kBestOk));
+        s.session().run();
+        registry = readFileBytes(s.session().registryPath());
+        if (!yes) {
+            EXPECT_TRUE(registry.empty());
+            continue;
+        }
+        for (int place = 0; place < 8; ++place) {
+            EXPECT_STREQ(g.m_aHighScores[2][place].name, "nobody");
+            EXPECT_EQ(storedName(registry, 2, place), "nobody");
+        }
+        EXPECT_EQ(storedName(registry, 0, 0), "Vot");
+    }
+
+    // The next start.
+    ProbeSession again;
+    writeRegistry(again.session(), registryRecords(registry));
+    ASSERT_TRUE(again.session().start());
+    for (int place = 0; place < 8; ++place) {
+        EXPECT_STREQ(again.probe().m_aHighScores[2][place].name, "nobody");
+        EXPECT_STREQ(again.probe().m_aHighScores[0][place].name, kDefaultNames[place]);
+    }
+}
+
+// A quit request in the name entry, the best times or the Clear
+// confirmation quits the game, after keeping what was decided.
+TEST(QinvarBestTimes, AQuitRequestKeepsWhatWasDecidedAndQuits)
+{
+    // In the name entry: the entry is kept under the name typed so far.
+    {
+        ProbeSession s;
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        HUtil::s_strcpy(g.m_options.lastHighScoreName, "Q", sizeof(g.m_options.lastHighScoreName));
+        finishGame(g, 0, 100, 90);
+        bool bestTimesShown = false;
+        g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.checkForHighScore(); };
+        s.script().batch({commandAt(2000)});
+        s.script().batch({typedAt(2100, 'u'), typedAt(2100, 'i'), typedAt(2100, 'n')});
+        s.script().batch({DemoWriter::s_make(ET_QUIT, 2200)});
+        s.script().batch({moveTo(2300, 5, 5)}, [&] { bestTimesShown = openDialogCount() > 0; });
+        s.session().run();
+        EXPECT_FALSE(bestTimesShown);
+        EXPECT_EQ(g.getState(), GS_QUITTING);
+        EXPECT_STREQ(g.m_aHighScores[0][0].name, "Quin");
+        const std::string registry = readFileBytes(s.session().registryPath());
+        EXPECT_EQ(storedName(registry, 0, 0), "Quin");
+        std::string value;
+        ASSERT_TRUE(registryValue(registry, "LastHighScoreName", &value));
+        EXPECT_EQ(std::string(value.c_str()), "Quin");
+    }
+    // In the best times after a new entry, and in the Clear confirmation:
+    // nothing is cleared, the entry stays stored, both dialogs close.
+    for (bool inConfirmation : {false, true}) {
+        SCOPED_TRACE(inConfirmation ? "in the confirmation" : "in the best times");
+        ProbeSession s;
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        HUtil::s_strcpy(g.m_options.lastHighScoreName, "Rhea", sizeof(g.m_options.lastHighScoreName));
+        finishGame(g, 4, 100, 90);
+        int dialogsAfter = -1;
+        g.onCommand = [&](QinvarDialogProbe& p, uint32_t) {
+            p.checkForHighScore();
+            dialogsAfter = openDialogCount();
+        };
+        s.script().batch({commandAt(2000)});
+        s.script().batch({enterAt(2100)});
+        if (inConfirmation)
+            s.script().batch(clickIn(2200, kBestClear));
+        s.script().batch({DemoWriter::s_make(ET_QUIT, 2300)});
+        s.session().run();
+        EXPECT_EQ(dialogsAfter, 0);
+        EXPECT_EQ(g.getState(), GS_QUITTING);
+        EXPECT_EQ(g.m_getPauseCount(), 0);
+        EXPECT_STREQ(g.m_aHighScores[0][0].name, "Rhea");
+        EXPECT_EQ(storedName(readFileBytes(s.session().registryPath()), 0, 0), "Rhea");
+    }
+}
+
+// Entries are read whole or not at all: a missing value, a wrong tag or a
+// value no game can have gives the place's default entry; names are
+// terminated within their 32 bytes.
+TEST(QinvarBestTimes, DamagedRegistryEntriesLoadAsTheDefaults)
+{
+    auto full = [](int place, const std::string& name, uint32_t tag, uint32_t gameTime, uint32_t realTime,
+                   uint32_t tiles) {
+        const std::string at = "0x" + std::to_string(place);
+        return std::vector<RegistryRecord>{{"HSn:" + at, name},
+                                           {"HSv:" + at, u32Bytes(tag)},
+                                           {"HSgt:" + at, u32Bytes(gameTime)},
+                                           {"HSrt:" + at, u32Bytes(realTime)},
+                                           {"HStl:" + at, u32Bytes(tiles)}};
+    };
+    std::vector<RegistryRecord> records;
+    auto add = [&](const std::vector<RegistryRecord>& more) { records.insert(records.end(), more.begin(), more.end()); };
+    std::string padded("Good");
+    padded.resize(32, '\0');
+    add(full(0, padded, 768, 100, 90, 0));                  // a good entry
+    add(full(1, std::string(40, 'N'), 768, 110, 95, 0));    // a name without a terminator
+    add(full(2, "Tag", 769, 120, 100, 0));                  // a wrong tag
+    add(full(3, "Neg", 768, 0x80000000u, 100, 0));          // a time that reads as negative
+    add(full(4, "Many", 768, 130, 100, 145));               // more tiles than a board has
+    add(full(5, "Al", 768, 140, 100, 2));                   // a short name value
+    std::vector<RegistryRecord> missing = full(6, "Gap", 768, 150, 100, 2);
+    missing.erase(missing.begin() + 3);                     // no real time
+    add(missing);
+    add(full(7, "Short", 768, 160, 100, 2));
+    records.back().value = u32Bytes(2).substr(0, 3);        // a 3-byte tile count
+
+    ProbeSession s;
+    writeRegistry(s.session(), records);
+    ASSERT_TRUE(s.session().start());
+    QinvarDialogProbe& g = s.probe();
+    const QVHighScore* t = g.m_aHighScores[0];
+    EXPECT_STREQ(t[0].name, "Good");
+    EXPECT_EQ(t[0].gameTime, 100u);
+    EXPECT_EQ(std::string(t[1].name), std::string(31, 'N'));
+    EXPECT_EQ(t[1].gameTime, 110u);
+    EXPECT_STREQ(t[2].name, "Ondi");
+    EXPECT_STREQ(t[3].name, "Brum");
+    EXPECT_STREQ(t[4].name, "Tamsi");
+    EXPECT_STREQ(t[5].name, "Al");
+    EXPECT_EQ(t[5].remainingTiles, 2u);
+    EXPECT_STREQ(t[6].name, "Pell");
+    EXPECT_STREQ(t[7].name, "Snorkel");
+    for (int place : {2, 3, 4, 6, 7}) {
+        EXPECT_EQ(t[place].gameTime, 5999u) << place;
+        EXPECT_EQ(t[place].remainingTiles, 144u) << place;
+        EXPECT_EQ(t[place].tag, 768u) << place;
+    }
+
+    // With useDefaults the registry is not read at all.
+    g.m_loadHighScores(true);
+    for (int place = 0; place < 8; ++place)
+        EXPECT_STREQ(g.m_aHighScores[0][place].name, kDefaultNames[place]);
+}

@@ -1,0 +1,315 @@
+// Test support for the game's options, best times and dialogs: a game that
+// runs a test's action when an ET_COMMAND event reaches it (so a dialog runs
+// inside the main loop, as a button would run it, and fetches the script's
+// next batches), opens up the members the tests set or read, and can stand
+// in for the device switch and the partner link; plus the registry file's
+// records, written and read byte by byte, and the events a script needs.
+#pragma once
+
+#include "engine/core/HEvent.h"
+#include "game/Qinvar.h"
+#include "tests/support/DemoWriter.h"
+#include "tests/support/QinvarSession.h"
+#include "ui/MVDialog.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QinvarDialogProbe : public Qinvar {
+public:
+    // What an ET_COMMAND runs; its state field picks one when there are several.
+    std::function<void(QinvarDialogProbe&, uint32_t)> onCommand;
+    // Every ET_TOGGLE_FULLSCREEN that reached the game.
+    int toggleEvents = 0;
+    // On ET_TOGGLE_FULLSCREEN: toggleFullscreen, as the play flow does.
+    bool switchOnToggle = true;
+
+    // Device set-up: a hook that runs before each m_initSubsystems and may
+    // make it fail (false). Counted.
+    std::function<bool(bool fullscreen)> beforeInitSubsystems;
+    int initSubsystemsCalls = 0;
+    // -1: the display device's own switch; 0: it fails; 1: it succeeds.
+    int quickToggle = -1;
+    // Runs at the start of every in-place switch (counted).
+    std::function<void()> duringQuickToggle;
+    int quickToggleCalls = 0;
+    // The partner link: recorded instead of opening a browser and ending
+    // the process; the registry file as it was at that moment.
+    int partnerCalls = 0;
+    std::string partnerDefault;
+    std::string partnerCompany;
+    std::string partnerProduct;
+    std::string partnerAddress;
+    std::string registryAtPartner;
+    std::string registryPath;
+
+    using Qinvar::goToPartnerSite;
+    using Qinvar::m_aHighScores;
+    using Qinvar::m_aSprites;
+    using Qinvar::m_board;
+    using Qinvar::m_gameStats;
+    using Qinvar::m_iLastHighScoreLayout;
+    using Qinvar::m_iLastHighScorePlace;
+    using Qinvar::m_iLoadedBackground;
+    using Qinvar::m_iLoadedTileSet;
+    using Qinvar::m_lastActionTime;
+    using Qinvar::m_options;
+    using Qinvar::m_pJournalFile;
+
+    bool m_handleEvent(const HEvent& e) override
+    {
+        if (e.type == ET_COMMAND) {
+            if (onCommand)
+                onCommand(*this, e.state);
+            return false;
+        }
+        if (e.type == ET_TOGGLE_FULLSCREEN) {
+            ++toggleEvents;
+            if (switchOnToggle)
+                toggleFullscreen();
+            return false;
+        }
+        return Qinvar::m_handleEvent(e);
+    }
+
+    bool m_initSubsystems(const char* title, bool sound, bool fullscreen, bool flag, int width, int height,
+                          int channels, int bits, int rate) override
+    {
+        ++initSubsystemsCalls;
+        if (beforeInitSubsystems && !beforeInitSubsystems(fullscreen))
+            return false;
+        return Qinvar::m_initSubsystems(title, sound, fullscreen, flag, width, height, channels, bits, rate);
+    }
+
+    bool m_quickToggleFullScreen() override
+    {
+        ++quickToggleCalls;
+        if (duringQuickToggle)
+            duringQuickToggle();
+        if (quickToggle == 0)
+            return false;
+        if (quickToggle == 1)
+            return true;
+        return Qinvar::m_quickToggleFullScreen();
+    }
+
+    void goToPartnerSite(const char* defaultAddress, const char* company, const char* product) override
+    {
+        ++partnerCalls;
+        partnerDefault = defaultAddress ? defaultAddress : "";
+        partnerCompany = company ? company : "";
+        partnerProduct = product ? product : "";
+        char address[1024];
+        m_findPartnerURL(defaultAddress, company, product, address, static_cast<int>(sizeof(address)));
+        partnerAddress = address;
+        registryAtPartner = readFileBytes(registryPath);
+    }
+
+};
+
+// The session with a probe game, its registry path known to the probe.
+class ProbeSession {
+public:
+    explicit ProbeSession(uint64_t startMs = 1000)
+        : m_session(startMs, [] { return new QinvarDialogProbe(); })
+    {
+        probe().registryPath = m_session.registryPath();
+    }
+    QinvarSession& session() { return m_session; }
+    QinvarDialogProbe& probe() { return static_cast<QinvarDialogProbe&>(m_session.game()); }
+    ScriptedEventSource& script() { return m_session.script(); }
+
+private:
+    QinvarSession m_session;
+};
+
+// The innermost open dialog, as the test knows its kind; null when none is open.
+template <class T>
+T* openDialog()
+{
+    if (MVDialog::sm_modalStack.getNumItems() < 1)
+        return nullptr;
+    return static_cast<T*>(MVDialog::sm_modalStack.getObjectAt(0));
+}
+
+inline int openDialogCount()
+{
+    return MVDialog::sm_modalStack.getNumItems();
+}
+
+// Where the tests put the pictures of the dialogs: <build>/screens/<name>.
+inline std::string screenshotPath(const std::string& name)
+{
+    const char* build = std::getenv("QV_BINARY_DIR");
+    const std::string dir = std::string(build && build[0] ? build : ".") + "/screens";
+    ::mkdir(dir.c_str(), 0755);
+    return dir + "/" + name;
+}
+
+// The peak of one second of the soundtrack from its start, as the mixer
+// mixes it now. The silent device never pulls the mixer, so the test can;
+// the sound effects' voices (the splash sound of the start) are silenced
+// first, the music stream and its volume stay.
+inline int soundtrackPeak(Qinvar& game)
+{
+    game.getMixer()->shutdownStreamingAudioSource();
+    game.m_rewindSoundtrack();
+    std::vector<int16_t> chunk(22050 * 2);
+    game.getMixer()->readNextChunk(chunk.data(), static_cast<int>(chunk.size() * sizeof(int16_t)));
+    int peak = 0;
+    for (int16_t v : chunk)
+        peak = std::max(peak, std::abs(static_cast<int>(v)));
+    return peak;
+}
+
+// A rectangle as text, so tests compare rectangles and show them.
+inline std::string rectText(const HScreenRect& r)
+{
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + ")";
+}
+
+// --- Events -----------------------------------------------------------------
+
+inline HEvent commandAt(uint64_t time, uint32_t which = 0)
+{
+    HEvent e = DemoWriter::s_make(ET_COMMAND, time);
+    e.state = which;
+    return e;
+}
+
+inline HEvent pressAt(uint64_t time, int32_t x, int32_t y)
+{
+    HEvent e = DemoWriter::s_make(ET_KEYDOWN, time);
+    e.keyCode = KC_LBUTTON;
+    e.point = HScreenPoint{x, y};
+    return e;
+}
+
+inline HEvent releaseAt(uint64_t time, int32_t x, int32_t y)
+{
+    HEvent e = DemoWriter::s_make(ET_KEYUP, time);
+    e.keyCode = KC_LBUTTON;
+    e.point = HScreenPoint{x, y};
+    return e;
+}
+
+inline HEvent moveTo(uint64_t time, int32_t x, int32_t y)
+{
+    HEvent e = DemoWriter::s_make(ET_MOUSEMOVE, time);
+    e.point = HScreenPoint{x, y};
+    return e;
+}
+
+// A typed character, as the input device sends it: a key-down with the
+// character (and a key code of 0).
+inline HEvent typedAt(uint64_t time, char c)
+{
+    HEvent e = DemoWriter::s_make(ET_KEYDOWN, time);
+    e.character = c;
+    return e;
+}
+
+// A click in the middle of a screen rectangle: press and release.
+inline std::vector<HEvent> clickIn(uint64_t time, const HScreenRect& r)
+{
+    const int32_t x = (r.left + r.right) / 2;
+    const int32_t y = (r.top + r.bottom) / 2;
+    return {moveTo(time, x, y), pressAt(time, x, y), releaseAt(time, x, y)};
+}
+
+// --- The registry file -------------------------------------------------------
+
+struct RegistryRecord {
+    std::string key;
+    std::string value;
+};
+
+inline std::string u32Bytes(uint32_t v)
+{
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        s[static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+}
+
+inline std::string floatBytes(float f)
+{
+    uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof(bits));
+    return u32Bytes(bits);
+}
+
+inline uint32_t u32Of(const std::string& s)
+{
+    uint32_t v = 0;
+    for (size_t i = 0; i < 4 && i < s.size(); ++i)
+        v |= static_cast<uint32_t>(static_cast<unsigned char>(s[i])) << (8 * i);
+    return v;
+}
+
+inline float floatOf(const std::string& s)
+{
+    const uint32_t bits = u32Of(s);
+    float f = 0.0f;
+    std::memcpy(&f, &bits, sizeof(f));
+    return f;
+}
+
+// The file's bytes: key, NUL, little-endian length, value; in order.
+inline std::string registryBytes(const std::vector<RegistryRecord>& records)
+{
+    std::string out;
+    for (const RegistryRecord& r : records) {
+        out += r.key;
+        out.push_back('\0');
+        out += u32Bytes(static_cast<uint32_t>(r.value.size()));
+        out += r.value;
+    }
+    return out;
+}
+
+// The records of a registry file, in file order; a damaged tail is left out.
+inline std::vector<RegistryRecord> registryRecords(const std::string& bytes)
+{
+    std::vector<RegistryRecord> out;
+    size_t at = 0;
+    while (at < bytes.size()) {
+        const size_t end = bytes.find('\0', at);
+        if (end == std::string::npos || end + 5 > bytes.size())
+            break;
+        const std::string key = bytes.substr(at, end - at);
+        const uint32_t n = u32Of(bytes.substr(end + 1, 4));
+        if (end + 5 + n > bytes.size())
+            break;
+        out.push_back({key, bytes.substr(end + 5, n)});
+        at = end + 5 + n;
+    }
+    return out;
+}
+
+// The value of a key, and whether the file holds it.
+inline bool registryValue(const std::string& bytes, const std::string& key, std::string* value)
+{
+    for (const RegistryRecord& r : registryRecords(bytes)) {
+        if (r.key == key) {
+            *value = r.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Writes the records as the registry file of the session's HOME.
+inline void writeRegistry(QinvarSession& session, const std::vector<RegistryRecord>& records)
+{
+    session.home().write(".moravel/registry_Moravel_Qinvar", registryBytes(records));
+}

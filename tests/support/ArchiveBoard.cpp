@@ -1,0 +1,55 @@
+// The board of a game run, dealt from the build's archive for tests.
+#include "tests/support/ArchiveBoard.h"
+
+#include "engine/core/HUnix.h"
+#include "game/QVTile.h"
+
+ArchiveBoard::ArchiveBoard() : fs(), rng(), board(), m_bOpen(false)
+{
+    m_bOpen = fs.initFileSystem(s_archivePath().c_str());
+    board.setFileSystem(&fs);
+    board.setRandomNumberGenerator(&rng);
+}
+
+std::string ArchiveBoard::s_archivePath()
+{
+    // The same lookup as the game's: the executable's directory's parent
+    // plus "/Resources/".
+    char resourceDir[4096];
+    HUnix::s_calcResourceDir(resourceDir, sizeof(resourceDir) - 1, "/proc/self/exe");
+    return std::string(resourceDir) + "qinvar.mvz";
+}
+
+bool ArchiveBoard::deal(uint32_t seed, int32_t layout)
+{
+    if (!m_bOpen || layout < 0 || layout >= QVBoard::kLayoutCount)
+        return false;
+    rng.seedRNG(seed);
+    return board.newBoard(QVBoard::s_akpLayouts[layout]);
+}
+
+HScreenPoint ArchiveBoard::s_faceCentre(const QVTile& tile)
+{
+    HScreenRect face;
+    tile.getFaceRect(&face);
+    return HScreenPoint{(face.left + face.right) / 2, (face.top + face.bottom) / 2};
+}
+
+int32_t ArchiveBoard::slotOf(const QVTile* tile) const
+{
+    if (tile < &board.tiles[0] || tile >= &board.tiles[QVBoard::kTileCount])
+        return -1;
+    return static_cast<int32_t>(tile - &board.tiles[0]);
+}
+
+bool ArchiveBoard::sameDeal(const QVBoard& other) const
+{
+    for (int i = 0; i < QVBoard::kTileCount; ++i) {
+        const QVTile& a = board.tiles[i];
+        const QVTile& b = other.tiles[i];
+        if (a.present != b.present || a.matchGroup != b.matchGroup || a.face != b.face || a.x != b.x ||
+            a.y != b.y || a.z != b.z)
+            return false;
+    }
+    return true;
+}
