@@ -13,7 +13,7 @@ void QVClickToContinueControl::clickAction()
     Qinvar* game = getGame();
     if (!game)
         return;
-    game->m_playButtonSound(Qinvar::s_kpButtonSound);
+    game->m_playEffect(Qinvar::s_kpButtonSound, true);
     game->checkForHighScore();
     game->restartGame(false);
 }

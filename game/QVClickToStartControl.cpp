@@ -13,6 +13,6 @@ void QVClickToStartControl::clickAction()
     Qinvar* game = getGame();
     if (!game)
         return;
-    game->m_playButtonSound(Qinvar::s_kpButtonSound);
+    game->m_playEffect(Qinvar::s_kpButtonSound, true);
     game->startBoard();
 }

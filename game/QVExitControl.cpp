@@ -10,6 +10,6 @@ void QVExitControl::clickAction()
     if (!m_pGame)
         return;
     m_pGame->m_suspendGame(false);
-    m_pGame->m_playButtonSound(Qinvar::s_kpButtonSound);
+    m_pGame->m_playEffect(Qinvar::s_kpButtonSound, true);
     m_pGame->quit();
 }

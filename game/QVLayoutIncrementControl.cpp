@@ -13,6 +13,6 @@ void QVLayoutIncrementControl::clickAction()
     Qinvar* game = getGame();
     if (!game)
         return;
-    game->m_playButtonSound(Qinvar::s_kpArrowSound);
+    game->m_playEffect(Qinvar::s_kpArrowSound, true);
     game->adjustLayoutPreview(1);
 }

@@ -11,7 +11,7 @@ void QVOptionsControl::clickAction()
 {
     if (!m_pGame)
         return;
-    m_pGame->m_playButtonSound(Qinvar::s_kpButtonSound);
+    m_pGame->m_playEffect(Qinvar::s_kpButtonSound, true);
     // The dialog covers the button: it must not come back lit when the
     // pointer has left it meanwhile.
     m_setLit(false);

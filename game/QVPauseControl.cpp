@@ -26,7 +26,7 @@ void QVPauseControl::clickAction()
 {
     if (!m_pGame)
         return;
-    m_pGame->m_playButtonSound(Qinvar::s_kpButtonSound);
+    m_pGame->m_playEffect(Qinvar::s_kpButtonSound, true);
     m_pGame->m_suspendGame(!m_pGame->isSuspended());
 }
 

@@ -9,6 +9,6 @@ void QVRulesControl::clickAction()
 {
     if (!m_pGame)
         return;
-    m_pGame->m_playButtonSound(Qinvar::s_kpButtonSound);
+    m_pGame->m_playEffect(Qinvar::s_kpButtonSound, true);
     m_pGame->doHelp();
 }

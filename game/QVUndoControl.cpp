@@ -13,7 +13,7 @@ void QVUndoControl::clickAction()
 {
     if (!m_pGame)
         return;
-    m_pGame->m_playButtonSound(kUndoSound);
+    m_pGame->m_playEffect(kUndoSound, true);
     m_pGame->doUndo();
 }
 

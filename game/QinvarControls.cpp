@@ -27,8 +27,6 @@
 
 namespace {
 
-constexpr int kButtonSoundVolume = 128;
-
 enum ButtonKind {
     BK_EXIT,
     BK_OPTIONS,
@@ -101,11 +99,6 @@ UIControl* makeStateLimited(MVControlDelegate* delegate, Qinvar* game, int32_t s
 
 const char* const Qinvar::s_kpButtonSound = "sound/qv_guiclick.wav";
 const char* const Qinvar::s_kpArrowSound = "sound/qv_click.wav";
-
-void Qinvar::m_playButtonSound(const char* name)
-{
-    playSound(name, kButtonSoundVolume, 0, true);
-}
 
 void Qinvar::m_createControls()
 {
