@@ -5,11 +5,13 @@
 // to their ranges), and the font it gives back at shutdown.
 #include "engine/core/HSystemRegistry.h"
 #include "engine/media/HAudioMixerStreamingAudioSource.h"
+#include "engine/media/H2DMemorySurface.h"
 #include "engine/media/HAudioSample.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/QinvarSession.h"
 #include "tests/support/TempDir.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,6 +31,7 @@ public:
     bool soundtrackLoaded() const { return m_pSoundtrackStream != nullptr && m_iSoundtrackBytes > 0; }
     // Asked without getSprite, which would alert on the empty slots.
     bool spriteLoaded(int slot) const { return m_aSprites[slot].isSpriteValid(); }
+    const MVSprite& sprite(int slot) const { return m_aSprites[slot]; }
 };
 
 QinvarSession* newSession()
@@ -46,6 +49,30 @@ AppGame& appGame(QinvarSession& session)
 bool emptyAtStart(int slot)
 {
     return slot == 8 || slot == 14 || slot == 15 || slot == 74 || slot == 75 || slot == 117;
+}
+
+// How many screen pixels of `area` differ from the sprite drawn with its
+// top-left corner at (x, y); -1 when the screen or sprite cannot be read.
+int differingPixels(const MVSprite& sprite, int32_t x, int32_t y, const HScreenRect& area)
+{
+    const H2DMemorySurface* s = static_cast<const H2DMemorySurface*>(sprite.getSpriteSurface());
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    if (!s || !screen || screen->format->BytesPerPixel != 2)
+        return -1;
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0)
+        return -1;
+    int bad = 0;
+    for (int32_t sy = area.top; sy < area.bottom; ++sy) {
+        const uint16_t* screenRow =
+            reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(screen->pixels) + sy * screen->pitch);
+        const uint16_t* spriteRow =
+            reinterpret_cast<const uint16_t*>(s->getPixels() + static_cast<size_t>(sy - y) * s->getStride());
+        for (int32_t sx = area.left; sx < area.right; ++sx)
+            bad += screenRow[sx] != spriteRow[sx - x] ? 1 : 0;
+    }
+    if (SDL_MUSTLOCK(screen))
+        SDL_UnlockSurface(screen);
+    return bad;
 }
 
 // The registry file of a session's HOME written through the engine's own
@@ -118,7 +145,13 @@ TEST(QinvarApp, LoadsEverySpriteSoundFontAndMusicAndShowsTheStartScreen)
 
     EXPECT_EQ(game.getState(), GS_START);
     EXPECT_FALSE(game.isSuspended());
+    // After the first drawing pass: the left panel and the start screen's
+    // picture (drawn at x 120), where no preview and no button lies.
     session->script().batch({DemoWriter::s_make(ET_TIMESTAMP, 1500)});
+    session->script().batch({}, [&] {
+        EXPECT_EQ(differingPixels(game.sprite(QVS_LEFT_PANEL), 0, 0, HScreenRect(0, 0, 120, 100)), 0);
+        EXPECT_EQ(differingPixels(game.sprite(QVS_START_SCREEN), 120, 0, HScreenRect(130, 0, 260, 30)), 0);
+    });
     session->run();
     EXPECT_TRUE(session->script().done());
 }
