@@ -5,6 +5,7 @@
 // mouse to them and draws them over the board.
 #include "game/Qinvar.h"
 
+#include "engine/core/HObjectList.h"
 #include "game/QVClickToContinueControl.h"
 #include "game/QVClickToStartControl.h"
 #include "game/QVExitControl.h"
@@ -102,10 +103,20 @@ const char* const Qinvar::s_kpArrowSound = "sound/qv_click.wav";
 
 void Qinvar::m_createControls()
 {
-    // Once per run: a second set would lie under the first and be deleted
-    // with it only at the UI manager's shutdown.
-    if (m_pNewGameButton)
-        return;
+    // Once per set of controls: a second set would lie under the first. The
+    // pointers are only compared, never followed: after the UI manager's
+    // shutdown they name deleted controls.
+    if (m_pNewGameButton && m_uiManager.getControlList()) {
+        const HObjectList* list = m_uiManager.getControlList();
+        for (HContainerNode* n = list->beginIteration(); n; n = list->next(n)) {
+            if (n->getNodeContents() == static_cast<HObject*>(m_pNewGameButton))
+                return;
+        }
+    }
+    m_pShowMovesButton = nullptr;
+    m_pUndoButton = nullptr;
+    m_pShuffleButton = nullptr;
+    m_pNewGameButton = nullptr;
 
     // The no-match message sits centred on the board area, 50 pixels above
     // its middle.

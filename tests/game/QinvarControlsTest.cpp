@@ -251,6 +251,17 @@ TEST_F(ControlsTest, EachButtonSitsInPlaceWithItsPictures)
     EXPECT_EQ(game().newGameButton(), button(B_NEW_GAME));
 }
 
+TEST_F(ControlsTest, TheButtonsAreMadeOnce)
+{
+    game().m_createControls();
+    int count = 0;
+    const HObjectList* list = game().getUIManager()->getControlList();
+    for (HContainerNode* n = list->beginIteration(); n; n = list->next(n))
+        ++count;
+    EXPECT_EQ(count, B_COUNT);
+    EXPECT_EQ(game().newGameButton(), button(B_NEW_GAME));
+}
+
 TEST_F(ControlsTest, TheNoMatchMessageIsCentredAboveTheBoardsMiddle)
 {
     MVSprite* message = sprite(QVS_NO_MATCH);
