@@ -14,6 +14,7 @@
 #include "ui/UIControl.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -581,11 +582,20 @@ protected:
         }
         return h;
     }
-    // Saves the screen beside the build's other pictures, to look at.
+    // Saves the screen into the build directory (the parent of this test
+    // program's bin/), to look at.
     void savePicture(const std::string& name)
     {
-        const char* dir = std::getenv("QV_BINARY_DIR");
-        session->savePng(std::string(dir ? dir : ".") + "/buttons_" + name + ".png");
+        std::string dir;
+        if (const char* binary = std::getenv("QV_BINARY_DIR")) {
+            dir = binary;
+        } else {
+            char self[4096];
+            const ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
+            self[n > 0 ? n : 0] = '\0';
+            dir = std::string(self).substr(0, std::string(self).rfind('/')) + "/..";
+        }
+        session->savePng(dir + "/buttons_" + name + ".png");
     }
 
     std::unique_ptr<QinvarSession> session;
