@@ -185,6 +185,11 @@ public:
 
     // --- Buttons (QinvarControls.cpp) -------------------------------------
     void m_createControls();
+    // What a button plays (through m_playEffect, overlapping allowed) before
+    // its action: the click of the panel's and the screens' buttons, the tick
+    // of the start screen's arrows.
+    static const char* const s_kpButtonSound;
+    static const char* const s_kpArrowSound;
 
     // --- Access for the buttons, the dialogs and tests --------------------
     int32_t getState() const { return m_iGameState; }

@@ -13,6 +13,10 @@ namespace {
 // write.
 const char* const kProductName = "Qinvar";
 
+// What the start-up puts on the heap (archive, sprites, decoders' buffers,
+// sounds) with room for the first board's tile set and table top.
+constexpr size_t kStartupHeapBytes = 24u << 20;
+
 char s_szResourceDir[4096];
 char s_szCommandLine[2000];
 
@@ -25,6 +29,7 @@ Qinvar g_qv;
 
 int main(int argc, char** argv)
 {
+    HUnix::s_prepareHeap(kStartupHeapBytes);
     HUnix::s_calcResourceDir(s_szResourceDir, 4095, argc > 0 ? argv[0] : "");
     HUnix::s_buildCommandLine(s_szCommandLine, sizeof(s_szCommandLine), argc, argv, kProductName);
     HUnix::s_initBacktraceSignals();

@@ -5,9 +5,15 @@
 #include "engine/core/HUtil.h"
 
 #include <execinfo.h>
+#include <sys/mman.h>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -223,6 +229,41 @@ void fatalSignalHandler(int sig)
 }
 
 } // namespace
+
+void HUnix::s_prepareHeap(size_t bytes)
+{
+#if defined(__GLIBC__) && defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD) && defined(M_TOP_PAD)
+    // Blocks up to this size come from the heap instead of mappings of their
+    // own, which would be faulted in page by page and unmapped on free.
+    constexpr int kMmapThreshold = 32 << 20;
+    // Freed memory is never handed back during the run.
+    constexpr int kTrimThreshold = 1 << 30;
+    // glibc's own growth step, restored afterwards.
+    constexpr int kDefaultTopPad = 128 << 10;
+    constexpr uintptr_t kHugePage = 2u << 20;
+    if (bytes < kHugePage || bytes >= static_cast<size_t>(kMmapThreshold))
+        return;
+    if (mallopt(M_MMAP_THRESHOLD, kMmapThreshold) != 1 || mallopt(M_TRIM_THRESHOLD, kTrimThreshold) != 1)
+        return;
+    char* const start = static_cast<char*>(::sbrk(0));
+    // One block as large as the reserve makes the heap grow by it; freed, it
+    // stays as the heap's free top. Volatile: the pair must not be elided.
+    void* volatile reserve = std::malloc(bytes);
+    std::free(reserve);
+    char* const end = static_cast<char*>(::sbrk(0));
+    mallopt(M_TOP_PAD, kDefaultTopPad);
+    if (start == reinterpret_cast<char*>(-1) || end == reinterpret_cast<char*>(-1) || end <= start)
+        return; // the heap did not grow here (another allocator owns it)
+#if defined(MADV_HUGEPAGE)
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(start) + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t last = reinterpret_cast<uintptr_t>(end) & ~(kHugePage - 1);
+    if (first < last)
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+#else
+    (void)bytes;
+#endif
+}
 
 void HUnix::s_initBacktraceSignals()
 {

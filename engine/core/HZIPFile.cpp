@@ -8,11 +8,6 @@
 
 H_IMPLEMENT_CLASS(HZIPFile, "HFile")
 
-namespace {
-// unzLocateFile: letters compare without regard to case.
-constexpr int kCaseInsensitive = 2;
-} // namespace
-
 HZIPFile::HZIPFile() : m_entryInfo(), m_bInUse(false), m_pZIPFileSystem(nullptr)
 {
 }
@@ -24,7 +19,7 @@ int HZIPFile::read(void* buffer, int len)
     if (!m_bInUse || !m_pZIPFileSystem || !buffer || len <= 0)
         return 0;
     unzFile archive = m_pZIPFileSystem->getUnzFile();
-    if (!archive || unzLocateFile(archive, m_szName, kCaseInsensitive) != UNZ_OK) {
+    if (!archive || !m_pZIPFileSystem->m_locateEntry(m_szName)) {
         HErrorManager::s_db_alert("HZIPFile::read - could not read buffer from file '%s'", m_szName);
         return 0;
     }

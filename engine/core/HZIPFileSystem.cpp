@@ -3,16 +3,23 @@
 #include "engine/core/HZIPFileSystem.h"
 
 #include "engine/core/HErrorManager.h"
+#include "engine/core/HUtil.h"
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
+#include <new>
 
 namespace {
 
 // unzLocateFile: letters compare without regard to case.
 constexpr int kCaseInsensitive = 2;
+// The library's search refuses a longer name and reads at most this many
+// characters of an entry's name.
+constexpr size_t kMaxNameChars = 256;
 
 FILE* streamOf(voidpf stream)
 {
@@ -87,9 +94,23 @@ int ZCALLBACK stdioTestError(voidpf /*opaque*/, voidpf stream)
     return std::ferror(f) || std::feof(f) ? 1 : 0;
 }
 
+// FNV-1a over the name with the letters a-z folded to upper case, the
+// folding of the library's case-insensitive comparison: names that compare
+// equal hash alike.
+uint32_t nameHash(const char* name)
+{
+    uint32_t h = 2166136261u;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
+        const unsigned char c = (*p >= 'a' && *p <= 'z') ? static_cast<unsigned char>(*p - ('a' - 'A')) : *p;
+        h = (h ^ c) * 16777619u;
+    }
+    return h;
+}
+
 } // namespace
 
-HZIPFileSystem::HZIPFileSystem() : m_pUnzFile(nullptr), m_iArchiveSize(0), m_memorySource{nullptr, 0, nullptr}
+HZIPFileSystem::HZIPFileSystem()
+    : m_pUnzFile(nullptr), m_iArchiveSize(0), m_memorySource{nullptr, 0, nullptr}, m_pIndex(nullptr), m_iIndexCount(0)
 {
 }
 
@@ -137,6 +158,7 @@ bool HZIPFileSystem::initFileSystemFromMemory(const void* buffer, int size)
 
 void HZIPFileSystem::shutdownFileSystem()
 {
+    m_freeIndex();
     if (m_pUnzFile) {
         // Closes the stream, which frees a memory archive's buffer.
         unzClose(m_pUnzFile);
@@ -148,7 +170,39 @@ void HZIPFileSystem::shutdownFileSystem()
 
 bool HZIPFileSystem::fileExists(const char* name)
 {
-    return m_pUnzFile && name && unzLocateFile(m_pUnzFile, name, kCaseInsensitive) == UNZ_OK;
+    return m_locateEntry(name);
+}
+
+bool HZIPFileSystem::m_locateEntry(const char* name)
+{
+    if (!m_pUnzFile || !name)
+        return false;
+    if (!m_pIndex)
+        return unzLocateFile(m_pUnzFile, name, kCaseInsensitive) == UNZ_OK;
+    // The library's search takes no longer name, and compares at most this
+    // many characters of an entry's.
+    if (std::strlen(name) >= kMaxNameChars)
+        return false;
+    unz64_file_pos before;
+    const bool restorable = unzGetFilePos64(m_pUnzFile, &before) == UNZ_OK;
+    const uint32_t hash = nameHash(name);
+    const IndexEntry* begin = m_pIndex;
+    const IndexEntry* end = begin + m_iIndexCount;
+    const IndexEntry* at = std::lower_bound(
+        begin, end, hash, [](const IndexEntry& e, uint32_t h) { return e.hash < h; });
+    for (; at != end && at->hash == hash; ++at) {
+        char entryName[kMaxNameChars + 1];
+        if (unzGoToFilePos64(m_pUnzFile, &at->position) != UNZ_OK ||
+            unzGetCurrentFileInfo64(m_pUnzFile, nullptr, entryName, sizeof(entryName), nullptr, 0, nullptr, 0) !=
+                UNZ_OK)
+            continue;
+        entryName[kMaxNameChars] = '\0';
+        if (HUtil::s_stricmp(entryName, name) == 0)
+            return true;
+    }
+    if (restorable)
+        unzGoToFilePos64(m_pUnzFile, &before);
+    return false;
 }
 
 HFile* HZIPFileSystem::openFileForRead(const char* name)
@@ -213,7 +267,52 @@ HZIPFile* HZIPFileSystem::m_findFreeZIPFile()
 bool HZIPFileSystem::m_openArchive(const char* name, zlib_filefunc_def* functions)
 {
     m_pUnzFile = unzOpen2(name, functions);
+    if (m_pUnzFile)
+        m_buildIndex();
     return m_pUnzFile != nullptr;
+}
+
+void HZIPFileSystem::m_buildIndex()
+{
+    m_freeIndex();
+    unz_global_info64 global;
+    if (unzGetGlobalInfo64(m_pUnzFile, &global) != UNZ_OK || global.number_entry == 0 ||
+        global.number_entry > kMaxIndexedEntries)
+        return;
+    IndexEntry* index = new (std::nothrow) IndexEntry[global.number_entry];
+    if (!index)
+        return;
+    // The walk stops where the library's own search would: at the end of
+    // the directory or at the first record it cannot read.
+    int32_t count = 0;
+    for (int r = unzGoToFirstFile(m_pUnzFile); r == UNZ_OK && static_cast<uint64_t>(count) < global.number_entry;
+         r = unzGoToNextFile(m_pUnzFile)) {
+        unz_file_info64 info;
+        char entryName[kMaxNameChars + 1];
+        if (unzGetCurrentFileInfo64(m_pUnzFile, &info, entryName, sizeof(entryName), nullptr, 0, nullptr, 0) !=
+            UNZ_OK)
+            break;
+        entryName[kMaxNameChars] = '\0';
+        IndexEntry& e = index[count];
+        if (unzGetFilePos64(m_pUnzFile, &e.position) != UNZ_OK)
+            break;
+        e.hash = nameHash(entryName);
+        e.order = static_cast<uint32_t>(count);
+        ++count;
+    }
+    std::sort(index, index + count, [](const IndexEntry& a, const IndexEntry& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.order < b.order;
+    });
+    unzGoToFirstFile(m_pUnzFile);
+    m_pIndex = index;
+    m_iIndexCount = count;
+}
+
+void HZIPFileSystem::m_freeIndex()
+{
+    delete[] m_pIndex;
+    m_pIndex = nullptr;
+    m_iIndexCount = 0;
 }
 
 void HZIPFileSystem::m_reset()

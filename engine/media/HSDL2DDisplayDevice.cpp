@@ -91,6 +91,46 @@ struct Packer {
 // Dither values for (x even, y even), (x odd, y even), (x even, y odd), (x odd, y odd).
 constexpr uint32_t kDither[2][2] = {{0, 2}, {3, 1}};
 
+// Each channel's dithered contribution to a screen pixel, for every 8-bit
+// value at each place of the 2 x 2 dither: a pixel is the three entries
+// or-ed together, exactly Packer::pack of the three dithered channels.
+struct DitherTables {
+    struct Row {
+        uint16_t red[2][256]; // [x & 1][value]
+        uint16_t green[2][256];
+        uint16_t blue[2][256];
+    };
+    Row rows[2]; // [y & 1]
+    // The pixel format the tables were made for.
+    int32_t bits[3];
+    int32_t shift[3];
+    bool made;
+};
+
+// The tables of the screen's current pixel format, made again only when the
+// format changed since the last call. Main thread only.
+const DitherTables& ditherTables(const Packer& packer)
+{
+    static DitherTables tables = {};
+    if (tables.made && std::memcmp(tables.bits, packer.bits, sizeof(tables.bits)) == 0 &&
+        std::memcmp(tables.shift, packer.shift, sizeof(tables.shift)) == 0)
+        return tables;
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 2; ++x) {
+            const uint32_t t = kDither[y][x];
+            for (uint32_t v = 0; v < 256; ++v) {
+                tables.rows[y].red[x][v] = packer.pack(packer.dither(v, 0, t), 0, 0);
+                tables.rows[y].green[x][v] = packer.pack(0, packer.dither(v, 1, t), 0);
+                tables.rows[y].blue[x][v] = packer.pack(0, 0, packer.dither(v, 2, t));
+            }
+        }
+    }
+    std::memcpy(tables.bits, packer.bits, sizeof(tables.bits));
+    std::memcpy(tables.shift, packer.shift, sizeof(tables.shift));
+    tables.made = true;
+    return tables;
+}
+
 } // namespace
 
 HSDL2DDisplayDevice::SetVideoModeFunction HSDL2DDisplayDevice::sm_pSetVideoMode = nullptr;
@@ -335,7 +375,9 @@ H2DSurface* HSDL2DDisplayDevice::createSurfaceFromImage(const HImage* image)
         return nullptr;
     if (pixelCount == 0)
         return surface;
-    uint8_t* pixels = new (std::nothrow) uint8_t[pixelCount * 2]();
+    // Not cleared here: every path below writes every pixel and every mask
+    // byte it keeps.
+    uint8_t* pixels = new (std::nothrow) uint8_t[pixelCount * 2];
     uint8_t* mask = new (std::nothrow) uint8_t[pixelCount];
     if (!pixels || !mask) {
         HErrorManager::s_db_alert("HSDL2DDisplayDevice::createSurfaceFromImage: out of memory for %dx%d", width,
@@ -346,7 +388,6 @@ H2DSurface* HSDL2DDisplayDevice::createSurfaceFromImage(const HImage* image)
         return nullptr;
     }
     surface->setPixels(pixels, stride);
-    std::memset(mask, 255, pixelCount);
     bool masked = false;
 
     const Packer packer;
@@ -358,23 +399,30 @@ H2DSurface* HSDL2DDisplayDevice::createSurfaceFromImage(const HImage* image)
                           image->getDataSize() >= pixelCount * static_cast<size_t>(image->getBytesPerPixel());
 
     if (readable && format == HImage::FORMAT_32BIT) {
+        // Every sprite of the start-up passes here: the dithered channels
+        // come from tables, and the rows are walked in place (blue, green,
+        // red, alpha per pixel, rows one after another).
+        const DitherTables& tables = ditherTables(packer);
+        const uint8_t* in = image->getData();
         for (int32_t y = 0; y < height; ++y) {
-            for (int32_t x = 0; x < width; ++x) {
-                HImagePixel32 p;
-                image->getPixel32(x, y, &p);
-                const size_t i = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
-                mask[i] = p.a;
-                if (p.a != 255)
-                    masked = true;
-                if (p.r == 255 && p.g == 0 && p.b == 255) {
-                    mask[i] = 0;
-                    masked = true;
-                }
-                const uint32_t t = kDither[y & 1][x & 1];
-                out[i] = packer.pack(packer.dither(p.r, 0, t), packer.dither(p.g, 1, t), packer.dither(p.b, 2, t));
+            const DitherTables::Row& row = tables.rows[y & 1];
+            for (int32_t x = 0; x < width; ++x, in += 4, ++out, ++mask) {
+                const uint8_t b = in[0];
+                const uint8_t g = in[1];
+                const uint8_t r = in[2];
+                const uint8_t a = in[3];
+                const int column = x & 1;
+                *out = static_cast<uint16_t>(row.red[column][r] | row.green[column][g] | row.blue[column][b]);
+                // The colour key is transparent whatever its alpha.
+                const bool keyed = r == 255 && g == 0 && b == 255;
+                *mask = keyed ? 0 : a;
+                masked = masked || keyed || a != 255;
             }
         }
+        out -= pixelCount;
+        mask -= pixelCount;
     } else if (readable && format == HImage::FORMAT_16BIT) {
+        std::memset(mask, 255, pixelCount);
         for (int32_t y = 0; y < height; ++y) {
             for (int32_t x = 0; x < width; ++x) {
                 const uint32_t v = image->getPixel16(x, y);
@@ -389,8 +437,10 @@ H2DSurface* HSDL2DDisplayDevice::createSurfaceFromImage(const HImage* image)
                 }
             }
         }
+    } else {
+        // Any other image stays black and opaque.
+        std::memset(pixels, 0, pixelCount * 2);
     }
-    // Any other image stays black and opaque.
 
     if (masked)
         surface->setAlphaMask(mask);

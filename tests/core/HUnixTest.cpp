@@ -10,10 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstring>
+#include <fstream>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -159,6 +162,96 @@ TEST(HUnix, ResourceDirectoryFromTheExecutablesPlace)
     });
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.out, base + "/opt/x/Resources/\n" + base + "/Resources/\n" + base + "/Resources/");
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QV_SANITIZED_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QV_SANITIZED_HEAP 1
+#endif
+#endif
+
+// The heap grows at once, the reserve is marked for huge pages where the
+// kernel has them, and memory freed afterwards is used again without new
+// page faults. In a child: it changes the process's allocator settings.
+TEST(HUnix, ThePreparedHeapKeepsWhatTheStartUpFrees)
+{
+#ifdef QV_SANITIZED_HEAP
+    GTEST_SKIP() << "the sanitizer's allocator owns the heap";
+#else
+    const ChildResult r = runInChild([] {
+        constexpr size_t kReserve = 24u << 20;
+        char* const before = static_cast<char*>(sbrk(0));
+        HUnix::s_prepareHeap(kReserve);
+        char* const after = static_cast<char*>(sbrk(0));
+        if (after - before < static_cast<ptrdiff_t>(kReserve)) {
+            std::printf("the heap grew by %td bytes\n", after - before);
+            std::exit(1);
+        }
+        // A decoder's buffer, freed and asked for again: the second time the
+        // pages are already there.
+        auto faults = [] {
+            rusage u;
+            getrusage(RUSAGE_SELF, &u);
+            return u.ru_minflt;
+        };
+        constexpr size_t kBuffer = 4u << 20;
+        char* volatile first = static_cast<char*>(std::malloc(kBuffer));
+        std::memset(first, 1, kBuffer);
+        std::free(first);
+        const long start = faults();
+        char* volatile second = static_cast<char*>(std::malloc(kBuffer));
+        std::memset(second, 2, kBuffer);
+        const long again = faults() - start;
+        std::free(second);
+        if (again > 16) {
+            std::printf("%ld page faults for a buffer used before\n", again);
+            std::exit(2);
+        }
+        // Where the kernel offers huge pages on request, the reserve asks for them.
+        std::ifstream thp("/sys/kernel/mm/transparent_hugepage/enabled");
+        std::string mode((std::istreambuf_iterator<char>(thp)), std::istreambuf_iterator<char>());
+        if (mode.find("[never]") == std::string::npos && !mode.empty()) {
+            std::ifstream maps("/proc/self/smaps");
+            std::string line;
+            bool inHeap = false;
+            bool marked = false;
+            while (std::getline(maps, line)) {
+                // A mapping's first line: "start-end perms ... [name]".
+                const size_t space = line.find(' ');
+                if (space != std::string::npos && line.find('-') < space &&
+                    line.find_first_not_of("0123456789abcdef-") == space)
+                    inHeap = line.find("[heap]") != std::string::npos;
+                else if (inHeap && line.rfind("VmFlags:", 0) == 0 && line.find(" hg") != std::string::npos)
+                    marked = true;
+            }
+            if (!marked) {
+                std::printf("no part of the heap asks for huge pages\n");
+                std::exit(3);
+            }
+        }
+        std::exit(0);
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+#endif
+}
+
+// Sizes outside what the heap can take in one block leave everything alone.
+TEST(HUnix, AHeapReserveOfAnUnusableSizeChangesNothing)
+{
+    const ChildResult r = runInChild([] {
+        for (size_t bytes : {size_t(0), size_t(4096), size_t(64u) << 20}) {
+            char* const before = static_cast<char*>(sbrk(0));
+            HUnix::s_prepareHeap(bytes);
+            if (static_cast<char*>(sbrk(0)) != before)
+                std::exit(1);
+        }
+        std::exit(0);
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
 }
 
 TEST(HUnix, FatalSignalPrintsAStackDumpAndExits138)

@@ -382,6 +382,83 @@ TEST(HZIPFileSystem, OpeningAgainReplacesTheArchive)
     // frees the buffer (ASan reports a leak otherwise).
 }
 
+// The name index finds what the library's own search finds: every entry of
+// a larger archive, in any letter case, the first of names that differ only
+// in case, nothing for a name the search would refuse; and a miss leaves
+// the current entry where it was.
+TEST(HZIPFileSystem, TheNameIndexFindsWhatTheLibrarysSearchFinds)
+{
+    ZipBuilder builder;
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) {
+        names.push_back("art/sprite_" + std::to_string(i) + ".tga");
+        builder.add(names.back(), pattern(40 + i, i), i % 2 == 0);
+    }
+    // Two names equal without regard to case: the first in the directory wins.
+    builder.add("Sound/Twin.wav", "first twin").add("sound/twin.WAV", "second twin");
+    // Letters outside a-z are not folded.
+    builder.add("art/\xc4x.tga", "upper").add("art/\xe4x.tga", "lower");
+    const std::string longName = std::string(300, 'n');
+    builder.add(longName, "too long to be found");
+    const std::string zip = builder.bytes();
+    ASSERT_FALSE(zip.empty());
+
+    HZIPFileSystem fs;
+    ASSERT_TRUE(fs.initFileSystemFromMemory(mallocCopy(zip), static_cast<int>(zip.size())));
+    EXPECT_EQ(fs.getIndexedEntryCount(), 305);
+    unzFile archive = fs.getUnzFile();
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::string upper = names[i];
+        for (char& c : upper)
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+        for (const std::string& name : {names[i], upper}) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(fs.m_locateEntry(name.c_str()));
+            // The same entry the library's search makes current.
+            unz64_file_pos found;
+            ASSERT_EQ(unzGetFilePos64(archive, &found), UNZ_OK);
+            ASSERT_EQ(unzLocateFile(archive, name.c_str(), 2), UNZ_OK);
+            unz64_file_pos expected;
+            ASSERT_EQ(unzGetFilePos64(archive, &expected), UNZ_OK);
+            EXPECT_EQ(found.num_of_file, expected.num_of_file);
+            EXPECT_EQ(found.pos_in_zip_directory, expected.pos_in_zip_directory);
+        }
+        HFile* f = fs.openFileForRead(upper.c_str());
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(readWhole(f), pattern(40 + static_cast<int>(i), static_cast<int>(i)));
+        f->close();
+    }
+
+    HFile* twin = fs.openFileForRead("SOUND/TWIN.WAV");
+    ASSERT_NE(twin, nullptr);
+    EXPECT_EQ(readWhole(twin), "first twin");
+    twin->close();
+
+    HFile* upper = fs.openFileForRead("ART/\xc4X.TGA");
+    ASSERT_NE(upper, nullptr);
+    EXPECT_EQ(readWhole(upper), "upper");
+    upper->close();
+    HFile* lower = fs.openFileForRead("ART/\xe4X.TGA");
+    ASSERT_NE(lower, nullptr);
+    EXPECT_EQ(readWhole(lower), "lower");
+    lower->close();
+
+    EXPECT_FALSE(fs.fileExists(longName.c_str()));
+    EXPECT_FALSE(fs.fileExists(longName.substr(0, 256).c_str()));
+
+    // A miss leaves the current entry as it was.
+    ASSERT_TRUE(fs.m_locateEntry("art/sprite_7.tga"));
+    unz64_file_pos before;
+    ASSERT_EQ(unzGetFilePos64(archive, &before), UNZ_OK);
+    EXPECT_FALSE(fs.m_locateEntry("art/sprite_7.tgb"));
+    unz64_file_pos after;
+    ASSERT_EQ(unzGetFilePos64(archive, &after), UNZ_OK);
+    EXPECT_EQ(after.num_of_file, before.num_of_file);
+    fs.shutdownFileSystem();
+    EXPECT_EQ(fs.getIndexedEntryCount(), 0);
+    EXPECT_FALSE(fs.fileExists("art/sprite_7.tga"));
+}
+
 class HZIPMemoryStreamTest : public testing::Test {
 protected:
     void SetUp() override

@@ -556,6 +556,49 @@ TEST(SdlDisplayImages, SurfacesMatchTheImageToThePixel)
     restoreFormat();
 }
 
+// Every 8-bit value of every channel at every place of the 2 x 2 dither, on
+// formats met one after another (the conversion keeps per-format tables):
+// each channel is the value widened to its bits plus two, plus the dither
+// value (0 2 / 3 1), held below the top, then narrowed by two bits.
+TEST(SdlDisplayImages, EveryChannelValueDithersAsTheOrderedDitherSays)
+{
+    HSDL2DDisplayDevice device(nullptr);
+    const uint32_t dither[2][2] = {{0, 2}, {3, 1}};
+    for (const Format& f : {k565, k555, kBgr565, k565}) {
+        D::sm_configurePixelFormat(f.bits[0], f.bits[1], f.bits[2], f.shifts[0], f.shifts[1], f.shifts[2]);
+        // Row y, column x: red x, green 255 - x, blue (x * 7) & 255.
+        std::vector<Pixel> pixels;
+        for (int32_t y = 0; y < 2; ++y) {
+            for (int32_t x = 0; x < 256; ++x)
+                pixels.push_back({static_cast<uint8_t>(x), static_cast<uint8_t>(255 - x),
+                                  static_cast<uint8_t>((x * 7) & 255), 255});
+        }
+        std::unique_ptr<HImage> image = image32(256, 2, pixels);
+        H2DSurface* made = device.createSurfaceFromImage(image.get());
+        ASSERT_NE(made, nullptr);
+        const uint16_t* p = reinterpret_cast<const uint16_t*>(static_cast<H2DMemorySurface*>(made)->getPixels());
+        for (int32_t y = 0; y < 2; ++y) {
+            for (int32_t x = 0; x < 256; ++x) {
+                const Pixel& in = pixels[static_cast<size_t>(y * 256 + x)];
+                const uint8_t values[3] = {in.r, in.g, in.b};
+                uint32_t expected = 0;
+                for (int c = 0; c < 3; ++c) {
+                    const int32_t wide = f.bits[c] + 2;
+                    uint32_t v = (static_cast<uint32_t>(values[c]) >> (8 - wide)) + dither[y][x & 1];
+                    const uint32_t top = (1u << wide) - 1;
+                    if (v > top)
+                        v = top;
+                    expected |= (v >> 2) << f.shifts[c];
+                }
+                ASSERT_EQ(p[y * 256 + x], expected) << "x " << x << " y " << y;
+            }
+        }
+        EXPECT_EQ(static_cast<H2DMemorySurface*>(made)->getAlphaMask(), nullptr);
+        device.destroySurface(made);
+    }
+    restoreFormat();
+}
+
 TEST(SdlDisplayImages, EmptyAndMissingImages)
 {
     restoreFormat();

@@ -1,0 +1,940 @@
+// The game's buttons, in the game started in the test's process: where each
+// one sits and which pictures it shows, which buttons each game state (and
+// a suspended game) shows, the pictures that follow the selection and the
+// pause, the hidden buttons that let clicks through to the game, and what
+// each button does when it is pressed.
+#include "engine/core/HObjectList.h"
+#include "engine/media/HAudioMixerStreamingAudioSource.h"
+#include "tests/game/PlayFixture.h"
+#include "tests/support/ArchiveBoard.h"
+#include "tests/support/DemoWriter.h"
+#include "tests/support/PlayTestGame.h"
+#include "tests/support/QinvarSession.h"
+#include "ui/MVControlDelegate.h"
+#include "ui/UIControl.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The game with its protected state opened up for the tests; it hears the
+// sounds the buttons and the play flow play and counts the confirmations
+// (PlayTestGame), and notes which mouse buttons reached the game itself,
+// past the controls.
+class ButtonsGame : public PlayTestGame {
+public:
+    // Straight into the member: the tests put the game in states that the
+    // play flow would reach only through whole games.
+    void setState(int32_t state) { m_iGameState = state; }
+    void setSuspended(bool suspended) { m_bSuspended = suspended; }
+    UIControl* showMovesButton() const { return m_pShowMovesButton; }
+    UIControl* undoButton() const { return m_pUndoButton; }
+    UIControl* shuffleButton() const { return m_pShuffleButton; }
+    UIControl* newGameButton() const { return m_pNewGameButton; }
+
+    bool m_handleEvent(const HEvent& e) override
+    {
+        if ((e.type == ET_KEYDOWN || e.type == ET_KEYUP) && e.keyCode == KC_LBUTTON)
+            m_mouse.push_back(std::string(e.type == ET_KEYDOWN ? "press " : "release ") + std::to_string(e.point.x) +
+                              "," + std::to_string(e.point.y));
+        return PlayTestGame::m_handleEvent(e);
+    }
+    // The left-button presses and releases the game saw since the last call.
+    std::vector<std::string> takeMouse()
+    {
+        std::vector<std::string> out;
+        out.swap(m_mouse);
+        return out;
+    }
+
+private:
+    std::vector<std::string> m_mouse;
+};
+
+// The buttons in the order the game creates them.
+enum Button {
+    B_EXIT,
+    B_OPTIONS,
+    B_SHOW_MOVES,
+    B_HINT,
+    B_PAUSE,
+    B_NEW_GAME,
+    B_RULES,
+    B_SHUFFLE,
+    B_UNDO,
+    B_START,
+    B_CONTINUE_NO_MORE_MOVES,
+    B_CONTINUE_WON,
+    B_TABLE_TOP_DOWN,
+    B_TABLE_TOP_UP,
+    B_TILE_SET_DOWN,
+    B_TILE_SET_UP,
+    B_LAYOUT_DOWN,
+    B_LAYOUT_UP,
+    B_LABEL_TIME,
+    B_LABEL_MOVES,
+    B_LABEL_TILES,
+    B_COUNT
+};
+
+const char* const kNames[B_COUNT] = {
+    "exit",        "options",        "show moves",    "hint",          "pause",         "new game",
+    "rules",       "shuffle",        "undo",          "start",         "continue (no more moves)",
+    "continue (won)", "table top -", "table top +",   "tile set -",    "tile set +",    "layout -",
+    "layout +",    "label time",     "label moves",   "label tiles",
+};
+
+struct Placement {
+    int32_t x, y;
+    int normal; // -1: none
+    int lit;
+    const char* litArt; // the lit picture's entry, which sizes the button
+};
+
+// Where each button sits and its pictures (the lit one is also the pushed one).
+const Placement kPlacements[B_COUNT] = {
+    {35, 447, QVS_EXIT, QVS_EXIT_LIT, "art/icon_exit_lit_qz.tga"},
+    {17, 175, QVS_OPTIONS, QVS_OPTIONS_LIT, "art/icon_options_lit_qz.tga"},
+    {0, 292, QVS_SHOW_MOVES, QVS_SHOW_MOVES_LIT, "art/icon_showmoves_lit_qz.tga"},
+    {6, 257, QVS_HINT, QVS_HINT_LIT, "art/icon_hint_lit_qz.tga"},
+    {16, 327, QVS_PAUSE, QVS_PAUSE_LIT, "art/icon_pause_lit_qz.tga"},
+    {1, 105, QVS_NEW_GAME, QVS_NEW_GAME_LIT, "art/icon_newgame_lit_qz.tga"},
+    {27, 210, QVS_RULES, QVS_RULES_LIT, "art/icon_rules_lit_qz.tga"},
+    {12, 397, QVS_SHUFFLE, QVS_SHUFFLE_LIT, "art/icon_shuffle_lit_qz.tga"},
+    {35, 362, QVS_UNDO, QVS_UNDO_LIT, "art/icon_undo_lit_qz.tga"},
+    {324, 429, QVS_START_BUTTON, QVS_START_BUTTON_LIT, "art/icon_start_lit_qz.tga"},
+    {248, 334, -1, QVS_CONTINUE_LIT, "art/icon_clicktocontinue_lit.tga"},
+    {248, 334, -1, QVS_CONTINUE_LIT, "art/icon_clicktocontinue_lit.tga"},
+    {202, 87, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
+    {238, 87, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
+    {498, 86, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
+    {533, 86, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
+    {260, 151, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
+    {474, 151, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
+    {134, 444, QVS_SCORE_LABEL, QVS_SCORE_LABEL, "art/icon_score_qz.tga"},
+    {303, 444, QVS_AVAILABLE_LABEL, QVS_AVAILABLE_LABEL, "art/icon_available_qz.tga"},
+    {460, 444, QVS_TILES_LEFT_LABEL, QVS_TILES_LEFT_LABEL, "art/icon_tiles_left_qz.tga"},
+};
+
+const char* const kClick = "sound/qv_guiclick.wav";
+const char* const kArrow = "sound/qv_click.wav";
+const char* const kHintSound = "sound/qv_hint.ogg";
+
+HEvent mouse(HEventType type, uint32_t keyCode, int32_t x, int32_t y, uint64_t time)
+{
+    HEvent e = DemoWriter::s_make(type, time);
+    e.keyCode = keyCode;
+    e.point = HScreenPoint{x, y};
+    return e;
+}
+
+HEvent press(int32_t x, int32_t y, uint64_t time = 2000)
+{
+    return mouse(ET_KEYDOWN, KC_LBUTTON, x, y, time);
+}
+
+HEvent release(int32_t x, int32_t y, uint64_t time = 2010)
+{
+    return mouse(ET_KEYUP, KC_LBUTTON, x, y, time);
+}
+
+HEvent move(int32_t x, int32_t y, uint64_t time = 2000)
+{
+    return mouse(ET_MOUSEMOVE, 0, x, y, time);
+}
+
+class ControlsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(session.start());
+        const HObjectList* list = game().getUIManager()->getControlList();
+        ASSERT_NE(list, nullptr);
+        for (HContainerNode* n = list->beginIteration(); n; n = list->next(n))
+            buttons.push_back(static_cast<UIControl*>(n->getNodeContents()));
+        // The manager keeps the newest first.
+        std::reverse(buttons.begin(), buttons.end());
+        ASSERT_EQ(buttons.size(), static_cast<size_t>(B_COUNT));
+        quietVoices();
+    }
+
+    ButtonsGame& game() { return static_cast<ButtonsGame&>(session.game()); }
+    UIControl* button(Button b) { return buttons[b]; }
+    MVSprite* sprite(int slot) { return slot < 0 ? nullptr : game().getSprite(static_cast<QVSprite_t>(slot)); }
+    MVSprite* shown(Button b)
+    {
+        return static_cast<MVControlDelegate*>(button(b)->getControlDelegate())->m_getSpriteForControl(button(b));
+    }
+    // A point inside the button that no other button covers.
+    HScreenPoint inside(Button b)
+    {
+        const HScreenRect& r = button(b)->getControlRect();
+        return HScreenPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+
+    // The silent device never pulls the mixer, so a voice once started stays
+    // busy: every check starts from idle voices.
+    void quietVoices() { game().getMixer()->shutdownStreamingAudioSource(); }
+    bool playing(const char* name) { return game().getSoundManager()->m_soundIsPlaying(name); }
+
+    // Through the framework's routing, as the main loop offers it; true when
+    // a control took the event.
+    bool offer(const HEvent& e) { return game().m_processEvent(e); }
+
+    std::vector<Button> activeButtons()
+    {
+        std::vector<Button> out;
+        for (int b = 0; b < B_COUNT; ++b) {
+            if (buttons[b]->isActive())
+                out.push_back(static_cast<Button>(b));
+        }
+        return out;
+    }
+
+    QinvarSession session{1000, [] { return new ButtonsGame(); }};
+    std::vector<UIControl*> buttons;
+};
+
+std::string names(const std::vector<Button>& list)
+{
+    std::string out;
+    for (Button b : list)
+        out += std::string(out.empty() ? "" : ", ") + kNames[b];
+    return out;
+}
+
+TEST_F(ControlsTest, EachButtonSitsInPlaceWithItsPictures)
+{
+    for (int b = 0; b < B_COUNT; ++b) {
+        SCOPED_TRACE(kNames[b]);
+        const Placement& p = kPlacements[b];
+        UIControl* c = button(static_cast<Button>(b));
+        // No class record of their own.
+        EXPECT_EQ(c->getClassInfo(), &UIControl::sm_classInfoUIControl);
+        // Sized by the lit picture, which is also the pushed one.
+        MVSprite* lit = sprite(p.lit);
+        ASSERT_NE(lit, nullptr);
+        const HScreenRect& r = c->getControlRect();
+        EXPECT_EQ(r.left, p.x);
+        EXPECT_EQ(r.top, p.y);
+        EXPECT_EQ(r.right, p.x + lit->getSpriteWidth());
+        EXPECT_EQ(r.bottom, p.y + lit->getSpriteHeight());
+
+        if (!c->isEnabled())
+            continue;
+        // Unlit, lit, pushed (the hint and pause buttons' own pictures are
+        // checked where they swap).
+        if (b == B_HINT || b == B_PAUSE)
+            continue;
+        c->m_setLit(false);
+        c->m_setPushed(false);
+        EXPECT_EQ(shown(static_cast<Button>(b)), sprite(p.normal));
+        c->m_setLit(true);
+        EXPECT_EQ(shown(static_cast<Button>(b)), lit);
+        c->m_setLit(false);
+        c->m_setPushed(true);
+        EXPECT_EQ(shown(static_cast<Button>(b)), lit);
+        c->m_setPushed(false);
+    }
+    // The game keeps the buttons that the play flow reaches.
+    EXPECT_EQ(game().showMovesButton(), button(B_SHOW_MOVES));
+    EXPECT_EQ(game().undoButton(), button(B_UNDO));
+    EXPECT_EQ(game().getUndoButton(), button(B_UNDO));
+    EXPECT_EQ(game().shuffleButton(), button(B_SHUFFLE));
+    EXPECT_EQ(game().newGameButton(), button(B_NEW_GAME));
+}
+
+TEST_F(ControlsTest, TheButtonsAreMadeOnce)
+{
+    game().m_createControls();
+    int count = 0;
+    const HObjectList* list = game().getUIManager()->getControlList();
+    for (HContainerNode* n = list->beginIteration(); n; n = list->next(n))
+        ++count;
+    EXPECT_EQ(count, B_COUNT);
+    EXPECT_EQ(game().newGameButton(), button(B_NEW_GAME));
+}
+
+TEST_F(ControlsTest, TheNoMatchMessageIsCentredAboveTheBoardsMiddle)
+{
+    MVSprite* message = sprite(QVS_NO_MATCH);
+    ASSERT_NE(message, nullptr);
+    const int32_t w = message->getSpriteWidth();
+    const int32_t h = message->getSpriteHeight();
+    const HScreenRect& area = game().getNoMatchArea();
+    EXPECT_EQ(area.left, (515 - w) / 2 + 125);
+    EXPECT_EQ(area.top, (480 - h) / 2 - 50);
+    EXPECT_EQ(area.right, area.left + w);
+    EXPECT_EQ(area.bottom, area.top + h);
+}
+
+TEST_F(ControlsTest, TheHiddenButtonsAreDisabledAndShowNothing)
+{
+    for (Button b : {B_SHOW_MOVES, B_UNDO}) {
+        SCOPED_TRACE(kNames[b]);
+        EXPECT_FALSE(button(b)->isEnabled());
+        // No disabled picture: nothing is drawn, lit or not.
+        button(b)->m_setLit(true);
+        EXPECT_EQ(shown(b), nullptr);
+        button(b)->m_setLit(false);
+        EXPECT_EQ(shown(b), nullptr);
+    }
+}
+
+TEST_F(ControlsTest, EachStateShowsItsButtons)
+{
+    // The show-moves button counts as active in every state; being disabled
+    // it is never drawn nor offered events all the same.
+    const std::vector<Button> always = {B_EXIT, B_OPTIONS, B_SHOW_MOVES, B_RULES};
+    struct Case {
+        int32_t state;
+        bool suspended;
+        std::vector<Button> more;
+    };
+    const std::vector<Case> cases = {
+        {GS_START, false,
+         {B_START, B_TABLE_TOP_DOWN, B_TABLE_TOP_UP, B_TILE_SET_DOWN, B_TILE_SET_UP, B_LAYOUT_DOWN, B_LAYOUT_UP}},
+        {GS_START, true, {}},
+        {GS_PLAYING, false, {B_HINT, B_PAUSE, B_NEW_GAME, B_SHUFFLE, B_LABEL_TIME, B_LABEL_MOVES, B_LABEL_TILES}},
+        // The shuffle button stays; its action refuses while suspended.
+        {GS_PLAYING, true, {B_PAUSE, B_SHUFFLE}},
+        {GS_WON, false, {B_CONTINUE_WON, B_LABEL_TIME, B_LABEL_MOVES, B_LABEL_TILES}},
+        {GS_WON, true, {}},
+        {GS_NO_MORE_MOVES, false, {B_CONTINUE_NO_MORE_MOVES, B_LABEL_TIME, B_LABEL_MOVES, B_LABEL_TILES}},
+        {GS_NO_MORE_MOVES, true, {}},
+        {GS_QUITTING, false, {}},
+        {GS_QUITTING, true, {}},
+    };
+    // A full board: the shuffle button shows whenever a game is in play.
+    game().getBoard()->tilesLeft = QVBoard::kTileCount;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("state " + std::to_string(c.state) + (c.suspended ? " suspended" : ""));
+        game().setState(c.state);
+        game().setSuspended(c.suspended);
+        std::vector<Button> expected = always;
+        expected.insert(expected.end(), c.more.begin(), c.more.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(names(activeButtons()), names(expected));
+    }
+    game().setSuspended(false);
+    game().setState(GS_START);
+}
+
+TEST_F(ControlsTest, TheShuffleButtonHidesAtTwoTilesOrFewer)
+{
+    QVBoard* board = game().getBoard();
+    game().setState(GS_PLAYING);
+    for (int32_t tiles : {144, 4, 3, 2, 1, 0}) {
+        board->tilesLeft = tiles;
+        EXPECT_EQ(button(B_SHUFFLE)->isActive(), tiles > 2) << tiles << " tiles";
+    }
+    board->tilesLeft = 144;
+    for (int32_t state : {GS_START, GS_WON, GS_NO_MORE_MOVES, GS_QUITTING}) {
+        game().setState(state);
+        EXPECT_FALSE(button(B_SHUFFLE)->isActive()) << "state " << state;
+    }
+    board->tilesLeft = 0;
+    game().setState(GS_START);
+}
+
+TEST_F(ControlsTest, TheUndoButtonWouldShowOnlyWithAPairToTakeBack)
+{
+    // It stays disabled in the game; its own test still has to make sense.
+    QVBoard* board = game().getBoard();
+    game().setState(GS_PLAYING);
+    board->undoTop = -1;
+    EXPECT_FALSE(button(B_UNDO)->isActive());
+    board->undoTop = 0;
+    EXPECT_TRUE(button(B_UNDO)->isActive());
+    game().setSuspended(true);
+    EXPECT_FALSE(button(B_UNDO)->isActive());
+    game().setSuspended(false);
+    game().setState(GS_WON);
+    EXPECT_FALSE(button(B_UNDO)->isActive());
+    board->undoTop = -1;
+    game().setState(GS_START);
+}
+
+TEST_F(ControlsTest, TheContinueButtonShowsOnlyUnderThePointer)
+{
+    for (Button b : {B_CONTINUE_WON, B_CONTINUE_NO_MORE_MOVES}) {
+        SCOPED_TRACE(kNames[b]);
+        game().setState(b == B_CONTINUE_WON ? GS_WON : GS_NO_MORE_MOVES);
+        const Button other = b == B_CONTINUE_WON ? B_CONTINUE_NO_MORE_MOVES : B_CONTINUE_WON;
+        // One rectangle, never both active.
+        EXPECT_EQ(button(b)->getControlRect().left, button(other)->getControlRect().left);
+        EXPECT_TRUE(button(b)->isActive());
+        EXPECT_FALSE(button(other)->isActive());
+
+        const HScreenPoint at = inside(b);
+        EXPECT_FALSE(offer(move(at.x, at.y)));
+        EXPECT_TRUE(button(b)->isLit());
+        EXPECT_EQ(shown(b), sprite(QVS_CONTINUE_LIT));
+        // The pointer leaves: nothing shows.
+        EXPECT_FALSE(offer(move(5, 5)));
+        EXPECT_FALSE(button(b)->isLit());
+        EXPECT_EQ(shown(b), nullptr);
+    }
+    game().setState(GS_START);
+}
+
+TEST_F(ControlsTest, TheHiddenButtonsLetClicksThroughToTheGame)
+{
+    game().setState(GS_PLAYING);
+    for (Button b : {B_SHOW_MOVES, B_UNDO}) {
+        SCOPED_TRACE(kNames[b]);
+        // A point of the hidden button that no visible button covers.
+        const HScreenPoint at = b == B_SHOW_MOVES ? HScreenPoint{60, 305} : HScreenPoint{60, 375};
+        for (int other = 0; other < B_COUNT; ++other) {
+            if (other != b && buttons[other]->isActive() && buttons[other]->isEnabled()) {
+                EXPECT_FALSE(buttons[other]->getControlRect().containsPoint(at)) << kNames[other];
+            }
+        }
+        EXPECT_TRUE(button(b)->getControlRect().containsPoint(at));
+        EXPECT_FALSE(offer(press(at.x, at.y)));
+        EXPECT_FALSE(offer(release(at.x, at.y)));
+        EXPECT_FALSE(button(b)->m_isPushed());
+        EXPECT_EQ(game().getUIManager()->getCapture(), nullptr);
+    }
+    game().setState(GS_START);
+}
+
+TEST_F(ControlsTest, ALabelTakesAPressAndDoesNothing)
+{
+    game().setState(GS_PLAYING);
+    const HScreenPoint at = inside(B_LABEL_TILES);
+    EXPECT_TRUE(offer(press(at.x, at.y)));
+    EXPECT_EQ(game().getState(), GS_PLAYING);
+    EXPECT_TRUE(offer(release(at.x, at.y)));
+    EXPECT_EQ(game().getUIManager()->getCapture(), nullptr);
+    EXPECT_FALSE(playing(kClick));
+    game().setState(GS_START);
+}
+
+TEST_F(ControlsTest, ThePauseButtonShowsResumeWhileSuspended)
+{
+    game().setState(GS_PLAYING);
+    UIControl* pause = button(B_PAUSE);
+    pause->drawControl(HScreenRect(0, 0, 640, 480));
+    EXPECT_EQ(shown(B_PAUSE), sprite(QVS_PAUSE));
+    pause->m_setLit(true);
+    EXPECT_EQ(shown(B_PAUSE), sprite(QVS_PAUSE_LIT));
+
+    game().setSuspended(true);
+    EXPECT_TRUE(pause->isActive());
+    game().getDirtyList()->clearDirtyList();
+    pause->drawControl(HScreenRect(0, 0, 640, 480));
+    EXPECT_EQ(shown(B_PAUSE), sprite(QVS_RESUME_LIT));
+    pause->m_setLit(false);
+    EXPECT_EQ(shown(B_PAUSE), sprite(QVS_RESUME));
+    // The change of pictures asked for the button to be drawn again.
+    ASSERT_GE(game().getDirtyList()->getRectangleCount(), 1);
+
+    game().setSuspended(false);
+    pause->drawControl(HScreenRect(0, 0, 640, 480));
+    EXPECT_EQ(shown(B_PAUSE), sprite(QVS_PAUSE));
+    game().setState(GS_START);
+}
+
+TEST_F(ControlsTest, TheHintButtonShowsFindMatchWhileATileIsSelected)
+{
+    game().setState(GS_PLAYING);
+    UIControl* hint = button(B_HINT);
+    QVBoard* board = game().getBoard();
+    board->selectedTile = nullptr;
+    hint->drawControl(HScreenRect(0, 0, 640, 480));
+    EXPECT_EQ(shown(B_HINT), sprite(QVS_HINT));
+
+    board->selectedTile = &board->tiles[0];
+    game().getDirtyList()->clearDirtyList();
+    hint->drawControl(HScreenRect(0, 0, 640, 480));
+    EXPECT_EQ(shown(B_HINT), sprite(QVS_FIND_MATCH));
+    hint->m_setLit(true);
+    EXPECT_EQ(shown(B_HINT), sprite(QVS_FIND_MATCH_LIT));
+    ASSERT_GE(game().getDirtyList()->getRectangleCount(), 1);
+
+    board->selectedTile = nullptr;
+    hint->drawControl(HScreenRect(0, 0, 640, 480));
+    EXPECT_EQ(shown(B_HINT), sprite(QVS_HINT_LIT));
+    hint->m_setLit(false);
+    game().setState(GS_START);
+}
+
+// --- The buttons in the running game -------------------------------------
+//
+// The game's own main loop over a script of event batches: the pointer
+// moves onto a button and presses it, modal dialogs that a button opens
+// take the next batches, and checks run between batches.
+
+// The middle of a button, from its place and its lit picture's size.
+HScreenPoint centreOf(Button b)
+{
+    const Placement& p = kPlacements[b];
+    const mkarchive::ManifestEntry* art = play::art(p.litArt);
+    return art ? HScreenPoint{p.x + art->width / 2, p.y + art->height / 2} : HScreenPoint{p.x, p.y};
+}
+
+class ButtonFlow : public testing::Test {
+protected:
+    // The game, its first event (which seeds the deal) at seedTime.
+    void start(uint64_t seedTime = 20000)
+    {
+        m_t = seedTime;
+        session.reset(new QinvarSession(seedTime, [] { return new ButtonsGame(); }));
+        ASSERT_TRUE(session->start());
+        at({play::tick(seedTime)});
+        ASSERT_TRUE(mirror.ok());
+        ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(seedTime)));
+    }
+    void at(const std::vector<HEvent>& events, std::function<void()> before = nullptr)
+    {
+        if (!before) {
+            session->script().batch(events);
+            return;
+        }
+        ++checksScripted;
+        session->script().batch(events, [this, before] {
+            ++checksRun;
+            before();
+        });
+    }
+    void check(std::function<void()> fn) { at({}, std::move(fn)); }
+    void run()
+    {
+        session->run();
+        EXPECT_EQ(checksRun, checksScripted) << "the main loop ended before every check ran";
+    }
+
+    uint64_t next() { return m_t += 10; }
+    // The pointer onto the button, then the left button down there.
+    void pressOn(Button b)
+    {
+        const HScreenPoint p = centreOf(b);
+        at({move(p.x, p.y, next()), press(p.x, p.y, next())});
+    }
+    void releaseOn(Button b)
+    {
+        const HScreenPoint p = centreOf(b);
+        at({release(p.x, p.y, next())});
+    }
+    void clickOn(Button b)
+    {
+        pressOn(b);
+        releaseOn(b);
+    }
+    void clickAt(HScreenPoint p, bool right = false)
+    {
+        at({move(p.x, p.y, next()), mouse(ET_KEYDOWN, right ? KC_RBUTTON : KC_LBUTTON, p.x, p.y, next())});
+        at({mouse(ET_KEYUP, right ? KC_RBUTTON : KC_LBUTTON, p.x, p.y, next())});
+    }
+    // Return, which closes a dialog through its default item.
+    void enter() { at({play::enter(next())}); }
+    // A batch with no events but a check, run while a dialog waits.
+    void whileUp(std::function<void()> fn) { at({play::tick(next())}, std::move(fn)); }
+
+    ButtonsGame& game() { return static_cast<ButtonsGame&>(session->game()); }
+    UIControl* button(Button b)
+    {
+        std::vector<UIControl*> list;
+        const HObjectList* controls = game().getUIManager()->getControlList();
+        for (HContainerNode* n = controls->beginIteration(); n; n = controls->next(n))
+            list.push_back(static_cast<UIControl*>(n->getNodeContents()));
+        // Newest first in the manager.
+        return list[list.size() - 1 - static_cast<size_t>(b)];
+    }
+    MVSprite* shown(Button b)
+    {
+        return static_cast<MVControlDelegate*>(button(b)->getControlDelegate())->m_getSpriteForControl(button(b));
+    }
+    MVSprite* sprite(QVSprite_t slot) { return game().getSprite(slot); }
+    // The button neither held nor holding the capture.
+    void expectLetGo(Button b)
+    {
+        EXPECT_FALSE(button(b)->m_isPushed()) << kNames[b];
+        EXPECT_EQ(game().getUIManager()->getCapture(), nullptr) << kNames[b];
+    }
+    // A free tile of the deal that a click on its face's middle hits.
+    int freeTile()
+    {
+        for (int i = 0; i < QVBoard::kTileCount; ++i) {
+            if (play::clickable(mirror.board, i) && mirror.board.tileIsFree(&mirror.board.tiles[i]))
+                return i;
+        }
+        return -1;
+    }
+    // A fingerprint of the screen inside the button's rectangle.
+    uint64_t screenAt(Button b)
+    {
+        const Placement& p = kPlacements[b];
+        const mkarchive::ManifestEntry* art = play::art(p.litArt);
+        uint64_t h = 1469598103934665603ull;
+        for (int32_t y = p.y; y < p.y + art->height; ++y) {
+            for (int32_t x = p.x; x < p.x + art->width; ++x)
+                h = (h ^ session->rgbAt(x, y)) * 1099511628211ull;
+        }
+        return h;
+    }
+    // Saves the screen into the build directory (the parent of this test
+    // program's bin/), to look at.
+    void savePicture(const std::string& name)
+    {
+        std::string dir;
+        if (const char* binary = std::getenv("QV_BINARY_DIR")) {
+            dir = binary;
+        } else {
+            char self[4096];
+            const ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
+            self[n > 0 ? n : 0] = '\0';
+            dir = std::string(self).substr(0, std::string(self).rfind('/')) + "/..";
+        }
+        session->savePng(dir + "/buttons_" + name + ".png");
+    }
+
+    std::unique_ptr<QinvarSession> session;
+    ArchiveBoard mirror;
+    int checksScripted = 0;
+    int checksRun = 0;
+
+private:
+    uint64_t m_t = 0;
+};
+
+const std::string kClickPlayed = std::string(kClick) + "+";
+const std::string kArrowPlayed = std::string(kArrow) + "+";
+const std::string kHintPlayed = std::string(kHintSound) + "+";
+
+TEST_F(ButtonFlow, ThePickersStepTheirChoiceAndStartDealsTheBoard)
+{
+    start();
+    check([this] {
+        EXPECT_EQ(game().getState(), GS_START);
+        game().takeEffects();
+        savePicture("start");
+    });
+    struct Step {
+        Button button;
+        int32_t background, tileSet, layout;
+    };
+    const Step steps[] = {
+        {B_TABLE_TOP_DOWN, Qinvar::kBackgroundCount - 1, 0, 0},
+        {B_TABLE_TOP_UP, 0, 0, 0},
+        {B_TABLE_TOP_UP, 1, 0, 0},
+        {B_TILE_SET_DOWN, 1, Qinvar::kTileSetCount - 1, 0},
+        {B_TILE_SET_UP, 1, 0, 0},
+        {B_LAYOUT_UP, 1, 0, 1},
+        {B_LAYOUT_DOWN, 1, 0, 0},
+        {B_LAYOUT_DOWN, 1, 0, Qinvar::kLayoutCount - 1},
+        {B_LAYOUT_UP, 1, 0, 0},
+    };
+    for (const Step& step : steps) {
+        clickOn(step.button);
+        check([this, step] {
+            SCOPED_TRACE(kNames[step.button]);
+            const QVOptions* o = game().getOptions();
+            EXPECT_EQ(o->background, step.background);
+            EXPECT_EQ(o->tileSet, step.tileSet);
+            EXPECT_EQ(o->layout, step.layout);
+            EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kArrowPlayed});
+            EXPECT_EQ(game().getState(), GS_START);
+            expectLetGo(step.button);
+        });
+    }
+    clickOn(B_START);
+    check([this] {
+        EXPECT_EQ(game().getState(), GS_PLAYING);
+        EXPECT_EQ(game().getBoard()->tilesLeft, QVBoard::kTileCount);
+        EXPECT_TRUE(mirror.sameDeal(*game().getBoard())) << "the start button deals the chosen layout";
+        const std::vector<std::string> effects = game().takeEffects();
+        ASSERT_FALSE(effects.empty());
+        EXPECT_EQ(effects.front(), kClickPlayed);
+        // The start screen's buttons went, the play buttons came.
+        for (Button b : {B_START, B_TABLE_TOP_DOWN, B_TABLE_TOP_UP, B_TILE_SET_DOWN, B_TILE_SET_UP, B_LAYOUT_DOWN,
+                         B_LAYOUT_UP})
+            EXPECT_FALSE(button(b)->isActive()) << kNames[b];
+        for (Button b : {B_HINT, B_PAUSE, B_NEW_GAME, B_SHUFFLE, B_LABEL_TIME, B_LABEL_MOVES, B_LABEL_TILES})
+            EXPECT_TRUE(button(b)->isActive()) << kNames[b];
+        savePicture("playing");
+    });
+    run();
+}
+
+TEST_F(ButtonFlow, ThePauseButtonSuspendsAndResumesWithItsPictures)
+{
+    start();
+    clickOn(B_START);
+    uint64_t pausePicture = 0;
+    // The pointer off the button, so it shows its unlit picture.
+    at({move(300, 5, next())}, [this] { game().takeEffects(); });
+    check([this, &pausePicture] {
+        EXPECT_EQ(shown(B_PAUSE), sprite(QVS_PAUSE));
+        pausePicture = screenAt(B_PAUSE);
+    });
+    clickOn(B_PAUSE);
+    at({move(300, 5, next())}, [this] {
+        EXPECT_TRUE(game().isSuspended());
+        EXPECT_TRUE(game().isPaused());
+        EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kClickPlayed});
+        expectLetGo(B_PAUSE);
+    });
+    check([this, &pausePicture] {
+        EXPECT_EQ(shown(B_PAUSE), sprite(QVS_RESUME));
+        // The screen shows another picture there.
+        EXPECT_NE(screenAt(B_PAUSE), pausePicture);
+        // While suspended only pause, shuffle and the always-there buttons remain.
+        for (Button b : {B_HINT, B_NEW_GAME, B_LABEL_TIME, B_LABEL_MOVES, B_LABEL_TILES})
+            EXPECT_FALSE(button(b)->isActive()) << kNames[b];
+        EXPECT_TRUE(button(B_PAUSE)->isActive());
+        savePicture("paused");
+    });
+    clickOn(B_PAUSE);
+    at({move(300, 5, next())}, [this] {
+        EXPECT_FALSE(game().isSuspended());
+        EXPECT_FALSE(game().isPaused());
+        EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kClickPlayed});
+    });
+    check([this, &pausePicture] {
+        EXPECT_EQ(shown(B_PAUSE), sprite(QVS_PAUSE));
+        EXPECT_EQ(screenAt(B_PAUSE), pausePicture);
+    });
+    run();
+}
+
+TEST_F(ButtonFlow, TheHintButtonHintsAndReadsFindMatchWhileATileIsSelected)
+{
+    start();
+    clickOn(B_START);
+    check([this] { game().takeEffects(); });
+    clickOn(B_HINT);
+    check([this] {
+        // The hint plays its own sound; the button none.
+        EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kHintPlayed});
+        EXPECT_EQ(game().getGameStats().hints, 1);
+        EXPECT_NE(game().getHintTile(0), nullptr);
+        EXPECT_EQ(game().getPenaltySeconds(), 30);
+        EXPECT_EQ(shown(B_HINT), sprite(QVS_HINT_LIT)) << "the pointer is still over it";
+    });
+    const int slot = freeTile();
+    ASSERT_GE(slot, 0);
+    clickAt(ArchiveBoard::s_faceCentre(mirror.board.tiles[slot]));
+    check([this, slot] {
+        ASSERT_EQ(game().getBoard()->selectedTile, &game().getBoard()->tiles[slot]);
+        EXPECT_EQ(shown(B_HINT), sprite(QVS_FIND_MATCH));
+        savePicture("find_match");
+    });
+    // The right button drops the selection: the hint picture comes back.
+    clickAt(HScreenPoint{400, 470}, true);
+    check([this] {
+        EXPECT_EQ(game().getBoard()->selectedTile, nullptr);
+        EXPECT_EQ(shown(B_HINT), sprite(QVS_HINT));
+    });
+    run();
+}
+
+TEST_F(ButtonFlow, TheShuffleButtonShufflesAndDisablesUndo)
+{
+    start();
+    clickOn(B_START);
+    check([this] { game().takeEffects(); });
+    clickOn(B_SHUFFLE);
+    check([this] {
+        EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kHintPlayed});
+        EXPECT_EQ(game().getGameStats().shuffles, 1);
+        EXPECT_EQ(game().getPenaltySeconds(), 120);
+        EXPECT_FALSE(game().undoButton()->isEnabled());
+        EXPECT_FALSE(mirror.sameDeal(*game().getBoard())) << "the tiles moved";
+    });
+    run();
+}
+
+// The buttons that open a dialog are pushed and hold the capture when they
+// run it; the dialog drops the capture when it closes, so a dialog closed
+// with the keyboard leaves no button held, and the press's own release goes
+// to the game.
+TEST_F(ButtonFlow, NewGameAsksFirstAndLetsGoWhenTheKeyboardSaysNo)
+{
+    start();
+    clickOn(B_START);
+    check([this] { game().takeEffects(); });
+    pressOn(B_NEW_GAME);
+    whileUp([this] {
+        EXPECT_EQ(game().confirmations(), 1);
+        EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kClickPlayed});
+        EXPECT_TRUE(button(B_NEW_GAME)->m_isPushed()) << "held while its dialog runs";
+    });
+    enter(); // no
+    check([this] {
+        EXPECT_EQ(game().getState(), GS_PLAYING);
+        expectLetGo(B_NEW_GAME);
+        game().takeMouse();
+    });
+    releaseOn(B_NEW_GAME);
+    check([this] {
+        const HScreenPoint p = centreOf(B_NEW_GAME);
+        EXPECT_EQ(game().takeMouse(),
+                  std::vector<std::string>{"release " + std::to_string(p.x) + "," + std::to_string(p.y)});
+        expectLetGo(B_NEW_GAME);
+    });
+    // Asked again and answered yes: back to the start screen.
+    clickOn(B_NEW_GAME);
+    const HScreenPoint yes = play::confirmationButton(true);
+    at({move(yes.x, yes.y, next()), press(yes.x, yes.y, next())});
+    check([this] {
+        EXPECT_EQ(game().confirmations(), 2);
+        EXPECT_EQ(game().getState(), GS_START);
+        expectLetGo(B_NEW_GAME);
+    });
+    run();
+}
+
+TEST_F(ButtonFlow, ExitWhileSuspendedResumesAsksAndQuitsOnYes)
+{
+    start();
+    clickOn(B_START);
+    clickOn(B_PAUSE);
+    check([this] {
+        EXPECT_TRUE(game().isSuspended());
+        game().takeEffects();
+    });
+    pressOn(B_EXIT);
+    whileUp([this] {
+        // Resumed before the question.
+        EXPECT_FALSE(game().isSuspended());
+        EXPECT_EQ(game().confirmations(), 1);
+        EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kClickPlayed});
+        EXPECT_TRUE(button(B_EXIT)->m_isPushed());
+    });
+    enter(); // no
+    check([this] {
+        EXPECT_EQ(game().getState(), GS_PLAYING);
+        EXPECT_FALSE(game().isSuspended());
+        expectLetGo(B_EXIT);
+    });
+    releaseOn(B_EXIT);
+    check([this] { expectLetGo(B_EXIT); });
+    clickOn(B_EXIT);
+    const HScreenPoint yes = play::confirmationButton(true);
+    at({move(yes.x, yes.y, next()), press(yes.x, yes.y, next())});
+    run();
+    EXPECT_EQ(game().getState(), GS_QUITTING);
+    EXPECT_EQ(game().confirmations(), 2);
+}
+
+TEST_F(ButtonFlow, ExitFromTheStartScreenQuitsWithoutAQuestion)
+{
+    start();
+    check([this] { game().takeEffects(); });
+    pressOn(B_EXIT);
+    run();
+    EXPECT_EQ(game().getState(), GS_QUITTING);
+    EXPECT_EQ(game().confirmations(), 0);
+    EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kClickPlayed});
+}
+
+TEST_F(ButtonFlow, RulesShowTheSlideShowAndTheButtonLetsGoWhenTheKeyboardClosesIt)
+{
+    start();
+    check([this] { game().takeEffects(); });
+    for (int round = 0; round < 2; ++round) {
+        pressOn(B_RULES);
+        whileUp([this] {
+            EXPECT_TRUE(game().isPaused()) << "the rules run on a paused clock";
+            EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kClickPlayed});
+            EXPECT_TRUE(button(B_RULES)->m_isPushed());
+            savePicture("rules");
+        });
+        enter(); // done
+        check([this] {
+            EXPECT_FALSE(game().isPaused());
+            expectLetGo(B_RULES);
+            game().takeMouse();
+        });
+        releaseOn(B_RULES);
+        check([this] {
+            EXPECT_EQ(game().takeMouse().size(), 1u) << "the release went to the game";
+            expectLetGo(B_RULES);
+        });
+    }
+    run();
+}
+
+TEST_F(ButtonFlow, OptionsOpensItsDialogWithoutHoldingTheButton)
+{
+    start();
+    check([this] { game().takeEffects(); });
+    pressOn(B_OPTIONS);
+    whileUp([this] {
+        EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kClickPlayed});
+        // Not pushable: nothing held, and not lit behind the dialog.
+        EXPECT_FALSE(button(B_OPTIONS)->m_isPushed());
+        EXPECT_EQ(game().getUIManager()->getCapture(), nullptr);
+        EXPECT_FALSE(button(B_OPTIONS)->isLit());
+        savePicture("options");
+    });
+    // The dialog's Ok button, at (63, 396) of the dialog at (125, 0).
+    at({move(125 + 63 + 8, 396 + 8, next()), press(125 + 63 + 8, 396 + 8, next())});
+    check([this] {
+        EXPECT_EQ(game().getState(), GS_START);
+        expectLetGo(B_OPTIONS);
+    });
+    run();
+}
+
+// The continue button of each end screen: invisible until the pointer is
+// over it; a press enters the new best time (the name entry and the
+// best-times dialog, both closed with Return) and returns to the start
+// screen, leaving no button held.
+TEST_F(ButtonFlow, ContinueEntersTheBestTimeAndReturnsToTheStartScreen)
+{
+    for (int32_t end : {GS_WON, GS_NO_MORE_MOVES}) {
+        SCOPED_TRACE("state " + std::to_string(end));
+        checksScripted = checksRun = 0;
+        start();
+        clickOn(B_START);
+        const Button cont = end == GS_WON ? B_CONTINUE_WON : B_CONTINUE_NO_MORE_MOVES;
+        at({move(300, 5, next())}, [this, end] {
+            game().m_setGameState(end);
+            game().invalidateWholeScreen();
+            game().takeEffects();
+        });
+        check([this, cont] {
+            EXPECT_TRUE(button(cont)->isActive());
+            EXPECT_EQ(shown(cont), nullptr) << "invisible away from the pointer";
+        });
+        const HScreenPoint p = centreOf(cont);
+        at({move(p.x, p.y, next())});
+        check([this, cont] {
+            EXPECT_EQ(shown(cont), sprite(QVS_CONTINUE_LIT));
+            savePicture(std::string("continue_") + (cont == B_CONTINUE_WON ? "won" : "no_more_moves"));
+        });
+        at({press(p.x, p.y, next())});
+        whileUp([this, cont] {
+            EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kClickPlayed});
+            EXPECT_TRUE(button(cont)->m_isPushed());
+            EXPECT_EQ(game().getLastHighScorePlace(), 0) << "the name entry is up";
+        });
+        enter(); // the name entry
+        enter(); // the best times
+        check([this, cont] {
+            EXPECT_EQ(game().getState(), GS_START);
+            expectLetGo(cont);
+            game().takeMouse();
+        });
+        at({release(p.x, p.y, next())});
+        check([this, cont] {
+            EXPECT_EQ(game().takeMouse().size(), 1u) << "the release went to the game";
+            expectLetGo(cont);
+        });
+        run();
+        session.reset();
+    }
+}
+
+} // namespace
