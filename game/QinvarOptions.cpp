@@ -103,9 +103,6 @@ bool Qinvar::m_loadOptions()
             std::memcpy(&fullscreen, bytes, sizeof(fullscreen));
         m_options.fullscreen = fullscreen;
         registry->closeRegistry();
-    } else {
-        m_options.soundVolume = kDefaultSoundVolume;
-        m_options.musicVolume = kDefaultMusicVolume;
     }
     // A damaged or hand-edited registry must never leave a switch that cannot
     // be turned off, or an index outside its range.

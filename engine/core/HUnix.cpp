@@ -13,7 +13,6 @@
 
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>

@@ -6,6 +6,8 @@
 // records, written and read byte by byte, and the events a script needs.
 #pragma once
 
+#include <unistd.h>
+
 #include "engine/core/HEvent.h"
 #include "game/Qinvar.h"
 #include "tests/support/DemoWriter.h"
@@ -148,8 +150,16 @@ inline int openDialogCount()
 // Where the tests put the pictures of the dialogs: <build>/screens/<name>.
 inline std::string screenshotPath(const std::string& name)
 {
+    // Without CTest's variable: the build directory above the test program's bin/.
     const char* build = std::getenv("QV_BINARY_DIR");
-    const std::string dir = std::string(build && build[0] ? build : ".") + "/screens";
+    std::string root = build && build[0] ? build : "";
+    if (root.empty()) {
+        char exe[4096];
+        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+        root = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string("./bin/x");
+        root = root.substr(0, root.rfind('/')) + "/..";
+    }
+    const std::string dir = root + "/screens";
     ::mkdir(dir.c_str(), 0755);
     return dir + "/" + name;
 }
