@@ -174,7 +174,8 @@ TEST_F(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession
     const std::string recorded = box.workFile("journal.bin");
     ProgramSandbox replay;
     replay.work().write("journal.bin", recorded);
-    const ChildResult again = replay.run(ProgramSandbox::s_binProgram("qvgame"), {"-s", "-demo", "journal.bin"}, {}, 30);
+    const ChildResult again =
+        replay.run(ProgramSandbox::s_binProgram("qvgame"), {"-s", "-demo", "journal.bin"}, {}, 30);
     EXPECT_FALSE(again.timedOut) << "the replay did not reach the quit";
     EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
     EXPECT_EQ(readFileBytes(replay.home().file(".moravel/registry_Moravel_Qinvar")), registry);
