@@ -210,6 +210,13 @@ unsigned long XvfbServer::s_findWindow(const std::string& display, const char* t
     Display* d = XOpenDisplay(display.c_str());
     if (!d)
         return 0;
+    const unsigned long found = s_findWindow(d, titlePrefix, width, height);
+    XCloseDisplay(d);
+    return found;
+}
+
+unsigned long XvfbServer::s_findWindow(_XDisplay* d, const char* titlePrefix, int width, int height)
+{
     Window root = DefaultRootWindow(d);
     Window parent = 0;
     Window* children = nullptr;
@@ -228,7 +235,6 @@ unsigned long XvfbServer::s_findWindow(const std::string& display, const char* t
         if (children)
             XFree(children);
     }
-    XCloseDisplay(d);
     return found;
 }
 

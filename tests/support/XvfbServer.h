@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+struct _XDisplay;
+
 class XvfbServer {
 public:
     XvfbServer();
@@ -34,6 +36,8 @@ public:
     // width x height pixels and a title (WM_NAME or _NET_WM_NAME) that
     // begins with `titlePrefix`; 0 when there is none (yet).
     static unsigned long s_findWindow(const std::string& display, const char* titlePrefix, int width, int height);
+    // The same on a connection the caller holds open.
+    static unsigned long s_findWindow(_XDisplay* display, const char* titlePrefix, int width, int height);
 
     // The window's pixels, row by row, as 0xRRGGBB; empty when the display
     // cannot be opened or the window not read.
