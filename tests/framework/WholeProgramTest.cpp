@@ -4,6 +4,7 @@
 #include "engine/core/HSystemRegistry.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/ProgramSandbox.h"
+#include "tests/support/TestPaths.h"
 #include "tests/support/ZipBuilder.h"
 
 #include <gtest/gtest.h>
@@ -13,43 +14,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Lines = std::vector<std::string>;
 using Environment = ProgramSandbox::Environment;
 
 const char* const kProgram = QV_TEST_GAME_PATH;
-
-Lines splitLines(const std::string& text)
-{
-    Lines out;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-        out.push_back(line);
-    return out;
-}
-
-// Whether `expected` appears in `lines` in order (other lines may come
-// between); on failure `missing` names the first line not found.
-bool inOrder(const Lines& lines, const Lines& expected, std::string* missing)
-{
-    size_t at = 0;
-    for (const std::string& e : expected) {
-        while (at < lines.size() && lines[at] != e)
-            ++at;
-        if (at == lines.size()) {
-            *missing = e;
-            return false;
-        }
-        ++at;
-    }
-    return true;
-}
 
 std::string joined(const Lines& lines)
 {

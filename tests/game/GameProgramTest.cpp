@@ -6,6 +6,7 @@
 #include "engine/core/HSystemRegistry.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/ProgramSandbox.h"
+#include "tests/support/TestPaths.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
 
@@ -17,62 +18,10 @@
 
 #include <climits>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-// The folder of the test program, build/bin, which holds the game programs.
-std::string binDir()
-{
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0)
-        return ".";
-    path[n] = '\0';
-    std::string s(path);
-    return s.substr(0, s.rfind('/'));
-}
-
-std::string program(const std::string& name)
-{
-    return binDir() + "/" + name;
-}
-
-std::string archivePath()
-{
-    return binDir() + "/../Resources/qinvar.mvz";
-}
-
-Lines splitLines(const std::string& text)
-{
-    Lines out;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-        out.push_back(line);
-    return out;
-}
-
-// Whether `expected` appears in `lines` in this order (other lines may lie
-// between); `missing` names the first that does not.
-bool inOrder(const Lines& lines, const Lines& expected, std::string* missing)
-{
-    size_t at = 0;
-    for (const std::string& e : expected) {
-        while (at < lines.size() && lines[at] != e)
-            ++at;
-        if (at == lines.size()) {
-            *missing = e;
-            return false;
-        }
-        ++at;
-    }
-    return true;
-}
 
 bool contains(const Lines& lines, const std::string& line)
 {
@@ -123,7 +72,7 @@ std::vector<std::pair<std::string, std::string>> readArchive(const std::string& 
 // tree/Resources/ (the program finds it from its own real path).
 std::string copyProgram(const TempDir& tree, const std::string& name)
 {
-    const std::string to = tree.write("bin/" + name, readFileBytes(program(name)));
+    const std::string to = tree.write("bin/" + name, readFileBytes(buildProgram(name)));
     ::chmod(to.c_str(), 0755);
     return to;
 }
@@ -187,7 +136,7 @@ protected:
 TEST_P(GameProgramTest, StartsFromTheBuildTreeAndQuitsFromTheStartScreen)
 {
     writeQuitDemo();
-    const ChildResult r = sandbox.run(program(GetParam()), {"-s", "-trace", "-demo", "quit.bin"});
+    const ChildResult r = sandbox.run(buildProgram(GetParam()), {"-s", "-trace", "-demo", "quit.bin"});
     EXPECT_EXITED(r, 0);
     // No message box: the archive, every picture and the font were there.
     EXPECT_EQ(r.out, "");
@@ -201,7 +150,7 @@ TEST_P(GameProgramTest, StartsFromTheBuildTreeAndQuitsFromTheStartScreen)
 
 TEST_P(GameProgramTest, HelpPrintsTheUsageAndExitsBeforeAnythingStarts)
 {
-    const ChildResult r = sandbox.run(program(GetParam()), {"-trace", "--help"});
+    const ChildResult r = sandbox.run(buildProgram(GetParam()), {"-trace", "--help"});
     EXPECT_EXITED(r, 42);
     EXPECT_EQ(r.out.rfind("Qinvar MahJong\n Made by Moravel.\n", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("   --help         -h    Print this information and exit.\n"), std::string::npos);
@@ -227,7 +176,7 @@ TEST_P(GameProgramTest, AMissingArchiveShowsItsMessageAndExitsNormally)
 
 TEST_P(GameProgramTest, AnArchiveMissingOnePictureShowsTheLoadFailureAndExitsNormally)
 {
-    const auto entries = readArchive(archivePath());
+    const auto entries = readArchive(buildArchivePath());
     ASSERT_GT(entries.size(), 100u);
     TempDir tree;
     const std::string copy = copyProgram(tree, GetParam());
@@ -258,13 +207,13 @@ TEST_P(GameProgramTest, TheSoundSwitchRunsSilent)
     writeQuitDemo();
     // SDL cannot open this driver: only a game that asks SDL for sound fails.
     const ProgramSandbox::Environment env = {{"SDL_AUDIODRIVER", "no-such-driver"}};
-    ChildResult r = sandbox.run(program(GetParam()), {"-s", "-trace", "-demo", "quit.bin"}, env);
+    ChildResult r = sandbox.run(buildProgram(GetParam()), {"-s", "-trace", "-demo", "quit.bin"}, env);
     EXPECT_EXITED(r, 0);
     Lines trace = splitLines(sandbox.workFile("trace.txt"));
     EXPECT_TRUE(contains(trace, "...Creating audio device"));
     EXPECT_FALSE(contains(trace, "...***failed to create audio device***"));
 
-    r = sandbox.run(program(GetParam()), {"-trace", "-demo", "quit.bin"}, env);
+    r = sandbox.run(buildProgram(GetParam()), {"-trace", "-demo", "quit.bin"}, env);
     EXPECT_EXITED(r, 0);
     trace = splitLines(sandbox.workFile("trace.txt"));
     EXPECT_TRUE(contains(trace, "...***failed to create audio device***"));
@@ -278,7 +227,7 @@ TEST_P(GameProgramTest, AStoredRegistryIsReadAndLeftByteForByte)
     const std::string before = readFileBytes(registryPath());
     ASSERT_FALSE(before.empty());
     writeQuitDemo();
-    const ChildResult r = sandbox.run(program(GetParam()), {"-s", "-trace", "-demo", "quit.bin"});
+    const ChildResult r = sandbox.run(buildProgram(GetParam()), {"-s", "-trace", "-demo", "quit.bin"});
     EXPECT_EXITED(r, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(readFileBytes(registryPath()), before);

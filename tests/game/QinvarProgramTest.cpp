@@ -4,64 +4,23 @@
 // confirmation and exits 0.
 #include "tests/support/DemoWriter.h"
 #include "tests/support/ProgramSandbox.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-// The game program beside this test program (both in build/bin).
-std::string gameProgram()
-{
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (n <= 0)
-        return "qvgame";
-    self[n] = '\0';
-    std::string path(self);
-    return path.substr(0, path.rfind('/') + 1) + "qvgame";
-}
-
-Lines splitLines(const std::string& text)
-{
-    Lines out;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-        out.push_back(line);
-    return out;
-}
-
-// Whether `expected` appears in `lines` in this order; `missing` names the
-// first line that does not.
-bool inOrder(const Lines& lines, const Lines& expected, std::string* missing)
-{
-    size_t at = 0;
-    for (const std::string& e : expected) {
-        while (at < lines.size() && lines[at] != e)
-            ++at;
-        if (at == lines.size()) {
-            *missing = e;
-            return false;
-        }
-        ++at;
-    }
-    return true;
-}
 
 class QinvarProgramTest : public testing::Test {
 protected:
     ChildResult run(const DemoWriter& demo)
     {
         EXPECT_TRUE(demo.writeTo(sandbox.work().file("demo.bin")));
-        ChildResult r = sandbox.run(gameProgram(), {"-s", "-trace", "-demo", "demo.bin"});
+        ChildResult r = sandbox.run(buildProgram("qvgame"), {"-s", "-trace", "-demo", "demo.bin"});
         trace = splitLines(sandbox.workFile("trace.txt"));
         return r;
     }
