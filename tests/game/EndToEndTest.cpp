@@ -15,6 +15,7 @@
 #include "tests/support/BoardSolver.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/ProgramSandbox.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +100,7 @@ protected:
         ASSERT_TRUE(s.demo.writeTo(box.work().file("demo.bin")));
         std::vector<std::string> args = {"-s", "-demo", "demo.bin"};
         args.insert(args.end(), extra.begin(), extra.end());
-        const ChildResult r = box.run(ProgramSandbox::s_binProgram("qvgame"), args, {}, 30);
+        const ChildResult r = box.run(buildProgram("qvgame"), args, {}, 30);
         EXPECT_FALSE(r.timedOut) << "the demo did not end the run";
         EXPECT_TRUE(r.exited) << "signal " << r.signal << "\n" << r.err;
         EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
@@ -332,7 +333,7 @@ TEST_F(EndToEndTest, AJournalOfAGameReplaysToTheSameRegistryFile)
     ProgramSandbox replayed;
     replayed.work().write("journal.bin", journal);
     const ChildResult r =
-        replayed.run(ProgramSandbox::s_binProgram("qvgame"), {"-s", "-demo", "journal.bin"}, {}, 30);
+        replayed.run(buildProgram("qvgame"), {"-s", "-demo", "journal.bin"}, {}, 30);
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(registryOf(replayed), registry);

@@ -13,6 +13,7 @@
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/LiveGame.h"
 #include "tests/support/ProgramSandbox.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -116,7 +117,7 @@ TEST(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession)
     ProgramSandbox replay;
     replay.work().write("journal.bin", live.sandbox().workFile("journal.bin"));
     const ChildResult again =
-        replay.run(ProgramSandbox::s_binProgram("qvgame"), {"-s", "-demo", "journal.bin"}, {}, 30);
+        replay.run(buildProgram("qvgame"), {"-s", "-demo", "journal.bin"}, {}, 30);
     EXPECT_FALSE(again.timedOut) << "the replay did not reach the quit";
     EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
     EXPECT_EQ(readFileBytes(replay.home().file(".moravel/registry_Moravel_Qinvar")), registry);

@@ -3,6 +3,7 @@
 
 #include "engine/core/HKeyCodes.h"
 #include "tests/support/DemoWriter.h"
+#include "tests/support/TestPaths.h"
 
 LiveGame::LiveGame()
     : m_server(), m_pointer(), m_sandbox(), m_program(), m_window(0), m_error(), m_bUnavailable(false)
@@ -27,7 +28,7 @@ bool LiveGame::start(const std::string& program, const std::vector<std::string>&
     }
     std::vector<std::string> all = {"-journal"};
     all.insert(all.end(), args.begin(), args.end());
-    if (!m_sandbox.start(&m_program, ProgramSandbox::s_binProgram(program), all,
+    if (!m_sandbox.start(&m_program, buildProgram(program), all,
                          {{"SDL_VIDEODRIVER", "x11"}, {"DISPLAY", m_server.display()}})) {
         m_error = "the program did not start";
         return false;

@@ -29,7 +29,7 @@ public:
     LiveGame& operator=(const LiveGame&) = delete;
 
     // Starts a 640 x 480 server (the pointer never leaves the window) and
-    // the program beside the running one, build/bin/<program>, with "-journal"
+    // the build's program build/bin/<program>, with "-journal"
     // and `args`; waits up to timeoutSeconds until its window is up and its
     // main loop has journaled an event. False with the reason in error().
     bool start(const std::string& program, const std::vector<std::string>& args, double timeoutSeconds);

@@ -58,16 +58,6 @@ bool ProgramSandbox::start(RunningProgram* out, const std::string& program, cons
     return out->start(argv, m_work.path(), m_environment(env));
 }
 
-std::string ProgramSandbox::s_binProgram(const std::string& name)
-{
-    char self[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (n <= 0)
-        return name;
-    const std::string path(self, static_cast<size_t>(n));
-    return path.substr(0, path.rfind('/') + 1) + name;
-}
-
 std::string ProgramSandbox::workFile(const std::string& name) const
 {
     return readFileBytes(m_work.file(name));

@@ -41,9 +41,6 @@ public:
     bool start(RunningProgram* out, const std::string& program, const std::vector<std::string>& args,
                const Environment& env = {}) const;
 
-    // A program beside the running test program (both in build/bin).
-    static std::string s_binProgram(const std::string& name);
-
     // A file the program wrote in its working directory; empty when missing.
     std::string workFile(const std::string& name) const;
 
