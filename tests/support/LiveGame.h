@@ -9,6 +9,7 @@
 #include "engine/core/HScreenPoint.h"
 #include "tests/support/ProgramSandbox.h"
 #include "tests/support/RunningProgram.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/XTestPointer.h"
 #include "tests/support/XvfbServer.h"
 
@@ -58,6 +59,8 @@ public:
     const std::string& display() const { return m_server.display(); }
 
 private:
+    // Leak-checker suppressions for the program (sanitizer builds only read them).
+    TempDir m_suppressions;
     XvfbServer m_server;
     XTestPointer m_pointer;
     ProgramSandbox m_sandbox;
