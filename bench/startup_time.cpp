@@ -1,8 +1,10 @@
 // The whole game's start-up as a player sees it: from the exec of
 // build/bin/qvgame to the moment its window on a virtual X server holds the
 // settled start screen, read back pixel by pixel; the resident memory at
-// that moment; and the processor time the game uses while it idles on the
-// start screen for 10 seconds. Run by hand (it needs Xvfb):
+// that moment; and the processor time the game uses while it idles for 10
+// seconds, on the start screen and with a board dealt (the start button
+// clicked through the server's XTEST pointer, then no input). Run by hand
+// (it needs Xvfb):
 //
 //   build/bin/startup_time
 //
@@ -13,6 +15,7 @@
 // with SIGTERM, which SDL turns into a quit request.
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/XTestPointer.h"
 #include "tests/support/XvfbServer.h"
 
 #include <benchmark/benchmark.h>
@@ -89,28 +92,7 @@ XvfbServer* server()
 // there is none yet.
 Window findGameWindow(Display* d)
 {
-    Window root = DefaultRootWindow(d);
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    Window found = 0;
-    if (!XQueryTree(d, root, &root, &parent, &children, &count))
-        return 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        char* name = nullptr;
-        if (XFetchName(d, children[i], &name) && name) {
-            if (std::strncmp(name, "Qinvar", 6) == 0) {
-                XWindowAttributes a;
-                if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable && a.width == kWidth &&
-                    a.height == kHeight)
-                    found = children[i];
-            }
-            XFree(name);
-        }
-    }
-    if (children)
-        XFree(children);
-    return found;
+    return static_cast<Window>(XvfbServer::s_findWindow(d, "Qinvar", kWidth, kHeight));
 }
 
 // The window's pixels as 0xRRGGBB; empty when it cannot be read.
@@ -359,6 +341,52 @@ void IdleOnStartScreen(benchmark::State& state)
     XCloseDisplay(d);
 }
 
+// Processor time used while a dealt board waits for the player: the clock
+// ticks every second, nothing else moves.
+void IdleInGame(benchmark::State& state)
+{
+    const bool silent = state.range(0) != 0;
+    std::string display;
+    Display* d = nullptr;
+    if (!prepare(state, &display, &d))
+        return;
+    XTestPointer pointer;
+    if (!pointer.open(display)) {
+        state.SkipWithError("the X server has no XTEST extension");
+        XCloseDisplay(d);
+        return;
+    }
+    double cpu = 0;
+    for (auto _ : state) {
+        GameRun run(display, silent);
+        const std::vector<uint32_t>& start = referenceScreen(display);
+        if (waitForStartScreen(d, run, start) < 0) {
+            state.SkipWithError("the start screen never showed");
+            break;
+        }
+        // The start button's middle: (324, 429) and 120 x 40.
+        const Window w = findGameWindow(d);
+        pointer.click(w, 384, 449);
+        const double deadline = now() + kStartLimitSeconds;
+        while (now() < deadline && readWindow(d, w) == start)
+            sleepMs(10);
+        if (readWindow(d, w) == start) {
+            state.SkipWithError("the board never showed");
+            break;
+        }
+        // Past the deal's first frames and the start button's sound.
+        sleepMs(1000);
+        const double before = cpuSeconds(run.pid());
+        sleepMs(kIdleSeconds * 1000);
+        cpu = cpuSeconds(run.pid()) - before;
+        state.SetIterationTime(cpu);
+        run.stop();
+    }
+    state.counters["cpu_ms_in_10s"] = cpu * 1000.0;
+    state.counters["cpu_percent"] = cpu * 100.0 / kIdleSeconds;
+    XCloseDisplay(d);
+}
+
 double minimum(const std::vector<double>& v)
 {
     double m = v.empty() ? 0 : v[0];
@@ -391,4 +419,6 @@ BENCHMARK(StartupToStartScreen)
     ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(IdleOnStartScreen)->ArgName("silent")->Arg(1)->Arg(0)->UseManualTime()->Iterations(1)->Unit(
+    benchmark::kMillisecond);
+BENCHMARK(IdleInGame)->ArgName("silent")->Arg(1)->Arg(0)->UseManualTime()->Iterations(1)->Unit(
     benchmark::kMillisecond);

@@ -131,20 +131,31 @@ bool HEventManager::appendEvent(const HEvent& e)
     slot.character = e.character;
     slot.point = e.point;
 
-    if (m_pJournal) {
-        // A record cut short would shift every later one, and the file would
-        // play back as garbage: a journal ends at its first short write.
-        const int want = static_cast<int>(sizeof(slot));
-        const int wrote = m_pJournal->write(&slot, want);
-        if (wrote != want) {
-            HErrorManager::s_trace("HEventManager::appendEvent - wrote %d of %d bytes of a journal record; "
-                                   "recording stopped\n",
-                                   wrote, want);
-            endJournal();
-        }
-    }
+    m_writeJournal(slot);
     m_iHead = next;
     return true;
+}
+
+void HEventManager::m_writeJournal(const HEvent& record)
+{
+    if (!m_pJournal)
+        return;
+    // A record cut short would shift every later one, and the file would
+    // play back as garbage: a journal ends at its first short write.
+    const int want = static_cast<int>(sizeof(record));
+    const int wrote = m_pJournal->write(&record, want);
+    if (wrote != want) {
+        HErrorManager::s_trace("HEventManager::appendEvent - wrote %d of %d bytes of a journal record; "
+                               "recording stopped\n",
+                               wrote, want);
+        endJournal();
+        return;
+    }
+    // A journal is there to reproduce what happened, up to a crash or a
+    // kill that leaves no time to empty a buffer: each record goes to the
+    // file the moment it is queued. One small write per event, at most one
+    // idle stamp per millisecond, costs next to nothing.
+    m_pJournal->flush();
 }
 
 bool HEventManager::peekEvent(HEvent* out)
@@ -187,8 +198,13 @@ void HEventManager::m_noteMousePoint(const HEvent& e)
 bool HEventManager::getEvent(HEvent* out, bool wait)
 {
     if (m_pDemo) {
-        if (m_getDemoEvent(out))
+        if (m_getDemoEvent(out)) {
+            // Recorded alongside a demo, the journal holds the demo's records
+            // as they were delivered, then the live input after them: played
+            // back, it is the whole session, seed included.
+            m_writeJournal(*out);
             return true;
+        }
         // The demo is over: carry on with live input, so the program can
         // still be used and quit.
         endDemo();

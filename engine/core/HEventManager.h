@@ -32,9 +32,11 @@ public:
     // empty queue.
     int countEventSource(const HEventSource* source) const;
 
-    // The caller opens and closes these files. A journal record that cannot
-    // be written whole ends the journal (with a trace line): the file keeps
-    // the whole records before it and plays back as those.
+    // The caller opens and closes these files. Every queued event, and while
+    // a demo plays every demo record delivered, is written to the journal and
+    // flushed at once. A journal record that cannot be written whole ends the
+    // journal (with a trace line): the file keeps the whole records before it
+    // and plays back as those.
     void beginJournal(HFile* journal);
     void endJournal();
     void beginDemo(HFile* demo);
@@ -69,6 +71,8 @@ public:
 
 private:
     static MvTime s_now();
+    // Writes one record to the journal, if there is one, and flushes it.
+    void m_writeJournal(const HEvent& record);
     // Follows the pointer: mouse moves and left-button presses and releases.
     void m_noteMousePoint(const HEvent& e);
 

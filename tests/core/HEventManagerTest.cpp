@@ -345,6 +345,88 @@ TEST_F(JournalTest, AReplayDeliversWhatTheProgramQueuedOnceAndFollowsThePointer)
     demo->close();
 }
 
+TEST_F(JournalTest, EachRecordIsOnDiskOnceItIsQueued)
+{
+    // Read back through another handle while the journal is still open, as
+    // a crash right after the event would leave the file.
+    HEventManager m;
+    HFile* journal = fs.openFileForWrite("journal.bin");
+    ASSERT_NE(journal, nullptr);
+    m.beginJournal(journal);
+    for (int i = 1; i <= 3; ++i) {
+        g_nowMs += 5;
+        m.appendEvent(click(ET_KEYDOWN, i, i));
+        const std::string bytes = readFileBytes(dir.file("journal.bin"));
+        ASSERT_EQ(bytes.size(), static_cast<size_t>(i) * sizeof(HEvent));
+        HEvent last;
+        std::memcpy(static_cast<void*>(&last), bytes.data() + bytes.size() - sizeof(HEvent), sizeof(last));
+        EXPECT_EQ(last.point.x, i);
+        EXPECT_EQ(last.time.getTime64(), g_nowMs);
+    }
+    // The idle stamp that an empty queue produces is on disk at once too.
+    drain(m);
+    EXPECT_EQ(readFileBytes(dir.file("journal.bin")).size(), 4u * sizeof(HEvent));
+    m.endJournal();
+    journal->close();
+}
+
+TEST_F(JournalTest, ADemoPlayedWhileRecordingIsJournaledAsDeliveredThenTheLiveInput)
+{
+    // A demo of three records, played with a journal open: the journal takes
+    // the demo's records as they are delivered, never what the program
+    // queues meanwhile (the demo holds it), then the live input that follows.
+    std::string demoBytes;
+    for (int i = 0; i < 3; ++i) {
+        HEvent r = click(i == 1 ? ET_KEYUP : ET_KEYDOWN, 10 + i, 20);
+        r.time = MvTime::s_fromTime64(500 + 10 * static_cast<uint64_t>(i));
+        demoBytes.append(reinterpret_cast<const char*>(&r), sizeof(r));
+    }
+    dir.write("demo.bin", demoBytes);
+
+    HEventManager m;
+    HFile* demo = fs.openFileForRead("demo.bin");
+    HFile* journal = fs.openFileForWrite("journal.bin");
+    ASSERT_NE(demo, nullptr);
+    ASSERT_NE(journal, nullptr);
+    m.beginDemo(demo);
+    m.beginJournal(journal);
+    HEvent e;
+    ASSERT_TRUE(m.getEvent(&e, false));
+    EXPECT_EQ(readFileBytes(dir.file("journal.bin")), demoBytes.substr(0, sizeof(HEvent)))
+        << "the delivered record is on disk before the next is fetched";
+    m.appendEvent(mouseMove(7, 7)); // dropped: the demo plays
+    ASSERT_TRUE(m.getEvent(&e, false));
+    ASSERT_TRUE(m.getEvent(&e, false));
+    EXPECT_EQ(readFileBytes(dir.file("journal.bin")), demoBytes);
+
+    // The demo is over: live input, journaled as it is queued.
+    EXPECT_FALSE(m.getEvent(&e, false));
+    EXPECT_FALSE(m.isPlayingDemo());
+    g_nowMs = 2000;
+    m.appendEvent(HEvent::s_make(ET_QUIT));
+    const std::vector<HEvent> live = drain(m);
+    m.endJournal();
+    journal->close();
+    demo->close();
+
+    const std::string bytes = readFileBytes(dir.file("journal.bin"));
+    ASSERT_GE(bytes.size(), demoBytes.size() + 2 * sizeof(HEvent));
+    EXPECT_EQ(bytes.substr(0, demoBytes.size()), demoBytes);
+    std::vector<HEvent> after;
+    for (size_t at = demoBytes.size(); at + sizeof(HEvent) <= bytes.size(); at += sizeof(HEvent)) {
+        HEvent r;
+        std::memcpy(static_cast<void*>(&r), bytes.data() + at, sizeof(r));
+        after.push_back(r);
+    }
+    bool sawQuit = false;
+    for (const HEvent& r : after) {
+        EXPECT_NE(r.type, ET_MOUSEMOVE) << "the move queued during the demo";
+        sawQuit = sawQuit || (r.type == ET_QUIT && r.time.getTime64() == 2000);
+    }
+    EXPECT_TRUE(sawQuit);
+    ASSERT_FALSE(live.empty());
+}
+
 TEST_F(JournalTest, JournalRecordsHoldNoStrayBytes)
 {
     HEventManager m;

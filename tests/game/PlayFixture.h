@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/core/HKeyCodes.h"
+#include "tests/game/GameScreen.h"
 #include "tests/support/ArchiveBoard.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/PlayTestGame.h"
@@ -100,20 +101,10 @@ inline const mkarchive::ManifestEntry* art(const char* name)
     return nullptr;
 }
 
-// The middle of the yes and no buttons of the quit / new-game confirmation:
-// the background at x 220, centred vertically; yes a quarter and no three
-// quarters across the free width, one and a half button heights above the
-// bottom.
+// The middle of the yes and no buttons of the quit / new-game confirmation.
 inline HScreenPoint confirmationButton(bool yes)
 {
-    const mkarchive::ManifestEntry* bg = art("art/restart_areyousure.jpg");
-    const mkarchive::ManifestEntry* button =
-        art(yes ? "art/besttimes_areyousure_yes.tga" : "art/besttimes_areyousure_no.tga");
-    const int32_t top = (480 - bg->height) / 2;
-    const int32_t free = bg->width - button->width;
-    const int32_t x = 220 + (yes ? free / 4 : (3 * free) / 4);
-    const int32_t y = top + bg->height - (3 * button->height) / 2;
-    return HScreenPoint{x + button->width / 2, y + button->height / 2};
+    return screen::middle(screen::confirmationButton(yes));
 }
 
 // --- The deal ----------------------------------------------------------------

@@ -162,3 +162,23 @@ Bytes ImageFixtures::fill(int32_t width, int32_t height, const Bytes& pixel)
         out.insert(out.end(), pixel.begin(), pixel.end());
     return out;
 }
+
+bool ImageFixtures::writeRgbPng(const std::string& path, int32_t width, int32_t height,
+                                const std::vector<uint32_t>& rgb)
+{
+    if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
+        return false;
+    Bytes samples;
+    samples.reserve(rgb.size() * 3);
+    for (uint32_t p : rgb) {
+        samples.push_back(static_cast<unsigned char>(p >> 16));
+        samples.push_back(static_cast<unsigned char>(p >> 8));
+        samples.push_back(static_cast<unsigned char>(p));
+    }
+    const Bytes file = png(width, height, samples, PngOptions());
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool whole = !file.empty() && std::fwrite(file.data(), 1, file.size(), f) == file.size();
+    return std::fclose(f) == 0 && whole;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 using Bytes = std::vector<unsigned char>;
@@ -38,6 +39,10 @@ public:
     // chroma subsampling keeps flat colours close to exact.
     static Bytes jpeg(int32_t width, int32_t height, const Bytes& pixels, int colourSpace, int quality = 100,
                       bool progressive = false);
+
+    // Writes a picture of 0xRRGGBB pixels (as a window is read back) to a
+    // PNG file; false when it cannot be written.
+    static bool writeRgbPng(const std::string& path, int32_t width, int32_t height, const std::vector<uint32_t>& rgb);
 
     // A pixel array of one repeated sample tuple.
     static Bytes fill(int32_t width, int32_t height, const Bytes& pixel);

@@ -16,8 +16,7 @@ ChildResult ProgramSandbox::run(const std::string& program, const std::vector<st
     std::vector<std::string> argvStrings;
     argvStrings.push_back(program);
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
-    Environment all = {{"HOME", m_home.path()}, {"SDL_VIDEODRIVER", "dummy"}, {"SDL_AUDIODRIVER", "dummy"}};
-    all.insert(all.end(), env.begin(), env.end());
+    const Environment all = m_environment(env);
     const std::string workDir = m_work.path();
 
     return runInChild(
@@ -41,6 +40,22 @@ ChildResult ProgramSandbox::run(const std::string& program, const std::vector<st
             _exit(127);
         },
         timeoutSeconds);
+}
+
+ProgramSandbox::Environment ProgramSandbox::m_environment(const Environment& env) const
+{
+    Environment all = {{"HOME", m_home.path()}, {"SDL_VIDEODRIVER", "dummy"}, {"SDL_AUDIODRIVER", "dummy"}};
+    all.insert(all.end(), env.begin(), env.end());
+    return all;
+}
+
+bool ProgramSandbox::start(RunningProgram* out, const std::string& program, const std::vector<std::string>& args,
+                           const Environment& env) const
+{
+    std::vector<std::string> argv;
+    argv.push_back(program);
+    argv.insert(argv.end(), args.begin(), args.end());
+    return out->start(argv, m_work.path(), m_environment(env));
 }
 
 std::string ProgramSandbox::workFile(const std::string& name) const

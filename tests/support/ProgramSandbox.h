@@ -8,6 +8,7 @@
 #pragma once
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/RunningProgram.h"
 #include "tests/support/TempDir.h"
 
 #include <string>
@@ -35,10 +36,18 @@ public:
     ChildResult run(const std::string& program, const std::vector<std::string>& args, const Environment& env = {},
                     int timeoutSeconds = 60) const;
 
+    // The same start as run's, but the program goes on running in `out`
+    // while the test acts on it (no dummy drivers when `env` names others).
+    bool start(RunningProgram* out, const std::string& program, const std::vector<std::string>& args,
+               const Environment& env = {}) const;
+
     // A file the program wrote in its working directory; empty when missing.
     std::string workFile(const std::string& name) const;
 
 private:
+    // The child's environment changes: HOME, the dummy drivers, then `env`.
+    Environment m_environment(const Environment& env) const;
+
     TempDir m_work;
     TempDir m_home;
 };

@@ -171,6 +171,73 @@ void XvfbServer::stop()
     m_display.clear();
 }
 
+namespace {
+
+// The window's title: _NET_WM_NAME (UTF-8) when it has one, else WM_NAME.
+std::string windowTitle(Display* d, Window w)
+{
+    std::string title;
+    const Atom netName = XInternAtom(d, "_NET_WM_NAME", True);
+    const Atom utf8 = XInternAtom(d, "UTF8_STRING", True);
+    if (netName != 0 && utf8 != 0) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, w, netName, 0, 256, False, utf8, &type, &format, &count, &after, &data) ==
+                Success &&
+            data) {
+            if (type == utf8 && format == 8)
+                title.assign(reinterpret_cast<const char*>(data), count);
+            XFree(data);
+        }
+    }
+    if (title.empty()) {
+        char* name = nullptr;
+        if (XFetchName(d, w, &name) && name) {
+            title = name;
+            XFree(name);
+        }
+    }
+    return title;
+}
+
+} // namespace
+
+unsigned long XvfbServer::s_findWindow(const std::string& display, const char* titlePrefix, int width, int height)
+{
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d)
+        return 0;
+    const unsigned long found = s_findWindow(d, titlePrefix, width, height);
+    XCloseDisplay(d);
+    return found;
+}
+
+unsigned long XvfbServer::s_findWindow(_XDisplay* d, const char* titlePrefix, int width, int height)
+{
+    Window root = DefaultRootWindow(d);
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (XQueryTree(d, root, &root, &parent, &children, &count)) {
+        const std::string prefix = titlePrefix ? titlePrefix : "";
+        for (unsigned i = 0; i < count && !found; ++i) {
+            XWindowAttributes a;
+            if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable || a.width != width ||
+                a.height != height)
+                continue;
+            if (windowTitle(d, children[i]).compare(0, prefix.size(), prefix) == 0)
+                found = children[i];
+        }
+        if (children)
+            XFree(children);
+    }
+    return found;
+}
+
 std::vector<uint32_t> XvfbServer::s_readWindow(const std::string& display, unsigned long window, int width,
                                                int height)
 {

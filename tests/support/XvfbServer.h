@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+struct _XDisplay;
+
 class XvfbServer {
 public:
     XvfbServer();
@@ -29,6 +31,13 @@ public:
     void stop();
     // ":N" once started.
     const std::string& display() const { return m_display; }
+
+    // A top-level window (a child of the root) that is mapped, has exactly
+    // width x height pixels and a title (WM_NAME or _NET_WM_NAME) that
+    // begins with `titlePrefix`; 0 when there is none (yet).
+    static unsigned long s_findWindow(const std::string& display, const char* titlePrefix, int width, int height);
+    // The same on a connection the caller holds open.
+    static unsigned long s_findWindow(_XDisplay* display, const char* titlePrefix, int width, int height);
 
     // The window's pixels, row by row, as 0xRRGGBB; empty when the display
     // cannot be opened or the window not read.

@@ -1,0 +1,60 @@
+// A program that a test starts and then acts on while it runs: clicks on its
+// window, reads the files it writes, waits for it to end. Its standard
+// output and error go to files of its own; a program still running when the
+// object goes away is killed.
+#pragma once
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
+
+#include <sys/types.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class RunningProgram {
+public:
+    using Environment = std::vector<std::pair<std::string, std::string>>;
+
+    RunningProgram();
+    ~RunningProgram();
+
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    // Starts argv[0] with `argv` in `workDir`, its environment the test's
+    // with `env` applied (an empty value unsets the variable). False when
+    // no process could be made; a program that cannot be executed exits
+    // with 127.
+    bool start(const std::vector<std::string>& argv, const std::string& workDir, const Environment& env);
+    // Whether it still runs (false before start).
+    bool running();
+    pid_t pid() const { return m_pid; }
+    // Waits until it ends, killing it after timeoutSeconds; its exit and output.
+    ChildResult wait(double timeoutSeconds);
+
+private:
+    TempDir m_output;
+    pid_t m_pid;
+    bool m_bEnded;
+    int m_iStatus;
+};
+
+double monotonicSeconds();
+void sleepMilliseconds(int ms);
+
+// Polls `condition` every `pollMs` until it holds (true) or `timeoutSeconds`
+// of wall-clock time have passed (false).
+template <class Condition>
+bool waitFor(double timeoutSeconds, Condition condition, int pollMs = 10)
+{
+    const double deadline = monotonicSeconds() + timeoutSeconds;
+    for (;;) {
+        if (condition())
+            return true;
+        if (monotonicSeconds() > deadline)
+            return false;
+        sleepMilliseconds(pollMs);
+    }
+}
