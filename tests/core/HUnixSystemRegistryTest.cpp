@@ -3,6 +3,7 @@
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUnixSystemRegistry.h"
 
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -44,35 +45,6 @@ std::string lengthBytes(uint32_t n)
         out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
     return out;
 }
-
-// Sets an environment variable for the lifetime of the object (unset when
-// value is null) and puts the old value back afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name), m_bHadValue(false), m_old()
-    {
-        if (const char* old = std::getenv(name)) {
-            m_bHadValue = true;
-            m_old = old;
-        }
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_bHadValue)
-            ::setenv(m_name.c_str(), m_old.c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    bool m_bHadValue;
-    std::string m_old;
-};
 
 int chownToNobody(const char* path, const struct stat*, int, struct FTW*)
 {

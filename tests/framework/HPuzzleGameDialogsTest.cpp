@@ -8,6 +8,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/DialogTestGame.h"
 #include "tests/support/MemoryFileSystem.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ScriptedInput.h"
 #include "tests/support/TempDir.h"
 #include "ui/MVDialog.h"
@@ -25,34 +26,6 @@ namespace {
 
 constexpr uint64_t kStart = 40000;
 const char kDefaultAddress[] = "http://www.moravel.example.org/";
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        const char* old = std::getenv(name);
-        m_bHad = old != nullptr;
-        if (old)
-            m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_bHad)
-            ::setenv(m_name.c_str(), m_old.c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    std::string m_old;
-    bool m_bHad = false;
-};
 
 // The message box's art on a 640 x 480 screen: background 300 x 200 at
 // (170, 140), first button (60 x 30) at (230, 295), second at (350, 295).

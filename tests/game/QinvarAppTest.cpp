@@ -9,6 +9,7 @@
 #include "engine/media/HAudioSample.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/QinvarSession.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <SDL.h>
@@ -96,31 +97,6 @@ public:
 private:
     HSystemRegistry* m_pRegistry;
     bool m_bOpen;
-};
-
-// An environment variable set for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        const char* old = std::getenv(name);
-        m_bHad = old != nullptr;
-        if (old)
-            m_old = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (m_bHad)
-            setenv(m_name.c_str(), m_old.c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    std::string m_old;
-    bool m_bHad;
 };
 
 TEST(QinvarApp, LoadsEverySpriteSoundFontAndMusicAndShowsTheStartScreen)
