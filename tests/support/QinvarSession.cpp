@@ -10,13 +10,9 @@
 #include <cstdlib>
 
 QinvarSession::QinvarSession(uint64_t startMs, std::function<Qinvar*()> make)
-    : m_home(), m_oldHome(), m_bHadHome(false), m_game(), m_script(), m_bStarted(false), m_bShutDown(false)
+    : m_home(), m_homeVariable("HOME", m_home.path().c_str()), m_game(), m_script(), m_bStarted(false),
+      m_bShutDown(false)
 {
-    const char* home = std::getenv("HOME");
-    m_bHadHome = home != nullptr;
-    if (home)
-        m_oldHome = home;
-    setenv("HOME", m_home.path().c_str(), 1);
     m_script.install(startMs);
     m_script.setKeepQuitting(true);
     m_game.reset(make ? make() : new Qinvar());
@@ -26,10 +22,6 @@ QinvarSession::~QinvarSession()
 {
     shutdown();
     m_game.reset();
-    if (m_bHadHome)
-        setenv("HOME", m_oldHome.c_str(), 1);
-    else
-        unsetenv("HOME");
 }
 
 std::string QinvarSession::registryPath() const

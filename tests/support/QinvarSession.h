@@ -10,6 +10,7 @@
 #pragma once
 
 #include "game/Qinvar.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ScriptedEventSource.h"
 #include "tests/support/TempDir.h"
 
@@ -58,8 +59,7 @@ public:
 
 private:
     TempDir m_home;
-    std::string m_oldHome;
-    bool m_bHadHome;
+    ScopedEnv m_homeVariable;
     std::unique_ptr<Qinvar> m_game;
     ScriptedEventSource m_script;
     bool m_bStarted;
