@@ -132,6 +132,21 @@ void cutDown(const HScreenRect& n, HScreenRect* d, HScreenRect* s)
     }
 }
 
+// Cuts the strip d (with its source s) by the face of each present tile at
+// the four offsets from the tile's place on its own layer, in that order.
+using StripCut = void (*)(const HScreenRect& face, HScreenRect* d, HScreenRect* s);
+void cutByNeighbours(const QVBoard& board, const QVTile& tile, const int32_t (&offsets)[4][2], StripCut cut,
+                     HScreenRect* d, HScreenRect* s)
+{
+    for (const auto& n : offsets) {
+        if (const QVTile* other = board.m_findTileAtBoardXYZ(tile.x + n[0], tile.y + n[1], tile.z, true)) {
+            HScreenRect otherFace;
+            other->getFaceRect(&otherFace);
+            cut(otherFace, d, s);
+        }
+    }
+}
+
 // The slot of index in a run of count slots from first; QVS_COUNT (which
 // getSprite refuses) for an index out of the run.
 QVSprite_t slotInRun(int32_t first, int32_t index, int32_t count)
@@ -380,23 +395,13 @@ void Qinvar::m_drawTileShadowUp(const QVTile& tile, const HScreenRect& clip, flo
     if (!meetsClip(d, clip))
         return;
 
-    const int32_t x = tile.x;
-    const int32_t y = tile.y;
-    const int32_t z = tile.z;
     // A tile just above on the screen covers the whole strip.
-    if (m_board.m_findTileAtBoardXYZ(x, y - 2, z, true))
+    if (m_board.m_findTileAtBoardXYZ(tile.x, tile.y - 2, tile.z, true))
         return;
     // Faces of the row behind that reach over the strip cut it; (x, y - 2)
     // was found empty above.
     static constexpr int32_t kNeighbours[4][2] = {{-1, -2}, {1, -2}, {2, -2}, {2, -1}};
-    for (const auto& n : kNeighbours) {
-        const QVTile* other = m_board.m_findTileAtBoardXYZ(x + n[0], y + n[1], z, true);
-        if (other) {
-            HScreenRect otherFace;
-            other->getFaceRect(&otherFace);
-            cutAcross(otherFace, &d, &s);
-        }
-    }
+    cutByNeighbours(m_board, tile, kNeighbours, cutAcross, &d, &s);
     // A strip cut away from both sides is empty.
     if (d.isEmpty() || !clampInto(&d, &s, clip))
         return;
@@ -421,22 +426,12 @@ void Qinvar::m_drawTileShadowRight(const QVTile& tile, const HScreenRect& clip, 
     if (!meetsClip(d, clip))
         return;
 
-    const int32_t x = tile.x;
-    const int32_t y = tile.y;
-    const int32_t z = tile.z;
     // A neighbour in the row covers the whole strip.
-    if (m_board.m_findTileAtBoardXYZ(x + 2, y, z, true))
+    if (m_board.m_findTileAtBoardXYZ(tile.x + 2, tile.y, tile.z, true))
         return;
-    // (x + 2, y) was found empty above.
+    // Faces of the column to the right cut it; (x + 2, y) was found empty above.
     static constexpr int32_t kNeighbours[4][2] = {{1, -2}, {2, -2}, {2, -1}, {2, 1}};
-    for (const auto& n : kNeighbours) {
-        const QVTile* other = m_board.m_findTileAtBoardXYZ(x + n[0], y + n[1], z, true);
-        if (other) {
-            HScreenRect otherFace;
-            other->getFaceRect(&otherFace);
-            cutDown(otherFace, &d, &s);
-        }
-    }
+    cutByNeighbours(m_board, tile, kNeighbours, cutDown, &d, &s);
     if (d.isEmpty() || !clampInto(&d, &s, clip))
         return;
     blendFadedAlpha(shadow, d, s, levelToConstant(alpha));

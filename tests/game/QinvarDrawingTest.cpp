@@ -10,6 +10,7 @@
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/MemoryFileSystem.h"
 #include "tests/support/RecordingDisplayDevice.h"
+#include "tests/support/TestLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -133,18 +134,8 @@ public:
     // A present tile at (x, y, z) in the next slot, in draw order.
     QVTile* place(int32_t x, int32_t y, int32_t z, int32_t face = 14)
     {
-        QVTile& t = m_board.tiles[m_iNextSlot];
-        m_board.drawOrder[m_iNextSlot] = &t;
-        ++m_iNextSlot;
-        t.present = true;
-        t.x = x;
-        t.y = y;
-        t.z = z;
-        t.face = face;
-        t.matchGroup = face;
-        ++m_board.tilesLeft;
-        m_board.sortTiles();
-        return &t;
+        QVTile* t = TestLayout::placeTile(m_board, m_iNextSlot++, x, y, z, face);
+        return t;
     }
 
     int slotOf(const H2DSurface* surface) const

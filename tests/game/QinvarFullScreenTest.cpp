@@ -311,22 +311,6 @@ TEST(QinvarFullScreen, ARestartThatFailsInBothModesTellsThePlayerAndQuits)
 
 namespace {
 
-// Checks of a child process: failures are printed and counted.
-class ChildChecks {
-public:
-    void operator()(bool ok, const std::string& what)
-    {
-        if (!ok) {
-            std::printf("FAIL: %s\n", what.c_str());
-            ++m_iFailures;
-        }
-    }
-    int failures() const { return m_iFailures; }
-
-private:
-    int m_iFailures = 0;
-};
-
 void switchOnTheServer(const std::string& display, const std::string& workDir)
 {
     setenv("DISPLAY", display.c_str(), 1);

@@ -11,6 +11,7 @@
 #include "game/Qinvar.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/QinvarSession.h"
+#include "tests/support/TestLayout.h"
 #include "ui/UIControl.h"
 
 #include <SDL.h>
@@ -78,19 +79,9 @@ public:
     }
     QVTile* place(int32_t x, int32_t y, int32_t z, int32_t face)
     {
-        QVTile& t = m_board.tiles[m_iNextSlot];
-        m_board.drawOrder[m_iNextSlot] = &t;
-        ++m_iNextSlot;
-        t.present = true;
-        t.x = x;
-        t.y = y;
-        t.z = z;
-        t.face = face;
-        t.matchGroup = face;
-        ++m_board.tilesLeft;
-        m_board.sortTiles();
+        QVTile* t = TestLayout::placeTile(m_board, m_iNextSlot++, x, y, z, face);
         m_board.availableMatches = m_board.countFreeTiles();
-        return &t;
+        return t;
     }
     void play()
     {

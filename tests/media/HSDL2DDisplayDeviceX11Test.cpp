@@ -35,22 +35,6 @@ SDL_Surface* failVideoMode(int, int, int, uint32_t)
     return nullptr;
 }
 
-// The checks of the child process: failures are printed and counted.
-class Checks {
-public:
-    void operator()(bool ok, const std::string& what)
-    {
-        if (!ok) {
-            std::printf("FAIL: %s\n", what.c_str());
-            ++m_iFailures;
-        }
-    }
-    int failures() const { return m_iFailures; }
-
-private:
-    int m_iFailures = 0;
-};
-
 // A 5-6-5 pixel and the 8-bit channels read back agree in their top bits.
 bool sameColour(uint32_t rgb, uint16_t pixel)
 {
@@ -90,7 +74,7 @@ std::vector<uint32_t> readBack(const std::string& display)
     return XvfbServer::s_readWindow(display, info.info.x11.window, kWidth, kHeight);
 }
 
-void expectPixels(Checks& check, const std::vector<uint32_t>& shown, const char* frame,
+void expectPixels(ChildChecks& check, const std::vector<uint32_t>& shown, const char* frame,
                   const std::vector<std::vector<int32_t>>& expected)
 {
     check(shown.size() == static_cast<size_t>(kWidth * kHeight), std::string(frame) + ": window read back");
@@ -139,7 +123,7 @@ void runOnTheServer(const std::string& display)
 {
     setenv("DISPLAY", display.c_str(), 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
-    Checks check;
+    ChildChecks check;
 
     H2DDisplayDevice* base = H2DDisplayDevice::s_create2DDisplayDevice(kWidth, kHeight, "Qinvar", false, false, nullptr);
     check(base != nullptr, "the window opens");

@@ -3,6 +3,7 @@
 // signals, the web browser) or changes process-wide state.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -18,3 +19,21 @@ struct ChildResult {
 // The body runs in the child; if it returns, the child exits with code 0.
 // The child is killed after timeoutSeconds.
 ChildResult runInChild(const std::function<void()>& body, int timeoutSeconds = 20);
+
+// Checks made inside a child process, where GoogleTest's own would not reach
+// the parent: each failure is printed ("FAIL: ...") and counted, and the
+// child's exit code tells the parent whether any failed.
+class ChildChecks {
+public:
+    void operator()(bool ok, const std::string& what)
+    {
+        if (!ok) {
+            std::printf("FAIL: %s\n", what.c_str());
+            ++m_iFailures;
+        }
+    }
+    int failures() const { return m_iFailures; }
+
+private:
+    int m_iFailures = 0;
+};

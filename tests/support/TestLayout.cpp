@@ -31,3 +31,18 @@ std::string TestLayout::text(const std::vector<TilePosition>& positions, const s
         s += std::to_string(t.x) + "," + std::to_string(t.y) + "," + std::to_string(t.z) + eol;
     return s;
 }
+
+QVTile* TestLayout::placeTile(QVBoard& board, int slot, int32_t x, int32_t y, int32_t z, int32_t face)
+{
+    QVTile& t = board.tiles[slot];
+    board.drawOrder[slot] = &t;
+    t.present = true;
+    t.x = x;
+    t.y = y;
+    t.z = z;
+    t.face = face;
+    t.matchGroup = face;
+    ++board.tilesLeft;
+    board.sortTiles();
+    return &t;
+}

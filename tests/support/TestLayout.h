@@ -1,6 +1,7 @@
 // Layout positions and layout-file text for the board's tests.
 #pragma once
 
+#include "game/QVBoard.h"
 #include "game/TilePosition.h"
 
 #include <string>
@@ -13,4 +14,8 @@ public:
     static std::vector<TilePosition> pyramid();
     // One "x,y,z" line per position, each ended by eol.
     static std::string text(const std::vector<TilePosition>& positions, const std::string& eol = "\n");
+    // Puts a present tile of that face (its own match group) at (x, y, z)
+    // into the board's slot, counts it, and brings the draw order up to
+    // date; for tests that lay out a few tiles by hand.
+    static QVTile* placeTile(QVBoard& board, int slot, int32_t x, int32_t y, int32_t z, int32_t face);
 };
