@@ -469,7 +469,9 @@ bool HPuzzleGame::m_runGame()
             if (quit)
                 break;
         }
-        if (quit)
+        // A termination signal ends the game as a confirmed quit does, also
+        // when it came while a dialog was open.
+        if (quit || HEventManager::s_isTerminationRequested())
             return true;
         drawGame(false);
         drawCursor();

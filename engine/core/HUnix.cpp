@@ -1,6 +1,8 @@
-// Start-up helpers: command line, usage, resource directory, fatal signals.
+// Start-up helpers: command line, usage, resource directory, fatal and
+// termination signals.
 #include "engine/core/HUnix.h"
 
+#include "engine/core/HEventManager.h"
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUtil.h"
 
@@ -227,6 +229,12 @@ void fatalSignalHandler(int sig)
     ::_exit(sig + 127);
 }
 
+// Only stores the request: the event loops act on it.
+void terminationSignalHandler(int /*sig*/)
+{
+    HEventManager::s_requestTermination();
+}
+
 } // namespace
 
 void HUnix::s_prepareHeap(size_t bytes)
@@ -273,4 +281,22 @@ void HUnix::s_initBacktraceSignals()
     const int signals[] = {SIGILL, SIGQUIT, SIGABRT, SIGFPE, SIGSEGV, SIGBUS};
     for (int sig : signals)
         std::signal(sig, fatalSignalHandler);
+}
+
+void HUnix::s_initTerminationSignals()
+{
+    const int signals[] = {SIGTERM, SIGINT, SIGHUP};
+    for (int sig : signals) {
+        struct sigaction old;
+        if (sig != SIGTERM && ::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action;
+        std::memset(&action, 0, sizeof(action));
+        action.sa_handler = terminationSignalHandler;
+        sigemptyset(&action.sa_mask);
+        // A read or a wait that the signal interrupts goes on; the loops
+        // see the request within a millisecond.
+        action.sa_flags = SA_RESTART;
+        ::sigaction(sig, &action, nullptr);
+    }
 }

@@ -1,8 +1,8 @@
 // Start-up helpers the program entry calls once, before any engine object
 // starts: the heap made ready for the start-up, the resource directory from
 // the executable's location, the command line turned into "+set" tokens, the
-// usage text, the full-screen choice written to the per-user registry, and
-// the fatal-signal handlers.
+// usage text, the full-screen choice written to the per-user registry, the
+// fatal-signal handlers and the termination-signal handlers.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +24,12 @@ public:
     // The executable's directory's parent plus "/Resources/".
     static void s_calcResourceDir(char* dst, int len, const char* argv0);
     static void s_initBacktraceSignals();
+    // SIGTERM, SIGINT and SIGHUP end the game as a confirmed quit does,
+    // also during a demo and inside a dialog: their handler only stores the
+    // request (HEventManager::s_requestTermination) that the event loops
+    // look at. SIGINT or SIGHUP that the process was started with ignored
+    // (a background job, nohup) stays ignored.
+    static void s_initTerminationSignals();
     // Grows the heap at once by `bytes` that the start-up will fill (the
     // archive, every sprite's pixels, the decoders' buffers), asks the
     // kernel to back that part with huge pages, and keeps freed memory in

@@ -1,5 +1,6 @@
 // Start-up helpers and platform services, run in child processes where they
 // end the process or change its environment.
+#include "engine/core/HEventManager.h"
 #include "engine/core/HPlatform.h"
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUnix.h"
@@ -268,6 +269,45 @@ TEST(HUnix, FatalSignalPrintsAStackDumpAndExits138)
     ASSERT_GE(r.out.size(), 3u);
     EXPECT_EQ(r.out.substr(r.out.size() - 3), "}\n\n");
     EXPECT_NE(r.out.find("\n\t"), std::string::npos) << "one frame per line, each after a tab";
+}
+
+TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
+{
+    const ChildResult r = runInChild([] {
+        ChildChecks check;
+        HUnix::s_initBacktraceSignals();
+        struct sigaction fatalBefore;
+        sigaction(SIGSEGV, nullptr, &fatalBefore);
+        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+            std::signal(sig, SIG_DFL);
+        HUnix::s_initTerminationSignals();
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            HEventManager::s_resetSharedState();
+            std::raise(sig);
+            // The process goes on; the request waits for the loops.
+            check(HEventManager::s_isTerminationRequested(), "signal " + std::to_string(sig) + " requested the end");
+        }
+        struct sigaction fatalAfter;
+        sigaction(SIGSEGV, nullptr, &fatalAfter);
+        check(fatalAfter.sa_handler == fatalBefore.sa_handler, "the fatal-signal handler stays");
+
+        // Started ignored (nohup, a background job): SIGINT and SIGHUP stay
+        // ignored; SIGTERM is taken all the same.
+        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+            std::signal(sig, SIG_IGN);
+        HUnix::s_initTerminationSignals();
+        for (int sig : {SIGINT, SIGHUP}) {
+            HEventManager::s_resetSharedState();
+            std::raise(sig);
+            check(!HEventManager::s_isTerminationRequested(), "ignored signal " + std::to_string(sig));
+        }
+        HEventManager::s_resetSharedState();
+        std::raise(SIGTERM);
+        check(HEventManager::s_isTerminationRequested(), "SIGTERM though started ignored");
+        std::exit(check.failures());
+    });
+    ASSERT_TRUE(r.exited) << "signal " << r.signal;
+    EXPECT_EQ(r.exitCode, 0) << r.out;
 }
 
 // Stub browsers on an otherwise empty search path. Each one appends what it
