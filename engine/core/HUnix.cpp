@@ -56,6 +56,7 @@ bool HUnix::s_buildCommandLine(char* buf, int size, int argc, char** argv, const
                 std::exit(42);
             }
             demoFile = argv[++i];
+            s_checkDemoFileName(demoFile);
         } else if (HUtil::s_stricmp(arg, "-trace") == 0 || HUtil::s_stricmp(arg, "--trace") == 0) {
             trace = true;
         } else if (HUtil::s_stricmp(arg, "-swcursor") == 0 || HUtil::s_stricmp(arg, "--swcursor") == 0) {
@@ -80,6 +81,22 @@ bool HUnix::s_buildCommandLine(char* buf, int size, int argc, char** argv, const
     if (journal)
         HUtil::s_strcat(buf, "+set mv_journal 1", size);
     return true;
+}
+
+void HUnix::s_checkDemoFileName(const char* name)
+{
+    if (name[0] == '\0') {
+        std::puts("Failed to specify demo file, e.g. -demo demo.dem");
+        std::exit(42);
+    }
+    // The "+set" tokens are split at blanks and semicolons: such a name
+    // would reach the game as another name and other settings.
+    if (std::strpbrk(name, " ;")) {
+        std::fprintf(stderr, "The demo file name '%s' holds a blank or a ';', which the game cannot take; rename the "
+                             "file.\n",
+                     name);
+        std::exit(42);
+    }
 }
 
 void HUnix::s_doUsage()

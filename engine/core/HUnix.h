@@ -12,9 +12,14 @@ public:
     HUnix() = delete;
 
     // Scans argv[1..] and writes the "+set" token string into buf. May end
-    // the process: the usage text (-h) and a missing demo file name exit 42.
+    // the process: the usage text (-h) and a missing or unusable demo file
+    // name exit 42.
     static bool s_buildCommandLine(char* buf, int size, int argc, char** argv, const char* product);
     [[noreturn]] static void s_doUsage();
+    // Ends the process with exit code 42 when the demo file name cannot be
+    // passed on in the "+set" tokens whole: an empty name, or one holding a
+    // blank or a ';' (the tokens' separators).
+    static void s_checkDemoFileName(const char* name);
     // Stores "Fullscreen" in the per-user registry of the company "Moravel".
     static void s_setFullscreenValue(const char* product, int value);
     // The executable's absolute path as a new[] array the caller deletes;

@@ -86,10 +86,30 @@ TEST(HUnix, HelpPrintsTheUsageAndExits42)
 
 TEST(HUnix, DemoWithoutAFileNameExits42)
 {
-    const ChildResult r = runInChild([] { commandLine({"-trace", "-demo"}); });
-    ASSERT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 42);
-    EXPECT_EQ(r.out, "Failed to specify demo file, e.g. -demo demo.dem\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-trace", "-demo"}, std::vector<std::string>{"-demo", "", "-trace"}}) {
+        const ChildResult r = runInChild([&] { commandLine(args); });
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 42);
+        EXPECT_EQ(r.out, "Failed to specify demo file, e.g. -demo demo.dem\n");
+    }
+}
+
+TEST(HUnix, ADemoFileNameTheTokensWouldSplitIsRefusedWithExit42)
+{
+    const char* const refused[] = {"my demo.dem", ";+set;mv_journal;1", "a;b.dem", " lead.dem", "trail.dem ", ";"};
+    for (const char* name : refused) {
+        SCOPED_TRACE(name);
+        const ChildResult r = runInChild([&] { commandLine({"-s", "-demo", name, "-trace"}); });
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 42);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, std::string("The demo file name '") + name +
+                             "' holds a blank or a ';', which the game cannot take; rename the file.\n");
+    }
+    // Anything else goes through whole, as one value.
+    for (const char* name : {"d.dem", "/abs/dir/x-y_z.dem", "-trace", "tab\there", "quote'd\"name", "$HOME*"})
+        EXPECT_EQ(commandLine({"-demo", name}), std::string("+set mv_spriteCursor 0 +set mv_demoFile ") + name + " ");
 }
 
 TEST(HUnix, FullscreenOptionsWriteTheRegistryAtOnce)
