@@ -294,7 +294,7 @@ bool HPuzzleGame::m_isDemoFile(const char* path) const
 HFile* HPuzzleGame::m_createOutputFile(const char* name, const char* what, const char* otherwise)
 {
     // Written in the current directory, where the demo may be too.
-    char path[16];
+    char path[64];
     HUtil::s_sprintf(path, sizeof(path), "./%s", name);
     if (m_isDemoFile(path)) {
         std::fprintf(stderr, "Not writing %s '%s': it is the demo file being played; %s.\n", what, name, otherwise);
