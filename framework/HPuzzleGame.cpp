@@ -11,6 +11,7 @@
 #include "engine/core/HStandardFileSystem.h"
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUnix.h"
+#include "engine/core/HUtil.h"
 #include "engine/core/HZIPFileSystem.h"
 #include "engine/core/POSH.h"
 #include "engine/media/H2DDisplayDevice.h"
@@ -22,6 +23,9 @@
 #include "ui/MVControlDelegate.h"
 #include "ui/UIControl.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cinttypes>
 #include <climits>
 #include <cstdio>
@@ -32,6 +36,14 @@
 HPuzzleGame* HPuzzleGame::sm_pPuzzleGame = nullptr;
 
 namespace {
+
+// Written in the current directory when asked for.
+const char* const kTraceFileName = "trace.txt";
+const char* const kJournalFileName = "journal.bin";
+
+// The longest demo name whose path ("./" and the name) the demo's file
+// system holds whole.
+constexpr size_t kMaxDemoNameLength = 1021;
 
 // Plain alpha blending: source alpha over inverse source alpha, added.
 void blendOver(const MVSprite& sprite, const HScreenRect& dst, const HScreenRect& src)
@@ -191,6 +203,12 @@ bool HPuzzleGame::m_initPuzzleGame(const char* commandLine, const char* resource
         m_cvarManager.parseCommandLine(commandLine);
     HGlobal::s_registerResourceDir(resourceDir);
 
+    // The demo is opened first: the trace and the journal must never be
+    // created over the file they were asked to replay.
+    const char* demo = m_cvarManager.getVariableString("mv_demoFile");
+    if (demo && demo[0] != '\0' && !m_pDemoFile)
+        m_openDemo(demo);
+
     // The trace and the journal share one file system on the current
     // directory; none is made when neither is asked for.
     const bool trace = m_cvarManager.getVariableInt("mv_trace") != 0;
@@ -200,26 +218,14 @@ bool HPuzzleGame::m_initPuzzleGame(const char* commandLine, const char* resource
         m_pTraceFileSystem->initFileSystem(".");
     }
     if (trace && !m_pTraceFile) {
-        m_pTraceFile = m_pTraceFileSystem->openFileForWrite("trace.txt");
+        m_pTraceFile = m_createOutputFile(kTraceFileName, "the trace file", "writing no trace");
         if (m_pTraceFile)
             HPlatform::s_setTraceFile(m_pTraceFile);
     }
     if (journal && !m_pJournalFile) {
-        m_pJournalFile = m_pTraceFileSystem->openFileForWrite("journal.bin");
+        m_pJournalFile = m_createOutputFile(kJournalFileName, "the journal", "recording nothing");
         if (m_pJournalFile)
             m_eventManager.beginJournal(m_pJournalFile);
-    }
-
-    const char* demo = m_cvarManager.getVariableString("mv_demoFile");
-    if (demo && demo[0] != '\0' && !m_pDemoFile) {
-        if (!m_pDemoFileSystem)
-            m_pDemoFileSystem = new HStandardFileSystem;
-        // The file system puts its directory and a slash before the name:
-        // on "" an absolute name stays absolute.
-        m_pDemoFileSystem->initFileSystem(demo[0] == '/' ? "" : ".");
-        m_pDemoFile = m_pDemoFileSystem->openFileForRead(demo);
-        if (m_pDemoFile)
-            m_eventManager.beginDemo(m_pDemoFile);
     }
 
     // The registry file is named after the game's company and product;
@@ -238,6 +244,66 @@ bool HPuzzleGame::m_initPuzzleGame(const char* commandLine, const char* resource
         m_bMoravelLinkDisabled = true;
     registry->closeRegistry();
     return true;
+}
+
+void HPuzzleGame::m_openDemo(const char* name)
+{
+    // Every demo that cannot be played is said so on standard error, with
+    // the reason; the game then runs on live input.
+    const char* const goesOn = "the game goes on with live input";
+    // The file system forms "./name" (or "/name") in 1023 characters: a
+    // longer name would be cut and open another file.
+    if (std::strlen(name) > kMaxDemoNameLength) {
+        std::fprintf(stderr, "Cannot play the demo file '%s': %s; %s.\n", name, std::strerror(ENAMETOOLONG), goesOn);
+        return;
+    }
+    // Looked at before it is opened: only a regular file is a demo (a
+    // device never ends, a pipe would wait for a writer).
+    struct stat st;
+    if (::stat(name, &st) != 0) {
+        std::fprintf(stderr, "Cannot play the demo file '%s': %s; %s.\n", name, std::strerror(errno), goesOn);
+        return;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        std::fprintf(stderr, "Cannot play the demo file '%s': it is not a regular file; %s.\n", name, goesOn);
+        return;
+    }
+    if (!m_pDemoFileSystem)
+        m_pDemoFileSystem = new HStandardFileSystem;
+    // The file system puts its directory and a slash before the name: on ""
+    // an absolute name stays absolute.
+    m_pDemoFileSystem->initFileSystem(name[0] == '/' ? "" : ".");
+    m_pDemoFile = m_pDemoFileSystem->openFileForRead(name);
+    if (!m_pDemoFile) {
+        std::fprintf(stderr, "Cannot play the demo file '%s': %s; %s.\n", name, std::strerror(errno), goesOn);
+        return;
+    }
+    m_eventManager.beginDemo(m_pDemoFile);
+}
+
+bool HPuzzleGame::m_isDemoFile(const char* path) const
+{
+    if (!m_pDemoFile)
+        return false;
+    struct stat demo;
+    struct stat other;
+    return ::stat(m_pDemoFile->getName(), &demo) == 0 && ::stat(path, &other) == 0 && demo.st_dev == other.st_dev &&
+           demo.st_ino == other.st_ino;
+}
+
+HFile* HPuzzleGame::m_createOutputFile(const char* name, const char* what, const char* otherwise)
+{
+    // Written in the current directory, where the demo may be too.
+    char path[64];
+    HUtil::s_sprintf(path, sizeof(path), "./%s", name);
+    if (m_isDemoFile(path)) {
+        std::fprintf(stderr, "Not writing %s '%s': it is the demo file being played; %s.\n", what, name, otherwise);
+        return nullptr;
+    }
+    HFile* file = m_pTraceFileSystem->openFileForWrite(name);
+    if (!file)
+        std::fprintf(stderr, "Cannot create %s '%s': %s; %s.\n", what, name, std::strerror(errno), otherwise);
+    return file;
 }
 
 void HPuzzleGame::m_closeJournalAndDemo()
@@ -469,7 +535,9 @@ bool HPuzzleGame::m_runGame()
             if (quit)
                 break;
         }
-        if (quit)
+        // A termination signal ends the game as a confirmed quit does, also
+        // when it came while a dialog was open.
+        if (quit || HEventManager::s_isTerminationRequested())
             return true;
         drawGame(false);
         drawCursor();

@@ -311,6 +311,15 @@ protected:
     HScreenRect m_cursorRectAt(const HScreenPoint& p);
     // Closes and forgets the journal and the demo and their file system.
     void m_closeJournalAndDemo();
+    // Opens the demo and plays it; a demo that cannot be played (missing,
+    // unreadable, not a regular file) is reported on standard error.
+    void m_openDemo(const char* name);
+    // Whether the path names the file the demo is played from.
+    bool m_isDemoFile(const char* path) const;
+    // Creates the trace or the journal in the current directory; null, with
+    // a line on standard error, when it cannot be created or would be the
+    // demo's own file. `what` names it, `otherwise` says what follows.
+    HFile* m_createOutputFile(const char* name, const char* what, const char* otherwise);
     // The seams the constructor installs.
     static void s_invalidateRunningGame(const HScreenRect& area);
     static const char* s_runningGameName();

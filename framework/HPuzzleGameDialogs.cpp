@@ -130,7 +130,8 @@ void HPuzzleGame::goToPartnerSite(const char* defaultAddress, const char* compan
 {
     char address[kPartnerURLBytes];
     m_findPartnerURL(defaultAddress, company, product, address, static_cast<int>(sizeof(address)));
-    // s_openURL makes the address safe for the shell itself.
+    // s_openURL starts the browser without a shell, the address one
+    // argument of it, and opens only web addresses.
     HPlatform::s_openURL(address);
 }
 

@@ -1,7 +1,7 @@
 // The program's entry: turns the process's arguments into the resource
-// directory and the command line of "+set" tokens, installs the crash
-// handlers, and runs the one game object. Everything else the program does
-// happens inside HPuzzleGame::go.
+// directory and the command line of "+set" tokens, installs the crash and
+// termination handlers, and runs the one game object. Everything else the
+// program does happens inside HPuzzleGame::go.
 #include "engine/core/HUnix.h"
 #include "game/Qinvar.h"
 
@@ -33,6 +33,9 @@ int main(int argc, char** argv)
     HUnix::s_calcResourceDir(s_szResourceDir, 4095, argc > 0 ? argv[0] : "");
     HUnix::s_buildCommandLine(s_szCommandLine, sizeof(s_szCommandLine), argc, argv, kProductName);
     HUnix::s_initBacktraceSignals();
+    // Before the media library starts, which would otherwise take SIGINT and
+    // SIGTERM for window-close requests (asking for a confirmation).
+    HUnix::s_initTerminationSignals();
     g_qv.go(s_szCommandLine, s_szResourceDir);
     std::exit(0);
 }

@@ -26,6 +26,22 @@ int32_t countItems(MVDialogItem* first)
     return n;
 }
 
+// A coordinate one step beside the pointer's v: v + 1 held to 0 .. limit
+// (the screen's last pixel, or the largest coordinate without a screen),
+// computed wide so that no pointer position overflows. Where holding lands
+// on v itself, the step goes the other way.
+int32_t stepBeside(int32_t v, int64_t limit)
+{
+    int64_t next = static_cast<int64_t>(v) + 1;
+    if (next > limit)
+        next = limit;
+    if (next < 0)
+        next = 0;
+    if (next == v && v > 0)
+        next = v - 1;
+    return static_cast<int32_t>(next);
+}
+
 } // namespace
 
 MVDialog::MVDialog()
@@ -82,6 +98,12 @@ intptr_t MVDialog::doModal(HPuzzleGame* game, H2DDisplayDevice* device, HEventMa
     bool done = false;
     HEvent last = HEvent::s_make(ET_NONE);
     for (;;) {
+        // A termination signal closes every open dialog as a quit request
+        // does, at once; the game then ends.
+        if (HEventManager::s_isTerminationRequested()) {
+            result = kQuit;
+            break;
+        }
         HEvent e;
         if (!done && events->getEvent(&e, true)) {
             last = e;
@@ -128,10 +150,13 @@ intptr_t MVDialog::doModal(HPuzzleGame* game, H2DDisplayDevice* device, HEventMa
     // The manager drops a move to the point of the previous move; the pair
     // makes sure a move at the pointer's position reaches the main loop,
     // which then re-evaluates the lit controls.
+    // The first of them is held to the screen.
     const HScreenPoint mouse = events->getMousePoint();
+    const int64_t lastX = device ? static_cast<int64_t>(device->m_iScreenWidth) - 1 : INT32_MAX;
+    const int64_t lastY = device ? static_cast<int64_t>(device->m_iScreenHeight) - 1 : INT32_MAX;
     HEvent move = last;
     move.type = ET_MOUSEMOVE;
-    move.point = HScreenPoint{mouse.x + 1, mouse.y + 1};
+    move.point = HScreenPoint{stepBeside(mouse.x, lastX), stepBeside(mouse.y, lastY)};
     events->appendEvent(move);
     move.point = mouse;
     events->appendEvent(move);

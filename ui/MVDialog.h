@@ -53,10 +53,12 @@ public:
     // The modal loop on the game, its display device and event manager. The
     // time-out is in game-clock milliseconds; 0 or less never ends the
     // dialog. The result: the accepted item's address as an integer,
-    // kTimedOut or kQuit. On closing, two mouse moves are queued (at the last
-    // mouse point moved by (1, 1), then at the point itself) so the game's
-    // controls re-evaluate their lit state, and the UI manager's capture is
-    // dropped (the press that opened the dialog lost its release to it).
+    // kTimedOut or kQuit (also at once when the program is asked to end,
+    // HEventManager::s_requestTermination). On closing, two mouse moves are
+    // queued (at the last mouse point moved by (1, 1) and held to the
+    // screen, then at the point itself) so the game's controls re-evaluate
+    // their lit state, and the UI manager's capture is dropped (the press
+    // that opened the dialog lost its release to it).
     virtual intptr_t doModal(HPuzzleGame* game, H2DDisplayDevice* device, HEventManager* events, int32_t timeoutMs,
                              void* userData);
     // True ends doModal with that item. False in the base: keep running.

@@ -12,6 +12,7 @@ MvTime HEventManager::sm_lastTimestampTime = {0, 0};
 MvTime HEventManager::sm_lastDeliveredTime = {0, 0};
 HEventManager::ClockFunction HEventManager::sm_pClock = nullptr;
 HEventManager::SleepFunction HEventManager::sm_pSleep = nullptr;
+volatile std::sig_atomic_t HEventManager::sm_terminationRequested = 0;
 
 HEventManager::HEventManager()
     : m_ring(), m_iHead(0), m_iTail(0), m_sources(nullptr), m_pJournal(nullptr), m_pDemo(nullptr),
@@ -94,6 +95,17 @@ void HEventManager::s_resetSharedState()
     sm_lastQueuedMousePoint = HScreenPoint{0, 0};
     sm_lastTimestampTime = MvTime{0, 0};
     sm_lastDeliveredTime = MvTime{0, 0};
+    sm_terminationRequested = 0;
+}
+
+void HEventManager::s_requestTermination()
+{
+    sm_terminationRequested = 1;
+}
+
+bool HEventManager::s_isTerminationRequested()
+{
+    return sm_terminationRequested != 0;
 }
 
 bool HEventManager::appendEvent(const HEvent& e)
@@ -197,6 +209,10 @@ void HEventManager::m_noteMousePoint(const HEvent& e)
 
 bool HEventManager::getEvent(HEvent* out, bool wait)
 {
+    // Nothing more is handled once the program is to end: not the rest of a
+    // demo, not what is queued; the loops see the request and return.
+    if (sm_terminationRequested)
+        return false;
     if (m_pDemo) {
         if (m_getDemoEvent(out)) {
             // Recorded alongside a demo, the journal holds the demo's records

@@ -5,11 +5,14 @@
 // sources; when still nothing is pending it queues a time stamp, the tick on
 // which the game advances. In demo mode the records of a demo file are
 // delivered instead, with their recorded times; at the end of the demo the
-// manager returns to live input by itself.
+// manager returns to live input by itself. Once the program is asked to end
+// (a termination signal), no event is delivered any more, live or demo.
 #pragma once
 
 #include "engine/core/HEvent.h"
 #include "engine/core/HObjectList.h"
+
+#include <csignal>
 
 class HEventSource;
 class HFile;
@@ -49,7 +52,8 @@ public:
     // lost. While a demo plays nothing is queued (the demo holds what the
     // program queued when it was recorded); the result is then true.
     bool appendEvent(const HEvent& e);
-    // The next event, or false when none is pending (a time stamp is then queued).
+    // The next event, or false when none is pending (a time stamp is then
+    // queued). Once termination is requested: false at once, every time.
     bool getEvent(HEvent* out, bool wait);
     // The oldest queued event without removing it; ET_NONE and false when empty.
     bool peekEvent(HEvent* out);
@@ -65,9 +69,16 @@ public:
     using ClockFunction = MvTime (*)();
     using SleepFunction = void (*)(int ms);
     static void s_setClock(ClockFunction now, SleepFunction sleep);
-    // The last queued mouse move, the last queued time stamp and the last
-    // delivered time are kept process-wide; tests start from a clean slate.
+    // The last queued mouse move, the last queued time stamp, the last
+    // delivered time and the termination request are kept process-wide;
+    // tests start from a clean slate.
     static void s_resetSharedState();
+
+    // Asks the program to end at once, as a confirmed quit would. Only
+    // stores a flag, so it may be called from a signal handler; the event
+    // loops (the main loop and every modal dialog) look at it and end.
+    static void s_requestTermination();
+    static bool s_isTerminationRequested();
 
 private:
     static MvTime s_now();
@@ -91,4 +102,5 @@ private:
     static MvTime sm_lastDeliveredTime;
     static ClockFunction sm_pClock;
     static SleepFunction sm_pSleep;
+    static volatile std::sig_atomic_t sm_terminationRequested;
 };

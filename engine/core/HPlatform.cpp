@@ -6,10 +6,15 @@
 #include "engine/core/HUtil.h"
 
 #include <SDL.h>
+#include <fcntl.h>
 #include <pwd.h>
+#include <strings.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -96,10 +101,16 @@ namespace {
 struct Browser {
     int console; // 1: runs in the terminal, for sessions without a display
     const char* program;
-    const char* format; // receives the address twice
+    // The command: words split at blanks, '...' and "..." quoting blanks;
+    // each %s is the address. A last word "&" runs it detached; "a || b"
+    // runs b when a cannot be started or fails.
+    const char* format;
 };
 
 const Browser kBrowsers[] = {
+    // The desktop's own launcher first: it opens the user's chosen browser.
+    {0, "xdg-open", "xdg-open %s"},
+    {0, "x-www-browser", "x-www-browser %s"},
     {0, "mozilla", "mozilla %s &"},
     {0, "phoenix", "phoenix %s &"},
     {0, "gnome-moz-remote", "gnome-moz-remote --newwin %s"},
@@ -114,18 +125,21 @@ const Browser kBrowsers[] = {
     {1, "lynx", "lynx %s"},
 };
 
-// Whether some entry of PATH holds an executable regular file of that name.
-bool isOnSearchPath(const char* program)
+constexpr int kPathBytes = 4096;
+
+// Where some entry of PATH holds an executable regular file of that name:
+// the path is written to `found` and true returned.
+bool findOnSearchPath(const char* program, char* found, int size)
 {
     const char* path = std::getenv("PATH");
     if (!path)
         return false;
-    char entries[4096];
+    char entries[kPathBytes];
     HUtil::s_strcpy(entries, path, sizeof(entries));
-    char entry[4096];
+    char entry[kPathBytes];
     const char* pos = entries;
     while ((pos = HUtil::s_strtok(entry, sizeof(entry), pos, ":")) != nullptr) {
-        char candidate[4096] = "";
+        char candidate[kPathBytes] = "";
         const char* rest = entry;
         if (entry[0] == '~') {
             const char* home = std::getenv("HOME");
@@ -139,62 +153,208 @@ bool isOnSearchPath(const char* program)
         HUtil::s_strcat(candidate, "./", sizeof(candidate));
         HUtil::s_strcat(candidate, program, sizeof(candidate));
         struct stat st;
-        if (::access(candidate, X_OK) == 0 && ::stat(candidate, &st) == 0 && S_ISREG(st.st_mode))
+        if (::access(candidate, X_OK) == 0 && ::stat(candidate, &st) == 0 && S_ISREG(st.st_mode)) {
+            HUtil::s_strcpy(found, candidate, size);
+            return true;
+        }
+    }
+    return false;
+}
+
+// What the browser gets: an address of the web, nothing a program could
+// take for an option or a file.
+bool isWebAddress(const char* url)
+{
+    static const char* const kSchemes[] = {"http://", "https://"};
+    for (const char* scheme : kSchemes) {
+        const size_t n = std::strlen(scheme);
+        if (::strncasecmp(url, scheme, n) == 0 && url[n] != '\0')
             return true;
     }
     return false;
 }
 
-bool needsEscape(unsigned char c)
+constexpr int kMaxWords = 15;
+constexpr int kCommandBytes = 16384;
+
+// One program to start: its resolved path and its arguments (argv[0] is
+// the program's name, the list ends with null).
+struct Command {
+    char path[kPathBytes];
+    char* argv[kMaxWords + 1];
+    int argc;
+};
+
+// A browser row made ready to start, everything in place before any fork.
+struct Launch {
+    Command commands[2]; // the second runs when the first fails
+    int count;
+    bool detached;
+    char text[kCommandBytes]; // the words' characters
+    int used;
+};
+
+bool addCharacter(Launch* launch, char c)
 {
-    return c < 0x20 || c == 0x7F || std::strchr("'\"`$&;|<>()\\ ", c) != nullptr;
+    if (launch->used >= kCommandBytes)
+        return false;
+    launch->text[launch->used++] = c;
+    return true;
+}
+
+// Splits the row's format into its commands' words, the address put in as
+// it is wherever the format says %s: it is part of one word and is never
+// read again, so nothing in it can split, quote, expand or end a word.
+bool parseFormat(const char* format, const char* url, Launch* out)
+{
+    out->count = 1;
+    out->detached = false;
+    out->used = 0;
+    out->commands[0].argc = 0;
+    const char* p = format;
+    for (;;) {
+        while (*p == ' ')
+            ++p;
+        if (*p == '\0')
+            break;
+        if (out->detached)
+            return false; // "&" ends the command
+        if (p[0] == '&' && (p[1] == ' ' || p[1] == '\0')) {
+            out->detached = true;
+            ++p;
+            continue;
+        }
+        if (p[0] == '|' && p[1] == '|' && (p[2] == ' ' || p[2] == '\0')) {
+            if (out->count == 2 || out->commands[0].argc == 0)
+                return false;
+            out->commands[out->count++].argc = 0;
+            p += 2;
+            continue;
+        }
+        Command& command = out->commands[out->count - 1];
+        if (command.argc == kMaxWords)
+            return false;
+        command.argv[command.argc++] = out->text + out->used;
+        char quote = '\0';
+        for (; *p && (quote || *p != ' '); ++p) {
+            if (quote ? *p == quote : (*p == '\'' || *p == '"')) {
+                quote = quote ? '\0' : *p;
+            } else if (p[0] == '%' && p[1] == 's') {
+                for (const char* u = url; *u; ++u) {
+                    if (!addCharacter(out, *u))
+                        return false;
+                }
+                ++p;
+            } else if (!addCharacter(out, *p)) {
+                return false;
+            }
+        }
+        if (quote || !addCharacter(out, '\0'))
+            return false;
+    }
+    for (int i = 0; i < out->count; ++i) {
+        Command& command = out->commands[i];
+        if (command.argc == 0)
+            return false;
+        command.argv[command.argc] = nullptr;
+        if (!findOnSearchPath(command.argv[0], command.path, sizeof(command.path)))
+            return false;
+    }
+    return true;
+}
+
+enum class Outcome { kNotStarted, kFailed, kSucceeded };
+
+// Starts the command without a shell: the program is executed directly
+// with its words as its arguments. A detached one reads no terminal input
+// and outlives the game, as a shell's "&" would have it, and succeeds once
+// it runs; otherwise its end is waited for and its exit status tells.
+Outcome runCommand(const Command& command, bool detached)
+{
+    // The child reports a failed exec through a pipe that a successful exec
+    // closes.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return Outcome::kNotStarted;
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return Outcome::kNotStarted;
+    }
+    if (pid == 0) {
+        // Only async-signal-safe calls between fork and exec.
+        ::close(report[0]);
+        if (detached) {
+            const int null = ::open("/dev/null", O_RDONLY);
+            if (null >= 0 && null != STDIN_FILENO) {
+                ::dup2(null, STDIN_FILENO);
+                ::close(null);
+            }
+            ::signal(SIGINT, SIG_IGN);
+            ::signal(SIGQUIT, SIG_IGN);
+        }
+        ::execv(command.path, command.argv);
+        const int error = errno;
+        const ssize_t ignored = ::write(report[1], &error, sizeof(error));
+        (void)ignored;
+        ::_exit(127);
+    }
+    ::close(report[1]);
+    int error = 0;
+    ssize_t n;
+    do {
+        n = ::read(report[0], &error, sizeof(error));
+    } while (n < 0 && errno == EINTR);
+    ::close(report[0]);
+    const bool started = n == 0;
+    if (detached && started)
+        return Outcome::kSucceeded; // the child is left to run; init reaps it
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!started)
+        return Outcome::kNotStarted;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? Outcome::kSucceeded : Outcome::kFailed;
+}
+
+// Runs the row's commands, the second only when the first did not succeed;
+// false when not one of them could be started.
+bool startBrowser(const Launch& launch)
+{
+    bool started = false;
+    for (int i = 0; i < launch.count; ++i) {
+        const Outcome outcome = runCommand(launch.commands[i], launch.detached);
+        if (outcome == Outcome::kSucceeded)
+            return true;
+        started = started || outcome == Outcome::kFailed;
+    }
+    return started;
 }
 
 } // namespace
-
-char* HPlatform::s_escapeURLForShell(const char* url, char* dst, int len)
-{
-    static const char kHex[] = "0123456789ABCDEF";
-    int n = 0;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(url); *p; ++p) {
-        if (needsEscape(*p)) {
-            if (n + 3 > len - 1)
-                break;
-            dst[n++] = '%';
-            dst[n++] = kHex[*p >> 4];
-            dst[n++] = kHex[*p & 0x0F];
-        } else {
-            if (n + 1 > len - 1)
-                break;
-            dst[n++] = static_cast<char>(*p);
-        }
-    }
-    dst[n] = '\0';
-    return dst;
-}
 
 void HPlatform::s_openURL(const char* url)
 {
     SDL_Quit();
 
-    char safe[4096];
-    s_escapeURLForShell(url, safe, sizeof(safe));
-
-    const int console = std::getenv("DISPLAY") ? 0 : 1;
     const Browser* chosen = nullptr;
-    for (const Browser& b : kBrowsers) {
-        if (b.console == console && isOnSearchPath(b.program)) {
-            chosen = &b;
-            break;
+    if (url && isWebAddress(url)) {
+        const int console = std::getenv("DISPLAY") ? 0 : 1;
+        char found[kPathBytes];
+        for (const Browser& b : kBrowsers) {
+            if (b.console == console && findOnSearchPath(b.program, found, sizeof(found))) {
+                chosen = &b;
+                break;
+            }
         }
     }
-    int rc = -1;
+    bool started = false;
     if (chosen) {
-        static char command[16384];
-        std::snprintf(command, sizeof(command), chosen->format, safe, safe);
-        rc = std::system(command);
+        static Launch command;
+        started = parseFormat(chosen->format, url, &command) && startBrowser(command);
     }
-    if (!chosen || rc == -1)
-        std::fprintf(stderr, "You should be looking at [%s],\n but we can't launch a browser.\n", url);
+    if (!started)
+        std::fprintf(stderr, "You should be looking at [%s],\n but we can't launch a browser.\n", url ? url : "");
     ::_exit(0);
 }

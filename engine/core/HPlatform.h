@@ -26,11 +26,11 @@ public:
     static char* s_getUserName(char* buf, int len);
     // Shuts the media library down, starts the first browser of a fixed list
     // found on the search path with the address, and ends the process with
-    // code 0 at once. Every character the shell treats specially is
-    // percent-encoded first, so no part of the address can run as a command.
+    // code 0 at once. The browser is started without a shell, the address
+    // one argument of its own; only an address that begins with http:// or
+    // https:// and goes on is opened (anything else is refused with the
+    // message that no browser could be launched).
     [[noreturn]] static void s_openURL(const char* url);
-    // The address as it goes into the browser command (see s_openURL).
-    static char* s_escapeURLForShell(const char* url, char* dst, int len);
     // There is no clipboard here: returns 0 and leaves buf untouched.
     static int s_getClipboardText(char* buf, int len);
     static void s_sleep(int ms);

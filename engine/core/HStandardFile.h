@@ -9,6 +9,8 @@ public:
     HStandardFile();
     ~HStandardFile() override;
 
+    // False (errno EISDIR for a directory, EINVAL for anything else that is
+    // not a regular file) unless the path names a regular file.
     bool m_openForRead(const char* path);
     bool m_openForWrite(const char* path);
     // Closes the stream and frees the slot; false when nothing was open.

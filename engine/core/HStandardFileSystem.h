@@ -1,5 +1,6 @@
 // The directory file system: names are opened under its asset directory
-// through stdio. It embeds 16 file slots; the lowest free one is lent first.
+// through stdio, for reading only when they name a regular file. It embeds
+// 16 file slots; the lowest free one is lent first.
 #pragma once
 
 #include "engine/core/HFileSystem.h"

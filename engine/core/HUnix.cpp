@@ -1,6 +1,8 @@
-// Start-up helpers: command line, usage, resource directory, fatal signals.
+// Start-up helpers: command line, usage, resource directory, fatal and
+// termination signals.
 #include "engine/core/HUnix.h"
 
+#include "engine/core/HEventManager.h"
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUtil.h"
 
@@ -54,6 +56,7 @@ bool HUnix::s_buildCommandLine(char* buf, int size, int argc, char** argv, const
                 std::exit(42);
             }
             demoFile = argv[++i];
+            s_checkDemoFileName(demoFile);
         } else if (HUtil::s_stricmp(arg, "-trace") == 0 || HUtil::s_stricmp(arg, "--trace") == 0) {
             trace = true;
         } else if (HUtil::s_stricmp(arg, "-swcursor") == 0 || HUtil::s_stricmp(arg, "--swcursor") == 0) {
@@ -78,6 +81,22 @@ bool HUnix::s_buildCommandLine(char* buf, int size, int argc, char** argv, const
     if (journal)
         HUtil::s_strcat(buf, "+set mv_journal 1", size);
     return true;
+}
+
+void HUnix::s_checkDemoFileName(const char* name)
+{
+    if (name[0] == '\0') {
+        std::puts("Failed to specify demo file, e.g. -demo demo.dem");
+        std::exit(42);
+    }
+    // The "+set" tokens are split at blanks and semicolons: such a name
+    // would reach the game as another name and other settings.
+    if (std::strpbrk(name, " ;")) {
+        std::fprintf(stderr, "The demo file name '%s' holds a blank or a ';', which the game cannot take; rename the "
+                             "file.\n",
+                     name);
+        std::exit(42);
+    }
 }
 
 void HUnix::s_doUsage()
@@ -227,6 +246,12 @@ void fatalSignalHandler(int sig)
     ::_exit(sig + 127);
 }
 
+// Only stores the request: the event loops act on it.
+void terminationSignalHandler(int /*sig*/)
+{
+    HEventManager::s_requestTermination();
+}
+
 } // namespace
 
 void HUnix::s_prepareHeap(size_t bytes)
@@ -273,4 +298,22 @@ void HUnix::s_initBacktraceSignals()
     const int signals[] = {SIGILL, SIGQUIT, SIGABRT, SIGFPE, SIGSEGV, SIGBUS};
     for (int sig : signals)
         std::signal(sig, fatalSignalHandler);
+}
+
+void HUnix::s_initTerminationSignals()
+{
+    const int signals[] = {SIGTERM, SIGINT, SIGHUP};
+    for (int sig : signals) {
+        struct sigaction old;
+        if (sig != SIGTERM && ::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action;
+        std::memset(&action, 0, sizeof(action));
+        action.sa_handler = terminationSignalHandler;
+        sigemptyset(&action.sa_mask);
+        // A read or a wait that the signal interrupts goes on; the loops
+        // see the request within a millisecond.
+        action.sa_flags = SA_RESTART;
+        ::sigaction(sig, &action, nullptr);
+    }
 }

@@ -1,8 +1,8 @@
 // Start-up helpers the program entry calls once, before any engine object
 // starts: the heap made ready for the start-up, the resource directory from
 // the executable's location, the command line turned into "+set" tokens, the
-// usage text, the full-screen choice written to the per-user registry, and
-// the fatal-signal handlers.
+// usage text, the full-screen choice written to the per-user registry, the
+// fatal-signal handlers and the termination-signal handlers.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +12,14 @@ public:
     HUnix() = delete;
 
     // Scans argv[1..] and writes the "+set" token string into buf. May end
-    // the process: the usage text (-h) and a missing demo file name exit 42.
+    // the process: the usage text (-h) and a missing or unusable demo file
+    // name exit 42.
     static bool s_buildCommandLine(char* buf, int size, int argc, char** argv, const char* product);
     [[noreturn]] static void s_doUsage();
+    // Ends the process with exit code 42 when the demo file name cannot be
+    // passed on in the "+set" tokens whole: an empty name, or one holding a
+    // blank or a ';' (the tokens' separators).
+    static void s_checkDemoFileName(const char* name);
     // Stores "Fullscreen" in the per-user registry of the company "Moravel".
     static void s_setFullscreenValue(const char* product, int value);
     // The executable's absolute path as a new[] array the caller deletes;
@@ -24,6 +29,12 @@ public:
     // The executable's directory's parent plus "/Resources/".
     static void s_calcResourceDir(char* dst, int len, const char* argv0);
     static void s_initBacktraceSignals();
+    // SIGTERM, SIGINT and SIGHUP end the game as a confirmed quit does,
+    // also during a demo and inside a dialog: their handler only stores the
+    // request (HEventManager::s_requestTermination) that the event loops
+    // look at. SIGINT or SIGHUP that the process was started with ignored
+    // (a background job, nohup) stays ignored.
+    static void s_initTerminationSignals();
     // Grows the heap at once by `bytes` that the start-up will fill (the
     // archive, every sprite's pixels, the decoders' buffers), asks the
     // kernel to back that part with huge pages, and keeps freed memory in

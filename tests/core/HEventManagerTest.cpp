@@ -427,6 +427,54 @@ TEST_F(JournalTest, ADemoPlayedWhileRecordingIsJournaledAsDeliveredThenTheLiveIn
     ASSERT_FALSE(live.empty());
 }
 
+TEST_F(JournalTest, OnceTerminationIsRequestedNothingMoreIsDelivered)
+{
+    std::string demoBytes;
+    for (int i = 0; i < 3; ++i) {
+        HEvent e = click(ET_KEYDOWN, 10 + i, 20);
+        e.time = MvTime::s_fromTime64(5000 + static_cast<uint64_t>(i));
+        demoBytes.append(reinterpret_cast<const char*>(&e), sizeof(e));
+    }
+    dir.write("demo.bin", demoBytes);
+    HEventManager m;
+    ScriptedSource source(KC_A);
+    source.pending = 5;
+    m.registerEventSource(&source);
+    m.appendEvent(HEvent::s_make(ET_PAINT));
+    HFile* journal = fs.openFileForWrite("journal.bin");
+    HFile* demo = fs.openFileForRead("demo.bin");
+    ASSERT_NE(journal, nullptr);
+    ASSERT_NE(demo, nullptr);
+    m.beginJournal(journal);
+    m.beginDemo(demo);
+    HEvent e;
+    ASSERT_TRUE(m.getEvent(&e, true));
+    EXPECT_EQ(e.time.getTime64(), 5000u);
+
+    HEventManager::s_requestTermination();
+    EXPECT_TRUE(HEventManager::s_isTerminationRequested());
+    // Neither the rest of the demo, nor the queue, nor the sources; no
+    // sleep and no time stamp, however often it is asked.
+    const int sleeps = g_sleeps;
+    for (bool wait : {true, false, true}) {
+        EXPECT_FALSE(m.getEvent(&e, wait));
+        EXPECT_TRUE(m.isPlayingDemo());
+    }
+    EXPECT_EQ(g_sleeps, sleeps);
+    EXPECT_EQ(source.polls, 0);
+    EXPECT_EQ(readFileBytes(dir.file("journal.bin")).size(), sizeof(HEvent)) << "only the record delivered before";
+
+    // A clean slate for the next test takes the request back.
+    HEventManager::s_resetSharedState();
+    EXPECT_FALSE(HEventManager::s_isTerminationRequested());
+    ASSERT_TRUE(m.getEvent(&e, true));
+    EXPECT_EQ(e.time.getTime64(), 5001u);
+    m.endDemo();
+    m.endJournal();
+    demo->close();
+    journal->close();
+}
+
 TEST_F(JournalTest, JournalRecordsHoldNoStrayBytes)
 {
     HEventManager m;

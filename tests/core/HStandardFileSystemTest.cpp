@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -85,6 +89,43 @@ TEST_F(HStandardFileSystemTest, FailedOpenLeavesTheSlotFree)
     HFile* f = fs.openFileForRead("a.txt");
     EXPECT_EQ(f, first) << "the failed opens kept no slot";
     ASSERT_NE(f, nullptr);
+    f->close();
+}
+
+TEST_F(HStandardFileSystemTest, OnlyRegularFilesAreOpenedForReading)
+{
+    // A pipe nobody writes would block a plain open; a device never ends;
+    // a directory holds no bytes. None takes a slot, and none blocks.
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir(dir.file("folder").c_str(), 0700), 0);
+    HStandardFileSystem root;
+    root.initFileSystem("");
+    const struct {
+        HStandardFileSystem* files;
+        std::string name;
+        int error;
+    } cases[] = {
+        {&fs, "pipe", EINVAL},
+        {&fs, "folder", EISDIR},
+        {&root, "/dev/zero", EINVAL},
+        {&root, "/dev/null", EINVAL},
+        {&root, "/", EISDIR},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HStandardFile* const first = c.files->m_findFreeStandardFile();
+        errno = 0;
+        EXPECT_EQ(c.files->openFileForRead(c.name.c_str()), nullptr);
+        EXPECT_EQ(errno, c.error);
+        EXPECT_FALSE(c.files->fileExists(c.files == &fs ? dir.file(c.name).c_str() : c.name.c_str()));
+        EXPECT_EQ(c.files->m_findFreeStandardFile(), first);
+    }
+    // A regular file reached through a link is still one.
+    dir.write("real.bin", "abc");
+    ASSERT_EQ(::symlink(dir.file("real.bin").c_str(), dir.file("link.bin").c_str()), 0);
+    HFile* f = fs.openFileForRead("link.bin");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->length(), 3);
     f->close();
 }
 

@@ -1,5 +1,6 @@
 // Start-up helpers and platform services, run in child processes where they
 // end the process or change its environment.
+#include "engine/core/HEventManager.h"
 #include "engine/core/HPlatform.h"
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUnix.h"
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <cstdlib>
@@ -84,10 +86,30 @@ TEST(HUnix, HelpPrintsTheUsageAndExits42)
 
 TEST(HUnix, DemoWithoutAFileNameExits42)
 {
-    const ChildResult r = runInChild([] { commandLine({"-trace", "-demo"}); });
-    ASSERT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 42);
-    EXPECT_EQ(r.out, "Failed to specify demo file, e.g. -demo demo.dem\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-trace", "-demo"}, std::vector<std::string>{"-demo", "", "-trace"}}) {
+        const ChildResult r = runInChild([&] { commandLine(args); });
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 42);
+        EXPECT_EQ(r.out, "Failed to specify demo file, e.g. -demo demo.dem\n");
+    }
+}
+
+TEST(HUnix, ADemoFileNameTheTokensWouldSplitIsRefusedWithExit42)
+{
+    const char* const refused[] = {"my demo.dem", ";+set;mv_journal;1", "a;b.dem", " lead.dem", "trail.dem ", ";"};
+    for (const char* name : refused) {
+        SCOPED_TRACE(name);
+        const ChildResult r = runInChild([&] { commandLine({"-s", "-demo", name, "-trace"}); });
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 42);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, std::string("The demo file name '") + name +
+                             "' holds a blank or a ';', which the game cannot take; rename the file.\n");
+    }
+    // Anything else goes through whole, as one value.
+    for (const char* name : {"d.dem", "/abs/dir/x-y_z.dem", "-trace", "tab\there", "quote'd\"name", "$HOME*"})
+        EXPECT_EQ(commandLine({"-demo", name}), std::string("+set mv_spriteCursor 0 +set mv_demoFile ") + name + " ");
 }
 
 TEST(HUnix, FullscreenOptionsWriteTheRegistryAtOnce)
@@ -269,69 +291,287 @@ TEST(HUnix, FatalSignalPrintsAStackDumpAndExits138)
     EXPECT_NE(r.out.find("\n\t"), std::string::npos) << "one frame per line, each after a tab";
 }
 
+TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
+{
+    const ChildResult r = runInChild([] {
+        ChildChecks check;
+        HUnix::s_initBacktraceSignals();
+        struct sigaction fatalBefore;
+        sigaction(SIGSEGV, nullptr, &fatalBefore);
+        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+            std::signal(sig, SIG_DFL);
+        HUnix::s_initTerminationSignals();
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            HEventManager::s_resetSharedState();
+            std::raise(sig);
+            // The process goes on; the request waits for the loops.
+            check(HEventManager::s_isTerminationRequested(), "signal " + std::to_string(sig) + " requested the end");
+        }
+        struct sigaction fatalAfter;
+        sigaction(SIGSEGV, nullptr, &fatalAfter);
+        check(fatalAfter.sa_handler == fatalBefore.sa_handler, "the fatal-signal handler stays");
+
+        // Started ignored (nohup, a background job): SIGINT and SIGHUP stay
+        // ignored; SIGTERM is taken all the same.
+        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+            std::signal(sig, SIG_IGN);
+        HUnix::s_initTerminationSignals();
+        for (int sig : {SIGINT, SIGHUP}) {
+            HEventManager::s_resetSharedState();
+            std::raise(sig);
+            check(!HEventManager::s_isTerminationRequested(), "ignored signal " + std::to_string(sig));
+        }
+        HEventManager::s_resetSharedState();
+        std::raise(SIGTERM);
+        check(HEventManager::s_isTerminationRequested(), "SIGTERM though started ignored");
+        std::exit(check.failures());
+    });
+    ASSERT_TRUE(r.exited) << "signal " << r.signal;
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+}
+
+// Stub browsers on an otherwise empty search path. Each one appends what it
+// was started with to "received": its parent's process id, its own name and
+// each argument, each ended by a NUL, and one more NUL. Called as
+// "netscape -remote ..." the netscape stub fails, as a netscape with no
+// window to take the request does.
 class OpenURLTest : public testing::Test {
 protected:
-    // A fake text browser that writes the arguments it received.
-    void SetUp() override
+    void addStub(const std::string& name)
     {
-        const std::string script =
-            "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + dir.file("received") + "'\n";
-        dir.write("bin/links", script);
-        chmod(dir.file("bin/links").c_str(), 0755);
+        const std::string script = "#!/bin/sh\n{ printf '%s\\0' \"$PPID\" \"${0##*/}\"; for a in \"$@\"; do printf "
+                                   "'%s\\0' \"$a\"; done; printf '\\0'; } >> '" +
+                                   dir.file("received") + "'\n" +
+                                   (name == "netscape" ? "[ \"$1\" = -remote ] && exit 1\n" : "") + "exit 0\n";
+        dir.write("bin/" + name, script);
+        chmod(dir.file("bin/" + name).c_str(), 0755);
+        stubs.push_back(name);
+    }
+    void removeStubs()
+    {
+        for (const std::string& name : stubs)
+            ::unlink(dir.file("bin/" + name).c_str());
+        stubs.clear();
+        ::unlink(dir.file("received").c_str());
     }
 
-    ChildResult open(const std::string& url)
+    // Opens the address in a child process whose search path holds only the
+    // stubs, with or without a display; the child's process id is written
+    // to "opener" first.
+    ChildResult open(const std::string& url, bool display)
     {
         return runInChild([&] {
-            unsetenv("DISPLAY");
-            setenv("PATH", (dir.file("bin") + ":/usr/bin:/bin").c_str(), 1);
-            chdir(dir.path().c_str());
+            if (display)
+                setenv("DISPLAY", ":77", 1);
+            else
+                unsetenv("DISPLAY");
+            setenv("PATH", dir.file("bin").c_str(), 1);
+            if (chdir(dir.path().c_str()) != 0)
+                _exit(90);
+            dir.write("opener", std::to_string(getpid()));
             HPlatform::s_openURL(url.c_str());
         });
     }
 
+    // One started program: its name, then its arguments, and its parent.
+    struct Start {
+        std::vector<std::string> words;
+        std::string parent;
+    };
+    std::vector<Start> received() const
+    {
+        std::vector<Start> out;
+        const std::string text = readFileBytes(dir.file("received"));
+        std::vector<std::string> fields;
+        std::string field;
+        for (char c : text) {
+            if (c != '\0') {
+                field += c;
+                continue;
+            }
+            if (field.empty() && !fields.empty()) {
+                Start start;
+                start.parent = fields[0];
+                start.words.assign(fields.begin() + 1, fields.end());
+                out.push_back(start);
+                fields.clear();
+            } else {
+                fields.push_back(field);
+            }
+            field.clear();
+        }
+        return out;
+    }
+    std::vector<std::vector<std::string>> startedWords() const
+    {
+        std::vector<std::vector<std::string>> out;
+        for (const Start& s : received())
+            out.push_back(s.words);
+        return out;
+    }
+
     TempDir dir;
+    std::vector<std::string> stubs;
 };
 
-TEST_F(OpenURLTest, TheBrowserReceivesTheAddress)
+const char kCantLaunch[] = "You should be looking at [%s],\n but we can't launch a browser.\n";
+
+std::string cantLaunch(const std::string& url)
 {
-    const ChildResult r = open("http://www.example.org/a?b=c");
-    ASSERT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(readFileBytes(dir.file("received")), "http://www.example.org/a?b=c\n");
+    char text[512];
+    std::snprintf(text, sizeof(text), kCantLaunch, url.c_str());
+    return text;
 }
 
-TEST_F(OpenURLTest, ShellTextInTheAddressNeverRuns)
+TEST_F(OpenURLTest, EachRowStartsItsProgramWithTheAddressAsItsFormatSays)
 {
-    const struct {
-        const char* url;
-        const char* received;
+    const std::string url = "http://www.example.org/a?b=c";
+    using Words = std::vector<std::string>;
+    const struct Case {
+        const char* name;
+        bool display;
+        std::vector<std::string> stubs;
+        std::vector<Words> started;
     } cases[] = {
-        {"http://x/$(touch made)", "http://x/%24%28touch%20made%29\n"},
-        {"http://x/;touch made", "http://x/%3Btouch%20made\n"},
-        {"http://x/`touch made`", "http://x/%60touch%20made%60\n"},
-        {"http://x/'|touch made&", "http://x/%27%7Ctouch%20made%26\n"},
-        {"http://x/\ntouch made", "http://x/%0Atouch%20made\n"},
+        {"the desktop's launcher first", true, {"lynx", "links", "mozilla", "x-www-browser", "xdg-open"},
+         {{"xdg-open", url}}},
+        {"then the default browser", true, {"lynx", "mozilla", "x-www-browser"}, {{"x-www-browser", url}}},
+        {"detached", true, {"lynx", "konqueror", "mozilla"}, {{"mozilla", url}}},
+        {"phoenix", true, {"phoenix", "galeon"}, {{"phoenix", url}}},
+        {"an option before the address", true, {"gnome-moz-remote", "galeon"}, {{"gnome-moz-remote", "--newwin", url}}},
+        {"galeon", true, {"galeon", "netscape"}, {{"galeon", url}}},
+        {"the remote call fails: the second command", true, {"netscape", "konqueror"},
+         {{"netscape", "-remote", "openURL(" + url + ",new-window)"}, {"netscape", url}}},
+        {"konqueror", true, {"konqueror", "opera"}, {{"konqueror", url}}},
+        {"quoted into an option", true, {"opera", "NetPositive"}, {{"opera", "-page=" + url}}},
+        {"NetPositive", true, {"NetPositive", "links"}, {{"NetPositive", url}}},
+        {"a text browser in a terminal window", true, {"links", "lynx", "xterm"},
+         {{"xterm", "-T", "Web Browser", "-e", "links", url}}},
+        {"lynx in a terminal window", true, {"lynx", "xterm"}, {{"xterm", "-T", "Web Browser", "-e", "lynx", url}}},
+        {"no display: only the text browsers", false, {"xdg-open", "x-www-browser", "mozilla", "links", "lynx"},
+         {{"links", url}}},
+        {"no display: lynx", false, {"xdg-open", "lynx"}, {{"lynx", url}}},
     };
-    for (const auto& c : cases) {
-        const ChildResult r = open(c.url);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        removeStubs();
+        for (const std::string& stub : c.stubs)
+            addStub(stub);
+        const ChildResult r = open(url, c.display);
         ASSERT_TRUE(r.exited);
         EXPECT_EQ(r.exitCode, 0);
-        EXPECT_FALSE(fileExists(dir.file("made"))) << c.url;
-        EXPECT_EQ(readFileBytes(dir.file("received")), c.received);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(startedWords(), c.started);
+    }
+}
+
+TEST_F(OpenURLTest, TheAddressIsOneArgumentExactlyAsGivenAndNoShellRuns)
+{
+    addStub("xdg-open");
+    // Names a shell's globbing would match.
+    dir.write("aXb", "");
+    dir.write("passwd", "");
+    const char* const addresses[] = {
+        "http://x/*",
+        "http://x/a?b[c]*",
+        "http://x/pass*",
+        "http://x/~root/x",
+        "https://~root",
+        "http://x/#frag &",
+        "http://x/ --opt",
+        "http://x/-",
+        "http://x/'single' \"double\"",
+        "http://x/$(touch made)",
+        "http://x/`touch made`",
+        "http://x/;touch made|touch made&touch made",
+        "http://x/ a  b\tc ",
+        "http://x/\ntouch made",
+        "http://x/${HOME}$PATH\\n",
+        "HTTPS://EXAMPLE.ORG/",
+        "http://x",
+    };
+    for (const char* address : addresses) {
+        SCOPED_TRACE(address);
+        ::unlink(dir.file("received").c_str());
+        const ChildResult r = open(address, true);
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err, "");
+        const std::vector<Start> started = received();
+        ASSERT_EQ(started.size(), 1u);
+        EXPECT_EQ(started[0].words, (std::vector<std::string>{"xdg-open", address}));
+        // The browser's parent is the game's process itself: no shell ran
+        // between them.
+        EXPECT_EQ(started[0].parent, readFileBytes(dir.file("opener")));
+        EXPECT_FALSE(fileExists(dir.file("made")));
+    }
+}
+
+TEST_F(OpenURLTest, AnythingButAWebAddressIsRefusedAndNothingStarts)
+{
+    for (const char* stub : {"xdg-open", "links"})
+        addStub(stub);
+    const char* const refused[] = {
+        "",
+        "/etc/pass*",
+        "~root/x",
+        "--opt",
+        "-http://x/",
+        " http://x/",
+        "http://",
+        "https://",
+        "http:/x",
+        "file:///etc/passwd",
+        "ftp://x/",
+        "javascript:alert(1)",
+        "mailto:a@b",
+    };
+    for (const char* address : refused) {
+        SCOPED_TRACE(address);
+        for (bool display : {true, false}) {
+            const ChildResult r = open(address, display);
+            ASSERT_TRUE(r.exited);
+            EXPECT_EQ(r.exitCode, 0);
+            EXPECT_EQ(r.err, cantLaunch(address));
+            EXPECT_FALSE(fileExists(dir.file("received")));
+        }
     }
 }
 
 TEST_F(OpenURLTest, NoBrowserSaysSoAndStillExits0)
 {
-    const ChildResult r = runInChild([&] {
-        unsetenv("DISPLAY");
-        setenv("PATH", dir.file("nothing-here").c_str(), 1);
-        HPlatform::s_openURL("http://x/");
-    });
+    for (bool display : {true, false}) {
+        SCOPED_TRACE(display);
+        // No stub at all; without a display the desktop's launcher is no use.
+        const ChildResult none = open("http://x/", display);
+        ASSERT_TRUE(none.exited);
+        EXPECT_EQ(none.exitCode, 0);
+        EXPECT_EQ(none.err, cantLaunch("http://x/"));
+    }
+    addStub("xdg-open");
+    const ChildResult r = open("http://x/", false);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, cantLaunch("http://x/"));
+    EXPECT_FALSE(fileExists(dir.file("received")));
+}
+
+TEST_F(OpenURLTest, ABrowserThatCannotBeExecutedIsNoBrowser)
+{
+    // Found on the path (executable, a regular file) but not a program: a
+    // shell would run it as a script; without one it does not start.
+    dir.write("bin/links", "printf started > '" + dir.file("received") + "'\n");
+    chmod(dir.file("bin/links").c_str(), 0755);
+    const ChildResult r = open("http://x/", false);
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, "You should be looking at [http://x/],\n but we can't launch a browser.\n");
+    EXPECT_EQ(r.err, cantLaunch("http://x/"));
+    EXPECT_FALSE(fileExists(dir.file("received")));
+
+    // The terminal window of the text browser is missing: nothing starts.
+    addStub("links");
+    const ChildResult noTerminal = open("http://x/", true);
+    EXPECT_EQ(noTerminal.err, cantLaunch("http://x/"));
+    EXPECT_FALSE(fileExists(dir.file("received")));
 }
 
 TEST(HPlatform, UserNameAndClipboard)

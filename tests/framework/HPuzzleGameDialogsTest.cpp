@@ -3,7 +3,6 @@
 // it in a child process.
 #include "framework/HPuzzleGame.h"
 
-#include "engine/core/HPlatform.h"
 #include "engine/core/HSystemRegistry.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/DialogTestGame.h"
@@ -316,13 +315,24 @@ TEST_F(PartnerSiteTest, NothingInTheAddressRunsAsACommand)
     const ChildResult r = open([](DialogTestGame& g) { g.goToPartnerSite(kDefaultAddress, "Co", "Game"); });
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0);
-    char escaped[4096];
-    HPlatform::s_escapeURLForShell(hostile.c_str(), escaped, sizeof(escaped));
-    // One argument: the address with every character the shell acts on
-    // percent-encoded, and nothing else started.
-    EXPECT_EQ(browserLines(), (std::vector<std::string>{"links", escaped}));
+    // One argument, the address exactly as the configuration names it, and
+    // nothing else started.
+    EXPECT_EQ(browserLines(), (std::vector<std::string>{"links", hostile}));
     for (const char* file : {"pwned1", "pwned2", "pwned3", "pwned4"})
         EXPECT_FALSE(fileExists(work.file(file))) << file;
+}
+
+TEST_F(PartnerSiteTest, AnAddressThatIsNoWebAddressOpensNothing)
+{
+    for (const char* address : {"file:///etc/passwd", "--help", "~/x"}) {
+        SCOPED_TRACE(address);
+        setRegistry("Co", "Game", address);
+        const ChildResult r = open([](DialogTestGame& g) { g.goToPartnerSite(kDefaultAddress, "Co", "Game"); });
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err, std::string("You should be looking at [") + address + "],\n but we can't launch a browser.\n");
+        EXPECT_TRUE(browserLines().empty());
+    }
 }
 
 TEST_F(PartnerSiteTest, HomePageOpensItsAddressAndNullDoesNothing)

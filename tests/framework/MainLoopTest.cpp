@@ -244,6 +244,29 @@ TEST_F(MainLoopTest, AHandlerThatEndsTheLoopSkipsTheDrawingOfThatPass)
     EXPECT_EQ(next.type, static_cast<uint32_t>(ET_MOUSEMOVE));
 }
 
+TEST_F(MainLoopTest, ATerminationRequestEndsTheLoopAtOnceWithoutDrawing)
+{
+    // Made while an event is handled (as a signal may come at any time):
+    // the rest of the batch and the batches after it are never handled.
+    game.eventHandler = [](const HEvent& e) {
+        if (e.type == ET_KEYDOWN)
+            HEventManager::s_requestTermination();
+        return false;
+    };
+    batch(DemoWriter().mouseMove(1000, 5, 5));
+    batch(DemoWriter().keyDown(2000, 'Q', 'q').mouseMove(2001, 9, 9));
+    batch(DemoWriter().mouseMove(3000, 20, 20));
+    script.setQuitWhenDone(false);
+    EXPECT_TRUE(game.m_runGame());
+    const bool requested = HEventManager::s_isTerminationRequested();
+    HEventManager::s_resetSharedState();
+    EXPECT_TRUE(requested);
+    EXPECT_EQ(passCount(), 1);
+    EXPECT_TRUE(sawEvent("ET_KEYDOWN(2000) - key=KC_Q pt=0,0"));
+    EXPECT_FALSE(sawEvent("ET_MOUSEMOVE(2001) - pt=9,9"));
+    EXPECT_FALSE(script.done());
+}
+
 TEST_F(MainLoopTest, InvalidationIsClampedToTheScreen)
 {
     game.getDirtyList()->clearDirtyList();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -308,6 +309,99 @@ TEST_F(WholeProgramTest, AMissingDemoFileMeansLiveInput)
     EXPECT_EXITED_CLEANLY(r);
     EXPECT_TRUE(contains(game, "live quit"));
     EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_EQ(r.err, "Cannot play the demo file 'no_such_demo.bin': No such file or directory; the game goes on "
+                     "with live input.\n");
+}
+
+TEST_F(WholeProgramTest, ADemoThatCannotBePlayedIsNamedWithItsReasonAndTheGameRunsLive)
+{
+    sandbox.work().write("file.bin", DemoWriter().quit(10).bytes());
+    ASSERT_EQ(::mkdir(sandbox.work().file("folder").c_str(), 0755), 0);
+    // Nobody ever writes to the pipe: opened as a file it would wait for ever.
+    ASSERT_EQ(::mkfifo(sandbox.work().file("pipe").c_str(), 0600), 0);
+    const std::string tooLong(1022, 'd');
+    const std::string notRegular = "it is not a regular file";
+    const struct {
+        std::string name;
+        std::string reason;
+    } cases[] = {
+        {"file.bin/inside.bin", "Not a directory"},
+        {"missing/demo.bin", "No such file or directory"},
+        {tooLong, "File name too long"},
+        {"/dev/zero", notRegular},
+        {"/dev/null", notRegular},
+        {"folder", notRegular},
+        {sandbox.work().file("folder"), notRegular},
+        {"pipe", notRegular},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.substr(0, 40));
+        const ChildResult r = run({"-trace", "-demo", c.name}, {{"QVTEST_LIVE_QUIT", "1"}});
+        EXPECT_EXITED_CLEANLY(r);
+        EXPECT_TRUE(contains(game, "live quit"));
+        EXPECT_EQ(r.err, "Cannot play the demo file '" + c.name + "': " + c.reason +
+                             "; the game goes on with live input.\n");
+    }
+}
+
+TEST_F(WholeProgramTest, TheTraceAndTheJournalAreNeverWrittenOverTheDemoTheyPlay)
+{
+    const DemoWriter events = DemoWriter().key(700, 'Z', 'z').quit(800);
+    const std::string noJournal =
+        "Not writing the journal 'journal.bin': it is the demo file being played; recording nothing.\n";
+    const struct {
+        const char* file;  // the demo, written as this file of the working directory
+        const char* given; // its name on the command line ("" for its absolute path)
+        const char* output;
+        std::string message;
+    } cases[] = {
+        {"journal.bin", "journal.bin", "-journal", noJournal},
+        {"journal.bin", "", "-journal", noJournal},
+        {"journal.bin", "./link.bin", "-journal", noJournal},
+        {"trace.txt", "trace.txt", "-trace",
+         "Not writing the trace file 'trace.txt': it is the demo file being played; writing no trace.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " as '" + c.given + "'");
+        ProgramSandbox box;
+        ASSERT_TRUE(events.writeTo(box.work().file(c.file)));
+        ASSERT_EQ(::symlink(c.file, box.work().file("link.bin").c_str()), 0);
+        const std::string before = box.workFile(c.file);
+        const std::string given = c.given[0] ? c.given : box.work().file(c.file);
+        // The other output shows the demo was played.
+        const bool journal = std::string(c.output) == "-journal";
+        const ChildResult r = box.run(kProgram, {journal ? "-trace" : "-journal", c.output, "-demo", given});
+        EXPECT_EXITED_CLEANLY(r);
+        EXPECT_EQ(r.err, c.message);
+        EXPECT_EQ(box.workFile(c.file), before);
+        if (journal) {
+            EXPECT_TRUE(contains(splitLines(box.workFile("trace.txt")),
+                                 "TestGame: event ET_QUIT(800) clock=800 seed=700"));
+        } else {
+            EXPECT_EQ(box.workFile("journal.bin"), before);
+        }
+    }
+}
+
+TEST_F(WholeProgramTest, AnOutputThatCannotBeCreatedIsNamedWithItsReasonAndTheGameGoesOn)
+{
+    demo("demo.bin", DemoWriter().key(700, 'Z', 'z').quit(800));
+    // A folder where the file would go.
+    ASSERT_EQ(::mkdir(sandbox.work().file("trace.txt").c_str(), 0755), 0);
+    ChildResult r = run({"-trace", "-journal", "-demo", "demo.bin"});
+    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EQ(r.err, "Cannot create the trace file 'trace.txt': Is a directory; writing no trace.\n");
+    // The journal took the whole demo.
+    EXPECT_EQ(sandbox.workFile("journal.bin"), sandbox.workFile("demo.bin"));
+    ASSERT_EQ(::rmdir(sandbox.work().file("trace.txt").c_str()), 0);
+
+    // A link into a folder that is not there.
+    ::unlink(sandbox.work().file("journal.bin").c_str());
+    ASSERT_EQ(::symlink("gone/journal.bin", sandbox.work().file("journal.bin").c_str()), 0);
+    r = run({"-trace", "-journal", "-demo", "demo.bin"});
+    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EQ(r.err, "Cannot create the journal 'journal.bin': No such file or directory; recording nothing.\n");
+    EXPECT_TRUE(contains(game, "event ET_QUIT(800) clock=800 seed=700"));
 }
 
 TEST_F(WholeProgramTest, AnAbsoluteDemoPathIsOpenedAsGiven)

@@ -1,9 +1,11 @@
 // The two game programs run whole, as a player starts them, under SDL's dummy
 // drivers: from the build tree to the start screen and out again through a
 // demo, the usage text, a missing archive and an archive missing one
-// picture, the silent sound switch, and the per-user registry file that a
-// run reads and must leave as it found it.
+// picture, the silent sound switch, the per-user registry file that a run
+// reads and must leave as it found it, the termination signals that end a
+// run wherever it is, and a demo file name the game refuses.
 #include "engine/core/HSystemRegistry.h"
+#include "tests/game/GameScreen.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/ProgramSandbox.h"
 #include "tests/support/TestPaths.h"
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unzip.h>
@@ -231,6 +234,146 @@ TEST_P(GameProgramTest, AStoredRegistryIsReadAndLeftByteForByte)
     EXPECT_EXITED(r, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(readFileBytes(registryPath()), before);
+}
+
+// --- Termination signals ----------------------------------------------------
+
+// SIGTERM ends the game at once, as a confirmed quit does, wherever it is:
+// in play, inside a dialog that no quit request closes (the rules), during
+// a demo. The program exits 0 and leaves the registry as it was. The game
+// records a journal beside the demo; once the journal holds more records
+// than the demo, the game runs on live input where the demo left it.
+class TerminationTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(writeRegistry(sandbox.home().path()));
+        registryBefore = readFileBytes(registryPath());
+        ASSERT_FALSE(registryBefore.empty());
+    }
+    std::string registryPath() const { return sandbox.home().file(".moravel/registry_Moravel_Qinvar"); }
+    size_t journalRecords() const
+    {
+        struct stat st;
+        if (::stat(sandbox.work().file("journal.bin").c_str(), &st) != 0)
+            return 0;
+        return static_cast<size_t>(st.st_size) / DemoWriter::kRecordBytes;
+    }
+    // Starts the game on demo.bin, waits until the journal holds more than
+    // `records` records, sends SIGTERM and waits for the end; `seconds` is
+    // how long the end took.
+    ChildResult terminateAfter(size_t records, double* seconds)
+    {
+        RunningProgram program;
+        if (!sandbox.start(&program, buildProgram("qvgame"), {"-s", "-journal", "-demo", "demo.bin"}))
+            return ChildResult();
+        const bool reached = waitFor(60, [&] { return journalRecords() > records || !program.running(); }, 1);
+        EXPECT_TRUE(reached && program.running()) << "the game did not get there";
+        ::kill(program.pid(), SIGTERM);
+        const double sent = monotonicSeconds();
+        ChildResult r = program.wait(30);
+        *seconds = monotonicSeconds() - sent;
+        return r;
+    }
+    // The registry is left as `registry` (by default as it was).
+    void expectEndedAtOnce(const ChildResult& r, double seconds, const std::string* registry = nullptr)
+    {
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_TRUE(r.exited) << "signal " << r.signal;
+        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+        EXPECT_LT(seconds, 1.0);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(readFileBytes(registryPath()), registry ? *registry : registryBefore);
+    }
+
+    ProgramSandbox sandbox;
+    std::string registryBefore;
+};
+
+TEST_F(TerminationTest, InPlay)
+{
+    // A board dealt and a tile clicked; the game would ask before a quit.
+    const HScreenPoint start = screen::middle(screen::startButton());
+    DemoWriter demo;
+    demo.timestamp(1000).mouseMove(1500, start.x, start.y).click(1600, start.x, start.y, false, 50);
+    demo.timestamp(2000).mouseMove(2100, 400, 240).click(2200, 400, 240, false, 50).timestamp(2500);
+    ASSERT_TRUE(demo.writeTo(sandbox.work().file("demo.bin")));
+    double seconds = 0;
+    const ChildResult r = terminateAfter(static_cast<size_t>(demo.count()), &seconds);
+
+    // The same game ended by a quit and its confirmation: starting the
+    // board stored the options, and the registry is left as after that.
+    ProgramSandbox confirmed;
+    ASSERT_TRUE(writeRegistry(confirmed.home().path()));
+    const HScreenPoint yes = screen::middle(screen::confirmationButton(true));
+    demo.quit(2600).mouseMove(2700, yes.x, yes.y).click(2800, yes.x, yes.y, false, 50);
+    ASSERT_TRUE(demo.writeTo(confirmed.work().file("demo.bin")));
+    const ChildResult quit = confirmed.run(buildProgram("qvgame"), {"-s", "-demo", "demo.bin"});
+    EXPECT_EXITED(quit, 0);
+    const std::string afterQuit = readFileBytes(confirmed.home().file(".moravel/registry_Moravel_Qinvar"));
+    expectEndedAtOnce(r, seconds, &afterQuit);
+}
+
+TEST_F(TerminationTest, InADialogThatNoQuitRequestCloses)
+{
+    // The rules: a window-close request waits until they are closed.
+    const HScreenPoint rules = screen::middle(screen::placed(27, 210, "art/icon_rules_lit_qz.tga"));
+    DemoWriter demo;
+    demo.timestamp(1000).mouseMove(1500, rules.x, rules.y).click(1600, rules.x, rules.y, false, 50);
+    demo.timestamp(2000).quit(2100).timestamp(2200);
+    ASSERT_TRUE(demo.writeTo(sandbox.work().file("demo.bin")));
+    double seconds = 0;
+    const ChildResult r = terminateAfter(static_cast<size_t>(demo.count()), &seconds);
+    expectEndedAtOnce(r, seconds);
+}
+
+TEST_F(TerminationTest, DuringADemo)
+{
+    // A demo far longer than the test: its start, then 256 MiB of zero
+    // records (a hole in the file, read as zeros).
+    DemoWriter head;
+    head.timestamp(1000).mouseMove(1100, 320, 240);
+    ASSERT_TRUE(head.writeTo(sandbox.work().file("demo.bin")));
+    const off_t size = off_t(256) << 20;
+    ASSERT_EQ(::truncate(sandbox.work().file("demo.bin").c_str(), size), 0);
+    double seconds = 0;
+    const ChildResult r = terminateAfter(static_cast<size_t>(head.count()), &seconds);
+    expectEndedAtOnce(r, seconds);
+    // It ended inside the demo.
+    EXPECT_LT(journalRecords(), static_cast<size_t>(size) / DemoWriter::kRecordBytes);
+}
+
+TEST_F(TerminationTest, WithADeviceForADemoTheGameRunsLiveUntilTheSignal)
+{
+    double seconds = 0;
+    RunningProgram program;
+    ASSERT_TRUE(sandbox.start(&program, buildProgram("qvgame"), {"-s", "-journal", "-demo", "/dev/zero"}));
+    // Live time stamps reach the journal: the game runs on live input.
+    EXPECT_TRUE(waitFor(60, [&] { return journalRecords() > 0 || !program.running(); }, 1));
+    ::kill(program.pid(), SIGTERM);
+    const double sent = monotonicSeconds();
+    const ChildResult r = program.wait(30);
+    seconds = monotonicSeconds() - sent;
+    EXPECT_EQ(r.err, "Cannot play the demo file '/dev/zero': it is not a regular file; the game goes on with live "
+                     "input.\n");
+    expectEndedAtOnce(r, seconds);
+    for (const HEvent& e : DemoWriter::s_decode(sandbox.workFile("journal.bin")))
+        EXPECT_NE(e.time.getTime64(), 0u) << "a record of the device";
+}
+
+TEST(DemoFileName, ANameTheTokensWouldSplitEndsTheProgramWith42BeforeAnythingStarts)
+{
+    for (const char* name : {"my demo.dem", "x;+set;mv_journal;1"}) {
+        SCOPED_TRACE(name);
+        ProgramSandbox sandbox;
+        const ChildResult r = sandbox.run(buildProgram("qvgame"), {"-s", "-trace", "-demo", name});
+        EXPECT_EXITED(r, 42);
+        EXPECT_EQ(r.err, std::string("The demo file name '") + name +
+                             "' holds a blank or a ';', which the game cannot take; rename the file.\n");
+        EXPECT_FALSE(fileExists(sandbox.work().file("trace.txt")));
+        EXPECT_FALSE(fileExists(sandbox.work().file("journal.bin")));
+        EXPECT_FALSE(fileExists(sandbox.home().file(".moravel")));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, GameProgramTest, testing::Values("qvgame", "qvgame-shared"),

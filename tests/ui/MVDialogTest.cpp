@@ -16,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -259,6 +261,95 @@ TEST_F(MVDialogTest, MovesReachTheQueueEvenWhenThePointerHasNotMoved)
     EXPECT_EQ(after[1].type, ET_MOUSEMOVE);
     EXPECT_EQ(after[1].point.x, 130);
     EXPECT_EQ(after[1].point.y, 160);
+}
+
+TEST_F(MVDialogTest, TheFirstClosingMoveIsHeldToTheScreen)
+{
+    // The screen is 640 x 480. Computed wide, the step beside the pointer
+    // never overflows; held to the screen, it still differs from the pointer.
+    constexpr int32_t kMax = INT32_MAX;
+    constexpr int32_t kMin = INT32_MIN;
+    const struct Case {
+        HScreenPoint pointer;
+        bool screen;
+        HScreenPoint first;
+    } cases[] = {
+        {{kMax, kMax}, true, {639, 479}},
+        {{kMax, 20}, true, {639, 21}},
+        {{639, 479}, true, {638, 478}},
+        {{639, 10}, true, {638, 11}},
+        {{700, 300}, true, {639, 301}},
+        {{-5, -7}, true, {0, 0}},
+        {{kMin, kMin}, true, {0, 0}},
+        {{0, 0}, true, {1, 1}},
+        {{kMax, kMax}, false, {kMax - 1, kMax - 1}},
+        {{kMin, 5}, false, {0, 6}},
+    };
+    uint64_t t = kStart;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pointer.x << "," << c.pointer.y << (c.screen ? "" : " without a screen"));
+        input.moveTo(t + 2, c.pointer.x, c.pointer.y).keyAt(t + 5, 13);
+        t += 10;
+        ASSERT_EQ(dialog.doModal(&game, c.screen ? game.screen() : nullptr, game.getEventManager(), 0, &game),
+                  id(&button));
+        const std::vector<HEvent> after = drain(game.getEventManager());
+        ASSERT_EQ(after.size(), 2u);
+        EXPECT_EQ(after[0].type, ET_MOUSEMOVE);
+        EXPECT_EQ(after[0].point.x, c.first.x);
+        EXPECT_EQ(after[0].point.y, c.first.y);
+        // The second is the pointer itself.
+        EXPECT_EQ(after[1].point.x, c.pointer.x);
+        EXPECT_EQ(after[1].point.y, c.pointer.y);
+    }
+}
+
+// Takes the termination request back when a test ends, passed or not.
+struct TerminationRequest {
+    TerminationRequest() { HEventManager::s_requestTermination(); }
+    ~TerminationRequest() { HEventManager::s_resetSharedState(); }
+};
+
+TEST_F(MVDialogTest, ATerminationRequestMadeBeforeItOpensClosesItAtOnce)
+{
+    input.pressAt(kStart + 5, 130, 160);
+    const TerminationRequest request;
+    EXPECT_EQ(run(), MVDialog::kQuit);
+    // Nothing was fetched.
+    EXPECT_EQ(input.pending(), 1);
+    EXPECT_EQ(game.getGameClock().getTime64(), kStart);
+    EXPECT_TRUE(dialog.clicks.empty());
+    EXPECT_EQ(MVDialog::sm_modalStack.getNumItems(), 0);
+}
+
+TEST_F(MVDialogTest, ATerminationRequestClosesEveryOpenDialogAtOnce)
+{
+    // The request comes while a dialog opened from the first one is up; the
+    // inner one would otherwise never close by itself.
+    TestDialog inner;
+    inner.setBackgroundSprite(&background);
+    inner.setDialogOrigin(HScreenPoint{150, 120});
+    inner.refusedTimeOuts = 1000000;
+    std::unique_ptr<TerminationRequest> request;
+    inner.onTimeOut = [&] {
+        if (!request)
+            request = std::make_unique<TerminationRequest>();
+    };
+    intptr_t innerResult = 0;
+    int stackedInside = 0;
+    dialog.onClick = [&] {
+        innerResult = inner.doModal(&game, game.screen(), game.getEventManager(), 20, &game);
+        stackedInside = MVDialog::sm_modalStack.getNumItems();
+    };
+    input.keyAt(kStart + 5, 13).pressAt(kStart + 500, 130, 160);
+    EXPECT_EQ(run(), MVDialog::kQuit);
+    EXPECT_EQ(innerResult, MVDialog::kQuit);
+    EXPECT_EQ(inner.timeOutClocks.size(), 1u);
+    // The outer dialog was left as soon as the inner one returned.
+    EXPECT_EQ(stackedInside, 1);
+    EXPECT_EQ(dialog.clicks.size(), 1u);
+    EXPECT_EQ(input.pending(), 1);
+    EXPECT_EQ(MVDialog::sm_modalStack.getNumItems(), 0);
+    inner.removeAllItems();
 }
 
 TEST_F(MVDialogTest, NestedDialogsAreDrawnBottomUpOverTheGame)
