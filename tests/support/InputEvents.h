@@ -12,8 +12,8 @@
 // |--------------------------------|--------------------------------------------|------------------------------------|
 // | key press (ET_KEYDOWN)         | key code (0: none), character (0: none;    | U: character (9, 13, text);        |
 // |                                | 8 on backspace), pointer point, modifiers  | G: character, key code (not 1, 2)  |
-// | key release (ET_KEYUP)         | key code, pointer point, modifiers;        | G: key code KC_SPACE (the held     |
-// |                                | no character, ever                         | highlight; it read the character)  |
+// | key release (ET_KEYUP)         | key code, pointer point, modifiers;        | G: key code KC_SPACE (the end of   |
+// |                                | no character, ever                         | the held highlight)                |
 // | button press (ET_KEYDOWN)      | KC_LBUTTON, KC_RBUTTON or KC_MBUTTON, the  | U: key code 1, point, character 0; |
 // |                                | button's point, modifiers; no character    | G: key code 1 or 2, point          |
 // | button release (ET_KEYUP)      | the same                                   | U: key code 1, point               |
@@ -27,11 +27,13 @@
 // | time stamp (ET_TIMESTAMP)      | - (the event manager's: the time alone)    | F, U, G: time                      |
 // | ET_MOUSEWHEEL, ET_WINDOW_MIN.. | - (no producer)                            | F: a minimise's state              |
 //
-// Nothing reads the modifiers, or the point of a key from the keyboard. The
-// device gives every event but a move the modifiers of the latest key press
-// or release. The modal dialog loop's closing mouse moves copy the other
-// fields of the last event it fetched (a click's key code among them), and
-// nothing reads those fields of a move.
+// The one mismatch was the game's: it ended the held highlight on a release
+// whose character was a space, which no release has. Nothing reads the
+// modifiers, or the point of a key from the keyboard. The device gives every
+// event but a move the modifiers of the latest key press or release. The
+// modal dialog loop's closing mouse moves copy the other fields of the last
+// event it fetched (a click's key code among them), and nothing reads those
+// fields of a move.
 //
 // Records that neither the device nor the event manager makes (ET_DPAD,
 // ET_COMMAND, ET_WINDOW_MINIMIZED, a hand-edited demo record) come from
