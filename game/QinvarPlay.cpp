@@ -97,7 +97,8 @@ bool Qinvar::m_handleEvent(const HEvent& event)
         toggleFullscreen();
         break;
     case ET_KEYUP:
-        if (event.character == ' ')
+        // A release carries its key code and never a character.
+        if (event.keyCode == KC_SPACE)
             m_bShowMovesKeyHeld = false;
         break;
     case ET_KEYDOWN:

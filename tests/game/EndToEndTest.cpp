@@ -14,6 +14,7 @@
 #include "tests/support/ArchiveBoard.h"
 #include "tests/support/BoardSolver.h"
 #include "tests/support/DemoWriter.h"
+#include "tests/support/InputEvents.h"
 #include "tests/support/ProgramSandbox.h"
 #include "tests/support/TestPaths.h"
 
@@ -55,17 +56,17 @@ public:
         demo.release(t + 300, to.x, to.y);
         t += 300;
     }
-    void key(uint32_t code, char c)
+    // The key that types c pressed, and released 30 ms later.
+    void key(char c)
     {
         t += 100;
-        demo.key(t, code, c, 30);
+        demo.typed(t, c).event(InputEvents::s_typedUp(t + 30, c));
         t += 30;
     }
-    // Letters as the input device sends them: key code and character.
     void type(const std::string& text)
     {
         for (char c : text)
-            key(static_cast<uint32_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c), c);
+            key(c);
     }
     // Time passing with no input: the idle ticks the game advances on.
     void idle(uint64_t ms)
@@ -180,9 +181,9 @@ protected:
         // The name entry: its offered text (the login name) erased, a name
         // typed, Enter.
         for (int i = 0; i < 12; ++i)
-            s.key(KC_BACK, 8);
+            s.key('\b');
         s.type("ada");
-        s.key(KC_RETURN, 13);
+        s.key('\r');
         // The best times, then the start screen again.
         s.click(screen::bestTimesOkButton(), 1000);
         s.idle(500);
@@ -254,9 +255,9 @@ TEST_F(EndToEndTest, AGameWithoutMovesIsEndedFromTheDialogAndEntersItsTilesLeft)
     s.click(screen::endGameButton(), 2000);
     s.click(screen::continueButton(), 1000);
     for (int i = 0; i < 12; ++i)
-        s.key(KC_BACK, 8);
+        s.key('\b');
     s.type("bo");
-    s.key(KC_RETURN, 13);
+    s.key('\r');
     s.click(screen::bestTimesOkButton(), 1000);
     s.quit();
 

@@ -1,23 +1,29 @@
-// One session of the real game on a real window: the program runs on a
-// virtual X server (Xvfb) with SDL's X11 driver and records its journal,
-// while the test moves and clicks the server's pointer through the XTEST
-// extension, as a player's mouse would: the start button, a matching pair,
-// the exit button and the yes of its confirmation. The deal depends on the
-// time of the session's first event, which the test reads from the journal
-// while the game runs. The journal, replayed with -demo, must leave the same
-// registry file. Skipped when Xvfb or XTEST is missing.
+// Sessions of the real game on a real window: the program runs on a virtual
+// X server (Xvfb) with SDL's X11 driver and records its journal, while the
+// test moves and clicks the server's pointer and presses its keys through
+// the XTEST extension, as a player's mouse and keyboard would. One session
+// clicks the start button, a matching pair, the exit button and the yes of
+// its confirmation; its journal, replayed with -demo, must leave the same
+// registry file. Another lights the free tiles with the space bar, tapped
+// and held. The deal depends on the time of the session's first event,
+// which the test reads from the journal while the game runs. Skipped when
+// Xvfb or XTEST is missing.
 #include "tests/game/GameScreen.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/ArchiveBoard.h"
 #include "tests/support/BoardSolver.h"
+#include "tests/support/DemoWriter.h"
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/LiveGame.h"
 #include "tests/support/ProgramSandbox.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/XTestKeyboard.h"
 
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -121,6 +127,146 @@ TEST(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession)
     EXPECT_FALSE(again.timedOut) << "the replay did not reach the quit";
     EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
     EXPECT_EQ(readFileBytes(replay.home().file(".moravel/registry_Moravel_Qinvar")), registry);
+}
+
+// The free-tile highlight on the real window, the space bar pressed through
+// the server's keyboard, so every event is the input device's own: a tap
+// lights the free tiles for 4.5 s, a second tap again, and a held key keeps
+// them lit until its release. A selected tile keeps its look throughout.
+TEST(LiveSession, TheSpaceBarLightsTheFreeTilesForAWhileOrForAsLongAsItIsHeld)
+{
+    LiveGame live;
+    if (!live.start("qvgame", {"-s"}, kStartSeconds)) {
+        if (live.unavailable())
+            GTEST_SKIP() << live.error();
+        FAIL() << live.error();
+    }
+    XTestKeyboard keys;
+    ASSERT_TRUE(keys.open(live.display()));
+    // SDL's X11 driver tells the release of the server's key repeat from a
+    // real one only when the repeat's press has already arrived, which under
+    // load it sometimes has not: with the server's repeat off, a held key is
+    // one press and one release, and SDL's own key repeat sends the presses
+    // in between.
+    ASSERT_TRUE(keys.setServerRepeat(false));
+    ArchiveBoard mirror;
+    ASSERT_TRUE(mirror.ok()) << ArchiveBoard::s_archivePath();
+    ASSERT_NE(live.firstEventTime(), 0u);
+    ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(live.firstEventTime())));
+
+    // Two free tiles that a click on their faces' middles reaches, far
+    // enough apart that neither's drawing reaches the other's face: one is
+    // selected, the other watched. The whole face is looked at: a light
+    // that brightens the tile changes its every pixel that is not black
+    // or white already.
+    std::vector<const QVTile*> free;
+    for (QVTile& t : mirror.board.tiles) {
+        if (t.present && mirror.board.tileIsFree(&t) &&
+            mirror.board.m_findTileAtPoint(ArchiveBoard::s_faceCentre(t), true) == &t)
+            free.push_back(&t);
+    }
+    ASSERT_GE(free.size(), 2u);
+    const QVTile* const selectedTile = free.front();
+    const QVTile* watchedTile = nullptr;
+    for (const QVTile* t : free) {
+        const HScreenPoint a = ArchiveBoard::s_faceCentre(*selectedTile);
+        const HScreenPoint b = ArchiveBoard::s_faceCentre(*t);
+        if (std::abs(a.x - b.x) + std::abs(a.y - b.y) > 120) {
+            watchedTile = t;
+            break;
+        }
+    }
+    ASSERT_NE(watchedTile, nullptr) << "no free tile far from the first";
+    const HScreenPoint selected = ArchiveBoard::s_faceCentre(*selectedTile);
+    HScreenRect selectedFace;
+    selectedTile->getFaceRect(&selectedFace);
+    HScreenRect watchedFace;
+    watchedTile->getFaceRect(&watchedFace);
+    // The pointer rests on the panel, off every tile, so no hover outline
+    // comes and goes.
+    const HScreenPoint rest{60, 20};
+
+    const Pixels startScreen = live.settled(kStepSeconds);
+    ASSERT_TRUE(live.click(screen::middle(screen::startButton()), kStepSeconds));
+    ASSERT_TRUE(live.moveTo(rest));
+    ASSERT_TRUE(waitFor(kStepSeconds, [&] { return differsIn(live.picture(), startScreen, watchedFace); }))
+        << "the board never showed";
+    const Pixels unselected = live.settled(kStepSeconds);
+    ASSERT_TRUE(live.click(selected, kStepSeconds));
+    ASSERT_TRUE(live.moveTo(rest));
+    ASSERT_TRUE(waitFor(kStepSeconds, [&] { return differsIn(live.picture(), unselected, selectedFace); }))
+        << "the tile was not selected";
+    const Pixels dark = live.settled(kStepSeconds);
+    keep(dark, "space_before");
+    const auto lit = [&] { return differsIn(live.picture(), dark, watchedFace); };
+    const auto selectionKept = [&](const Pixels& p) {
+        return !differsIn(p, dark, selectedFace) && differsIn(p, unselected, selectedFace);
+    };
+
+    for (int tap = 1; tap <= 2; ++tap) {
+        SCOPED_TRACE("tap " + std::to_string(tap));
+        const double pressed = monotonicSeconds();
+        ASSERT_TRUE(keys.press(XK_space));
+        ASSERT_TRUE(keys.release(XK_space));
+        ASSERT_TRUE(waitFor(kStepSeconds, lit)) << "the free tiles did not light up";
+        if (tap == 1)
+            keep(live.settled(kStepSeconds), "space_lit"); // risen: it holds still
+        ASSERT_TRUE(waitFor(pressed + 5.0 - monotonicSeconds(), [&] { return !lit(); }))
+            << "still lit 5 s after the tap";
+        const Pixels after = live.settled(kStepSeconds);
+        EXPECT_FALSE(differsIn(after, dark, watchedFace));
+        EXPECT_TRUE(selectionKept(after)) << "the selected tile lost its look";
+    }
+
+    // Held for 6 s: lit all the while, past the 4 s a tap lasts.
+    const double pressed = monotonicSeconds();
+    ASSERT_TRUE(keys.press(XK_space));
+    ASSERT_TRUE(waitFor(kStepSeconds, lit)) << "the free tiles did not light up";
+    bool wentDark = false;
+    waitFor(
+        pressed + 6.0 - monotonicSeconds(),
+        [&] {
+            wentDark = !lit();
+            return wentDark;
+        },
+        50);
+    const Pixels held = live.picture();
+    keep(held, "space_held");
+    ASSERT_TRUE(keys.release(XK_space));
+    EXPECT_FALSE(wentDark) << "the tiles went dark while the key was held";
+    EXPECT_TRUE(differsIn(held, dark, watchedFace)) << "dark after 6 s held";
+    ASSERT_TRUE(waitFor(2.0, [&] { return !lit(); })) << "still lit after the release";
+    const Pixels after = live.settled(kStepSeconds);
+    keep(after, "space_after");
+    EXPECT_TRUE(selectionKept(after)) << "the selected tile lost its look";
+
+    // Exit, and yes: the program ends cleanly.
+    const HScreenPoint yes = screen::middle(screen::confirmationButton(true));
+    ASSERT_TRUE(live.click(screen::middle(screen::exitButton()), kStepSeconds));
+    ASSERT_TRUE(waitFor(kStepSeconds, [&] { return differsIn(live.picture(), after, around(yes)); }))
+        << "no confirmation";
+    ASSERT_TRUE(live.click(yes, kStepSeconds));
+    const ChildResult r = live.program().wait(kStepSeconds);
+    EXPECT_FALSE(r.timedOut) << "the yes did not end the game";
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+
+    // The journal holds the space bar's presses, the held key's repeats
+    // among them, and its releases as the device made them: key code and
+    // character on a press, no character on a release.
+    int presses = 0;
+    int releases = 0;
+    for (const HEvent& e : DemoWriter::s_decode(live.sandbox().workFile("journal.bin"))) {
+        if (e.keyCode != KC_SPACE)
+            continue;
+        if (e.type == ET_KEYDOWN && e.character == ' ')
+            ++presses;
+        if (e.type == ET_KEYUP) {
+            ++releases;
+            EXPECT_EQ(e.character, 0);
+        }
+    }
+    EXPECT_GT(presses, 3) << "the held key was not repeated";
+    EXPECT_EQ(releases, 3);
 }
 
 } // namespace

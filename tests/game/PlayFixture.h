@@ -7,7 +7,7 @@
 #include "engine/core/HKeyCodes.h"
 #include "tests/game/GameScreen.h"
 #include "tests/support/ArchiveBoard.h"
-#include "tests/support/DemoWriter.h"
+#include "tests/support/InputEvents.h"
 #include "tests/support/PlayTestGame.h"
 #include "tests/support/QinvarSession.h"
 #include "tools/mkarchive/Manifest.h"
@@ -23,71 +23,54 @@
 
 namespace play {
 
-// --- Events with chosen times ----------------------------------------------
+// --- Events with chosen times (InputEvents) -----------------------------------
 
 inline HEvent tick(uint64_t t)
 {
-    return DemoWriter::s_make(ET_TIMESTAMP, t);
+    return InputEvents::s_timestamp(t);
 }
 
-// A typed key: the game reads the character; the key code is 0 for letters.
-inline HEvent key(uint64_t t, char c, uint32_t code = 0)
+// The press of the key that types c; the game reads the character.
+inline HEvent key(uint64_t t, char c)
 {
-    HEvent e = DemoWriter::s_make(ET_KEYDOWN, t);
-    e.keyCode = code;
-    e.character = c;
-    return e;
-}
-
-inline HEvent keyUp(uint64_t t, char c, uint32_t code = 0)
-{
-    HEvent e = DemoWriter::s_make(ET_KEYUP, t);
-    e.keyCode = code;
-    e.character = c;
-    return e;
+    return InputEvents::s_typed(t, c);
 }
 
 inline HEvent space(uint64_t t)
 {
-    return key(t, ' ', KC_SPACE);
+    return InputEvents::s_typed(t, ' ');
 }
 
+// The space bar's release: its key code, no character.
 inline HEvent spaceUp(uint64_t t)
 {
-    return keyUp(t, ' ', KC_SPACE);
+    return InputEvents::s_typedUp(t, ' ');
 }
 
 inline HEvent enter(uint64_t t)
 {
-    return key(t, 13, KC_RETURN);
+    return InputEvents::s_typed(t, '\r');
 }
 
 // A mouse button pressed at p (buttons reach the game as key-downs).
 inline HEvent press(uint64_t t, HScreenPoint p, bool right = false)
 {
-    HEvent e = DemoWriter::s_make(ET_KEYDOWN, t);
-    e.keyCode = right ? KC_RBUTTON : KC_LBUTTON;
-    e.point = p;
-    return e;
+    return InputEvents::s_buttonDown(t, p, right ? KC_RBUTTON : KC_LBUTTON);
 }
 
 inline HEvent move(uint64_t t, HScreenPoint p)
 {
-    HEvent e = DemoWriter::s_make(ET_MOUSEMOVE, t);
-    e.point = p;
-    return e;
+    return InputEvents::s_mouseMove(t, p);
 }
 
 inline HEvent focus(uint64_t t, bool gained)
 {
-    HEvent e = DemoWriter::s_make(ET_ACTIVATE, t);
-    e.state = gained ? 1 : 0;
-    return e;
+    return InputEvents::s_activate(t, gained);
 }
 
 inline HEvent quitRequest(uint64_t t)
 {
-    return DemoWriter::s_make(ET_QUIT, t);
+    return InputEvents::s_quit(t);
 }
 
 // --- The archive's art sizes, for clicking dialog buttons --------------------

@@ -7,7 +7,7 @@
 #include "engine/media/HAudioMixerStreamingAudioSource.h"
 #include "engine/media/H2DMemorySurface.h"
 #include "engine/media/HAudioSample.h"
-#include "tests/support/DemoWriter.h"
+#include "tests/support/InputEvents.h"
 #include "tests/support/QinvarSession.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -123,7 +123,7 @@ TEST(QinvarApp, LoadsEverySpriteSoundFontAndMusicAndShowsTheStartScreen)
     EXPECT_FALSE(game.isSuspended());
     // After the first drawing pass: the left panel and the start screen's
     // picture (drawn at x 120), where no preview and no button lies.
-    session->script().batch({DemoWriter::s_make(ET_TIMESTAMP, 1500)});
+    session->script().batch({InputEvents::s_timestamp(1500)});
     session->script().batch({}, [&] {
         EXPECT_EQ(differingPixels(game.sprite(QVS_LEFT_PANEL), 0, 0, HScreenRect(0, 0, 120, 100)), 0);
         EXPECT_EQ(differingPixels(game.sprite(QVS_START_SCREEN), 120, 0, HScreenRect(130, 0, 260, 30)), 0);
@@ -242,7 +242,7 @@ TEST(QinvarApp, AFirstStartThatChangedNothingLeavesNoRegistryFile)
 {
     std::unique_ptr<QinvarSession> session(newSession());
     ASSERT_TRUE(session->start());
-    session->script().batch({DemoWriter::s_make(ET_TIMESTAMP, 1500)});
+    session->script().batch({InputEvents::s_timestamp(1500)});
     session->run();
     EXPECT_FALSE(fileExists(session->registryPath()));
 }
@@ -287,7 +287,7 @@ TEST(QinvarApp, ReadsTheStoredOptionsAndLeavesTheRegistryFileAsItWas)
     EXPECT_EQ(session->game().getSoundVolume(), 0.5f);
     EXPECT_EQ(session->game().getMusicVolume(), 0.75f);
 
-    session->script().batch({DemoWriter::s_make(ET_TIMESTAMP, 1500)});
+    session->script().batch({InputEvents::s_timestamp(1500)});
     session->run();
     EXPECT_EQ(readFileBytes(session->registryPath()), before);
 }

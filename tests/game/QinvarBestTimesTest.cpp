@@ -7,6 +7,7 @@
 #include "game/QVEnterNameDialog.h"
 #include "game/QVAreYouSureDialog.h"
 #include "tests/game/QinvarDialogProbe.h"
+#include "tests/support/InputEvents.h"
 
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -421,7 +422,7 @@ TEST(QinvarBestTimes, AQuitRequestKeepsWhatWasDecidedAndQuits)
         g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.checkForHighScore(); };
         s.script().batch({commandAt(2000)});
         s.script().batch({typedAt(2100, 'u'), typedAt(2100, 'i'), typedAt(2100, 'n')});
-        s.script().batch({DemoWriter::s_make(ET_QUIT, 2200)});
+        s.script().batch({InputEvents::s_quit(2200)});
         s.script().batch({moveTo(2300, 5, 5)}, [&] { bestTimesShown = openDialogCount() > 0; });
         s.session().run();
         EXPECT_FALSE(bestTimesShown);
@@ -451,7 +452,7 @@ TEST(QinvarBestTimes, AQuitRequestKeepsWhatWasDecidedAndQuits)
         s.script().batch({enterAt(2100)});
         if (inConfirmation)
             s.script().batch(clickIn(2200, kBestClear));
-        s.script().batch({DemoWriter::s_make(ET_QUIT, 2300)});
+        s.script().batch({InputEvents::s_quit(2300)});
         s.session().run();
         EXPECT_EQ(dialogsAfter, 0);
         EXPECT_EQ(g.getState(), GS_QUITTING);

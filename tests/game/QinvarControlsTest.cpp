@@ -7,7 +7,7 @@
 #include "engine/media/HAudioMixerStreamingAudioSource.h"
 #include "tests/game/PlayFixture.h"
 #include "tests/support/ArchiveBoard.h"
-#include "tests/support/DemoWriter.h"
+#include "tests/support/InputEvents.h"
 #include "tests/support/PlayTestGame.h"
 #include "tests/support/QinvarSession.h"
 #include "ui/MVControlDelegate.h"
@@ -128,27 +128,19 @@ const char* const kClick = "sound/qv_guiclick.wav";
 const char* const kArrow = "sound/qv_click.wav";
 const char* const kHintSound = "sound/qv_hint.ogg";
 
-HEvent mouse(HEventType type, uint32_t keyCode, int32_t x, int32_t y, uint64_t time)
-{
-    HEvent e = DemoWriter::s_make(type, time);
-    e.keyCode = keyCode;
-    e.point = HScreenPoint{x, y};
-    return e;
-}
-
 HEvent press(int32_t x, int32_t y, uint64_t time = 2000)
 {
-    return mouse(ET_KEYDOWN, KC_LBUTTON, x, y, time);
+    return InputEvents::s_buttonDown(time, HScreenPoint{x, y});
 }
 
 HEvent release(int32_t x, int32_t y, uint64_t time = 2010)
 {
-    return mouse(ET_KEYUP, KC_LBUTTON, x, y, time);
+    return InputEvents::s_buttonUp(time, HScreenPoint{x, y});
 }
 
 HEvent move(int32_t x, int32_t y, uint64_t time = 2000)
 {
-    return mouse(ET_MOUSEMOVE, 0, x, y, time);
+    return InputEvents::s_mouseMove(time, HScreenPoint{x, y});
 }
 
 class ControlsTest : public testing::Test {
@@ -532,8 +524,9 @@ protected:
     }
     void clickAt(HScreenPoint p, bool right = false)
     {
-        at({move(p.x, p.y, next()), mouse(ET_KEYDOWN, right ? KC_RBUTTON : KC_LBUTTON, p.x, p.y, next())});
-        at({mouse(ET_KEYUP, right ? KC_RBUTTON : KC_LBUTTON, p.x, p.y, next())});
+        const uint32_t button = right ? KC_RBUTTON : KC_LBUTTON;
+        at({move(p.x, p.y, next()), InputEvents::s_buttonDown(next(), p, button)});
+        at({InputEvents::s_buttonUp(next(), p, button)});
     }
     // Return, which closes a dialog through its default item.
     void enter() { at({play::enter(next())}); }

@@ -10,7 +10,7 @@
 
 #include "engine/core/HEvent.h"
 #include "game/Qinvar.h"
-#include "tests/support/DemoWriter.h"
+#include "tests/support/InputEvents.h"
 #include "tests/support/QinvarSession.h"
 #include "ui/MVDialog.h"
 
@@ -187,45 +187,36 @@ inline std::string rectText(const HScreenRect& r)
            std::to_string(r.bottom) + ")";
 }
 
-// --- Events -----------------------------------------------------------------
+// --- Events (InputEvents) -----------------------------------------------------
 
+// Nothing in the program makes an ET_COMMAND: it is the probe's own way to
+// run a test's action inside the main loop.
 inline HEvent commandAt(uint64_t time, uint32_t which = 0)
 {
-    HEvent e = DemoWriter::s_make(ET_COMMAND, time);
+    HEvent e = InputEvents::s_unmade(ET_COMMAND, time);
     e.state = which;
     return e;
 }
 
 inline HEvent pressAt(uint64_t time, int32_t x, int32_t y)
 {
-    HEvent e = DemoWriter::s_make(ET_KEYDOWN, time);
-    e.keyCode = KC_LBUTTON;
-    e.point = HScreenPoint{x, y};
-    return e;
+    return InputEvents::s_buttonDown(time, HScreenPoint{x, y});
 }
 
 inline HEvent releaseAt(uint64_t time, int32_t x, int32_t y)
 {
-    HEvent e = DemoWriter::s_make(ET_KEYUP, time);
-    e.keyCode = KC_LBUTTON;
-    e.point = HScreenPoint{x, y};
-    return e;
+    return InputEvents::s_buttonUp(time, HScreenPoint{x, y});
 }
 
 inline HEvent moveTo(uint64_t time, int32_t x, int32_t y)
 {
-    HEvent e = DemoWriter::s_make(ET_MOUSEMOVE, time);
-    e.point = HScreenPoint{x, y};
-    return e;
+    return InputEvents::s_mouseMove(time, HScreenPoint{x, y});
 }
 
-// A typed character, as the input device sends it: a key-down with the
-// character (and a key code of 0).
+// The press of the key that types c.
 inline HEvent typedAt(uint64_t time, char c)
 {
-    HEvent e = DemoWriter::s_make(ET_KEYDOWN, time);
-    e.character = c;
-    return e;
+    return InputEvents::s_typed(time, c);
 }
 
 // A click in the middle of a screen rectangle: press and release.

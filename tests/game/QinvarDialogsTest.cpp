@@ -5,6 +5,7 @@
 #include "game/QVAreYouSureDialog.h"
 #include "game/QVGameOverDialog.h"
 #include "tests/game/QinvarDialogProbe.h"
+#include "tests/support/InputEvents.h"
 #include "ui/MVSlideShowDialog.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +67,7 @@ TEST(QinvarGameOverDialog, TheButtonsAndTheirResults)
         {"Enter with shuffle offered: shuffle", 2, {typedAt(3000, 13)}, false, false},
         {"Enter with one open tile: undo", 1, {typedAt(3000, 13)}, false, false},
         {"end game with one open tile", 1, clickIn(3000, kEndGame), true, false},
-        {"a quit request", 2, {DemoWriter::s_make(ET_QUIT, 3000)}, false, true},
+        {"a quit request", 2, {InputEvents::s_quit(3000)}, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -172,8 +173,8 @@ TEST(QinvarGameOverDialog, AQuitRequestQuitsTheGame)
         stateAfter = p.getState();
     };
     s.script().batch({commandAt(2000)});
-    s.script().batch({DemoWriter::s_make(ET_QUIT, 2500)});
-    s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 3000)}, [] { ADD_FAILURE() << "the game went on"; });
+    s.script().batch({InputEvents::s_quit(2500)});
+    s.script().batch({InputEvents::s_timestamp(3000)}, [] { ADD_FAILURE() << "the game went on"; });
     s.session().run();
     EXPECT_EQ(result, 0);
     EXPECT_EQ(stateAfter, GS_QUITTING);
@@ -193,7 +194,7 @@ TEST(QinvarAreYouSureDialog, OnlyTheConfirmButtonSaysYes)
         {"yes", clickIn(3000, kYes), true, false},
         {"no", clickIn(3000, kNo), false, false},
         {"Enter", {typedAt(3000, 13)}, false, false},
-        {"a quit request", {DemoWriter::s_make(ET_QUIT, 3000)}, false, true},
+        {"a quit request", {InputEvents::s_quit(3000)}, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -272,7 +273,7 @@ TEST(QinvarRules, AQuitRequestDuringTheRulesQuitsAfterThem)
     s.script().setKeepQuitting(false);
     s.script().setQuitWhenDone(false);
     s.script().batch({commandAt(2000)});
-    s.script().batch({DemoWriter::s_make(ET_QUIT, 2100)});
+    s.script().batch({InputEvents::s_quit(2100)});
     s.script().batch({moveTo(2200, 5, 5)}, [&] {
         EXPECT_EQ(openDialogCount(), 1);
         EXPECT_NE(g.getState(), GS_QUITTING);

@@ -8,6 +8,8 @@
 #include "engine/media/HSDL2DDisplayDevice.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/DemoWriter.h"
+#include "tests/support/InputEvents.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XvfbServer.h"
 
@@ -180,11 +182,11 @@ TEST(QinvarFullScreen, AFailedQuickSwitchBuildsTheDevicesAgainWhileTheJournalRec
         ASSERT_TRUE(registryValue(readFileBytes(s.session().registryPath()), "Fullscreen", &value));
         EXPECT_EQ(value, u32Bytes(static_cast<uint32_t>(fullscreen)));
     };
-    s.script().batch({DemoWriter::s_make(ET_TOGGLE_FULLSCREEN, 2000)});
-    s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 3000)}, [&] { checkMode(1, 1); });
-    s.script().batch({DemoWriter::s_make(ET_TOGGLE_FULLSCREEN, 4000)});
-    s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 5000)}, [&] { checkMode(0, 2); });
-    s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 6000)});
+    s.script().batch({InputEvents::s_toggleFullscreen(2000)});
+    s.script().batch({InputEvents::s_timestamp(3000)}, [&] { checkMode(1, 1); });
+    s.script().batch({InputEvents::s_toggleFullscreen(4000)});
+    s.script().batch({InputEvents::s_timestamp(5000)}, [&] { checkMode(0, 2); });
+    s.script().batch({InputEvents::s_timestamp(6000)});
     s.session().run();
     EXPECT_EQ(g.toggleEvents, 2);
 
@@ -208,8 +210,8 @@ TEST(QinvarFullScreen, TheMusicReturnsToTheStateItHad)
         g.setSoundtrackVolume(0.6f);
         g.m_playSoundtrack(playing);
         ASSERT_EQ(g.isSoundtrackPlaying(), playing);
-        s.script().batch({DemoWriter::s_make(ET_TOGGLE_FULLSCREEN, 2000)});
-        s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 3000)}, [&] {
+        s.script().batch({InputEvents::s_toggleFullscreen(2000)});
+        s.script().batch({InputEvents::s_timestamp(3000)}, [&] {
             EXPECT_EQ(g.initSubsystemsCalls, 2);
             EXPECT_EQ(g.isSoundtrackPlaying(), playing);
             EXPECT_EQ(g.getSoundtrackVolume(), 0.6f);
@@ -240,8 +242,8 @@ TEST(QinvarFullScreen, TheTimeTheSwitchTookCountsAsPause)
             pausedDuringSwitch = g.m_getPauseCount();
             ScriptedEventSource::s_setNow(ScriptedEventSource::s_now() + c.switchMs);
         };
-        s.script().batch({DemoWriter::s_make(ET_TOGGLE_FULLSCREEN, 2000)});
-        s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 9000)}, [&] {
+        s.script().batch({InputEvents::s_toggleFullscreen(2000)});
+        s.script().batch({InputEvents::s_timestamp(9000)}, [&] {
             EXPECT_EQ(pausedDuringSwitch, 1);
             EXPECT_EQ(g.m_getPauseCount(), 0);
             EXPECT_EQ(g.m_getPauseTime().getTime64(), c.switchMs);
@@ -265,8 +267,8 @@ TEST(QinvarFullScreen, ARestartThatFailsInTheNewModeReturnsToTheOldOne)
         return true;
     };
     testing::internal::CaptureStdout();
-    s.script().batch({DemoWriter::s_make(ET_TOGGLE_FULLSCREEN, 2000)});
-    s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 3000)}, [&] {
+    s.script().batch({InputEvents::s_toggleFullscreen(2000)});
+    s.script().batch({InputEvents::s_timestamp(3000)}, [&] {
         EXPECT_EQ(g.quickToggleCalls, 1);
         EXPECT_EQ(modesTried, (std::vector<bool>{true, false}));
         EXPECT_EQ(g.m_options.fullscreen, 0);
@@ -295,9 +297,9 @@ TEST(QinvarFullScreen, ARestartThatFailsInBothModesTellsThePlayerAndQuits)
     VideoModes modes(VideoModes::kNone);
     g.duringQuickToggle = pretendWindowManager;
     testing::internal::CaptureStdout();
-    s.script().batch({DemoWriter::s_make(ET_TOGGLE_FULLSCREEN, 2000)});
+    s.script().batch({InputEvents::s_toggleFullscreen(2000)});
     // The loop ends at its next update: this batch never arrives.
-    s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 3000)}, [] { ADD_FAILURE() << "the game went on"; });
+    s.script().batch({InputEvents::s_timestamp(3000)}, [] { ADD_FAILURE() << "the game went on"; });
     s.session().run();
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("could not set up its screen again"), std::string::npos) << out;
@@ -331,11 +333,11 @@ void switchOnTheServer(const std::string& display, const std::string& workDir)
             check(g.m_getPauseCount() == 0, w + ": the pause ended");
             check(g.m_pJournalFile != nullptr, w + ": the journal records");
         };
-        s.script().batch({DemoWriter::s_make(ET_TOGGLE_FULLSCREEN, 2000)});
-        s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 3000)}, [&] { checkMode(true, 1, "full screen"); });
-        s.script().batch({DemoWriter::s_make(ET_TOGGLE_FULLSCREEN, 4000)});
-        s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 5000)}, [&] { checkMode(false, 2, "window again"); });
-        s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 6000)});
+        s.script().batch({InputEvents::s_toggleFullscreen(2000)});
+        s.script().batch({InputEvents::s_timestamp(3000)}, [&] { checkMode(true, 1, "full screen"); });
+        s.script().batch({InputEvents::s_toggleFullscreen(4000)});
+        s.script().batch({InputEvents::s_timestamp(5000)}, [&] { checkMode(false, 2, "window again"); });
+        s.script().batch({InputEvents::s_timestamp(6000)});
         s.session().run();
         check(g.toggleEvents == 2, "both switches reached the game");
     }

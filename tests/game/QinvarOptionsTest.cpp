@@ -6,6 +6,7 @@
 #include "game/QVBestTimesDialog.h"
 #include "game/QVOptionsDialog.h"
 #include "tests/game/QinvarDialogProbe.h"
+#include "tests/support/InputEvents.h"
 
 #include <gtest/gtest.h>
 
@@ -208,7 +209,7 @@ TEST(QinvarOptionsDialog, AChangedFullScreenChoiceQueuesExactlyOneSwitch)
             EXPECT_EQ(g.toggleEvents, 0);
         });
         s.script().batch(clickIn(2900, kOkButton));
-        s.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 4000)});
+        s.script().batch({InputEvents::s_timestamp(4000)});
         s.session().run();
 
         const int32_t chosen = clicks % 2;
@@ -388,7 +389,7 @@ TEST(QinvarOptionsDialog, AQuitRequestKeepsTheChoicesAndQuits)
         s.script().batch({moveTo(2300, knobX(0.5f), kSoundY), releaseAt(2300, knobX(0.5f), kSoundY)});
         if (inBestTimes)
             s.script().batch(clickIn(2400, kBestTimesButton));
-        s.script().batch({DemoWriter::s_make(ET_QUIT, 2500)});
+        s.script().batch({InputEvents::s_quit(2500)});
         s.session().run();
 
         EXPECT_EQ(dialogsAfter, 0);

@@ -9,7 +9,7 @@
 #include "engine/media/H2DDisplayDevice.h"
 #include "engine/media/H2DMemorySurface.h"
 #include "game/Qinvar.h"
-#include "tests/support/DemoWriter.h"
+#include "tests/support/InputEvents.h"
 #include "tests/support/QinvarSession.h"
 #include "tests/support/TestLayout.h"
 #include "ui/UIControl.h"
@@ -294,12 +294,12 @@ TEST_F(QinvarScreens, TheStartScreenShowsThePicksAndWrapsAround)
     g.m_options.tileSet = 8;
     g.m_options.background = 12;
     // Through the main loop: the pickers invalidate, the loop redraws.
-    session.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 1500)}, [&] {
+    session.script().batch({InputEvents::s_timestamp(1500)}, [&] {
         g.adjustLayoutPreview(-1);
         g.adjustTileSetPreview(1);
         g.adjustBackgroundPreview(0);
     });
-    session.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 1600)}, [&] {
+    session.script().batch({InputEvents::s_timestamp(1600)}, [&] {
         EXPECT_EQ(g.m_options.layout, 17);
         EXPECT_EQ(g.m_options.tileSet, 0);
         EXPECT_EQ(g.m_options.background, 0);
@@ -325,7 +325,7 @@ TEST_F(QinvarScreens, TheStartScreenShowsThePicksAndWrapsAround)
         g.m_options.background = -3;
         g.adjustBackgroundPreview(0);
     });
-    session.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 1700)}, [&] {
+    session.script().batch({InputEvents::s_timestamp(1700)}, [&] {
         EXPECT_EQ(g.m_options.layout, 0);
         EXPECT_EQ(g.m_options.tileSet, 8);
         EXPECT_EQ(g.m_options.background, 9);

@@ -1,6 +1,6 @@
 // The game starts in the test's process with the build's archive and quits
 // from its start screen.
-#include "tests/support/DemoWriter.h"
+#include "tests/support/InputEvents.h"
 #include "tests/support/QinvarSession.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ TEST(QinvarSession, StartsOnTheStartScreenAndQuits)
     ASSERT_TRUE(session.start());
     EXPECT_EQ(session.game().getState(), GS_START);
     EXPECT_NE(session.game().getGameFont(), nullptr);
-    session.script().batch({DemoWriter::s_make(ET_TIMESTAMP, 1500)});
+    session.script().batch({InputEvents::s_timestamp(1500)});
     session.run(); // returns: the quit at the script's end ends the main loop
     EXPECT_TRUE(session.script().done());
 }

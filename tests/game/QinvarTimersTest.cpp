@@ -196,6 +196,45 @@ TEST_F(QinvarTimersTest, HoldingSpaceHoldsTheHighlightAndReleasingLateEndsItAtOn
     run();
 }
 
+// The device's release of the space bar has its key code and no character;
+// the release of another key, or the space bar's with shift down, is no
+// different for the game than it is for the device.
+TEST_F(QinvarTimersTest, TheSpaceBarsReleaseEndsTheHoldAndEveryPressAfterItStartsAHighlight)
+{
+    const uint64_t t0 = usualSeedTime();
+    ASSERT_NE(t0, 0u);
+    const uint64_t start = t0 + 100;
+    const uint64_t s = start + 1000;
+    startSession(t0);
+    startBoard(start);
+    at({space(s), InputEvents::s_typedUp(s + 100, 'a')});
+    check([&] { EXPECT_TRUE(game().showMovesKeyHeld()) << "another key's release holds on"; });
+    at({InputEvents::s_keyUp(s + 200, KC_SPACE, KM_SHIFT)});
+    check([&] { EXPECT_FALSE(game().showMovesKeyHeld()); });
+    at({tick(s + 4501)});
+    check([&] { EXPECT_EQ(game().showMovesStart().getTime64(), 0u) << "over after 4500 ms"; });
+
+    // Pressed and released again: a second highlight, and it ends too.
+    at({space(s + 5000), spaceUp(s + 5050)});
+    check([&] {
+        EXPECT_EQ(game().showMovesStart().getTime64(), s + 5000);
+        EXPECT_FALSE(game().showMovesKeyHeld());
+    });
+    at({tick(s + 9501)});
+    check([&] { EXPECT_EQ(game().showMovesStart().getTime64(), 0u); });
+
+    // And on a new board.
+    at({key(s + 10000, PlayTestGame::kStartKey)});
+    at({space(s + 11000), spaceUp(s + 11050)});
+    check([&] { EXPECT_EQ(game().showMovesStart().getTime64(), s + 11000); });
+    at({tick(s + 15501)});
+    check([&] {
+        EXPECT_EQ(game().showMovesStart().getTime64(), 0u);
+        EXPECT_EQ(game().getShowMovesLevel(), 0.0f);
+    });
+    run();
+}
+
 TEST_F(QinvarTimersTest, ARemovedTileFadesForHalfASecond)
 {
     const uint64_t t0 = usualSeedTime();

@@ -6,6 +6,7 @@
 #include "engine/core/HEventManager.h"
 #include "engine/media/HInputDeviceEventSource.h"
 #include "engine/media/HSDL2DDisplayDevice.h"
+#include "tests/support/InputEvents.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -234,6 +235,31 @@ protected:
         return out;
     }
 
+    // The same, whole records: the bytes of every field but the time.
+    std::vector<std::string> pollRecords(const std::vector<SDL_Event>& in)
+    {
+        for (SDL_Event e : in)
+            EXPECT_EQ(SDL_PushEvent(&e), 0);
+        std::vector<std::string> out;
+        HEvent e;
+        while (manager->getEvent(&e, false)) {
+            if (e.type != ET_TIMESTAMP)
+                out.push_back(recordText(e));
+        }
+        return out;
+    }
+
+    static std::string recordText(HEvent e)
+    {
+        e.time = MvTime{0, 0};
+        std::string s;
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&e);
+        for (size_t i = 0; i < sizeof(e); ++i)
+            s += std::to_string(bytes[i]) + (i + 1 < sizeof(e) ? "," : "");
+        char text[256];
+        return std::string(e.toString(text, sizeof(text))) + " [" + s + "]";
+    }
+
     void run(const Case& c)
     {
         restart();
@@ -344,6 +370,88 @@ TEST_F(SdlInput, EventsComeOutAsTheEngineEventsTheyStandFor)
     };
     for (const Case& c : cases)
         run(c);
+}
+
+// The tests make their input through InputEvents: each of its builders must
+// give, field for field, what the device makes of the SDL events it stands for.
+TEST_F(SdlInput, TheTestSupportsEventsAreTheOnesTheDeviceMakes)
+{
+    const HScreenPoint pointer{kPointerX, kPointerY};
+    struct Conformance {
+        const char* name;
+        std::vector<SDL_Event> in;
+        std::vector<HEvent> out;
+    };
+    const Conformance cases[] = {
+        {"a letter typed and released",
+         {down(SDLK_a, KMOD_NONE, 'a'), up(SDLK_a)},
+         {InputEvents::s_typed(0, 'a', pointer), InputEvents::s_typedUp(0, 'a', pointer)}},
+        {"a capital: shift down through the release",
+         {down(SDLK_q, KMOD_LSHIFT, 'Q'), up(SDLK_q, KMOD_LSHIFT)},
+         {InputEvents::s_typed(0, 'Q', pointer), InputEvents::s_typedUp(0, 'Q', pointer)}},
+        {"a digit and a shifted digit",
+         {down(SDLK_3, KMOD_NONE, '3'), down(SDLK_1, KMOD_RSHIFT, '!')},
+         {InputEvents::s_typed(0, '3', pointer), InputEvents::s_typed(0, '!', pointer)}},
+        {"punctuation has no code, shifted or not",
+         {down(SDLK_COMMA, KMOD_NONE, ','), down(SDLK_SLASH, KMOD_LSHIFT, '?')},
+         {InputEvents::s_typed(0, ',', pointer), InputEvents::s_typed(0, '?', pointer)}},
+        {"space pressed and released: the release has no character",
+         {down(SDLK_SPACE, KMOD_NONE, ' '), up(SDLK_SPACE)},
+         {InputEvents::s_typed(0, ' ', pointer), InputEvents::s_keyUp(0, KC_SPACE, 0, pointer)}},
+        {"Return, tab, backspace, Escape and Delete",
+         {down(SDLK_RETURN, KMOD_NONE, 13), down(SDLK_TAB, KMOD_NONE, 9), down(SDLK_BACKSPACE),
+          down(SDLK_ESCAPE, KMOD_NONE, 27), down(SDLK_DELETE, KMOD_NONE, 127)},
+         {InputEvents::s_typed(0, '\r', pointer), InputEvents::s_typed(0, '\t', pointer),
+          InputEvents::s_typed(0, '\b', pointer), InputEvents::s_typed(0, 27, pointer),
+          InputEvents::s_typed(0, 127, pointer)}},
+        {"Control and a letter", {down(SDLK_a, KMOD_RCTRL, 1)}, {InputEvents::s_typed(0, 1, pointer)}},
+        {"a key with a code and no character",
+         {down(SDLK_F1), up(SDLK_F1)},
+         {InputEvents::s_keyDown(0, KC_F1, 0, 0, pointer), InputEvents::s_keyUp(0, KC_F1, 0, pointer)}},
+        {"a character of another layout's key",
+         {down(static_cast<SDLKey>(SDLK_WORLD_73), KMOD_NONE, 0xE9)},
+         {InputEvents::s_typed(0, static_cast<char>(0xE9), pointer)}},
+        {"the three buttons pressed and released",
+         {press(SDL_BUTTON_LEFT, 10, 11), release(SDL_BUTTON_LEFT, 12, 13), press(SDL_BUTTON_RIGHT, 14, 15),
+          release(SDL_BUTTON_RIGHT, 16, 17), press(SDL_BUTTON_MIDDLE, 18, 19), release(SDL_BUTTON_MIDDLE, 20, 21)},
+         {InputEvents::s_buttonDown(0, {10, 11}), InputEvents::s_buttonUp(0, {12, 13}),
+          InputEvents::s_buttonDown(0, {14, 15}, KC_RBUTTON), InputEvents::s_buttonUp(0, {16, 17}, KC_RBUTTON),
+          InputEvents::s_mouse(ET_KEYDOWN, 0, {18, 19}, KC_MBUTTON),
+          InputEvents::s_mouse(ET_KEYUP, 0, {20, 21}, KC_MBUTTON)}},
+        {"a click while shift is down",
+         {down(SDLK_LSHIFT, KMOD_LSHIFT), press(SDL_BUTTON_LEFT, 5, 6)},
+         {InputEvents::s_keyDown(0, KC_SHIFT, 0, KM_SHIFT, pointer),
+          InputEvents::s_buttonDown(0, {5, 6}, KC_LBUTTON, KM_SHIFT)}},
+        {"a move", {motion(30, 40)}, {InputEvents::s_mouseMove(0, {30, 40})}},
+        {"a move while shift is down has no flags",
+         {down(SDLK_RSHIFT, KMOD_RSHIFT), motion(31, 41)},
+         {InputEvents::s_keyDown(0, KC_SHIFT, 0, KM_SHIFT, pointer), InputEvents::s_mouse(ET_MOUSEMOVE, 0, {31, 41})}},
+        {"focus lost and gained",
+         {active(0, SDL_APPINPUTFOCUS), active(1, SDL_APPINPUTFOCUS)},
+         {InputEvents::s_activate(0, false), InputEvents::s_activate(0, true)}},
+        {"the window closed, and Meta+Q",
+         {blank(SDL_QUIT), down(SDLK_q, KMOD_LMETA, 'q')},
+         {InputEvents::s_quit(0), InputEvents::s_quit(0)}},
+        {"a paint", {blank(SDL_VIDEOEXPOSE)}, {InputEvents::s_paint(0)}},
+        {"Alt+Return", {down(SDLK_RETURN, KMOD_LALT, 13)}, {InputEvents::s_toggleFullscreen(0)}},
+        {"Meta+V", {down(SDLK_v, KMOD_RMETA, 'v')}, {InputEvents::s_paste(0)}},
+    };
+    for (const Conformance& c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        std::vector<std::string> want;
+        for (const HEvent& e : c.out)
+            want.push_back(recordText(e));
+        EXPECT_EQ(pollRecords(c.in), want);
+    }
+
+    // The event manager's idle tick.
+    restart();
+    HEvent e;
+    EXPECT_FALSE(manager->getEvent(&e, false));
+    ASSERT_TRUE(manager->getEvent(&e, false));
+    EXPECT_EQ(recordText(e), recordText(InputEvents::s_timestamp(0)));
+    EXPECT_EQ(e.time.getTime64(), fixedClock().getTime64());
 }
 
 TEST_F(SdlInput, EveryKeySymbolTranslatesThroughTheTable)

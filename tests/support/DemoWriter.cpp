@@ -2,17 +2,11 @@
 #include "tests/support/DemoWriter.h"
 
 #include "engine/core/POSH.h"
+#include "tests/support/InputEvents.h"
 
 #include <cstdio>
 
 DemoWriter::DemoWriter() : m_events() {}
-
-HEvent DemoWriter::s_make(HEventType type, uint64_t time)
-{
-    HEvent e = HEvent::s_make(type);
-    e.time = MvTime::s_fromTime64(time);
-    return e;
-}
 
 DemoWriter& DemoWriter::event(const HEvent& e)
 {
@@ -22,18 +16,12 @@ DemoWriter& DemoWriter::event(const HEvent& e)
 
 DemoWriter& DemoWriter::press(uint64_t time, int32_t x, int32_t y, bool right)
 {
-    HEvent e = s_make(ET_KEYDOWN, time);
-    e.keyCode = right ? KC_RBUTTON : KC_LBUTTON;
-    e.point = HScreenPoint{x, y};
-    return event(e);
+    return event(InputEvents::s_buttonDown(time, HScreenPoint{x, y}, right ? KC_RBUTTON : KC_LBUTTON));
 }
 
 DemoWriter& DemoWriter::release(uint64_t time, int32_t x, int32_t y, bool right)
 {
-    HEvent e = s_make(ET_KEYUP, time);
-    e.keyCode = right ? KC_RBUTTON : KC_LBUTTON;
-    e.point = HScreenPoint{x, y};
-    return event(e);
+    return event(InputEvents::s_buttonUp(time, HScreenPoint{x, y}, right ? KC_RBUTTON : KC_LBUTTON));
 }
 
 DemoWriter& DemoWriter::click(uint64_t time, int32_t x, int32_t y, bool right, uint64_t holdMs)
@@ -44,72 +32,60 @@ DemoWriter& DemoWriter::click(uint64_t time, int32_t x, int32_t y, bool right, u
 
 DemoWriter& DemoWriter::keyDown(uint64_t time, uint32_t keyCode, char character, uint32_t modifiers)
 {
-    HEvent e = s_make(ET_KEYDOWN, time);
-    e.keyCode = keyCode;
-    e.character = character;
-    e.modifiers = modifiers;
-    return event(e);
+    return event(InputEvents::s_keyDown(time, keyCode, character, modifiers));
 }
 
-DemoWriter& DemoWriter::keyUp(uint64_t time, uint32_t keyCode, char character, uint32_t modifiers)
+DemoWriter& DemoWriter::keyUp(uint64_t time, uint32_t keyCode, uint32_t modifiers)
 {
-    HEvent e = s_make(ET_KEYUP, time);
-    e.keyCode = keyCode;
-    e.character = character;
-    e.modifiers = modifiers;
-    return event(e);
+    return event(InputEvents::s_keyUp(time, keyCode, modifiers));
 }
 
 DemoWriter& DemoWriter::key(uint64_t time, uint32_t keyCode, char character, uint64_t holdMs)
 {
     keyDown(time, keyCode, character);
-    return keyUp(time + holdMs, keyCode, character);
+    return keyUp(time + holdMs, keyCode);
 }
 
 DemoWriter& DemoWriter::typed(uint64_t time, char character)
 {
-    return keyDown(time, 0, character);
+    return event(InputEvents::s_typed(time, character));
 }
 
 DemoWriter& DemoWriter::mouseMove(uint64_t time, int32_t x, int32_t y)
 {
-    HEvent e = s_make(ET_MOUSEMOVE, time);
-    e.point = HScreenPoint{x, y};
-    return event(e);
+    return event(InputEvents::s_mouseMove(time, HScreenPoint{x, y}));
 }
 
 DemoWriter& DemoWriter::activate(uint64_t time, bool gained)
 {
-    HEvent e = s_make(ET_ACTIVATE, time);
-    e.state = gained ? 1u : 0u;
-    return event(e);
+    return event(InputEvents::s_activate(time, gained));
 }
 
 DemoWriter& DemoWriter::paint(uint64_t time)
 {
-    return event(s_make(ET_PAINT, time));
+    return event(InputEvents::s_paint(time));
 }
 
 DemoWriter& DemoWriter::minimize(uint64_t time, bool minimized)
 {
-    HEvent e = s_make(ET_WINDOW_MINIMIZED, time);
+    HEvent e = InputEvents::s_unmade(ET_WINDOW_MINIMIZED, time);
     e.state = minimized ? 1u : 0u;
     return event(e);
 }
 
 DemoWriter& DemoWriter::timestamp(uint64_t time)
 {
-    return event(s_make(ET_TIMESTAMP, time));
+    return event(InputEvents::s_timestamp(time));
 }
 
 DemoWriter& DemoWriter::quit(uint64_t time)
 {
-    return event(s_make(ET_QUIT, time));
+    return event(InputEvents::s_quit(time));
 }
 
 DemoWriter& DemoWriter::toggleFullscreen(uint64_t time)
 {
-    return event(s_make(ET_TOGGLE_FULLSCREEN, time));
+    return event(InputEvents::s_toggleFullscreen(time));
 }
 
 std::string DemoWriter::s_encode(const HEvent& e)

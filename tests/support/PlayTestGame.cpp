@@ -9,7 +9,9 @@ PlayTestGame::PlayTestGame()
 
 bool PlayTestGame::m_handleEvent(const HEvent& event)
 {
-    if (event.type == ET_KEYDOWN && event.keyCode == 0) {
+    // The keys are told by their characters ('!' and '#' come with the
+    // codes of the digit keys that shift turns into them).
+    if (event.type == ET_KEYDOWN) {
         if (event.character == kStartKey) {
             startBoard();
             m_noteState();

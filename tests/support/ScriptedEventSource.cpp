@@ -2,6 +2,7 @@
 #include "tests/support/ScriptedEventSource.h"
 
 #include "engine/core/HEventManager.h"
+#include "tests/support/InputEvents.h"
 
 #include <utility>
 
@@ -81,6 +82,6 @@ void ScriptedEventSource::queryEventSource(HEventManager* manager)
     }
     if (m_bQuitWhenDone && (!m_bQuitSent || m_bKeepQuitting)) {
         m_bQuitSent = true;
-        manager->appendEvent(HEvent::s_make(ET_QUIT));
+        manager->appendEvent(InputEvents::s_quit(g_scriptNowMs));
     }
 }

@@ -2,6 +2,7 @@
 #include "tests/support/ScriptedInput.h"
 
 #include "engine/core/HEventManager.h"
+#include "tests/support/InputEvents.h"
 
 ScriptedInput* ScriptedInput::sm_pCurrent = nullptr;
 
@@ -36,13 +37,6 @@ void ScriptedInput::s_sleep(int ms)
     sm_pCurrent->m_uNow += static_cast<uint64_t>(ms > 0 ? ms : 0);
 }
 
-HEvent ScriptedInput::s_event(HEventType type, int32_t x, int32_t y)
-{
-    HEvent e = HEvent::s_make(type);
-    e.point = HScreenPoint{x, y};
-    return e;
-}
-
 ScriptedInput& ScriptedInput::at(uint64_t ms, const HEvent& e)
 {
     m_script.emplace_back(ms, e);
@@ -51,34 +45,27 @@ ScriptedInput& ScriptedInput::at(uint64_t ms, const HEvent& e)
 
 ScriptedInput& ScriptedInput::pressAt(uint64_t ms, int32_t x, int32_t y)
 {
-    HEvent e = s_event(ET_KEYDOWN, x, y);
-    e.keyCode = KC_LBUTTON;
-    return at(ms, e);
+    return at(ms, InputEvents::s_buttonDown(ms, HScreenPoint{x, y}));
 }
 
 ScriptedInput& ScriptedInput::releaseAt(uint64_t ms, int32_t x, int32_t y)
 {
-    HEvent e = s_event(ET_KEYUP, x, y);
-    e.keyCode = KC_LBUTTON;
-    return at(ms, e);
+    return at(ms, InputEvents::s_buttonUp(ms, HScreenPoint{x, y}));
 }
 
 ScriptedInput& ScriptedInput::moveTo(uint64_t ms, int32_t x, int32_t y)
 {
-    return at(ms, s_event(ET_MOUSEMOVE, x, y));
+    return at(ms, InputEvents::s_mouseMove(ms, HScreenPoint{x, y}));
 }
 
-ScriptedInput& ScriptedInput::keyAt(uint64_t ms, char character, uint32_t keyCode)
+ScriptedInput& ScriptedInput::keyAt(uint64_t ms, char character)
 {
-    HEvent e = s_event(ET_KEYDOWN);
-    e.character = character;
-    e.keyCode = keyCode;
-    return at(ms, e);
+    return at(ms, InputEvents::s_typed(ms, character));
 }
 
 ScriptedInput& ScriptedInput::quitAt(uint64_t ms)
 {
-    return at(ms, s_event(ET_QUIT));
+    return at(ms, InputEvents::s_quit(ms));
 }
 
 void ScriptedInput::queryEventSource(HEventManager* manager)
@@ -89,6 +76,6 @@ void ScriptedInput::queryEventSource(HEventManager* manager)
     }
     if (limitReached() && (m_uLastQuit == 0 || m_uNow >= m_uLastQuit + 1000)) {
         m_uLastQuit = m_uNow;
-        manager->appendEvent(s_event(ET_QUIT));
+        manager->appendEvent(InputEvents::s_quit(m_uNow));
     }
 }

@@ -30,11 +30,13 @@ public:
 
     // Scripted events, delivered in the order given once their time has come.
     ScriptedInput& at(uint64_t ms, const HEvent& e);
+    // The left button pressed or released at (x, y), the pointer moved there
+    // (InputEvents).
     ScriptedInput& pressAt(uint64_t ms, int32_t x, int32_t y);
     ScriptedInput& releaseAt(uint64_t ms, int32_t x, int32_t y);
     ScriptedInput& moveTo(uint64_t ms, int32_t x, int32_t y);
-    // A key-down carrying a typed character (and a key code, 0 for none).
-    ScriptedInput& keyAt(uint64_t ms, char character, uint32_t keyCode = 0);
+    // The press of the key that types `character` (InputEvents::s_typed).
+    ScriptedInput& keyAt(uint64_t ms, char character);
     ScriptedInput& quitAt(uint64_t ms);
 
     // Past this time quit requests are queued.
@@ -56,9 +58,6 @@ public:
     int sleeps() const { return m_iSleeps; }
 
     void queryEventSource(HEventManager* manager) override;
-
-    // An all-zero record of that type at that point.
-    static HEvent s_event(HEventType type, int32_t x = 0, int32_t y = 0);
 
 private:
     static MvTime s_clock();

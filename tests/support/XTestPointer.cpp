@@ -4,6 +4,22 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+Display* openXTestDisplay(const std::string& display)
+{
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d)
+        return nullptr;
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XTestQueryExtension(d, &eventBase, &errorBase, &major, &minor)) {
+        XCloseDisplay(d);
+        return nullptr;
+    }
+    return d;
+}
+
 XTestPointer::XTestPointer() : m_pDisplay(nullptr) {}
 
 XTestPointer::~XTestPointer()
@@ -18,19 +34,8 @@ bool XTestPointer::open(const std::string& display)
         XCloseDisplay(m_pDisplay);
         m_pDisplay = nullptr;
     }
-    Display* d = XOpenDisplay(display.c_str());
-    if (!d)
-        return false;
-    int eventBase = 0;
-    int errorBase = 0;
-    int major = 0;
-    int minor = 0;
-    if (!XTestQueryExtension(d, &eventBase, &errorBase, &major, &minor)) {
-        XCloseDisplay(d);
-        return false;
-    }
-    m_pDisplay = d;
-    return true;
+    m_pDisplay = openXTestDisplay(display);
+    return m_pDisplay != nullptr;
 }
 
 bool XTestPointer::moveTo(unsigned long window, int32_t x, int32_t y)

@@ -9,6 +9,10 @@
 
 struct _XDisplay;
 
+// A connection to the display, whose server must have the XTEST extension;
+// null when it cannot be opened or has none. The caller closes it.
+_XDisplay* openXTestDisplay(const std::string& display);
+
 class XTestPointer {
 public:
     XTestPointer();

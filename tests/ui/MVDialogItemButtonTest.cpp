@@ -3,7 +3,7 @@
 #include "ui/MVDialogItemButton.h"
 
 #include "tests/support/DialogTestGame.h"
-#include "tests/support/ScriptedInput.h"
+#include "tests/support/InputEvents.h"
 #include "ui/MVDialog.h"
 
 #include <gtest/gtest.h>
@@ -51,12 +51,7 @@ protected:
         }
         return out;
     }
-    static HEvent press(int32_t x, int32_t y)
-    {
-        HEvent e = ScriptedInput::s_event(ET_KEYDOWN, x, y);
-        e.keyCode = KC_LBUTTON;
-        return e;
-    }
+    static HEvent press(int32_t x, int32_t y) { return InputEvents::s_buttonDown(0, HScreenPoint{x, y}); }
 
     DialogTestGame game;
     MVSprite background, normal, lit, disabled;
@@ -85,18 +80,18 @@ TEST_F(MVDialogItemButtonTest, MouseMovesLightAndUnlightAndAreNeverTaken)
 {
     add(&normal, &lit, nullptr);
     clearDirt();
-    EXPECT_FALSE(button.handleEvent(ScriptedInput::s_event(ET_MOUSEMOVE, 120, 80)));
+    EXPECT_FALSE(button.handleEvent(InputEvents::s_mouseMove(0, HScreenPoint{120, 80})));
     EXPECT_TRUE(button.isLit());
     EXPECT_EQ(MVDialog::sm_dirtyRectManager.getRectangleCount(), 1);
 
     // Over an already lit button nothing is invalidated.
     clearDirt();
-    EXPECT_FALSE(button.handleEvent(ScriptedInput::s_event(ET_MOUSEMOVE, 121, 81)));
+    EXPECT_FALSE(button.handleEvent(InputEvents::s_mouseMove(0, HScreenPoint{121, 81})));
     EXPECT_TRUE(button.isLit());
     EXPECT_EQ(MVDialog::sm_dirtyRectManager.getRectangleCount(), 0);
     EXPECT_EQ(game.getDirtyList()->getRectangleCount(), 0);
 
-    EXPECT_FALSE(button.handleEvent(ScriptedInput::s_event(ET_MOUSEMOVE, 5, 5)));
+    EXPECT_FALSE(button.handleEvent(InputEvents::s_mouseMove(0, HScreenPoint{5, 5})));
     EXPECT_FALSE(button.isLit());
     EXPECT_EQ(MVDialog::sm_dirtyRectManager.getRectangleCount(), 1);
 }
@@ -104,15 +99,10 @@ TEST_F(MVDialogItemButtonTest, MouseMovesLightAndUnlightAndAreNeverTaken)
 TEST_F(MVDialogItemButtonTest, TakesAPressInsideAndEnterAnywhere)
 {
     add(&normal, &lit, nullptr);
-    HEvent enter = ScriptedInput::s_event(ET_KEYDOWN, 0, 0);
-    enter.character = 13;
-    HEvent releaseInside = press(120, 80);
-    releaseInside.type = ET_KEYUP;
-    HEvent rightPress = press(120, 80);
-    rightPress.keyCode = KC_RBUTTON;
-    HEvent letter = ScriptedInput::s_event(ET_KEYDOWN, 120, 80);
-    letter.character = 'a';
-    letter.keyCode = KC_A;
+    const HEvent enter = InputEvents::s_typed(0, '\r');
+    const HEvent releaseInside = InputEvents::s_buttonUp(0, HScreenPoint{120, 80});
+    const HEvent rightPress = InputEvents::s_buttonDown(0, HScreenPoint{120, 80}, KC_RBUTTON);
+    const HEvent letter = InputEvents::s_typed(0, 'a', HScreenPoint{120, 80});
 
     EXPECT_TRUE(button.handleEvent(press(120, 80)));
     EXPECT_TRUE(button.handleEvent(press(110, 70)));   // top-left corner
@@ -122,18 +112,17 @@ TEST_F(MVDialogItemButtonTest, TakesAPressInsideAndEnterAnywhere)
     EXPECT_FALSE(button.handleEvent(releaseInside));
     EXPECT_FALSE(button.handleEvent(rightPress));
     EXPECT_FALSE(button.handleEvent(letter));
-    EXPECT_FALSE(button.handleEvent(ScriptedInput::s_event(ET_TIMESTAMP)));
+    EXPECT_FALSE(button.handleEvent(InputEvents::s_timestamp(0)));
 }
 
 TEST_F(MVDialogItemButtonTest, DisabledTakesNothingAndDrawsItsDisabledSpriteOrNothing)
 {
     add(&normal, &lit, &disabled);
     button.setEnabled(false);
-    HEvent enter = ScriptedInput::s_event(ET_KEYDOWN, 0, 0);
-    enter.character = 13;
+    const HEvent enter = InputEvents::s_typed(0, '\r');
     EXPECT_FALSE(button.handleEvent(press(120, 80)));
     EXPECT_FALSE(button.handleEvent(enter));
-    EXPECT_FALSE(button.handleEvent(ScriptedInput::s_event(ET_MOUSEMOVE, 120, 80)));
+    EXPECT_FALSE(button.handleEvent(InputEvents::s_mouseMove(0, HScreenPoint{120, 80})));
     EXPECT_FALSE(button.isLit());
 
     game.screen()->clearDrawCalls();
@@ -162,7 +151,7 @@ TEST_F(MVDialogItemButtonTest, DrawsTheStateSpriteInsideTheClipWithTheStandardBl
     EXPECT_EQ(calls[0].src.right, 60);
     EXPECT_EQ(calls[0].src.bottom, 20);
 
-    button.handleEvent(ScriptedInput::s_event(ET_MOUSEMOVE, 120, 80));
+    button.handleEvent(InputEvents::s_mouseMove(0, HScreenPoint{120, 80}));
     game.screen()->clearDrawCalls();
     button.drawDialogItem(game.screen(), HScreenRect(0, 0, 640, 480));
     EXPECT_EQ(callsOf(lit).size(), 1u);
@@ -219,11 +208,10 @@ TEST_F(MVDialogItemButtonTest, OutsideADialogItDrawsNothingAndTakesNothing)
 {
     button.setButtonSprites(&normal, &lit, nullptr);
     button.setDialogItemOrigin(HScreenPoint{10, 10});
-    HEvent enter = ScriptedInput::s_event(ET_KEYDOWN, 0, 0);
-    enter.character = 13;
+    const HEvent enter = InputEvents::s_typed(0, '\r');
     EXPECT_FALSE(button.handleEvent(enter));
     EXPECT_FALSE(button.handleEvent(press(20, 20)));
-    EXPECT_FALSE(button.handleEvent(ScriptedInput::s_event(ET_MOUSEMOVE, 20, 20)));
+    EXPECT_FALSE(button.handleEvent(InputEvents::s_mouseMove(0, HScreenPoint{20, 20})));
     game.screen()->clearDrawCalls();
     button.drawDialogItem(game.screen(), HScreenRect(0, 0, 640, 480));
     EXPECT_TRUE(game.screen()->drawCalls().empty());

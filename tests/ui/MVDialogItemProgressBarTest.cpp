@@ -3,6 +3,7 @@
 #include "ui/MVDialogItemProgressBar.h"
 
 #include "tests/support/DialogTestGame.h"
+#include "tests/support/InputEvents.h"
 #include "ui/MVDialog.h"
 
 #include <gtest/gtest.h>
@@ -126,7 +127,7 @@ TEST_F(MVDialogItemProgressBarTest, WithoutASpriteOrADialogItDrawsNothing)
     game.screen()->clearDrawCalls();
     loose.drawDialogItem(game.screen(), HScreenRect(0, 0, 640, 480));
     EXPECT_TRUE(game.screen()->drawCalls().empty());
-    EXPECT_FALSE(loose.handleEvent(HEvent::s_make(ET_MOUSEMOVE)));
+    EXPECT_FALSE(loose.handleEvent(InputEvents::s_mouseMove(0, HScreenPoint{0, 0})));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "ui/MVDialogItemSlider.h"
 
 #include "tests/support/DialogTestGame.h"
-#include "tests/support/ScriptedInput.h"
+#include "tests/support/InputEvents.h"
 #include "ui/MVDialog.h"
 #include "ui/MVDialogItemButton.h"
 
@@ -40,10 +40,7 @@ protected:
     }
     static HEvent mouse(HEventType type, int32_t x, int32_t y)
     {
-        HEvent e = ScriptedInput::s_event(type, x, y);
-        if (type != ET_MOUSEMOVE)
-            e.keyCode = KC_LBUTTON;
-        return e;
+        return InputEvents::s_mouse(type, 0, HScreenPoint{x, y});
     }
     // Presses on the knob where it is now.
     void grab()
@@ -108,9 +105,7 @@ TEST_F(MVDialogItemSliderTest, APressBesideTheKnobIsNotTaken)
 {
     EXPECT_FALSE(slider.handleEvent(mouse(ET_KEYDOWN, 350, 150)));
     EXPECT_FALSE(slider.isDragging());
-    HEvent right = mouse(ET_KEYDOWN, 300, 150);
-    right.keyCode = KC_RBUTTON;
-    EXPECT_FALSE(slider.handleEvent(right));
+    EXPECT_FALSE(slider.handleEvent(InputEvents::s_buttonDown(0, HScreenPoint{300, 150}, KC_RBUTTON)));
 }
 
 TEST_F(MVDialogItemSliderTest, AVerticalTrackRunsDownwards)

@@ -4,7 +4,7 @@
 #include "ui/MVDialogItemTextLine.h"
 
 #include "tests/support/DialogTestGame.h"
-#include "tests/support/ScriptedInput.h"
+#include "tests/support/InputEvents.h"
 #include "ui/MVDialog.h"
 #include "ui/MVDialogItemButton.h"
 
@@ -49,12 +49,7 @@ protected:
         dialog.addDialogItem(&line);
         ASSERT_EQ(dialog.getFocusItem(), &line);
     }
-    static HEvent typed(char c)
-    {
-        HEvent e = ScriptedInput::s_event(ET_KEYDOWN);
-        e.character = c;
-        return e;
-    }
+    static HEvent typed(char c) { return InputEvents::s_typed(0, c); }
     // What one drawing pass of the line shows; "(nothing)" when it draws nothing.
     std::string shown()
     {
@@ -99,9 +94,10 @@ TEST_F(MVDialogItemTextLineTest, MaximumLengthKeepsTheFirstCharactersAndBackspac
     EXPECT_STREQ(line.getText(), "");
     EXPECT_EQ(line.getCaret(), 0);
 
-    // Characters below 32 other than backspace and Enter add nothing; bytes
-    // from 128 on are characters.
-    line.handleEvent(typed(7));
+    // Characters below 32 other than backspace and Enter add nothing (Escape,
+    // Control+A); bytes from 128 on are characters.
+    line.handleEvent(typed(27));
+    line.handleEvent(typed(1));
     line.handleEvent(typed(static_cast<char>(0xE9)));
     EXPECT_STREQ(line.getText(), "\xE9");
     // Enter is taken, and adds nothing.
@@ -241,12 +237,12 @@ TEST_F(MVDialogItemTextLineTest, PasteIsTakenAndChangesNothingWithoutAClipboard)
 {
     addEditable();
     line.setText("kept");
-    EXPECT_TRUE(line.handleEvent(ScriptedInput::s_event(ET_PASTE)));
+    EXPECT_TRUE(line.handleEvent(InputEvents::s_paste(0)));
     EXPECT_STREQ(line.getText(), "kept");
 
     MVDialogItemButton other;
     dialog.addDialogItem(&other);
-    EXPECT_FALSE(line.handleEvent(ScriptedInput::s_event(ET_PASTE)));
+    EXPECT_FALSE(line.handleEvent(InputEvents::s_paste(0)));
     dialog.removeAllItems(); // before the local items go
 }
 
@@ -256,8 +252,7 @@ TEST_F(MVDialogItemTextLineTest, AClickInItsOwnRectangleTakesTheFocus)
     dialog.addDialogItem(&line);
     MVDialogItemButton other;
     dialog.addDialogItem(&other);
-    HEvent press = ScriptedInput::s_event(ET_KEYDOWN, 120, 75);
-    press.keyCode = KC_LBUTTON;
+    HEvent press = InputEvents::s_buttonDown(0, HScreenPoint{120, 75});
 
     // The whole-dialog value is no click area.
     EXPECT_FALSE(line.handleEvent(press));
@@ -306,9 +301,7 @@ TEST_F(MVDialogItemTextLineTest, TimeStampsInvalidateTheDialogAtMostOnceEvery251
 
     auto tick = [&](MVDialogItemTextLine& l, uint64_t ms) {
         clearDirt();
-        HEvent e = ScriptedInput::s_event(ET_TIMESTAMP);
-        e.time = MvTime::s_fromTime64(ms);
-        EXPECT_FALSE(l.handleEvent(e));
+        EXPECT_FALSE(l.handleEvent(InputEvents::s_timestamp(ms)));
         return MVDialog::sm_dirtyRectManager.getRectangleCount();
     };
     EXPECT_EQ(tick(line, 1000), 0); // the first tick only starts the count
@@ -336,10 +329,8 @@ TEST_F(MVDialogItemTextLineTest, OutsideADialogItDrawsNothingAndTakesNothing)
     line.setEditable(true);
     line.setText("free");
     EXPECT_FALSE(line.handleEvent(typed('a')));
-    EXPECT_FALSE(line.handleEvent(ScriptedInput::s_event(ET_PASTE)));
-    HEvent stamp = ScriptedInput::s_event(ET_TIMESTAMP);
-    stamp.time = MvTime::s_fromTime64(5000);
-    EXPECT_FALSE(line.handleEvent(stamp));
+    EXPECT_FALSE(line.handleEvent(InputEvents::s_paste(0)));
+    EXPECT_FALSE(line.handleEvent(InputEvents::s_timestamp(5000)));
     EXPECT_STREQ(line.getText(), "free");
     EXPECT_EQ(shown(), "(nothing)");
 }

@@ -4,6 +4,7 @@
 
 #include "tests/support/CountingControl.h"
 #include "tests/support/FixedExtentsDelegate.h"
+#include "tests/support/InputEvents.h"
 #include "ui/MVControlDelegate.h"
 #include "ui/MVSprite.h"
 #include "ui/UIManager.h"
@@ -143,12 +144,14 @@ TEST(UIControl, ClicksAndUnclicksAreLeftButtonEventsInsideTheRectangle)
         {ET_KEYDOWN, KC_RBUTTON, 110, 60, false, false},
         {ET_KEYUP, KC_LBUTTON, 110, 60, false, true},
         {ET_KEYUP, KC_LBUTTON, 99, 60, false, false},
+        // Not from the device, whose moves have no key code: the modal dialog
+        // loop's closing moves carry the last event's, a click's among them.
         {ET_MOUSEMOVE, KC_LBUTTON, 110, 60, false, false},
     };
     for (const Case& c : cases) {
-        HEvent e = HEvent::s_make(c.type);
-        e.keyCode = c.key;
-        e.point = HScreenPoint{c.x, c.y};
+        HEvent e = InputEvents::s_mouse(c.type, 0, HScreenPoint{c.x, c.y}, c.key);
+        if (c.type == ET_MOUSEMOVE)
+            e.keyCode = c.key;
         SCOPED_TRACE(std::to_string(c.type) + " at " + std::to_string(c.x) + "," + std::to_string(c.y));
         EXPECT_EQ(control.m_isClick(e), c.click);
         EXPECT_EQ(control.m_isUnclick(e), c.unclick);
@@ -159,21 +162,13 @@ TEST(UIControl, WithoutAManagerAPressPushesButCapturesNothing)
 {
     CountingControl control(new FixedExtentsDelegate(10, 10));
     control.setLocation(HScreenPoint{0, 0});
-    HEvent press = HEvent::s_make(ET_KEYDOWN);
-    press.keyCode = KC_LBUTTON;
-    press.point = HScreenPoint{5, 5};
-    EXPECT_TRUE(control.handleEvent(press));
+    EXPECT_TRUE(control.handleEvent(InputEvents::s_buttonDown(0, HScreenPoint{5, 5})));
     EXPECT_TRUE(control.m_isPushed());
     EXPECT_EQ(control.clicks(), 1);
     // Not the capture control: a move only lights.
-    HEvent move = HEvent::s_make(ET_MOUSEMOVE);
-    move.point = HScreenPoint{50, 50};
-    EXPECT_FALSE(control.handleEvent(move));
+    EXPECT_FALSE(control.handleEvent(InputEvents::s_mouseMove(0, HScreenPoint{50, 50})));
     EXPECT_EQ(control.drags(), 0);
-    HEvent release = HEvent::s_make(ET_KEYUP);
-    release.keyCode = KC_LBUTTON;
-    release.point = HScreenPoint{5, 5};
-    EXPECT_TRUE(control.handleEvent(release));
+    EXPECT_TRUE(control.handleEvent(InputEvents::s_buttonUp(0, HScreenPoint{5, 5})));
     EXPECT_EQ(control.unclicks(), 1);
     EXPECT_FALSE(control.m_isPushed());
 }

@@ -7,6 +7,7 @@
 #include "engine/core/HObjectList.h"
 #include "tests/support/CountingControl.h"
 #include "tests/support/FixedExtentsDelegate.h"
+#include "tests/support/InputEvents.h"
 #include "ui/UIControl.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +17,9 @@
 
 namespace {
 
-HEvent mouse(HEventType type, int32_t x, int32_t y, uint32_t key = KC_LBUTTON)
+HEvent mouse(HEventType type, int32_t x, int32_t y, uint32_t button = KC_LBUTTON)
 {
-    HEvent e = HEvent::s_make(type);
-    e.keyCode = type == ET_MOUSEMOVE ? 0 : key;
-    e.point = HScreenPoint{x, y};
-    return e;
+    return InputEvents::s_mouse(type, 0, HScreenPoint{x, y}, button);
 }
 
 HEvent move(int32_t x, int32_t y)
@@ -41,10 +39,7 @@ HEvent release(int32_t x, int32_t y)
 
 HEvent key(uint32_t code, char character)
 {
-    HEvent e = HEvent::s_make(ET_KEYDOWN);
-    e.keyCode = code;
-    e.character = character;
-    return e;
+    return InputEvents::s_keyDown(0, code, character);
 }
 
 std::string joined(const std::vector<std::string>& log)
