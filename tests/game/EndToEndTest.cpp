@@ -228,9 +228,8 @@ TEST_F(EndToEndTest, AWonGameEndsInTheBestTimesWithThePenaltyAndWithoutThePauses
     // The name is offered again next time.
     ASSERT_TRUE(registryValue(registry, "LastHighScoreName", &name));
     EXPECT_EQ(nameOf(name), "ada");
-    // Other layouts are untouched.
-    ASSERT_TRUE(registryValue(registry, "HSn:1x0", &name));
-    EXPECT_EQ(nameOf(name), "Vot");
+    // Only the layout played is written.
+    EXPECT_FALSE(registryValue(registry, "HSn:1x0", &name));
 }
 
 TEST_F(EndToEndTest, AGameWithoutMovesIsEndedFromTheDialogAndEntersItsTilesLeft)
