@@ -187,9 +187,8 @@ bool QVBestTimesDialog::handleItemClick(MVDialogItem* item)
     if (m_pGame->m_doAreYouSureDialog("art/besttimes_areyousure.jpg", "art/besttimes_areyousure_yes.tga",
                                       "art/besttimes_areyousure_yes_lit.tga", "art/besttimes_areyousure_no.tga",
                                       "art/besttimes_areyousure_no_lit.tga")) {
-        m_pGame->m_clearHighScores(m_iShownLayout);
+        m_pGame->m_clearStoredHighScores(m_iShownLayout);
         loadTextLines(m_pGame->getHighScores());
-        m_pGame->m_storeHighScores();
     }
     // A quit request in the confirmation ends this dialog as well.
     return m_pGame->getState() == GS_QUITTING;

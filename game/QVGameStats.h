@@ -10,4 +10,7 @@ struct QVGameStats {
     int32_t shuffles;
     int32_t gameSeconds; // the clock's final value: playing time plus penalties
     int32_t realSeconds; // playing time without penalties and pauses
+    // A time fell outside 0..2^31-1 seconds (a clock that jumped) and was
+    // held to that range: such a game is not ranked.
+    bool timeOutOfRange;
 };

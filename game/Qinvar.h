@@ -31,6 +31,7 @@
 
 #include <cstdint>
 
+class HSystemRegistry;
 class UIControl;
 
 // The game states; only the play flow writes them.
@@ -98,7 +99,9 @@ public:
     void selectTile(QVTile* tile);
     void deselect();
     void m_removeTiles(QVTile* clicked, QVTile* selected);
-    void m_doGameOver(bool won, int32_t gameSeconds, int32_t realSeconds);
+    // Times in seconds, as measured: held to what a best time can store, and
+    // the game marked as not to be ranked when one falls outside.
+    void m_doGameOver(bool won, int64_t gameSeconds, int64_t realSeconds);
     void doHint(bool asked);
     void doUndo();
     void doShuffleBoard();
@@ -170,9 +173,23 @@ public:
     void m_endSwitchPause();
 
     // --- Best times (QinvarBestTimes.cpp) ---------------------------------
+    // The table only: the layout's eight entries become "nobody".
     void m_clearHighScores(int32_t layout);
     void m_loadHighScores(bool useDefaults);
-    void m_storeHighScores();
+    // Stores the entries of one layout made in this run and not stored yet:
+    // re-reads the layout's eight entries from the registry (another window
+    // may have stored since), ranks those entries into them and writes that
+    // layout back. No other layout is written. False when the registry could
+    // not be opened or saved: the entries then stay in the table, unsaved,
+    // and go with the next store of their layout.
+    bool m_storeHighScores(int32_t layout);
+    // Clear: the layout's eight entries become "nobody", in the table and in
+    // the registry.
+    void m_clearStoredHighScores(int32_t layout);
+    // The layout's entries in the table become those of the open registry,
+    // with this run's unsaved entries ranked into them (the latest entry's
+    // marker follows it).
+    void m_mergeHighScores(HSystemRegistry* registry, int32_t layout);
     void checkForHighScore();
     void m_doEnterNameDialog(char* name, int32_t size);
     void doBestTimesDialog(int32_t layout);
@@ -244,8 +261,16 @@ protected:
     MVSpriteInfo m_aSpriteInfo[QVS_COUNT];
 
     QVHighScore m_aHighScores[kLayoutCount][kHighScorePlaces];
+    // Entries of this run that the registry does not hold yet.
+    bool m_abUnsavedHighScores[kLayoutCount][kHighScorePlaces];
     int32_t m_iLastHighScoreLayout; // -1: no entry made in this run
     int32_t m_iLastHighScorePlace;
+    // The options as read at start-up (the defaults when the registry could
+    // not be read), whether they were read, and whether a name was entered
+    // in this run: options that never loaded are not saved as if chosen.
+    QVOptions m_loadedOptions;
+    bool m_bOptionsLoaded;
+    bool m_bHighScoreNameEntered;
 
     // State the play flow keeps between events.
     HScreenPoint m_lastMouseMovePoint; // the last mouse move handled

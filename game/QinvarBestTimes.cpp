@@ -44,19 +44,98 @@ bool readU32(HSystemRegistry* registry, const char* key, uint32_t* out)
     return true;
 }
 
-// Whether the game beats the entry: fewer tiles left, then a smaller game
-// time, then a smaller real time, all as signed 32-bit values. An equal
-// result does not beat it: the older entry keeps its place.
-bool beats(int32_t tiles, int32_t gameTime, int32_t realTime, const QVHighScore& entry)
+// Whether `e` beats the entry: fewer tiles left, then a smaller game time,
+// then a smaller real time, all as signed 32-bit values. An equal result
+// does not beat it: the older entry keeps its place.
+bool beats(const QVHighScore& e, const QVHighScore& entry)
 {
+    const int32_t tiles = static_cast<int32_t>(e.remainingTiles);
     const int32_t entryTiles = static_cast<int32_t>(entry.remainingTiles);
-    const int32_t entryGame = static_cast<int32_t>(entry.gameTime);
-    const int32_t entryReal = static_cast<int32_t>(entry.realTime);
     if (tiles != entryTiles)
         return tiles < entryTiles;
+    const int32_t gameTime = static_cast<int32_t>(e.gameTime);
+    const int32_t entryGame = static_cast<int32_t>(entry.gameTime);
     if (gameTime != entryGame)
         return gameTime < entryGame;
-    return realTime < entryReal;
+    return static_cast<int32_t>(e.realTime) < static_cast<int32_t>(entry.realTime);
+}
+
+// The first place of the table that `e` beats; kHighScorePlaces for none.
+int32_t placeFor(const QVHighScore& e, const QVHighScore (&table)[Qinvar::kHighScorePlaces])
+{
+    int32_t place = 0;
+    while (place < Qinvar::kHighScorePlaces && !beats(e, table[place]))
+        ++place;
+    return place;
+}
+
+// An entry with the default values and `name`; the field's unused bytes are
+// zero, since all 32 are stored.
+QVHighScore defaultEntry(const char* name)
+{
+    QVHighScore entry{};
+    entry.tag = QVHighScore::kTag;
+    HUtil::s_strcpy(entry.name, name, sizeof(entry.name));
+    entry.gameTime = 5999;
+    entry.realTime = 5999;
+    entry.remainingTiles = 144;
+    return entry;
+}
+
+// One stored entry, read whole: false when a value is missing, not 4 bytes,
+// or not one a game can have (the caller then takes the place's default).
+bool readEntry(HSystemRegistry* registry, int32_t layout, int32_t place, QVHighScore* out)
+{
+    QVHighScore entry = defaultEntry("");
+    char key[kReadKeyBytes];
+    HUtil::s_sprintf(key, sizeof(key), "HSn:%dx%d", layout, place);
+    // A stored name shorter than the field leaves zeros after it.
+    std::memset(entry.name, 0, sizeof(entry.name));
+    int copied = 0;
+    if (!registry->getBinaryValue(key, entry.name, sizeof(entry.name), &copied))
+        return false;
+    // Terminated within the field, whatever the registry held.
+    entry.name[sizeof(entry.name) - 1] = '\0';
+    HUtil::s_sprintf(key, sizeof(key), "HSv:%dx%d", layout, place);
+    bool ok = readU32(registry, key, &entry.tag);
+    HUtil::s_sprintf(key, sizeof(key), "HSgt:%dx%d", layout, place);
+    ok = readU32(registry, key, &entry.gameTime) && ok;
+    HUtil::s_sprintf(key, sizeof(key), "HSrt:%dx%d", layout, place);
+    ok = readU32(registry, key, &entry.realTime) && ok;
+    HUtil::s_sprintf(key, sizeof(key), "HStl:%dx%d", layout, place);
+    ok = readU32(registry, key, &entry.remainingTiles) && ok;
+    ok = ok && entry.tag == QVHighScore::kTag && entry.gameTime <= kMaxStoredSeconds &&
+         entry.realTime <= kMaxStoredSeconds && entry.remainingTiles <= static_cast<uint32_t>(QVBoard::kTileCount);
+    if (ok)
+        *out = entry;
+    return ok;
+}
+
+// The eight entries of a layout as the registry holds them.
+void readLayout(HSystemRegistry* registry, int32_t layout, QVHighScore (&table)[Qinvar::kHighScorePlaces])
+{
+    for (int32_t place = 0; place < Qinvar::kHighScorePlaces; ++place) {
+        if (!readEntry(registry, layout, place, &table[place]))
+            table[place] = defaultEntry(kDefaultNames[place]);
+    }
+}
+
+void writeLayout(HSystemRegistry* registry, int32_t layout, const QVHighScore (&table)[Qinvar::kHighScorePlaces])
+{
+    for (int32_t place = 0; place < Qinvar::kHighScorePlaces; ++place) {
+        const QVHighScore& entry = table[place];
+        char key[kWriteKeyBytes];
+        HUtil::s_sprintf(key, sizeof(key), "HSn:%dx%d", layout, place);
+        registry->setBinaryValue(key, entry.name, sizeof(entry.name));
+        HUtil::s_sprintf(key, sizeof(key), "HSv:%dx%d", layout, place);
+        registry->setU32Value(key, entry.tag);
+        HUtil::s_sprintf(key, sizeof(key), "HSgt:%dx%d", layout, place);
+        registry->setU32Value(key, entry.gameTime);
+        HUtil::s_sprintf(key, sizeof(key), "HSrt:%dx%d", layout, place);
+        registry->setU32Value(key, entry.realTime);
+        HUtil::s_sprintf(key, sizeof(key), "HStl:%dx%d", layout, place);
+        registry->setU32Value(key, entry.remainingTiles);
+    }
 }
 
 } // namespace
@@ -65,14 +144,9 @@ void Qinvar::m_clearHighScores(int32_t layout)
 {
     if (layout < 0 || layout >= kLayoutCount)
         return;
-    for (QVHighScore& entry : m_aHighScores[layout]) {
-        // The whole name field is stored, so its unused bytes are zero.
-        entry = QVHighScore{};
-        entry.tag = QVHighScore::kTag;
-        HUtil::s_strcpy(entry.name, "nobody", sizeof(entry.name));
-        entry.gameTime = 5999;
-        entry.realTime = 5999;
-        entry.remainingTiles = 144;
+    for (int32_t place = 0; place < kHighScorePlaces; ++place) {
+        m_aHighScores[layout][place] = defaultEntry("nobody");
+        m_abUnsavedHighScores[layout][place] = false;
     }
 }
 
@@ -83,73 +157,90 @@ void Qinvar::m_loadHighScores(bool useDefaults)
 
     HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
     if (!registry || !registry->openRegistry(&m_cvarManager, kCompany, kProduct)) {
+        // The table in memory is not what the registry holds; it is never
+        // written back as such: each store re-reads its layout first.
         HErrorManager::s_messageBox(49, "Warning", "Qinvar MahJong could not load high scores.  Please contact %s",
                                     kSupportAddress);
         return;
     }
     for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
-        for (int32_t place = 0; place < kHighScorePlaces; ++place) {
-            QVHighScore entry = m_aHighScores[layout][place]; // the default entry
-            char key[kReadKeyBytes];
-            HUtil::s_sprintf(key, sizeof(key), "HSn:%dx%d", layout, place);
-            // A stored name shorter than the field must not end in the
-            // default name's letters.
-            std::memset(entry.name, 0, sizeof(entry.name));
-            int copied = 0;
-            bool ok = !useDefaults && registry->getBinaryValue(key, entry.name, sizeof(entry.name), &copied);
-            // Terminated within the field, whatever the registry held.
-            entry.name[sizeof(entry.name) - 1] = '\0';
-            if (ok) {
-                HUtil::s_sprintf(key, sizeof(key), "HSv:%dx%d", layout, place);
-                ok = readU32(registry, key, &entry.tag);
-                HUtil::s_sprintf(key, sizeof(key), "HSgt:%dx%d", layout, place);
-                ok = readU32(registry, key, &entry.gameTime) && ok;
-                HUtil::s_sprintf(key, sizeof(key), "HSrt:%dx%d", layout, place);
-                ok = readU32(registry, key, &entry.realTime) && ok;
-                HUtil::s_sprintf(key, sizeof(key), "HStl:%dx%d", layout, place);
-                ok = readU32(registry, key, &entry.remainingTiles) && ok;
-                ok = ok && entry.tag == QVHighScore::kTag && entry.gameTime <= kMaxStoredSeconds &&
-                     entry.realTime <= kMaxStoredSeconds &&
-                     entry.remainingTiles <= static_cast<uint32_t>(QVBoard::kTileCount);
-            }
-            if (ok) {
-                m_aHighScores[layout][place] = entry;
-            } else {
-                // The default entry under the place's default name; the
-                // field's unused bytes stay zero.
-                std::memset(m_aHighScores[layout][place].name, 0, sizeof(m_aHighScores[layout][place].name));
-                HUtil::s_strcpy(m_aHighScores[layout][place].name, kDefaultNames[place],
-                                sizeof(m_aHighScores[layout][place].name));
-            }
+        if (useDefaults) {
+            for (int32_t place = 0; place < kHighScorePlaces; ++place)
+                m_aHighScores[layout][place] = defaultEntry(kDefaultNames[place]);
+        } else {
+            readLayout(registry, layout, m_aHighScores[layout]);
         }
     }
     registry->closeRegistry();
 }
 
-void Qinvar::m_storeHighScores()
+void Qinvar::m_mergeHighScores(HSystemRegistry* registry, int32_t layout)
 {
+    QVHighScore merged[kHighScorePlaces];
+    bool unsaved[kHighScorePlaces] = {};
+    readLayout(registry, layout, merged);
+
+    // The run's unsaved entries, best first, each ranked into what the
+    // registry holds; the latest entry's place is followed for its marker.
+    const bool marked = layout == m_iLastHighScoreLayout;
+    int32_t marker = -1;
+    for (int32_t from = 0; from < kHighScorePlaces; ++from) {
+        if (!m_abUnsavedHighScores[layout][from])
+            continue;
+        const QVHighScore& entry = m_aHighScores[layout][from];
+        const int32_t place = placeFor(entry, merged);
+        if (place == kHighScorePlaces)
+            continue;
+        const int32_t moved = kHighScorePlaces - 1 - place;
+        std::memmove(&merged[place + 1], &merged[place], sizeof(QVHighScore) * moved);
+        std::memmove(&unsaved[place + 1], &unsaved[place], sizeof(bool) * moved);
+        merged[place] = entry;
+        unsaved[place] = true;
+        if (marker >= place)
+            marker = marker + 1 < kHighScorePlaces ? marker + 1 : -1;
+        if (marked && from == m_iLastHighScorePlace)
+            marker = place;
+    }
+    std::memcpy(m_aHighScores[layout], merged, sizeof(merged));
+    std::memcpy(m_abUnsavedHighScores[layout], unsaved, sizeof(unsaved));
+    if (marked) {
+        m_iLastHighScorePlace = marker;
+        m_iLastHighScoreLayout = marker < 0 ? -1 : layout;
+    }
+}
+
+bool Qinvar::m_storeHighScores(int32_t layout)
+{
+    if (layout < 0 || layout >= kLayoutCount)
+        return false;
+    HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
+    if (!registry || !registry->openRegistry(&m_cvarManager, kCompany, kProduct)) {
+        HErrorManager::s_messageBox(49, "Warning", "Qinvar MahJong could not open registry.  Please contact %s",
+                                    kSupportAddress);
+        return false;
+    }
+    m_mergeHighScores(registry, layout);
+    writeLayout(registry, layout, m_aHighScores[layout]);
+    // A failed save has told the player; the entries stay unsaved.
+    if (!registry->closeRegistry())
+        return false;
+    for (bool& unsaved : m_abUnsavedHighScores[layout])
+        unsaved = false;
+    return true;
+}
+
+void Qinvar::m_clearStoredHighScores(int32_t layout)
+{
+    if (layout < 0 || layout >= kLayoutCount)
+        return;
+    m_clearHighScores(layout);
     HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
     if (!registry || !registry->openRegistry(&m_cvarManager, kCompany, kProduct)) {
         HErrorManager::s_messageBox(49, "Warning", "Qinvar MahJong could not open registry.  Please contact %s",
                                     kSupportAddress);
         return;
     }
-    for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
-        for (int32_t place = 0; place < kHighScorePlaces; ++place) {
-            const QVHighScore& entry = m_aHighScores[layout][place];
-            char key[kWriteKeyBytes];
-            HUtil::s_sprintf(key, sizeof(key), "HSn:%dx%d", layout, place);
-            registry->setBinaryValue(key, entry.name, sizeof(entry.name));
-            HUtil::s_sprintf(key, sizeof(key), "HSv:%dx%d", layout, place);
-            registry->setU32Value(key, entry.tag);
-            HUtil::s_sprintf(key, sizeof(key), "HSgt:%dx%d", layout, place);
-            registry->setU32Value(key, entry.gameTime);
-            HUtil::s_sprintf(key, sizeof(key), "HSrt:%dx%d", layout, place);
-            registry->setU32Value(key, entry.realTime);
-            HUtil::s_sprintf(key, sizeof(key), "HStl:%dx%d", layout, place);
-            registry->setU32Value(key, entry.remainingTiles);
-        }
-    }
+    writeLayout(registry, layout, m_aHighScores[layout]);
     registry->closeRegistry();
 }
 
@@ -160,35 +251,46 @@ void Qinvar::checkForHighScore()
     const int32_t layout = m_options.layout;
     if (layout < 0 || layout >= kLayoutCount)
         return;
-    const int32_t tiles = m_board.tilesLeft;
-    const int32_t gameTime = m_gameStats.gameSeconds;
-    const int32_t realTime = m_gameStats.realSeconds;
+    // A time the registry could not take back (a clock that jumped) ranks
+    // nowhere: it would push out a real entry and never load again.
+    if (m_gameStats.timeOutOfRange || m_gameStats.gameSeconds < 0 || m_gameStats.realSeconds < 0 ||
+        m_board.tilesLeft < 0 || m_board.tilesLeft > QVBoard::kTileCount)
+        return;
+    QVHighScore entry = defaultEntry("");
+    entry.gameTime = static_cast<uint32_t>(m_gameStats.gameSeconds);
+    entry.realTime = static_cast<uint32_t>(m_gameStats.realSeconds);
+    entry.remainingTiles = static_cast<uint32_t>(m_board.tilesLeft);
+
+    // The table as the registry holds it now: another window may have
+    // stored entries since the start. Reading writes nothing.
+    HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
+    if (registry && registry->openRegistry(&m_cvarManager, kCompany, kProduct)) {
+        m_mergeHighScores(registry, layout);
+        registry->closeRegistry();
+    }
 
     QVHighScore* table = m_aHighScores[layout];
-    int32_t place = 0;
-    while (place < kHighScorePlaces && !beats(tiles, gameTime, realTime, table[place]))
-        ++place;
+    const int32_t place = placeFor(entry, m_aHighScores[layout]);
     if (place == kHighScorePlaces)
         return;
 
     m_iLastHighScorePlace = place;
     m_iLastHighScoreLayout = layout;
-    std::memmove(&table[place + 1], &table[place], sizeof(QVHighScore) * (kHighScorePlaces - 1 - place));
-
     // A quit request during the name entry still keeps the entry, under the
     // name typed so far.
     char name[kEnteredNameBytes];
     m_doEnterNameDialog(name, sizeof(name));
-
-    QVHighScore& entry = table[place];
-    std::memset(&entry, 0, sizeof(entry));
-    entry.tag = QVHighScore::kTag;
     HUtil::s_strcpy(entry.name, name, sizeof(entry.name));
-    entry.gameTime = static_cast<uint32_t>(gameTime);
-    entry.realTime = static_cast<uint32_t>(realTime);
-    entry.remainingTiles = static_cast<uint32_t>(tiles);
+
+    const int32_t moved = kHighScorePlaces - 1 - place;
+    std::memmove(&table[place + 1], &table[place], sizeof(QVHighScore) * moved);
+    std::memmove(&m_abUnsavedHighScores[layout][place + 1], &m_abUnsavedHighScores[layout][place],
+                 sizeof(bool) * moved);
+    table[place] = entry;
+    m_abUnsavedHighScores[layout][place] = true;
     HUtil::s_strcpy(m_options.lastHighScoreName, name, sizeof(m_options.lastHighScoreName));
-    m_storeHighScores();
+    m_bHighScoreNameEntered = true;
+    m_storeHighScores(layout);
     // The name is offered again at the next entry, also after a restart.
     m_saveOptions();
 

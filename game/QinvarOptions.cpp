@@ -88,7 +88,8 @@ int32_t sanitizeFlag(int32_t value, int32_t fallback)
 bool Qinvar::m_loadOptions()
 {
     HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    if (registry && registry->openRegistry(&m_cvarManager, kCompany, kProduct)) {
+    m_bOptionsLoaded = registry && registry->openRegistry(&m_cvarManager, kCompany, kProduct);
+    if (m_bOptionsLoaded) {
         registry->getStringValue("LastHighScoreName", m_options.lastHighScoreName,
                                  sizeof(m_options.lastHighScoreName));
         readInt(registry, "Layout", &m_options.layout);
@@ -111,6 +112,8 @@ bool Qinvar::m_loadOptions()
     adjustBackgroundPreview(0);
     adjustTileSetPreview(0);
     adjustLayoutPreview(0);
+    m_loadedOptions = m_options;
+    m_bHighScoreNameEntered = false;
     return true;
 }
 
@@ -119,14 +122,28 @@ void Qinvar::m_saveOptions()
     HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
     if (!registry || !registry->openRegistry(&m_cvarManager, kCompany, kProduct))
         return;
-    registry->setU32Value("Autohint", static_cast<uint32_t>(m_options.autoHint));
-    registry->setFloatValue("Sound Volume", m_options.soundVolume);
-    registry->setFloatValue("Music Volume", m_options.musicVolume);
-    registry->setU32Value("Tileset", static_cast<uint32_t>(m_options.tileSet));
-    registry->setU32Value("Background", static_cast<uint32_t>(m_options.background));
-    registry->setU32Value("Layout", static_cast<uint32_t>(m_options.layout));
-    registry->setBinaryValue("Fullscreen", &m_options.fullscreen, sizeof(m_options.fullscreen));
-    registry->setStringValue("LastHighScoreName", m_options.lastHighScoreName, sizeof(m_options.lastHighScoreName));
+    // Options that never loaded are the defaults, not the player's choice:
+    // then only those changed in this run, and a name entered, are written,
+    // and every other option keeps the value the registry holds.
+    const QVOptions& o = m_options;
+    const QVOptions& loaded = m_loadedOptions;
+    const bool all = m_bOptionsLoaded;
+    if (all || o.autoHint != loaded.autoHint)
+        registry->setU32Value("Autohint", static_cast<uint32_t>(o.autoHint));
+    if (all || o.soundVolume != loaded.soundVolume)
+        registry->setFloatValue("Sound Volume", o.soundVolume);
+    if (all || o.musicVolume != loaded.musicVolume)
+        registry->setFloatValue("Music Volume", o.musicVolume);
+    if (all || o.tileSet != loaded.tileSet)
+        registry->setU32Value("Tileset", static_cast<uint32_t>(o.tileSet));
+    if (all || o.background != loaded.background)
+        registry->setU32Value("Background", static_cast<uint32_t>(o.background));
+    if (all || o.layout != loaded.layout)
+        registry->setU32Value("Layout", static_cast<uint32_t>(o.layout));
+    if (all || o.fullscreen != loaded.fullscreen)
+        registry->setBinaryValue("Fullscreen", &o.fullscreen, sizeof(o.fullscreen));
+    if (all || m_bHighScoreNameEntered)
+        registry->setStringValue("LastHighScoreName", o.lastHighScoreName, sizeof(o.lastHighScoreName));
     registry->closeRegistry();
 }
 

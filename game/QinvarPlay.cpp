@@ -64,6 +64,23 @@ uint64_t playedMilliseconds(const MvTime& now, const MvTime& start, const MvTime
     return elapsed - paused.getTime64();
 }
 
+// The longest time a best time can hold, in seconds: what the registry's
+// loader takes back as a 32-bit value that never reads as negative.
+constexpr int64_t kMaxRankedSeconds = INT32_MAX;
+
+// Seconds of the game between `start` and `now` without its pauses, plus
+// `penalty`, in 64 bits: a demo or a clock can jump by years.
+int64_t playedSeconds(const MvTime& now, const MvTime& start, const MvTime& paused, int64_t penalty)
+{
+    return static_cast<int64_t>(playedMilliseconds(now, start, paused) / 1000) + penalty;
+}
+
+// Seconds held to what a best time can hold.
+int32_t heldSeconds(int64_t seconds)
+{
+    return static_cast<int32_t>(seconds < 0 ? 0 : (seconds > kMaxRankedSeconds ? kMaxRankedSeconds : seconds));
+}
+
 // A tile's rectangle on screen, with or without the shadows around it.
 HScreenRect tileRect(const QVTile* tile)
 {
@@ -286,9 +303,8 @@ void Qinvar::m_removeTiles(QVTile* clicked, QVTile* selected)
     invalidateArea(tileRectWithShadows(clicked));
     invalidateArea(tileRectWithShadows(selected));
 
-    const int32_t realSeconds =
-        static_cast<int32_t>(playedMilliseconds(getGameClock(), m_gameStartTime, m_getPauseTime()) / 1000);
-    const int32_t gameSeconds = realSeconds + m_iPenaltySeconds;
+    const int64_t realSeconds = playedSeconds(getGameClock(), m_gameStartTime, m_getPauseTime(), 0);
+    const int64_t gameSeconds = realSeconds + m_iPenaltySeconds;
 
     if (m_board.tilesLeft == 0) {
         m_doGameOver(true, gameSeconds, realSeconds);
@@ -301,7 +317,7 @@ void Qinvar::m_removeTiles(QVTile* clicked, QVTile* selected)
     invalidateWholeScreen();
 }
 
-void Qinvar::m_doGameOver(bool won, int32_t gameSeconds, int32_t realSeconds)
+void Qinvar::m_doGameOver(bool won, int64_t gameSeconds, int64_t realSeconds)
 {
     // The no-more-moves dialog has already shuffled or undone when the player
     // chose to go on. A quit request while it showed has already made the
@@ -318,8 +334,9 @@ void Qinvar::m_doGameOver(bool won, int32_t gameSeconds, int32_t realSeconds)
         m_setGameState(GS_NO_MORE_MOVES);
     }
     m_noMatchTime = MvTime{0, 0};
-    m_gameStats.gameSeconds = gameSeconds;
-    m_gameStats.realSeconds = realSeconds;
+    m_gameStats.gameSeconds = heldSeconds(gameSeconds);
+    m_gameStats.realSeconds = heldSeconds(realSeconds);
+    m_gameStats.timeOutOfRange = gameSeconds != m_gameStats.gameSeconds || realSeconds != m_gameStats.realSeconds;
     m_board.clearUndoBuffer();
     invalidateWholeScreen();
 }
@@ -534,7 +551,7 @@ void Qinvar::startBoard()
 void Qinvar::m_newBoard()
 {
     m_rewindSoundtrack();
-    m_gameStats = QVGameStats{0, 0, 0, 0, 0};
+    m_gameStats = QVGameStats{0, 0, 0, 0, 0, false};
     m_playSoundtrack(true);
     setSoundtrackVolume(m_options.musicVolume);
 
@@ -686,6 +703,5 @@ int32_t Qinvar::m_getClockSeconds() const
         return m_gameStats.gameSeconds;
     if (m_iGameState != GS_PLAYING)
         return 0;
-    return static_cast<int32_t>(playedMilliseconds(getGameClock(), m_gameStartTime, m_getPauseTime()) / 1000) +
-           m_iPenaltySeconds;
+    return heldSeconds(playedSeconds(getGameClock(), m_gameStartTime, m_getPauseTime(), m_iPenaltySeconds));
 }

@@ -2,7 +2,8 @@
 // switches live in it. There is one registry object in the process, reached
 // through s_getSystemRegistry(); every user opens it with the company and
 // product names, reads or writes its keys and closes it again, which writes
-// the store back to disk.
+// the store back to disk when a value changed. Each open reads the file
+// again: the file, not an earlier open's copy, is the truth between uses.
 //
 // Text and binary values are one kind of value: a key maps to a byte string.
 #pragma once
@@ -20,6 +21,8 @@ public:
 
     // The manager is not used; callers may pass null.
     virtual bool openRegistry(HCvarManager* manager, const char* company, const char* product) = 0;
+    // False when a changed store could not be saved; it is closed all the
+    // same, and what it held is not saved later.
     virtual bool closeRegistry() = 0;
     // Copies the value as text: at most len - 1 characters and always
     // terminated. False (dst untouched) when the key is absent or len <= 0.

@@ -5,18 +5,25 @@
 #include "engine/core/HErrorManager.h"
 #include "engine/core/HUtil.h"
 
+#include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
-// The path buffers: a longer path is cut at 1023 characters.
-constexpr int kPathBytes = 1024;
+constexpr int kPathBytes = HUnixSystemRegistry::kPathBytes;
+// Names made from the registry file's path: its temporary files
+// ("<path>.XXXXXX") and the copy of a damaged file ("<path>.damaged").
+constexpr int kDerivedPathBytes = kPathBytes + 16;
+const char kTemporarySuffix[] = ".XXXXXX";
+const char kDamagedSuffix[] = ".damaged";
 // The length field of every record.
 constexpr int kLengthBytes = 4;
 static_assert(sizeof(int32_t) == kLengthBytes, "the stored length is 4 bytes");
@@ -52,27 +59,87 @@ char* copyValue(const char* data, int32_t len)
     return copy;
 }
 
+// A new temporary file beside `path`, open for writing; its name goes to
+// `temp`. Null (errno set) when none can be made.
+FILE* createTemporary(const char* path, char (&temp)[kDerivedPathBytes])
+{
+    HUtil::s_sprintf(temp, sizeof(temp), "%s%s", path, kTemporarySuffix);
+    const int fd = ::mkstemp(temp);
+    if (fd < 0)
+        return nullptr;
+    FILE* f = ::fdopen(fd, "wb");
+    if (!f) {
+        const int err = errno;
+        ::close(fd);
+        ::unlink(temp);
+        errno = err;
+    }
+    return f;
+}
+
+// Flushes the temporary file to disk, closes it and renames it to `target`;
+// when anything fails the temporary file is removed and false comes back
+// with the error number in *err. `written` says whether the caller's writes
+// all succeeded.
+bool finishTemporary(FILE* f, const char* temp, const char* target, bool written, int* err)
+{
+    int e = written ? 0 : (errno != 0 ? errno : EIO);
+    bool ok = written && std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
+    if (written && !ok)
+        e = errno;
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        e = errno;
+    }
+    if (ok && std::rename(temp, target) != 0) {
+        ok = false;
+        e = errno;
+    }
+    if (!ok) {
+        ::unlink(temp);
+        *err = e != 0 ? e : EIO;
+    }
+    return ok;
+}
+
+// Whether `name` is one of the temporary files of the registry file `base`:
+// the base name, a dot and the six letters or digits mkstemp puts there.
+bool isTemporaryOf(const char* name, const char* base)
+{
+    const size_t n = std::strlen(base);
+    if (std::strncmp(name, base, n) != 0 || name[n] != '.' || std::strlen(name) != n + sizeof(kTemporarySuffix) - 1)
+        return false;
+    for (const char* c = name + n + 1; *c; ++c) {
+        if (!std::isalnum(static_cast<unsigned char>(*c)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
-HUnixSystemRegistry::HUnixSystemRegistry() : m_pHead(nullptr), m_pszPath(nullptr)
+HUnixSystemRegistry::HUnixSystemRegistry()
+    : m_pHead(nullptr),
+      m_pszPath(nullptr),
+      m_bChanged(false),
+      m_bDamaged(false),
+      m_pDamagedFile(nullptr),
+      m_pszCopiedPath(nullptr)
 {
 }
 
 HUnixSystemRegistry::~HUnixSystemRegistry()
 {
     closeRegistry();
-    // A store that could not be written back is given up now.
-    m_freeEntries();
-    m_freePath();
+    delete[] m_pszCopiedPath;
 }
 
 bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* company, const char* product)
 {
-    // A store still open is written back first. When that fails it stays
-    // pending (for the next close, at the latest at process exit) instead of
-    // being replaced by the file's content.
-    if (!closeRegistry())
-        return false;
+    // A store still open is saved first when it changed. A failed save has
+    // reported itself and given its store up: the file is read again below,
+    // so nothing unsaved is ever written over what the file holds now.
+    closeRegistry();
 
     const char* home = homeDirectory();
     if (!home) {
@@ -82,14 +149,22 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
     const size_t homeLength = std::strlen(home);
     const char* separator = home[homeLength - 1] == '/' ? "" : "/";
 
+    // Under a cut name the directory and the file could be anything (even
+    // the same name): a path that does not fit is refused whole.
+    char path[kPathBytes];
+    const int pathLength = std::snprintf(path, sizeof(path), "%s%s.moravel/registry_%s_%s", home, separator,
+                                         company ? company : "", product ? product : "");
+    if (pathLength < 0 || pathLength >= kPathBytes) {
+        HErrorManager::s_alert("failed to open registry: the path of the registry file under the home directory "
+                               "would be longer than %d characters",
+                               kPathBytes - 1);
+        return false;
+    }
     char dir[kPathBytes];
     HUtil::s_sprintf(dir, sizeof(dir), "%s%s.moravel", home, separator);
     // Owner only; when it cannot be made, opening or saving the file says so.
     ::mkdir(dir, 0700);
 
-    char path[kPathBytes];
-    HUtil::s_sprintf(path, sizeof(path), "%s%s.moravel/registry_%s_%s", home, separator, company ? company : "",
-                     product ? product : "");
     struct stat st;
     if (::stat(path, &st) != 0 && errno == ENOENT) {
         m_pszPath = HUtil::s_cloneString(path);
@@ -97,7 +172,7 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
     }
 
     // The path is only kept once the file has been read whole: a store that
-    // missed the file's records would replace them at the next close.
+    // missed the file's records would replace them at the next save.
     FILE* f = std::fopen(path, "rb");
     if (!f) {
         HErrorManager::s_alert("failed to open registry: %s", std::strerror(errno));
@@ -106,27 +181,31 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
     errno = 0;
     const bool read = m_readRegistry(f);
     const int err = errno;
-    std::fclose(f);
     if (!read) {
+        std::fclose(f);
         HErrorManager::s_alert("failed to open registry: %s", std::strerror(err != 0 ? err : EIO));
         return false;
     }
+    // A damaged file stays open until the store is closed: its copy, made
+    // before a save replaces it, must hold the bytes that were read, even
+    // when another program has renamed a file over the path meanwhile.
+    if (m_bDamaged)
+        m_pDamagedFile = f;
+    else
+        std::fclose(f);
     m_pszPath = HUtil::s_cloneString(path);
     return true;
 }
 
 bool HUnixSystemRegistry::closeRegistry()
 {
-    if (!m_pszPath) {
-        m_freeEntries();
-        return true;
-    }
-    // An empty store leaves the file as it is.
-    if (m_pHead && !m_saveToPath())
-        return false;
+    const bool saved = !m_pszPath || !m_bChanged || m_saveToPath();
     m_freeEntries();
     m_freePath();
-    return true;
+    m_forgetDamagedFile();
+    m_bChanged = false;
+    m_bDamaged = false;
+    return saved;
 }
 
 bool HUnixSystemRegistry::getStringValue(const char* key, char* dst, int len)
@@ -153,14 +232,18 @@ bool HUnixSystemRegistry::setStringValue(const char* key, const char* data, int 
         return false;
 
     if (Entry* e = m_findEntry(key)) {
+        if (e->m_iLength == len && (len == 0 || std::memcmp(e->m_pData, data, static_cast<size_t>(len)) == 0))
+            return true;
         char* copy = copyValue(data, len);
         delete[] e->m_pData;
         e->m_pData = copy;
         e->m_iLength = len;
+        m_bChanged = true;
         return true;
     }
     Entry* e = new Entry{HUtil::s_cloneString(key), len, copyValue(data, len), m_pHead};
     m_pHead = e;
+    m_bChanged = true;
     return true;
 }
 
@@ -187,6 +270,8 @@ bool HUnixSystemRegistry::setBinaryValue(const char* key, const void* data, int 
 bool HUnixSystemRegistry::m_readRegistry(FILE* file)
 {
     m_freeEntries();
+    m_bChanged = false;
+    m_bDamaged = false;
     if (!file)
         return false;
 
@@ -203,6 +288,9 @@ bool HUnixSystemRegistry::m_readRegistry(FILE* file)
 
     Entry* tail = nullptr;
     char key[kMaxKeyBytes];
+    // Every way out of the loop but the end of the bytes at a record's start
+    // is damage.
+    bool damaged = true;
     for (;;) {
         int k = 0;
         bool terminated = false;
@@ -216,8 +304,10 @@ bool HUnixSystemRegistry::m_readRegistry(FILE* file)
                 break;
             }
         }
-        if (!terminated)
+        if (!terminated) {
+            damaged = k > 0;
             break;
+        }
 
         int32_t stored = 0;
         if (std::fread(&stored, 1, kLengthBytes, file) != static_cast<size_t>(kLengthBytes))
@@ -250,6 +340,7 @@ bool HUnixSystemRegistry::m_readRegistry(FILE* file)
         m_freeEntries();
         return false;
     }
+    m_bDamaged = damaged;
     return true;
 }
 
@@ -271,42 +362,97 @@ bool HUnixSystemRegistry::m_writeRegistry(FILE* file) const
     return true;
 }
 
-bool HUnixSystemRegistry::m_saveToPath() const
+bool HUnixSystemRegistry::m_saveToPath()
 {
+    // What a damaged file held after its damage is only lost from the store,
+    // never from the disk: no save replaces it before its copy is made.
+    if (m_bDamaged && !m_keepDamagedCopy())
+        return false;
+    m_removeStaleTemporaries();
+
     // The whole store goes to a new file in the same directory, which only
     // replaces the old one once every byte of it is on disk.
-    char temp[kPathBytes + 16];
-    HUtil::s_sprintf(temp, sizeof(temp), "%s.XXXXXX", m_pszPath);
-    const int fd = ::mkstemp(temp);
-    if (fd < 0) {
+    char temp[kDerivedPathBytes];
+    FILE* f = createTemporary(m_pszPath, temp);
+    if (!f) {
         HErrorManager::s_alert("failed to open registry: %s", std::strerror(errno));
         return false;
     }
-    FILE* f = ::fdopen(fd, "wb");
-    if (!f) {
-        const int err = errno;
-        ::close(fd);
-        ::unlink(temp);
-        HErrorManager::s_alert("failed to open registry: %s", std::strerror(err));
+    errno = 0;
+    const bool written = m_writeRegistry(f);
+    int err = 0;
+    if (!finishTemporary(f, temp, m_pszPath, written, &err)) {
+        HErrorManager::s_alert("failed to write registry: %s", std::strerror(err));
         return false;
     }
+    return true;
+}
 
-    errno = 0;
-    bool ok = m_writeRegistry(f) && std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
-    int err = errno;
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        err = errno;
+bool HUnixSystemRegistry::m_keepDamagedCopy()
+{
+    // One copy per run: a later save of the same run finds the file whole
+    // again, and a copy already kept is never overwritten.
+    if (m_pszCopiedPath && std::strcmp(m_pszCopiedPath, m_pszPath) == 0)
+        return true;
+    char copy[kDerivedPathBytes];
+    HUtil::s_sprintf(copy, sizeof(copy), "%s%s", m_pszPath, kDamagedSuffix);
+
+    char temp[kDerivedPathBytes];
+    FILE* out = m_pDamagedFile ? createTemporary(m_pszPath, temp) : nullptr;
+    int err = m_pDamagedFile ? errno : EBADF;
+    bool written = false;
+    if (out) {
+        written = std::fseek(m_pDamagedFile, 0, SEEK_SET) == 0;
+        char buffer[4096];
+        while (written) {
+            const size_t n = std::fread(buffer, 1, sizeof(buffer), m_pDamagedFile);
+            if (n > 0 && std::fwrite(buffer, 1, n, out) != n)
+                written = false;
+            if (n < sizeof(buffer)) {
+                written = written && !std::ferror(m_pDamagedFile);
+                break;
+            }
+        }
+        err = 0;
     }
-    if (ok && std::rename(temp, m_pszPath) != 0) {
-        ok = false;
-        err = errno;
+    if (!out || !finishTemporary(out, temp, copy, written, &err)) {
+        HErrorManager::s_alert("failed to write registry: the damaged file could not be kept as %s: %s", copy,
+                               std::strerror(err != 0 ? err : EIO));
+        return false;
     }
-    if (!ok) {
-        ::unlink(temp);
-        HErrorManager::s_alert("failed to write registry: %s", std::strerror(err != 0 ? err : EIO));
+    delete[] m_pszCopiedPath;
+    m_pszCopiedPath = HUtil::s_cloneString(m_pszPath);
+    std::fprintf(stderr,
+                 "The registry file %s was damaged: only the records before the damage could be read. "
+                 "The file as it was is kept in %s.\n",
+                 m_pszPath, copy);
+    HErrorManager::s_trace("...registry file damaged: the file as it was is kept in %s\n", copy);
+    return true;
+}
+
+void HUnixSystemRegistry::m_removeStaleTemporaries() const
+{
+    const char* slash = std::strrchr(m_pszPath, '/');
+    if (!slash)
+        return;
+    char dir[kPathBytes];
+    HUtil::s_sprintf(dir, static_cast<int>(slash - m_pszPath) + 1, "%s", m_pszPath);
+    const char* base = slash + 1;
+    DIR* d = ::opendir(dir[0] ? dir : "/");
+    if (!d)
+        return;
+    const time_t now = std::time(nullptr);
+    while (const dirent* e = ::readdir(d)) {
+        if (!isTemporaryOf(e->d_name, base))
+            continue;
+        char stray[kDerivedPathBytes];
+        HUtil::s_sprintf(stray, sizeof(stray), "%s/%s", dir, e->d_name);
+        // A younger one may be another window's save in progress.
+        struct stat st;
+        if (::lstat(stray, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime > kStaleTemporarySeconds)
+            ::unlink(stray);
     }
-    return ok;
+    ::closedir(d);
 }
 
 HUnixSystemRegistry::Entry* HUnixSystemRegistry::m_findEntry(const char* key) const
@@ -331,4 +477,11 @@ void HUnixSystemRegistry::m_freePath()
 {
     delete[] m_pszPath;
     m_pszPath = nullptr;
+}
+
+void HUnixSystemRegistry::m_forgetDamagedFile()
+{
+    if (m_pDamagedFile)
+        std::fclose(m_pDamagedFile);
+    m_pDamagedFile = nullptr;
 }

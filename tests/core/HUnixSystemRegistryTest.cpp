@@ -1,23 +1,31 @@
 // The per-user registry: its file's exact bytes and record order, the typed
-// helpers, damaged files, and saves that must not lose the old file.
+// helpers, no write without a change, damaged files and their kept copy,
+// saves that must not lose the old file nor block the next open, stray
+// temporary files, and paths that do not fit.
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUnixSystemRegistry.h"
 
+#include "engine/core/HFile.h"
+#include "engine/core/HPlatform.h"
+#include "engine/core/HStandardFileSystem.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <dirent.h>
-#include <ftw.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -46,34 +54,7 @@ std::string lengthBytes(uint32_t n)
     return out;
 }
 
-int chownToNobody(const char* path, const struct stat*, int, struct FTW*)
-{
-    return ::lchown(path, 65534, 65534);
-}
-
-// File permissions do not bind root, so while this object lives the process
-// acts as an ordinary user who owns `tree`. Without root it changes nothing.
-class AsOrdinaryUser {
-public:
-    explicit AsOrdinaryUser(const std::string& tree) : m_bSwitched(false)
-    {
-        if (::geteuid() != 0)
-            return;
-        ::nftw(tree.c_str(), chownToNobody, 16, FTW_PHYS);
-        m_bSwitched = ::seteuid(65534) == 0;
-    }
-    ~AsOrdinaryUser()
-    {
-        if (m_bSwitched && ::seteuid(0) != 0)
-            std::abort();
-    }
-    // True when permissions now apply to this process.
-    bool active() const { return ::geteuid() != 0; }
-
-private:
-    bool m_bSwitched;
-};
-
+// The names in a folder, sorted.
 std::vector<std::string> namesIn(const std::string& dir)
 {
     std::vector<std::string> names;
@@ -85,6 +66,7 @@ std::vector<std::string> namesIn(const std::string& dir)
         }
         ::closedir(d);
     }
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -95,12 +77,92 @@ std::string captureStdout(const std::function<void()>& run)
     return testing::internal::GetCapturedStdout();
 }
 
+std::string captureStderr(const std::function<void()>& run)
+{
+    testing::internal::CaptureStderr();
+    run();
+    return testing::internal::GetCapturedStderr();
+}
+
+int occurrences(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// The file's identity: a save renames a new file over the old one, so an
+// unchanged inode means the file was not written.
+ino_t inodeOf(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Sets a file's modification time to `age` seconds ago.
+bool age(const std::string& path, int seconds)
+{
+    const timeval then = {static_cast<time_t>(std::time(nullptr) - seconds), 0};
+    const timeval times[2] = {then, then};
+    return ::utimes(path.c_str(), times) == 0;
+}
+
+// Records before the damage, and damaged tails after them.
+const std::string kGood = record("first", "one") + record("second", std::string("\x00\x01\x02", 3));
+struct Damage {
+    const char* what;
+    std::string tail;
+};
+const std::vector<Damage>& damages()
+{
+    static const std::vector<Damage> all = {
+        {"length 0xFFFFFFFF", std::string("third\0", 6) + lengthBytes(0xFFFFFFFFu) + "abc"},
+        {"length past the end", std::string("third\0", 6) + lengthBytes(100) + "abc"},
+        {"truncated last value", std::string("third\0", 6) + lengthBytes(8) + "abcdefg"},
+        {"length above the cap", std::string("third\0", 6) + lengthBytes(HUnixSystemRegistry::kMaxValueLength + 1) +
+                                     std::string(HUnixSystemRegistry::kMaxValueLength + 1, 'v')},
+        {"length cut short", std::string("third\0", 6) + std::string("\x03\x00", 2)},
+        {"key without its NUL at the end", "thi"},
+        {"key without a NUL within 1024 bytes", std::string(1500, 'k') + std::string("\0", 1) + lengthBytes(0)},
+    };
+    return all;
+}
+
+// The trace file of the platform layer, in a folder, while the object lives.
+class TraceToFile {
+public:
+    explicit TraceToFile(const TempDir& dir) : m_dir(dir), m_fs(), m_pFile(nullptr)
+    {
+        m_fs.initFileSystem(dir.path().c_str());
+        m_pFile = m_fs.openFileForWrite("trace.txt");
+        HPlatform::s_setTraceFile(m_pFile);
+    }
+    ~TraceToFile() { stop(); }
+    // Ends the trace; what it holds.
+    std::string stop()
+    {
+        if (m_pFile) {
+            HPlatform::s_setTraceFile(nullptr);
+            m_pFile->close();
+            m_pFile = nullptr;
+        }
+        return readFileBytes(m_dir.file("trace.txt"));
+    }
+
+private:
+    const TempDir& m_dir;
+    HStandardFileSystem m_fs;
+    HFile* m_pFile;
+};
+
 class HUnixSystemRegistryTest : public testing::Test {
 protected:
     HUnixSystemRegistryTest() : home(), env("HOME", home.path().c_str()), reg() {}
 
     std::string dir() const { return home.file(".moravel"); }
     std::string file() const { return home.file(".moravel/registry_Acme_Tiles"); }
+    std::string damagedCopy() const { return file() + ".damaged"; }
     bool open() { return reg.openRegistry(nullptr, kCompany, kProduct); }
     void writeFile(const std::string& bytes) const { home.write(".moravel/registry_Acme_Tiles", bytes); }
 
@@ -147,13 +209,49 @@ TEST_F(HUnixSystemRegistryTest, FileBytesAndRecordOrder)
     ASSERT_TRUE(reg.setStringValue("a", "longer value", 12));
     ASSERT_TRUE(reg.closeRegistry());
     EXPECT_EQ(readFileBytes(file()), record("c", "1") + b + record("a", "longer value"));
-
-    // Every close with entries rewrites the file, changed or not.
-    ASSERT_TRUE(open());
-    EXPECT_EQ(text("a"), "longer value");
-    ASSERT_TRUE(reg.closeRegistry());
-    EXPECT_EQ(readFileBytes(file()), record("c", "1") + b + record("a", "longer value"));
     EXPECT_EQ(namesIn(dir()), std::vector<std::string>{"registry_Acme_Tiles"}) << "no temporary file is left";
+}
+
+// Only a value set to something new makes a close write: reading, and
+// setting values to the bytes they hold, leave the file as it is.
+TEST_F(HUnixSystemRegistryTest, NoWriteWithoutAChange)
+{
+    const std::string old = record("a", "1") + record("b", std::string("xy\0", 3)) + record("empty", "");
+    writeFile(old);
+    const ino_t before = inodeOf(file());
+    ASSERT_TRUE(open());
+    EXPECT_FALSE(reg.isDamaged());
+    EXPECT_EQ(text("a"), "1");
+    ASSERT_TRUE(reg.setStringValue("a", "1", 1));
+    ASSERT_TRUE(reg.setBinaryValue("b", "xy", 3));
+    ASSERT_TRUE(reg.setBinaryValue("empty", nullptr, 0));
+    EXPECT_FALSE(reg.hasChanged());
+    ASSERT_TRUE(reg.closeRegistry());
+    EXPECT_EQ(readFileBytes(file()), old);
+    EXPECT_EQ(inodeOf(file()), before) << "the file was written again";
+
+    // A value of another length, other bytes, or a new key is a change.
+    const struct {
+        const char* what;
+        const char* key;
+        std::string value;
+        std::string file;
+    } changes[] = {
+        {"longer", "a", "12", record("a", "12") + record("b", std::string("xy\0", 3)) + record("empty", "")},
+        {"other bytes", "b", std::string("xz\0", 3), record("a", "12") + record("b", std::string("xz\0", 3)) +
+                                                         record("empty", "")},
+        {"a new key", "c", "", record("c", "") + record("a", "12") + record("b", std::string("xz\0", 3)) +
+                                   record("empty", "")},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(open());
+        ASSERT_TRUE(reg.setBinaryValue(c.key, c.value.data(), static_cast<int>(c.value.size())));
+        EXPECT_TRUE(reg.hasChanged());
+        ASSERT_TRUE(reg.closeRegistry());
+        EXPECT_EQ(readFileBytes(file()), c.file);
+    }
+    EXPECT_NE(inodeOf(file()), before);
 }
 
 TEST_F(HUnixSystemRegistryTest, OpeningAgainWritesTheOpenStoreBackFirst)
@@ -261,38 +359,99 @@ TEST_F(HUnixSystemRegistryTest, HomeEndingInASlashGivesNoDoubledSeparator)
     EXPECT_TRUE(fileExists(file()));
 }
 
-// A damaged file loads as the records before the damage, and the next save
-// writes exactly those.
-TEST_F(HUnixSystemRegistryTest, DamagedFilesKeepTheRecordsBeforeTheDamage)
+// A damaged file loads as the records before the damage. Opening and
+// closing it without a change leaves it as it is; the first save copies it,
+// as it was, to "<file>.damaged", tells the player, and then writes the
+// records that were read.
+TEST_F(HUnixSystemRegistryTest, ADamagedFileIsLeftAloneThenCopiedBeforeTheFirstSave)
 {
-    const std::string good = record("first", "one") + record("second", std::string("\x00\x01\x02", 3));
-    const struct {
-        const char* what;
-        std::string tail;
-    } cases[] = {
-        {"length 0xFFFFFFFF", std::string("third\0", 6) + lengthBytes(0xFFFFFFFFu) + "abc"},
-        {"length past the end", std::string("third\0", 6) + lengthBytes(100) + "abc"},
-        {"truncated last value", std::string("third\0", 6) + lengthBytes(8) + "abcdefg"},
-        {"length above the cap", std::string("third\0", 6) +
-                                     lengthBytes(HUnixSystemRegistry::kMaxValueLength + 1) +
-                                     std::string(HUnixSystemRegistry::kMaxValueLength + 1, 'v')},
-        {"length cut short", std::string("third\0", 6) + std::string("\x03\x00", 2)},
-        {"key without its NUL at the end", "thi"},
-        {"key without a NUL within 1024 bytes", std::string(1500, 'k') + std::string("\0", 1) + lengthBytes(0)},
-    };
-    for (const auto& c : cases) {
+    for (const Damage& c : damages()) {
         SCOPED_TRACE(c.what);
-        writeFile(good + c.tail);
-        ASSERT_TRUE(open());
-        EXPECT_EQ(text("first"), "one");
+        const std::string original = kGood + c.tail;
+        writeFile(original);
+        ::unlink(damagedCopy().c_str());
+        HUnixSystemRegistry run; // one run of the program
+        ASSERT_TRUE(run.openRegistry(nullptr, kCompany, kProduct));
+        EXPECT_TRUE(run.isDamaged());
         char bytes[8];
         int copied = 0;
-        ASSERT_TRUE(reg.getBinaryValue("second", bytes, sizeof(bytes), &copied));
+        ASSERT_TRUE(run.getBinaryValue("first", bytes, sizeof(bytes), &copied));
+        EXPECT_EQ(std::string(bytes, copied), "one");
+        ASSERT_TRUE(run.getBinaryValue("second", bytes, sizeof(bytes), &copied));
         EXPECT_EQ(std::string(bytes, copied), std::string("\x00\x01\x02", 3));
-        EXPECT_EQ(text("third"), "<absent>");
-        ASSERT_TRUE(reg.closeRegistry());
-        EXPECT_EQ(readFileBytes(file()), good);
+        EXPECT_FALSE(run.getBinaryValue("third", bytes, sizeof(bytes), &copied));
+        std::string err = captureStderr([&] { EXPECT_TRUE(run.closeRegistry()); });
+        EXPECT_EQ(err, "");
+        EXPECT_EQ(readFileBytes(file()), original);
+        EXPECT_FALSE(fileExists(damagedCopy()));
+
+        ASSERT_TRUE(run.openRegistry(nullptr, kCompany, kProduct));
+        ASSERT_TRUE(run.setStringValue("new", "v", 1));
+        err = captureStderr([&] { EXPECT_TRUE(run.closeRegistry()); });
+        EXPECT_EQ(readFileBytes(damagedCopy()), original);
+        EXPECT_EQ(readFileBytes(file()), record("new", "v") + kGood);
+        EXPECT_EQ(occurrences(err, "kept in " + damagedCopy()), 1) << err;
+        EXPECT_EQ(namesIn(dir()), (std::vector<std::string>{"registry_Acme_Tiles", "registry_Acme_Tiles.damaged"}));
     }
+}
+
+// One copy per run: a later save of the same run never overwrites it, and it
+// holds the bytes that were read even when another program has renamed its
+// own file over the path since.
+TEST_F(HUnixSystemRegistryTest, TheDamagedCopyIsMadeOncePerRunFromTheBytesThatWereRead)
+{
+    const std::string first = kGood + damages()[0].tail;
+    const std::string second = record("other", "window") + damages()[1].tail;
+    TempDir traceDir;
+    TraceToFile trace(traceDir);
+    std::string err;
+
+    writeFile(first);
+    ASSERT_TRUE(open());
+    home.write(".moravel/elsewhere", record("renamed", "over"));
+    ASSERT_EQ(std::rename(home.file(".moravel/elsewhere").c_str(), file().c_str()), 0);
+    ASSERT_TRUE(reg.setStringValue("mine", "1", 1));
+    err += captureStderr([&] { EXPECT_TRUE(reg.closeRegistry()); });
+    EXPECT_EQ(readFileBytes(damagedCopy()), first);
+    EXPECT_EQ(readFileBytes(file()), record("mine", "1") + kGood);
+
+    // The file is whole again; then damaged once more in the same run.
+    ASSERT_TRUE(open());
+    EXPECT_FALSE(reg.isDamaged());
+    ASSERT_TRUE(reg.setStringValue("mine", "2", 1));
+    err += captureStderr([&] { EXPECT_TRUE(reg.closeRegistry()); });
+    writeFile(second);
+    ASSERT_TRUE(open());
+    EXPECT_TRUE(reg.isDamaged());
+    ASSERT_TRUE(reg.setStringValue("mine", "3", 1));
+    err += captureStderr([&] { EXPECT_TRUE(reg.closeRegistry()); });
+    EXPECT_EQ(readFileBytes(damagedCopy()), first) << "the kept copy was overwritten";
+    EXPECT_EQ(readFileBytes(file()), record("mine", "3") + record("other", "window"));
+
+    EXPECT_EQ(occurrences(err, "The registry file " + file() + " was damaged"), 1) << err;
+    EXPECT_EQ(occurrences(err, "kept in " + damagedCopy()), 1) << err;
+    const std::string traced = trace.stop();
+    EXPECT_EQ(occurrences(traced, "...registry file damaged: the file as it was is kept in " + damagedCopy() + "\n"),
+              1)
+        << traced;
+}
+
+// When the copy cannot be made, the damaged file is not replaced.
+TEST_F(HUnixSystemRegistryTest, ADamagedFileThatCannotBeCopiedIsNotReplaced)
+{
+    const std::string original = kGood + damages()[0].tail;
+    writeFile(original);
+    // A folder in the copy's place: nothing can be renamed over it, for root either.
+    home.write(".moravel/registry_Acme_Tiles.damaged/inside", "x");
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(reg.setStringValue("new", "v", 1));
+    bool closed = true;
+    const std::string out = captureStdout([&] { closed = reg.closeRegistry(); });
+    EXPECT_FALSE(closed);
+    EXPECT_NE(out.find("the damaged file could not be kept as " + damagedCopy()), std::string::npos) << out;
+    EXPECT_EQ(readFileBytes(file()), original);
+    EXPECT_EQ(namesIn(dir()), (std::vector<std::string>{"registry_Acme_Tiles", "registry_Acme_Tiles.damaged"}))
+        << "no temporary file is left";
 }
 
 TEST_F(HUnixSystemRegistryTest, AnEmptyFileIsAnEmptyStore)
@@ -304,31 +463,44 @@ TEST_F(HUnixSystemRegistryTest, AnEmptyFileIsAnEmptyStore)
     EXPECT_EQ(readFileBytes(file()), "");
 }
 
-TEST_F(HUnixSystemRegistryTest, AFailedSaveKeepsTheOldFileAndTheEntries)
+// A save that fails is reported once and gives its store up: the old file
+// stays, the next open reads it again, and what was not saved is never
+// written later over what the file has gained meanwhile.
+TEST_F(HUnixSystemRegistryTest, AFailedSaveKeepsTheOldFileAndDoesNotBlockTheNextOpen)
 {
     const std::string old = record("Volume", "200");
     writeFile(old);
     ASSERT_TRUE(open());
     ASSERT_TRUE(reg.setStringValue("Layout", "Turtle", 7));
     ASSERT_EQ(::chmod(dir().c_str(), 0500), 0);
+    std::string out;
     {
         AsOrdinaryUser user(home.path());
         if (!user.active())
             GTEST_SKIP() << "cannot leave root here, so directory permissions do not apply";
-        std::string out;
-        out = captureStdout([&] { EXPECT_FALSE(reg.closeRegistry()); });
-        EXPECT_NE(out.find("failed to open registry: Permission denied"), std::string::npos) << out;
-        EXPECT_EQ(readFileBytes(file()), old);
-        EXPECT_EQ(namesIn(dir()), std::vector<std::string>{"registry_Acme_Tiles"});
-        EXPECT_NE(reg.getPath(), nullptr);
-        EXPECT_EQ(text("Layout"), "Turtle") << "the entries stay for the next close";
-        // The pending store is not replaced by the file while it cannot be saved.
-        captureStdout([&] { EXPECT_FALSE(open()); });
-        EXPECT_EQ(text("Layout"), "Turtle");
+        out = captureStdout([&] {
+            EXPECT_FALSE(reg.closeRegistry());
+            EXPECT_EQ(readFileBytes(file()), old);
+            EXPECT_EQ(namesIn(dir()), std::vector<std::string>{"registry_Acme_Tiles"});
+            EXPECT_EQ(reg.getPath(), nullptr);
+            EXPECT_EQ(reg.getHead(), nullptr);
+            // The next open reads the file again.
+            ASSERT_TRUE(open());
+            EXPECT_EQ(text("Volume"), "200");
+            EXPECT_EQ(text("Layout"), "<absent>");
+            EXPECT_TRUE(reg.closeRegistry());
+        });
     }
+    EXPECT_EQ(occurrences(out, "failed to open registry: Permission denied"), 1) << out;
     ASSERT_EQ(::chmod(dir().c_str(), 0700), 0);
-    ASSERT_TRUE(reg.closeRegistry());
-    EXPECT_EQ(readFileBytes(file()), record("Layout", std::string("Turtle\0", 7)) + old);
+    // Another window saves; this run's store is gone, so its closes write nothing.
+    const std::string gained = record("Volume", "150") + record("Tileset", "3");
+    writeFile(gained);
+    EXPECT_TRUE(reg.closeRegistry());
+    ASSERT_TRUE(open());
+    EXPECT_EQ(text("Layout"), "<absent>");
+    EXPECT_TRUE(reg.closeRegistry());
+    EXPECT_EQ(readFileBytes(file()), gained);
 }
 
 TEST_F(HUnixSystemRegistryTest, AFullDiskDuringASaveLosesNothing)
@@ -355,8 +527,102 @@ TEST_F(HUnixSystemRegistryTest, AFullDiskDuringASaveLosesNothing)
     EXPECT_NE(out.find("failed to write registry: File too large"), std::string::npos) << out;
     EXPECT_EQ(readFileBytes(file()), old);
     EXPECT_EQ(namesIn(dir()), std::vector<std::string>{"registry_Acme_Tiles"}) << "the partial file is removed";
-    ASSERT_TRUE(reg.closeRegistry()) << "the entries were kept for another try";
+    // Space again: the next open reads the file and a new save succeeds.
+    ASSERT_TRUE(open());
+    EXPECT_EQ(text("Names"), "<absent>");
+    ASSERT_TRUE(reg.setStringValue("Names", std::string(4096, 'n').c_str(), 4096));
+    ASSERT_TRUE(reg.closeRegistry());
     EXPECT_EQ(readFileBytes(file()), record("Names", std::string(4096, 'n')) + old);
+}
+
+// An interrupted save leaves "<file>.XXXXXX" behind; the next save removes
+// those older than a minute, and nothing else.
+TEST_F(HUnixSystemRegistryTest, StaleTemporaryFilesAreRemovedByTheNextSave)
+{
+    writeFile(record("k", "v"));
+    const struct {
+        const char* name;
+        int ageSeconds;
+        bool removed;
+    } files[] = {
+        {"registry_Acme_Tiles.a1B2c3", 120, true},
+        {"registry_Acme_Tiles.ZZZZZZ", 3600, true},
+        {"registry_Acme_Tiles.Z9y8X7", 30, false}, // another window's save in progress
+        {"registry_Acme_Tiles.damaged", 120, false},
+        {"registry_Acme_Other.a1B2c3", 120, false},
+        {"registry_Acme_Tiles.a1B2c", 120, false},
+        {"registry_Acme_Tiles.a1B2c3d", 120, false},
+        {"registry_Acme_Tiles.a1-2c3", 120, false},
+        {"registry_Acme_Tilesxa1B2c3", 120, false},
+    };
+    std::vector<std::string> kept = {"registry_Acme_Tiles", "registry_Acme_Tiles.q1w2e3"};
+    for (const auto& f : files) {
+        ASSERT_TRUE(age(home.write(".moravel/" + std::string(f.name), std::string(4096, 't')), f.ageSeconds));
+        if (!f.removed)
+            kept.push_back(f.name);
+    }
+    // A folder of that name is not a temporary file.
+    home.write(".moravel/registry_Acme_Tiles.q1w2e3/inside", "x");
+    ASSERT_TRUE(age(file() + ".q1w2e3", 120));
+    std::sort(kept.begin(), kept.end());
+
+    // No save, no removal.
+    const std::vector<std::string> before = namesIn(dir());
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(reg.closeRegistry());
+    EXPECT_EQ(namesIn(dir()), before);
+
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(reg.setStringValue("k", "w", 1));
+    ASSERT_TRUE(reg.closeRegistry());
+    EXPECT_EQ(namesIn(dir()), kept);
+    EXPECT_EQ(readFileBytes(file()), record("k", "w"));
+}
+
+// The registry file's path must fit in 1023 characters: a longer one is
+// refused with a clear message, and nothing is made under a cut name.
+TEST_F(HUnixSystemRegistryTest, ARegistryPathThatDoesNotFitIsRefused)
+{
+    // "/.moravel/registry_Acme_Tiles" follows the home directory.
+    const size_t suffix = std::strlen("/.moravel/registry_Acme_Tiles");
+    const size_t longest = HUnixSystemRegistry::kPathBytes - 1 - suffix;
+    const struct {
+        const char* what;
+        size_t homeLength;
+        bool fits;
+    } cases[] = {
+        {"the file's name is cut by one character", longest + 1, false},
+        {"the file's name is cut to \"registry_\"", longest + 10, false},
+        {"the folder's name is cut", HUnixSystemRegistry::kPathBytes - std::strlen("/.moravel"), false},
+        {"the folder and the file are both cut to \".morav\"", 1016, false},
+        {"the longest path", longest, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir root;
+        const std::string longHome = root.folderOfLength(c.homeLength);
+        ASSERT_EQ(longHome.size(), c.homeLength);
+        ScopedEnv env("HOME", longHome.c_str());
+        HUnixSystemRegistry run;
+        bool opened = !c.fits;
+        const std::string out = captureStdout([&] { opened = run.openRegistry(nullptr, kCompany, kProduct); });
+        EXPECT_EQ(opened, c.fits);
+        if (!c.fits) {
+            EXPECT_NE(out.find("failed to open registry: the path of the registry file under the home directory "
+                               "would be longer than 1023 characters"),
+                      std::string::npos)
+                << out;
+            EXPECT_EQ(run.getPath(), nullptr);
+            EXPECT_TRUE(run.setStringValue("k", "v", 1));
+            EXPECT_TRUE(run.closeRegistry());
+            EXPECT_EQ(namesIn(longHome), std::vector<std::string>{}) << "something was made under a cut name";
+            continue;
+        }
+        EXPECT_EQ(out, "");
+        ASSERT_TRUE(run.setStringValue("k", "v", 1));
+        ASSERT_TRUE(run.closeRegistry());
+        EXPECT_EQ(readFileBytes(longHome + "/.moravel/registry_Acme_Tiles"), record("k", "v"));
+    }
 }
 
 // A file that is there but cannot be read holds best times the store never

@@ -13,6 +13,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,64 @@ std::string storedName(const std::string& registry, int layout, int place)
     return std::string(value.c_str());
 }
 
+// A layout's eight entries as another run stored them: names <prefix><place>,
+// `tiles` left, game times 100, 200, ... and real times 10 s less.
+std::vector<QVHighScore> storedTable(const std::string& prefix, uint32_t tiles)
+{
+    std::vector<QVHighScore> out;
+    for (uint32_t place = 0; place < 8; ++place) {
+        const uint32_t t = 100 * (place + 1);
+        out.push_back(entry((prefix + std::to_string(place)).c_str(), tiles, t, t - 10));
+    }
+    return out;
+}
+
+std::vector<RegistryRecord> tableRecords(int layout, const std::vector<QVHighScore>& table)
+{
+    std::vector<RegistryRecord> out;
+    for (size_t place = 0; place < table.size(); ++place) {
+        const std::vector<RegistryRecord> more = highScoreRecords(layout, static_cast<int>(place), table[place]);
+        out.insert(out.end(), more.begin(), more.end());
+    }
+    return out;
+}
+
+std::vector<RegistryRecord> joined(std::vector<RegistryRecord> a, const std::vector<RegistryRecord>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The names a layout's table holds in the registry, best first.
+std::vector<std::string> storedNames(const std::string& registry, int layout)
+{
+    std::vector<std::string> names;
+    for (int place = 0; place < 8; ++place)
+        names.push_back(storedName(registry, layout, place));
+    return names;
+}
+
+// Every record of `before` whose key is not in `changed` is in `after` with
+// the same value; the keys of `after` are those of `before`.
+void expectOnlyChanged(const std::string& before, const std::string& after, const std::vector<std::string>& changed)
+{
+    std::map<std::string, std::string> was;
+    for (const RegistryRecord& r : registryRecords(before))
+        was[r.key] = r.value;
+    std::map<std::string, std::string> is;
+    for (const RegistryRecord& r : registryRecords(after))
+        is[r.key] = r.value;
+    EXPECT_EQ(is.size(), was.size()) << "keys were added";
+    for (const auto& [key, value] : was) {
+        bool mayChange = false;
+        for (const std::string& c : changed)
+            mayChange = mayChange || key.rfind(c, 0) == 0;
+        if (!mayChange) {
+            EXPECT_EQ(is[key], value) << key;
+        }
+    }
+}
+
 // The finished game the ranking looks at.
 void finishGame(QinvarDialogProbe& g, int32_t tiles, int32_t gameSeconds, int32_t realSeconds)
 {
@@ -113,9 +172,11 @@ TEST(QinvarBestTimes, AFirstStartShowsTheDefaultNamesWithEmptyTimes)
     EXPECT_FALSE(fileExists(s.session().registryPath()));
 }
 
-// The finished game takes the first place whose entry it beats: fewer tiles
-// left, then a smaller game time, then a smaller real time; a tie goes after
-// the older entry. Then the name is asked, the table stored and shown.
+// The finished game takes the first place whose entry it beats in the
+// table the registry holds: fewer tiles left, then a smaller game time, then
+// a smaller real time; a tie goes after the older entry. Then the name is
+// asked, the layout stored and the table shown. A game that makes no place
+// leaves the file as it was.
 TEST(QinvarBestTimes, AFinishedGameIsRankedAgainstTheLayoutsTable)
 {
     struct Case {
@@ -133,16 +194,21 @@ TEST(QinvarBestTimes, AFinishedGameIsRankedAgainstTheLayoutsTable)
         {"equal to the last entry: no place", 40, 50, 50, -1},
         {"a full board: no place", 144, 1, 1, -1},
     };
+    const QVHighScore table[8] = {entry("A", 0, 300, 280),  entry("B", 0, 300, 290), entry("C", 0, 400, 350),
+                                  entry("D", 0, 500, 500),  entry("E", 10, 200, 200), entry("F", 20, 100, 100),
+                                  entry("G", 20, 100, 150), entry("H", 40, 50, 50)};
+    std::vector<RegistryRecord> stored;
+    for (int place = 0; place < 8; ++place) {
+        const std::vector<RegistryRecord> more = highScoreRecords(3, place, table[place]);
+        stored.insert(stored.end(), more.begin(), more.end());
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ProbeSession s;
+        writeRegistry(s.session(), stored);
+        const std::string before = readFileBytes(s.session().registryPath());
         ASSERT_TRUE(s.session().start());
         QinvarDialogProbe& g = s.probe();
-        const QVHighScore table[8] = {entry("A", 0, 300, 280),  entry("B", 0, 300, 290), entry("C", 0, 400, 350),
-                                      entry("D", 0, 500, 500),  entry("E", 10, 200, 200), entry("F", 20, 100, 100),
-                                      entry("G", 20, 100, 150), entry("H", 40, 50, 50)};
-        for (int place = 0; place < 8; ++place)
-            g.m_aHighScores[3][place] = table[place];
         g.m_options.layout = 3;
         HUtil::s_strcpy(g.m_options.lastHighScoreName, "Nadia", sizeof(g.m_options.lastHighScoreName));
         finishGame(g, c.tiles, c.gameTime, c.realTime);
@@ -167,7 +233,7 @@ TEST(QinvarBestTimes, AFinishedGameIsRankedAgainstTheLayoutsTable)
             EXPECT_EQ(bestTimesLayout, -1);
             for (int place = 0; place < 8; ++place)
                 EXPECT_STREQ(g.m_aHighScores[3][place].name, table[place].name);
-            EXPECT_FALSE(fileExists(s.session().registryPath()));
+            EXPECT_EQ(readFileBytes(s.session().registryPath()), before);
             continue;
         }
         EXPECT_EQ(nameDialogs, 1);
@@ -179,13 +245,13 @@ TEST(QinvarBestTimes, AFinishedGameIsRankedAgainstTheLayoutsTable)
         EXPECT_EQ(made.gameTime, static_cast<uint32_t>(c.gameTime));
         EXPECT_EQ(made.realTime, static_cast<uint32_t>(c.realTime));
         // The entries from the place on moved down one; the last dropped.
+        const std::string registry = readFileBytes(s.session().registryPath());
         for (int place = 0; place < 8; ++place) {
             const char* want = place < c.place ? table[place].name
                                                : (place == c.place ? "Nadia" : table[place - 1].name);
             EXPECT_STREQ(g.m_aHighScores[3][place].name, want) << place;
+            EXPECT_EQ(storedName(registry, 3, place), want) << place;
         }
-        const std::string registry = readFileBytes(s.session().registryPath());
-        EXPECT_EQ(storedName(registry, 3, c.place), "Nadia");
         std::string value;
         ASSERT_TRUE(registryValue(registry, "HStl:3x" + std::to_string(c.place), &value));
         EXPECT_EQ(value, u32Bytes(static_cast<uint32_t>(c.tiles)));
@@ -394,7 +460,7 @@ TEST(QinvarBestTimes, ClearPersistsAfterItsConfirmation)
             EXPECT_STREQ(g.m_aHighScores[2][place].name, "nobody");
             EXPECT_EQ(storedName(registry, 2, place), "nobody");
         }
-        EXPECT_EQ(storedName(registry, 0, 0), "Vot");
+        EXPECT_EQ(storedName(registry, 0, 0), "<none>") << "Clear writes its own layout only";
     }
 
     // The next start.
@@ -518,4 +584,154 @@ TEST(QinvarBestTimes, DamagedRegistryEntriesLoadAsTheDefaults)
     g.m_loadHighScores(true);
     for (int place = 0; place < 8; ++place)
         EXPECT_STREQ(g.m_aHighScores[0][place].name, kDefaultNames[place]);
+}
+
+// Storing re-reads the layout: an entry another window stored since this
+// one started is ranked with the new one, and no other layout is written,
+// whatever this window's table holds.
+TEST(QinvarBestTimes, AStoreRanksIntoWhatAnotherWindowStoredAndWritesOnlyItsLayout)
+{
+    ProbeSession s;
+    const std::vector<QVHighScore> first = storedTable("A", 0);
+    const std::vector<RegistryRecord> layout5 = tableRecords(5, storedTable("F", 2));
+    writeRegistry(s.session(), joined(tableRecords(0, first), layout5));
+    ASSERT_TRUE(s.session().start());
+    QinvarDialogProbe& g = s.probe();
+    EXPECT_STREQ(g.m_aHighScores[0][1].name, "A1");
+
+    // The other window: "Bea" at place 1 of layout 0.
+    std::vector<QVHighScore> theirs = first;
+    theirs.insert(theirs.begin() + 1, entry("Bea", 0, 150, 140));
+    theirs.pop_back();
+    writeRegistry(s.session(), joined(tableRecords(0, theirs), layout5));
+    const std::string before = readFileBytes(s.session().registryPath());
+    // This window's idea of layout 5 is stale; it must not reach the file.
+    g.m_aHighScores[5][0] = entry("Stale", 0, 1, 1);
+
+    HUtil::s_strcpy(g.m_options.lastHighScoreName, "Amy", sizeof(g.m_options.lastHighScoreName));
+    finishGame(g, 0, 250, 240);
+    g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.checkForHighScore(); };
+    s.script().batch({commandAt(2000)});
+    s.script().batch({enterAt(2100)});
+    s.script().batch({enterAt(2200)});
+    s.session().run();
+
+    const std::string after = readFileBytes(s.session().registryPath());
+    EXPECT_EQ(storedNames(after, 0), (std::vector<std::string>{"A0", "Bea", "A1", "Amy", "A2", "A3", "A4", "A5"}));
+    EXPECT_EQ(g.getLastHighScorePlace(), 3) << "the new entry's place among both windows' entries";
+    EXPECT_STREQ(g.m_aHighScores[0][1].name, "Bea");
+    // Layout 5 as the file held it; the options were read, so they are saved.
+    std::map<std::string, std::string> keys;
+    for (const RegistryRecord& r : registryRecords(after))
+        keys[r.key] = r.value;
+    for (const RegistryRecord& r : layout5)
+        EXPECT_EQ(keys[r.key], r.value) << r.key;
+    EXPECT_EQ(keys.count("HSn:1x0"), 0u) << "a layout not played was written";
+    EXPECT_EQ(storedName(before, 0, 1), "Bea");
+}
+
+// A registry that could not be read at start-up leaves a table in memory
+// that is not the player's: it is never written. The store re-reads the
+// layout once the file can be read, every other entry survives, and of the
+// options only the name entered is written.
+TEST(QinvarBestTimes, ATableThatNeverLoadedIsNeverWritten)
+{
+    ProbeSession s;
+    makeRegistryUnreadable(s.session());
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(s.session().start());
+    const std::string shown = testing::internal::GetCapturedStdout();
+    EXPECT_NE(shown.find("Qinvar MahJong could not load high scores."), std::string::npos) << shown;
+    QinvarDialogProbe& g = s.probe();
+    EXPECT_STREQ(g.m_aHighScores[0][0].name, "nobody");
+
+    const std::vector<RegistryRecord> options = {{"LastHighScoreName", std::string("Ada") + std::string(22, '\0')},
+                                                 {"Tileset", u32Bytes(3)},
+                                                 {"Autohint", u32Bytes(0)},
+                                                 {"Sound Volume", floatBytes(0.5f)}};
+    replaceUnreadableRegistry(s.session(), joined(joined(options, tableRecords(0, storedTable("A", 10))),
+                                                  tableRecords(1, storedTable("B", 0))));
+    const std::string before = readFileBytes(s.session().registryPath());
+    HUtil::s_strcpy(g.m_options.lastHighScoreName, "Amy", sizeof(g.m_options.lastHighScoreName));
+    finishGame(g, 4, 900, 880);
+    g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.checkForHighScore(); };
+    s.script().batch({commandAt(2000)});
+    s.script().batch({enterAt(2100)});
+    s.script().batch({enterAt(2200)});
+    testing::internal::CaptureStdout();
+    s.session().run();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "the registry was readable again";
+
+    const std::string after = readFileBytes(s.session().registryPath());
+    EXPECT_EQ(storedNames(after, 0), (std::vector<std::string>{"Amy", "A0", "A1", "A2", "A3", "A4", "A5", "A6"}));
+    expectOnlyChanged(before, after, {"HSn:0x", "HSv:0x", "HSgt:0x", "HSrt:0x", "HStl:0x", "LastHighScoreName"});
+    std::string name;
+    ASSERT_TRUE(registryValue(after, "LastHighScoreName", &name));
+    EXPECT_EQ(std::string(name.c_str()), "Amy");
+}
+
+// An entry whose store failed stays in the table, unsaved, and is stored
+// with the next entry of its layout, both ranked into what the file holds.
+TEST(QinvarBestTimes, AnEntryThatCouldNotBeStoredGoesWithTheNextOne)
+{
+    ProbeSession s;
+    makeRegistryUnreadable(s.session());
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(s.session().start());
+    QinvarDialogProbe& g = s.probe();
+    g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.checkForHighScore(); };
+    HUtil::s_strcpy(g.m_options.lastHighScoreName, "Amy", sizeof(g.m_options.lastHighScoreName));
+    finishGame(g, 0, 250, 240);
+    s.script().batch({commandAt(2000)});
+    s.script().batch({enterAt(2100)});
+    s.script().batch({enterAt(2200)});
+    // Readable again, with another run's table; the next game is worse.
+    s.script().batch({commandAt(3000)}, [&] {
+        replaceUnreadableRegistry(s.session(), tableRecords(0, storedTable("A", 0)));
+        HUtil::s_strcpy(g.m_options.lastHighScoreName, "Bob", sizeof(g.m_options.lastHighScoreName));
+        finishGame(g, 0, 450, 440);
+    });
+    s.script().batch({enterAt(3100)});
+    s.script().batch({enterAt(3200)});
+    s.session().run();
+    const std::string shown = testing::internal::GetCapturedStdout();
+    EXPECT_NE(shown.find("Qinvar MahJong could not open registry."), std::string::npos) << shown;
+
+    const std::string after = readFileBytes(s.session().registryPath());
+    EXPECT_EQ(storedNames(after, 0), (std::vector<std::string>{"A0", "A1", "Amy", "A2", "A3", "Bob", "A4", "A5"}));
+    EXPECT_EQ(g.getLastHighScorePlace(), 5);
+}
+
+// A game whose time fell outside what a best time holds is not ranked: no
+// name is asked and the file stays as it was.
+TEST(QinvarBestTimes, AGameWithATimeOutOfRangeIsNotRanked)
+{
+    const struct {
+        const char* what;
+        int32_t gameSeconds, realSeconds;
+        bool outOfRange;
+    } cases[] = {
+        {"held after a clock jump", INT32_MAX, INT32_MAX, true},
+        {"a negative game time", -5, 10, false},
+        {"a negative real time", 10, -5, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProbeSession s;
+        writeRegistry(s.session(), tableRecords(0, storedTable("A", 0)));
+        const std::string before = readFileBytes(s.session().registryPath());
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        finishGame(g, 0, c.gameSeconds, c.realSeconds);
+        g.m_gameStats.timeOutOfRange = c.outOfRange;
+        int dialogs = -1;
+        g.onCommand = [&](QinvarDialogProbe& p, uint32_t) { p.checkForHighScore(); };
+        s.script().batch({commandAt(2000)});
+        s.script().batch({moveTo(2100, 5, 5)}, [&] { dialogs = openDialogCount(); });
+        s.session().run();
+        EXPECT_EQ(dialogs, 0);
+        EXPECT_EQ(g.getLastHighScorePlace(), -1);
+        EXPECT_STREQ(g.m_aHighScores[0][0].name, "A0");
+        EXPECT_EQ(readFileBytes(s.session().registryPath()), before);
+    }
 }

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -309,8 +310,35 @@ inline bool registryValue(const std::string& bytes, const std::string& key, std:
     return false;
 }
 
+// The five records of one best-time entry, as the game stores them.
+inline std::vector<RegistryRecord> highScoreRecords(int layout, int place, const QVHighScore& e)
+{
+    const std::string at = std::to_string(layout) + "x" + std::to_string(place);
+    return {{"HSn:" + at, std::string(e.name, sizeof(e.name))},
+            {"HSv:" + at, u32Bytes(e.tag)},
+            {"HSgt:" + at, u32Bytes(e.gameTime)},
+            {"HSrt:" + at, u32Bytes(e.realTime)},
+            {"HStl:" + at, u32Bytes(e.remainingTiles)}};
+}
+
 // Writes the records as the registry file of the session's HOME.
 inline void writeRegistry(QinvarSession& session, const std::vector<RegistryRecord>& records)
 {
     session.home().write(".moravel/registry_Moravel_Qinvar", registryBytes(records));
+}
+
+// A folder in the registry file's place: opening it succeeds and reading it
+// fails, as an I/O error would, for root as well.
+inline void makeRegistryUnreadable(QinvarSession& session)
+{
+    session.home().write(".moravel/registry_Moravel_Qinvar/inside", "x");
+}
+
+// The readable file again, with these records, in place of that folder.
+inline void replaceUnreadableRegistry(QinvarSession& session, const std::vector<RegistryRecord>& records)
+{
+    const std::string path = session.registryPath();
+    std::remove((path + "/inside").c_str());
+    ::rmdir(path.c_str());
+    writeRegistry(session, records);
 }

@@ -185,6 +185,54 @@ TEST(QinvarOptions, HostileRegistryValuesAreSanitised)
     EXPECT_EQ(std::string(o.lastHighScoreName), std::string(24, 'Q'));
 }
 
+// Options the registry could not give at start-up are the defaults, not the
+// player's choice: a later save writes only the options changed in this run
+// (and a name entered); every other option keeps what the file holds, also
+// what it gains from another window meanwhile.
+TEST(QinvarOptions, OptionsThatNeverLoadedAreNotSavedAsChosen)
+{
+    ProbeSession s;
+    makeRegistryUnreadable(s.session());
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(s.session().start());
+    testing::internal::GetCapturedStdout();
+    QinvarDialogProbe& g = s.probe();
+    QVOptions& o = g.m_options;
+    EXPECT_EQ(o.tileSet, 0);
+    EXPECT_EQ(o.autoHint, 1);
+
+    const std::vector<RegistryRecord> stored = {
+        {"LastHighScoreName", std::string("Ada") + std::string(22, '\0')},
+        {"Layout", u32Bytes(7)},
+        {"Background", u32Bytes(4)},
+        {"Tileset", u32Bytes(3)},
+        {"Autohint", u32Bytes(0)},
+        {"Sound Volume", floatBytes(0.5f)},
+        {"Music Volume", floatBytes(0.125f)},
+        {"Fullscreen", u32Bytes(0)},
+    };
+    replaceUnreadableRegistry(s.session(), stored);
+    o.tileSet = 6;
+    o.soundVolume = 0.75f;
+    HUtil::s_strcpy(o.lastHighScoreName, "Zed", sizeof(o.lastHighScoreName)); // offered, not entered
+    g.m_saveOptions();
+    std::vector<RegistryRecord> want = stored;
+    want[3].value = u32Bytes(6);
+    want[5].value = floatBytes(0.75f);
+    EXPECT_EQ(readFileBytes(s.session().registryPath()), registryBytes(want));
+
+    // Another window changes the table top and turns automatic hints on;
+    // this one turns them off and saves again.
+    want[2].value = u32Bytes(9);
+    want[4].value = u32Bytes(1);
+    writeRegistry(s.session(), want);
+    o.autoHint = 0;
+    g.m_saveOptions();
+    want[4].value = u32Bytes(0);
+    EXPECT_EQ(readFileBytes(s.session().registryPath()), registryBytes(want))
+        << "automatic hints were turned off in this run";
+}
+
 // The full-screen switch of the dialog changes only the record; a changed
 // choice queues one switch when the dialog closes, which the main loop then
 // carries out (saving the new choice); a choice toggled back queues nothing.

@@ -376,6 +376,70 @@ TEST_F(QinvarTimersTest, AFinishedGameKeepsItsPenaltiesAndNoPauseAndFreezesTheCl
     run();
 }
 
+// Whether the debug match key clears the deal without a shuffle.
+bool clearedByDebugMatches(ArchiveBoard& m)
+{
+    while (m.board.tilesLeft > 0) {
+        QVTile* a = nullptr;
+        QVTile* b = nullptr;
+        if (!m.board.matchExists(&a, &b, 0))
+            return false;
+        m.board.removeTiles(a, b, MvTime{1, 0});
+    }
+    return true;
+}
+
+// A clock that jumps (a demo's, or a system clock set years ahead) is
+// measured in 64 bits: a finished game's times are held to what a best time
+// can hold, 0 to 2^31-1 seconds, and a game whose time fell outside is
+// marked, so that it is never ranked.
+TEST_F(QinvarTimersTest, ATimeBeyondWhatABestTimeHoldsIsHeldAndMarked)
+{
+    const uint64_t t0 = findSeedTime(60000, clearedByDebugMatches);
+    ASSERT_NE(t0, 0u) << "no deal that the debug match key clears";
+    constexpr int32_t kMax = INT32_MAX;
+    constexpr uint64_t kMaxMs = static_cast<uint64_t>(kMax) * 1000;
+    const struct {
+        const char* what;
+        uint64_t playedMs; // from the board's start to the last pair
+        bool hint;         // 30 s of penalty
+        int32_t real, game;
+        bool outOfRange;
+    } cases[] = {
+        {"a jump of 3e12 ms", 3000000000000ull, false, kMax, kMax, true},
+        {"one second beyond the longest", kMaxMs + 1000, false, kMax, kMax, true},
+        {"the longest real time", kMaxMs + 999, false, kMax, kMax, false},
+        {"a penalty beyond the longest game time", kMaxMs - 29000, true, kMax - 29, kMax, true},
+        {"the longest game time with a penalty", kMaxMs - 30000, true, kMax - 30, kMax, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        checksScripted = checksRun = 0;
+        ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(t0)));
+        const uint64_t start = t0 + 100;
+        startSession(t0);
+        startBoard(start);
+        at({key(start + 100, 'q'), key(start + 110, 'v'), key(start + 120, 'd')});
+        if (c.hint)
+            at({key(start + 200, 'h')});
+        // The clock jumps, then the pairs go within the last second.
+        const uint64_t won = start + c.playedMs;
+        uint64_t t = won - 72 * 10;
+        for (int i = 0; i < QVBoard::kTileCount / 2; ++i)
+            at({key(t += 10, 'm')});
+        check([&] {
+            ASSERT_EQ(game().getState(), GS_WON);
+            const QVGameStats& stats = game().getGameStats();
+            EXPECT_EQ(stats.realSeconds, c.real);
+            EXPECT_EQ(stats.gameSeconds, c.game);
+            EXPECT_EQ(stats.timeOutOfRange, c.outOfRange);
+            EXPECT_EQ(game().m_getClockSeconds(), c.game) << "the clock shows the held time";
+        });
+        run();
+        session.reset();
+    }
+}
+
 // A seed whose deal the debug match key leaves without a free pair; the
 // number of matches until then.
 int matchesUntilStuck(ArchiveBoard& m)

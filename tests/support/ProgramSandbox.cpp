@@ -1,12 +1,14 @@
 // Whole-program runs in temporary folders under SDL's dummy drivers.
 #include "tests/support/ProgramSandbox.h"
 
+#include "tests/support/OrdinaryUser.h"
+
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-ProgramSandbox::ProgramSandbox() : m_work(), m_home() {}
+ProgramSandbox::ProgramSandbox() : m_work(), m_home(), m_bOrdinaryUser(false) {}
 
 ChildResult ProgramSandbox::run(const std::string& program, const std::vector<std::string>& args,
                                 const Environment& env, int timeoutSeconds) const
@@ -18,6 +20,8 @@ ChildResult ProgramSandbox::run(const std::string& program, const std::vector<st
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     const Environment all = m_environment(env);
     const std::string workDir = m_work.path();
+    const bool ordinaryUser = m_bOrdinaryUser;
+    m_handOverFolders();
 
     return runInChild(
         [&]() {
@@ -25,6 +29,10 @@ ChildResult ProgramSandbox::run(const std::string& program, const std::vector<st
             for (const std::string& a : argvStrings)
                 argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
+            if (ordinaryUser && !becomeOrdinaryUser()) {
+                std::perror("setuid");
+                _exit(127);
+            }
             if (::chdir(workDir.c_str()) != 0) {
                 std::perror("chdir");
                 _exit(127);
@@ -55,7 +63,16 @@ bool ProgramSandbox::start(RunningProgram* out, const std::string& program, cons
     std::vector<std::string> argv;
     argv.push_back(program);
     argv.insert(argv.end(), args.begin(), args.end());
-    return out->start(argv, m_work.path(), m_environment(env));
+    m_handOverFolders();
+    return out->start(argv, m_work.path(), m_environment(env), m_bOrdinaryUser);
+}
+
+void ProgramSandbox::m_handOverFolders() const
+{
+    if (!m_bOrdinaryUser)
+        return;
+    giveToOrdinaryUser(m_work.path());
+    giveToOrdinaryUser(m_home.path());
 }
 
 std::string ProgramSandbox::workFile(const std::string& name) const

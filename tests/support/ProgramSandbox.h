@@ -44,10 +44,20 @@ public:
     // A file the program wrote in its working directory; empty when missing.
     std::string workFile(const std::string& name) const;
 
+    // From now on every run and start is made as the ordinary user when the
+    // test runs as root (tests/support/OrdinaryUser.h), so that file
+    // permissions bind the program; both folders and everything in them are
+    // given to that user before each run.
+    void asOrdinaryUser() { m_bOrdinaryUser = true; }
+
 private:
     // The child's environment changes: HOME, the dummy drivers, then `env`.
     Environment m_environment(const Environment& env) const;
 
+    // Gives both folders to the ordinary user when runs are made as that user.
+    void m_handOverFolders() const;
+
     TempDir m_work;
     TempDir m_home;
+    bool m_bOrdinaryUser;
 };

@@ -1,6 +1,8 @@
 // Programs started for a test and left running while it acts on them.
 #include "tests/support/RunningProgram.h"
 
+#include "tests/support/OrdinaryUser.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -33,7 +35,8 @@ RunningProgram::~RunningProgram()
     }
 }
 
-bool RunningProgram::start(const std::vector<std::string>& argv, const std::string& workDir, const Environment& env)
+bool RunningProgram::start(const std::vector<std::string>& argv, const std::string& workDir, const Environment& env,
+                           bool ordinaryUser)
 {
     if (m_pid > 0 || argv.empty())
         return false;
@@ -53,6 +56,9 @@ bool RunningProgram::start(const std::vector<std::string>& argv, const std::stri
         const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (outFd < 0 || errFd < 0 || dup2(outFd, STDOUT_FILENO) < 0 || dup2(errFd, STDERR_FILENO) < 0)
+            _exit(127);
+        // The output files are opened first: they lie in a folder of the test's.
+        if (ordinaryUser && !becomeOrdinaryUser())
             _exit(127);
         if (::chdir(workDir.c_str()) != 0)
             _exit(127);

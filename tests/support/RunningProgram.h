@@ -26,8 +26,10 @@ public:
     // Starts argv[0] with `argv` in `workDir`, its environment the test's
     // with `env` applied (an empty value unsets the variable). False when
     // no process could be made; a program that cannot be executed exits
-    // with 127.
-    bool start(const std::vector<std::string>& argv, const std::string& workDir, const Environment& env);
+    // with 127. With `ordinaryUser` a child of root takes the ordinary user
+    // (tests/support/OrdinaryUser.h) before it executes.
+    bool start(const std::vector<std::string>& argv, const std::string& workDir, const Environment& env,
+               bool ordinaryUser = false);
     // Whether it still runs (false before start).
     bool running();
     pid_t pid() const { return m_pid; }

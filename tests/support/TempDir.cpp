@@ -63,6 +63,24 @@ std::string TempDir::write(const std::string& name, const std::vector<unsigned c
     return write(name, std::string(bytes.begin(), bytes.end()));
 }
 
+std::string TempDir::folderOfLength(size_t length) const
+{
+    // Names of at most 200 characters; the last one takes what is left, so
+    // a name is never shorter than one character.
+    constexpr size_t kLongestName = 200;
+    if (length < m_path.size() + 2)
+        return "";
+    std::string path = m_path;
+    while (path.size() < length) {
+        size_t name = length - path.size() - 1;
+        if (name > kLongestName)
+            name = name - kLongestName >= 2 ? kLongestName : name - 2;
+        path += "/" + std::string(name, 'd');
+        ::mkdir(path.c_str(), 0755);
+    }
+    return path;
+}
+
 std::string readFileBytes(const std::string& path)
 {
     std::string out;

@@ -19,6 +19,10 @@ public:
     // Writes the bytes to path()/name, creating parent folders; returns the full path.
     std::string write(const std::string& name, const std::string& bytes) const;
     std::string write(const std::string& name, const std::vector<unsigned char>& bytes) const;
+    // Makes nested folders under path() whose full path is exactly `length`
+    // characters long (each name within the system's limit) and returns
+    // that path; empty when `length` leaves no room for a folder.
+    std::string folderOfLength(size_t length) const;
 
 private:
     std::string m_path;
