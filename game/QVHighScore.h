@@ -8,6 +8,11 @@
 struct QVHighScore {
     static constexpr uint32_t kTag = 768;
     static constexpr int kNameBytes = 32;
+    // The longest time an entry holds, in seconds: the clock shows at most
+    // 99:59 but runs on, and a larger value would read as a negative 32-bit
+    // number that ranks above every real game. A stored time above it can
+    // only come from a damaged or hand-edited registry.
+    static constexpr uint32_t kMaxSeconds = 0x7FFFFFFFu;
 
     uint32_t tag;            // format tag, always kTag
     char name[kNameBytes];   // terminated within the field

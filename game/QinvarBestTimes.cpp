@@ -28,11 +28,6 @@ constexpr int kReadKeyBytes = 1024;
 // The name entry's buffer.
 constexpr int kEnteredNameBytes = 256;
 
-// Stored times are seconds of a clock that shows at most 99:59 but runs on;
-// a value that reads as a negative 32-bit number could only come from a
-// damaged or hand-edited registry, and would rank above every real game.
-constexpr uint32_t kMaxStoredSeconds = 0x7FFFFFFFu;
-
 // One u32 value of exactly 4 bytes; anything else is not one of ours.
 bool readU32(HSystemRegistry* registry, const char* key, uint32_t* out)
 {
@@ -104,8 +99,8 @@ bool readEntry(HSystemRegistry* registry, int32_t layout, int32_t place, QVHighS
     ok = readU32(registry, key, &entry.realTime) && ok;
     HUtil::s_sprintf(key, sizeof(key), "HStl:%dx%d", layout, place);
     ok = readU32(registry, key, &entry.remainingTiles) && ok;
-    ok = ok && entry.tag == QVHighScore::kTag && entry.gameTime <= kMaxStoredSeconds &&
-         entry.realTime <= kMaxStoredSeconds && entry.remainingTiles <= static_cast<uint32_t>(QVBoard::kTileCount);
+    ok = ok && entry.tag == QVHighScore::kTag && entry.gameTime <= QVHighScore::kMaxSeconds &&
+         entry.realTime <= QVHighScore::kMaxSeconds && entry.remainingTiles <= static_cast<uint32_t>(QVBoard::kTileCount);
     if (ok)
         *out = entry;
     return ok;

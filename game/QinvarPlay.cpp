@@ -64,10 +64,6 @@ uint64_t playedMilliseconds(const MvTime& now, const MvTime& start, const MvTime
     return elapsed - paused.getTime64();
 }
 
-// The longest time a best time can hold, in seconds: what the registry's
-// loader takes back as a 32-bit value that never reads as negative.
-constexpr int64_t kMaxRankedSeconds = INT32_MAX;
-
 // Seconds of the game between `start` and `now` without its pauses, plus
 // `penalty`, in 64 bits: a demo or a clock can jump by years.
 int64_t playedSeconds(const MvTime& now, const MvTime& start, const MvTime& paused, int64_t penalty)
@@ -78,7 +74,8 @@ int64_t playedSeconds(const MvTime& now, const MvTime& start, const MvTime& paus
 // Seconds held to what a best time can hold.
 int32_t heldSeconds(int64_t seconds)
 {
-    return static_cast<int32_t>(seconds < 0 ? 0 : (seconds > kMaxRankedSeconds ? kMaxRankedSeconds : seconds));
+    const int64_t most = QVHighScore::kMaxSeconds;
+    return static_cast<int32_t>(seconds < 0 ? 0 : (seconds > most ? most : seconds));
 }
 
 // A tile's rectangle on screen, with or without the shadows around it.
