@@ -313,9 +313,9 @@ void playing(Screen& s, int32_t table, int32_t tileSet, int32_t layout)
             hover = &t;
     }
     if (hover != nullptr) {
-        const int32_t left = (33 * hover->x) / 2 + 131 + 6 * hover->z + 6;
-        const int32_t top = 24 * hover->y + 30 - 7 * hover->z;
-        s.blend("art/outline_green.tga", Point{left, top});
+        // Over the tile's face.
+        const Point at = geo::tileAt(hover->x, hover->y, hover->z);
+        s.blend("art/outline_green.tga", Point{at.x + geo::kTileSideEdge, at.y});
     }
 }
 
