@@ -20,8 +20,6 @@ namespace {
 constexpr int kAudioChannels = 2;
 constexpr int kAudioBits = 16;
 constexpr int kAudioRate = 22050;
-constexpr int32_t kFontCharWidth = 8;
-constexpr int32_t kFontCharHeight = 12;
 // The splash sound plays at a fixed level, before the options could scale it.
 constexpr unsigned char kSplashVolume = 192;
 
@@ -308,7 +306,7 @@ bool Qinvar::m_initPuzzleGame(const char* commandLine, const char* resourceDir)
 
     HErrorManager::s_trace("...loading assets\n");
     const bool ok = m_loadQinvarAssets();
-    m_pGameFont = m_pDisplayDevice->createFont(getSprite(QVS_FONT), kFontCharWidth, kFontCharHeight);
+    m_pGameFont = m_pDisplayDevice->createFont(getSprite(QVS_FONT), geo::kFontW, geo::kFontH);
     m_loadHighScores(false);
     if (!ok)
         return false;

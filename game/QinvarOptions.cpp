@@ -27,8 +27,6 @@ const char* const kSupportAddress = "support@moravel.example.org";
 constexpr int kAudioChannels = 2;
 constexpr int kAudioBits = 16;
 constexpr int kAudioRate = 22050;
-constexpr int32_t kFontCharWidth = 8;
-constexpr int32_t kFontCharHeight = 12;
 
 // Volumes when the registry holds none (or a damaged one).
 constexpr float kDefaultSoundVolume = 1.0f;
@@ -189,7 +187,7 @@ bool Qinvar::m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying)
 
     invalidateWholeScreen();
     m_loadQinvarAssets();
-    m_pGameFont = m_pDisplayDevice->createFont(getSprite(QVS_FONT), kFontCharWidth, kFontCharHeight);
+    m_pGameFont = m_pDisplayDevice->createFont(getSprite(QVS_FONT), geo::kFontW, geo::kFontH);
     m_loadTileSet();
     m_loadBackground();
     // The music plays on only when it played before, at the player's volume.

@@ -52,6 +52,10 @@ constexpr Point tileAt(int32_t x, int32_t y, int32_t z)
     return {(33 * x) / 2 + 131 + kTileSideEdge * z, 24 * y + 30 - kTileBottomEdge * z};
 }
 
+// --- The game's font: art/font.tga holds its characters in cells of this size.
+constexpr int32_t kFontW = 8;
+constexpr int32_t kFontH = 12;
+
 // --- Start screen: previews centred in the board area, each with its own offset.
 constexpr Point tablePreviewAt(int32_t w) { return {(kBoardW - w) / 2 + 126, 39}; }
 constexpr Point tileSetPreviewAt(int32_t w) { return {(kBoardW - w) / 2 + 125, 53}; }
@@ -111,7 +115,7 @@ constexpr Point kBestTimesNext{338, 60};
 constexpr Point kBestTimesPrevious{145, 60};
 constexpr int32_t kBestTimesTitleY = 68; // x centres the layout title
 constexpr int32_t bestTimesRowY(int32_t place) { return 148 + 35 * place; }
-// Text the game writes in its 8 x 12 font on each row: the name from x 60
+// Text the game writes in its font on each row: the name from x 60
 // (left-justified), the other three right-justified on these edges.
 constexpr int32_t kBestTimesNameX = 60;
 constexpr int32_t kBestTimesTilesRight = 260;
@@ -122,7 +126,7 @@ constexpr int32_t kNameChars = 12; // what the name entry lets a player type
 // --- Name entry: centred over the board area; relative positions.
 constexpr Point enterNameAt(int32_t w, int32_t h) { return {(kScreenW - w - kPanelW) / 2 + kPanelW, (kScreenH - h) / 2}; }
 constexpr Point enterNameOkAt(int32_t w, int32_t h, int32_t bw, int32_t bh) { return {(w - bw) / 2, h - (3 * bh) / 2}; }
-constexpr Box kEnterNameField{30, 164, 100, 12}; // edit line, 12 characters and the caret
+constexpr Box kEnterNameField{30, 164, 100, kFontH}; // edit line, 12 characters and the caret
 constexpr int32_t kEnterNameScoreY = 85;          // score, centred on the dialog's middle
 
 // --- Confirmations. Clearing best times: centred, then moved right and down;

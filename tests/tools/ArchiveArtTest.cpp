@@ -308,7 +308,7 @@ TEST_F(ArchiveArtTest, TextTheGameWritesLandsOnDarkGround)
         geo::Box cells;
     };
     std::vector<Area> areas;
-    const int32_t cw = 8;
+    const int32_t cw = geo::kFontW;
     for (int32_t r = 0; r < 8; ++r) {
         const int32_t y = geo::bestTimesRowY(r);
         areas.push_back({"art/besttimes_qz.jpg", {geo::kBestTimesNameX, y, geo::kNameChars * cw, 12}});
