@@ -124,8 +124,8 @@ void Qinvar::m_createControls()
     MVSprite* noMatch = getSprite(QVS_NO_MATCH);
     const int32_t w = noMatch ? noMatch->getSpriteWidth() : 0;
     const int32_t h = noMatch ? noMatch->getSpriteHeight() : 0;
-    const geo::Point noMatchAt = geo::noMatchAt(w, h);
-    m_noMatchArea = HScreenRect(noMatchAt.x, noMatchAt.y, noMatchAt.x + w, noMatchAt.y + h);
+    const geo::Point at = geo::noMatchAt(w, h);
+    m_noMatchArea = HScreenRect(at.x, at.y, at.x + w, at.y + h);
 
     for (const ButtonRow& row : kButtons) {
         MVControlDelegate* delegate = new MVControlDelegate();

@@ -40,7 +40,9 @@ constexpr Point kBoardPicture{kPanelW, 0};        // pause, end screens, options
 
 // --- Tiles: a tile at (x, y, z) of a layout, in half tiles, covers one cell
 // of the tile-set sheet, its face inset by the side edge on the left and the
-// bottom edge below; each layer steps right and up by the same edges.
+// bottom edge below; each layer steps right and up by the same edges. Half a
+// tile across is 16.5 pixels (rounded toward zero), half a tile down 24; the
+// tile at (0, 0, 0) has its top-left corner at (131, 30).
 constexpr int32_t kTileW = 39;
 constexpr int32_t kTileH = 55;
 constexpr int32_t kTileSideEdge = 6;
@@ -124,7 +126,10 @@ constexpr int32_t kBestTimesRealRight = 440;
 constexpr int32_t kNameChars = 12; // what the name entry lets a player type
 
 // --- Name entry: centred over the board area; relative positions.
-constexpr Point enterNameAt(int32_t w, int32_t h) { return {(kScreenW - w - kPanelW) / 2 + kPanelW, (kScreenH - h) / 2}; }
+constexpr Point enterNameAt(int32_t w, int32_t h)
+{
+    return {(kScreenW - w - kPanelW) / 2 + kPanelW, (kScreenH - h) / 2};
+}
 constexpr Point enterNameOkAt(int32_t w, int32_t h, int32_t bw, int32_t bh) { return {(w - bw) / 2, h - (3 * bh) / 2}; }
 constexpr Box kEnterNameField{30, 164, 100, kFontH}; // edit line, 12 characters and the caret
 constexpr int32_t kEnterNameScoreY = 85;          // score, centred on the dialog's middle
