@@ -4,6 +4,7 @@
 // and every sprite the game loads at start-up decoded once behind the
 // loading screen, then everything released again.
 #include "framework/HPuzzleGame.h"
+#include "game/ScreenGeometry.h"
 #include "tools/mkarchive/Manifest.h"
 
 #include <benchmark/benchmark.h>
@@ -72,10 +73,11 @@ void BM_StartUpAssets(benchmark::State& state)
             table.push_back(MVSpriteInfo{&sprites[i], names[i]});
 
         bool ok = game.m_createReadFileSystem(archive.c_str(), true) &&
-                  game.m_initSubsystems("bench", false, false, true, 640, 480, 2, 16, 22050) &&
+                  game.m_initSubsystems("bench", false, false, true, geo::kScreenW, geo::kScreenH, 2, 16, 22050) &&
                   game.m_loadAssets(table.data(), static_cast<int>(table.size()), "music/theme_qz.ogg", 0, sounds,
                                     "art/loading_qz.jpg", nullptr, "art/loading_partner_qz.jpg",
-                                    "art/progress_qz.tga", 120, 336, 1.0f, nullptr, nullptr);
+                                    "art/progress_qz.tga", geo::kProgressBar.x, geo::kProgressBar.y, 1.0f, nullptr,
+                                    nullptr);
         if (!ok) {
             state.SkipWithError("start-up failed (is the archive built?)");
             break;

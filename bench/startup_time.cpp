@@ -13,24 +13,20 @@
 // holds exactly that picture. Each run starts with a fresh HOME and working
 // directory, so no registry file changes what is loaded. The game is ended
 // with SIGTERM, which SDL turns into a quit request.
+#include "game/ScreenGeometry.h"
+#include "tests/game/GameScreen.h"
 #include "tests/support/ImageFixtures.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/ProgramSandbox.h"
+#include "tests/support/RunningProgram.h"
+#include "tests/support/TestPaths.h"
 #include "tests/support/XTestPointer.h"
 #include "tests/support/XvfbServer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
 
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -39,38 +35,14 @@
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
+constexpr int kWidth = geo::kScreenW;
+constexpr int kHeight = geo::kScreenH;
 // Longest a start-up may take before a run counts as failed.
 constexpr double kStartLimitSeconds = 20.0;
 // How long the window must stay unchanged to count as settled when the
 // reference picture is learnt.
 constexpr double kSettleSeconds = 2.0;
 constexpr int kIdleSeconds = 10;
-
-double now()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-void sleepMs(int ms)
-{
-    const timespec pause = {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
-    nanosleep(&pause, nullptr);
-}
-
-std::string binDir()
-{
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0)
-        return ".";
-    path[n] = '\0';
-    const std::string s(path);
-    return s.substr(0, s.rfind('/'));
-}
 
 // The X server shared by every run of the process.
 XvfbServer* server()
@@ -98,20 +70,7 @@ Window findGameWindow(Display* d)
 // The window's pixels as 0xRRGGBB; empty when it cannot be read.
 std::vector<uint32_t> readWindow(Display* d, Window w)
 {
-    std::vector<uint32_t> out;
-    XImage* image = XGetImage(d, w, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
-    if (!image)
-        return out;
-    out.resize(static_cast<size_t>(kWidth) * kHeight);
-    // A 24-bit server: every pixel is 32 bits with red, green, blue masks
-    // 0xff0000, 0xff00, 0xff.
-    for (int y = 0; y < kHeight; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(image->data + y * image->bytes_per_line);
-        for (int x = 0; x < kWidth; ++x)
-            out[static_cast<size_t>(y) * kWidth + x] = row[x] & 0xffffffu;
-    }
-    XDestroyImage(image);
-    return out;
+    return XvfbServer::s_readWindow(d, w, kWidth, kHeight);
 }
 
 struct ProcStatus {
@@ -156,59 +115,36 @@ double cpuSeconds(pid_t pid)
     return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-// One run of the game on the server, from its exec.
+// One run of the game on the server, from its exec, in a sandbox of its own
+// (fresh HOME and working directory) with SDL's X11 driver.
 class GameRun {
 public:
     // silent: "-s" (the silent sound device) instead of SDL's dummy driver.
-    GameRun(const std::string& display, bool silent) : m_pid(-1), m_started(now())
+    GameRun(const std::string& display, bool silent) : m_started(0)
     {
-        const std::string program = binDir() + "/qvgame";
-        const std::string home = m_home.path();
-        const std::string work = m_work.path();
-        m_started = now();
-        m_pid = fork();
-        if (m_pid == 0) {
-            if (chdir(work.c_str()) != 0)
-                _exit(127);
-            setenv("HOME", home.c_str(), 1);
-            setenv("DISPLAY", display.c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "x11", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            std::freopen("/dev/null", "w", stdout);
-            if (silent)
-                execl(program.c_str(), program.c_str(), "-s", static_cast<char*>(nullptr));
-            else
-                execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        const std::vector<std::string> args = silent ? std::vector<std::string>{"-s"} : std::vector<std::string>{};
+        m_started = monotonicSeconds();
+        m_sandbox.start(&m_program, buildProgram("qvgame"), args,
+                        {{"DISPLAY", display}, {"SDL_VIDEODRIVER", "x11"}, {"SDL_AUDIODRIVER", "dummy"}});
     }
     ~GameRun() { stop(); }
 
-    pid_t pid() const { return m_pid; }
+    pid_t pid() const { return m_program.pid(); }
     double started() const { return m_started; }
+    bool running() { return m_program.running(); }
 
     // Ends the game: SIGTERM (a quit request), then SIGKILL after 5 s.
     void stop()
     {
-        if (m_pid <= 0)
+        if (!m_program.running())
             return;
-        kill(m_pid, SIGTERM);
-        const double deadline = now() + 5;
-        while (waitpid(m_pid, nullptr, WNOHANG) == 0) {
-            if (now() > deadline) {
-                kill(m_pid, SIGKILL);
-                waitpid(m_pid, nullptr, 0);
-                break;
-            }
-            sleepMs(5);
-        }
-        m_pid = -1;
+        kill(m_program.pid(), SIGTERM);
+        m_program.wait(5);
     }
 
 private:
-    TempDir m_home;
-    TempDir m_work;
-    pid_t m_pid;
+    ProgramSandbox m_sandbox;
+    RunningProgram m_program;
     double m_started;
 };
 
@@ -224,20 +160,20 @@ const std::vector<uint32_t>& referenceScreen(const std::string& display)
     GameRun run(display, true);
     std::vector<uint32_t> last;
     double stableSince = 0;
-    const double deadline = now() + kStartLimitSeconds + kSettleSeconds;
-    while (now() < deadline) {
+    const double deadline = monotonicSeconds() + kStartLimitSeconds + kSettleSeconds;
+    while (monotonicSeconds() < deadline) {
         const Window w = findGameWindow(d);
         std::vector<uint32_t> pixels = w ? readWindow(d, w) : std::vector<uint32_t>();
         if (!pixels.empty() && pixels == last) {
-            if (now() - stableSince >= kSettleSeconds) {
+            if (monotonicSeconds() - stableSince >= kSettleSeconds) {
                 reference = pixels;
                 break;
             }
         } else {
             last = pixels;
-            stableSince = now();
+            stableSince = monotonicSeconds();
         }
-        sleepMs(20);
+        sleepMilliseconds(20);
     }
     XCloseDisplay(d);
     if (!reference.empty()) {
@@ -249,7 +185,7 @@ const std::vector<uint32_t>& referenceScreen(const std::string& display)
             rgb.push_back(static_cast<uint8_t>(p));
         }
         const Bytes png = ImageFixtures::png(kWidth, kHeight, rgb, ImageFixtures::PngOptions());
-        std::ofstream(binDir() + "/../startup_time_screen.png", std::ios::binary)
+        std::ofstream(testBinDir() + "/../startup_time_screen.png", std::ios::binary)
             .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     }
     return reference;
@@ -257,14 +193,14 @@ const std::vector<uint32_t>& referenceScreen(const std::string& display)
 
 // Polls the run's window until it holds the reference; the seconds since
 // the exec, or a negative value when it never did.
-double waitForStartScreen(Display* d, const GameRun& run, const std::vector<uint32_t>& reference)
+double waitForStartScreen(Display* d, GameRun& run, const std::vector<uint32_t>& reference)
 {
     const double deadline = run.started() + kStartLimitSeconds;
-    while (now() < deadline) {
+    while (monotonicSeconds() < deadline) {
         const Window w = findGameWindow(d);
         if (w && readWindow(d, w) == reference)
-            return now() - run.started();
-        if (waitpid(run.pid(), nullptr, WNOHANG) != 0)
+            return monotonicSeconds() - run.started();
+        if (!run.running())
             return -1;
     }
     return -1;
@@ -331,7 +267,7 @@ void IdleOnStartScreen(benchmark::State& state)
             break;
         }
         const double before = cpuSeconds(run.pid());
-        sleepMs(kIdleSeconds * 1000);
+        sleepMilliseconds(kIdleSeconds * 1000);
         cpu = cpuSeconds(run.pid()) - before;
         state.SetIterationTime(cpu);
         run.stop();
@@ -364,20 +300,20 @@ void IdleInGame(benchmark::State& state)
             state.SkipWithError("the start screen never showed");
             break;
         }
-        // The start button's middle: (324, 429) and 120 x 40.
         const Window w = findGameWindow(d);
-        pointer.click(w, 384, 449);
-        const double deadline = now() + kStartLimitSeconds;
-        while (now() < deadline && readWindow(d, w) == start)
-            sleepMs(10);
+        const HScreenPoint startButton = screen::middle(screen::startButton());
+        pointer.click(w, startButton.x, startButton.y);
+        const double deadline = monotonicSeconds() + kStartLimitSeconds;
+        while (monotonicSeconds() < deadline && readWindow(d, w) == start)
+            sleepMilliseconds(10);
         if (readWindow(d, w) == start) {
             state.SkipWithError("the board never showed");
             break;
         }
         // Past the deal's first frames and the start button's sound.
-        sleepMs(1000);
+        sleepMilliseconds(1000);
         const double before = cpuSeconds(run.pid());
-        sleepMs(kIdleSeconds * 1000);
+        sleepMilliseconds(kIdleSeconds * 1000);
         cpu = cpuSeconds(run.pid()) - before;
         state.SetIterationTime(cpu);
         run.stop();

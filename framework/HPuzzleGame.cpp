@@ -21,6 +21,7 @@
 #include "engine/media/HInputDeviceEventSource.h"
 #include "engine/media/HOggVorbisAudioStream.h"
 #include "ui/MVControlDelegate.h"
+#include "ui/MVDialogLayout.h"
 #include "ui/UIControl.h"
 
 #include <sys/stat.h>
@@ -957,13 +958,16 @@ void HPuzzleGame::m_showLoadingScreen(float fraction, const char* text, H2DFont*
         const int32_t height = m_pDisplayDevice->m_iScreenHeight;
         if (m_loadingBackgroundSprite.isSpriteValid())
             m_loadingBackgroundSprite.drawSpriteAtPoint(HScreenPoint{0, 0});
-        if (m_loadingLeftLogoSprite.isSpriteValid())
-            m_loadingLeftLogoSprite.drawSpriteAtPoint(
-                HScreenPoint{0, height - m_loadingLeftLogoSprite.getSpriteHeight() - 1});
-        if (m_loadingRightLogoSprite.isSpriteValid())
-            m_loadingRightLogoSprite.drawSpriteAtPoint(
-                HScreenPoint{width - m_loadingRightLogoSprite.getSpriteWidth() - 1,
-                             height - m_loadingRightLogoSprite.getSpriteHeight() - 1});
+        if (m_loadingLeftLogoSprite.isSpriteValid()) {
+            const MVDialogLayout::Place at = MVDialogLayout::loadingLeftLogoAt(
+                width, height, m_loadingLeftLogoSprite.getSpriteWidth(), m_loadingLeftLogoSprite.getSpriteHeight());
+            m_loadingLeftLogoSprite.drawSpriteAtPoint(HScreenPoint{at.x, at.y});
+        }
+        if (m_loadingRightLogoSprite.isSpriteValid()) {
+            const MVDialogLayout::Place at = MVDialogLayout::loadingRightLogoAt(
+                width, height, m_loadingRightLogoSprite.getSpriteWidth(), m_loadingRightLogoSprite.getSpriteHeight());
+            m_loadingRightLogoSprite.drawSpriteAtPoint(HScreenPoint{at.x, at.y});
+        }
         if (text && font) {
             const HColor4f white{1.0f, 1.0f, 1.0f, 1.0f};
             m_pDisplayDevice->drawText(text, 10, 100, HScreenRect(0, 0, width, height), TJ_LEFT, font, &white);

@@ -3,15 +3,12 @@
 
 #include "framework/HPuzzleGame.h"
 #include "game/QVDialogArt.h"
+#include "game/ScreenGeometry.h"
+#include "ui/MVDialogLayout.h"
 
 namespace {
 
 constexpr int kClickVolume = 128;
-// Centred on the 640 x 480 screen, then moved this far right and down.
-constexpr int32_t kScreenWidth = 640;
-constexpr int32_t kScreenHeight = 480;
-constexpr int32_t kOffsetX = 62;
-constexpr int32_t kOffsetY = 30;
 
 } // namespace
 
@@ -33,17 +30,22 @@ bool QVAreYouSureDialog::initDialog(H2DDisplayDevice* display, HFileSystem* file
     const HScreenRect size = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
     const int32_t width = size.right;
     const int32_t height = size.bottom;
-    setDialogOrigin(HScreenPoint{(kScreenWidth - width) / 2 + kOffsetX, (kScreenHeight - height) / 2 + kOffsetY});
+    const geo::Point origin = geo::clearConfirmAt(width, height);
+    setDialogOrigin(HScreenPoint{origin.x, origin.y});
 
+    // The buttons as the framework's message box puts its two.
     const HScreenRect confirmSize = MVDialogItem::s_spriteSizeRect(&m_confirmSprite);
     const HScreenRect cancelSize = MVDialogItem::s_spriteSizeRect(&m_cancelSprite);
-    const int32_t rowY = height - (3 * confirmSize.bottom) / 2;
+    const MVDialogLayout::Place confirmAt =
+        MVDialogLayout::messageOkAt(width, height, confirmSize.right, confirmSize.bottom, true);
+    const MVDialogLayout::Place cancelAt =
+        MVDialogLayout::messageCancelAt(width, height, cancelSize.right, confirmSize.bottom);
     m_confirmButton.setDialogItemName("Are you sure, ok");
     m_confirmButton.setButtonSprites(&m_confirmSprite, &m_confirmLitSprite, nullptr);
-    m_confirmButton.setDialogItemOrigin(HScreenPoint{(width - confirmSize.right) / 4, rowY});
+    m_confirmButton.setDialogItemOrigin(HScreenPoint{confirmAt.x, confirmAt.y});
     m_cancelButton.setDialogItemName("Are you sure, cancel");
     m_cancelButton.setButtonSprites(&m_cancelSprite, &m_cancelLitSprite, nullptr);
-    m_cancelButton.setDialogItemOrigin(HScreenPoint{((width - cancelSize.right) * 3) / 4, rowY});
+    m_cancelButton.setDialogItemOrigin(HScreenPoint{cancelAt.x, cancelAt.y});
 
     addDialogItem(&m_confirmButton);
     addDialogItem(&m_cancelButton);

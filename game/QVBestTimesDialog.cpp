@@ -5,18 +5,15 @@
 #include "engine/core/HUtil.h"
 #include "game/QVDialogArt.h"
 #include "game/Qinvar.h"
+#include "game/ScreenGeometry.h"
 
 #include <cstring>
 
 namespace {
 
-const HScreenPoint kOrigin{125, 0};
 constexpr int kClickVolume = 128;
 // Times from this many seconds on show as 99:59.
 constexpr uint32_t kMaxShownSeconds = 5999;
-// The first row's top and the distance between rows, in pixels.
-constexpr int32_t kFirstRowY = 148;
-constexpr int32_t kRowHeight = 35;
 // Bytes of one shown value ("99:59", a tile count, a name).
 constexpr int kTextBytes = 64;
 
@@ -53,16 +50,16 @@ bool QVBestTimesDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
     QVDialogArt::s_load(&m_okLitSprite, display, files, "art/ok_lit_qz.tga");
     QVDialogArt::s_load(&m_backgroundSprite, display, files, "art/besttimes_qz.jpg");
     setBackgroundSprite(&m_backgroundSprite);
-    setDialogOrigin(kOrigin);
+    setDialogOrigin(HScreenPoint{geo::kBoardPicture.x, geo::kBoardPicture.y});
 
     // OK and Clear have no normal art: they show only while lit.
     m_okButton.setDialogItemName("Best Times OK Button");
     m_okButton.setButtonSprites(nullptr, &m_okLitSprite, nullptr);
-    m_okButton.setDialogItemOrigin(HScreenPoint{329, 421});
+    m_okButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesOk.x, geo::kBestTimesOk.y});
 
     m_clearButton.setDialogItemName("Best Times Clear Button");
     m_clearButton.setButtonSprites(nullptr, &m_clearLitSprite, nullptr);
-    m_clearButton.setDialogItemOrigin(HScreenPoint{109, 417});
+    m_clearButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesClear.x, geo::kBestTimesClear.y});
 
     MVSprite* right = game ? game->getSprite(QVS_ARROW_RIGHT) : nullptr;
     MVSprite* rightLit = game ? game->getSprite(QVS_ARROW_RIGHT_LIT) : nullptr;
@@ -70,10 +67,10 @@ bool QVBestTimesDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
     MVSprite* leftLit = game ? game->getSprite(QVS_ARROW_LEFT_LIT) : nullptr;
     m_nextButton.setDialogItemName("Best Times Next Layout");
     m_nextButton.setButtonSprites(right, rightLit, nullptr);
-    m_nextButton.setDialogItemOrigin(HScreenPoint{338, 60});
+    m_nextButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesNext.x, geo::kBestTimesNext.y});
     m_previousButton.setDialogItemName("Best Times Previous Layout");
     m_previousButton.setButtonSprites(left, leftLit, nullptr);
-    m_previousButton.setDialogItemOrigin(HScreenPoint{145, 60});
+    m_previousButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesPrevious.x, geo::kBestTimesPrevious.y});
 
     // Every title has the first one's width.
     const HScreenRect background = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
@@ -81,7 +78,7 @@ bool QVBestTimesDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
         MVDialogItem::s_spriteSizeRect(game ? game->getSprite(QVS_LAYOUT_TITLE) : nullptr);
     m_titleButton.setDialogItemName("Best Times Layout Title");
     m_showTitle();
-    m_titleButton.setDialogItemOrigin(HScreenPoint{(background.right - title.right) / 2, 68});
+    m_titleButton.setDialogItemOrigin(HScreenPoint{(background.right - title.right) / 2, geo::kBestTimesTitleY});
 
     addDialogItem(&m_okButton);
     addDialogItem(&m_clearButton);
@@ -91,11 +88,11 @@ bool QVBestTimesDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
 
     H2DFont* font = game ? game->getGameFont() : nullptr;
     for (int32_t place = 0; place < kPlaces; ++place) {
-        const int32_t y = kFirstRowY + kRowHeight * place;
-        setUpLine(&m_aNameLines[place], font, 60, y, TJ_LEFT);
-        setUpLine(&m_aGameTimeLines[place], font, 345, y, TJ_RIGHT);
-        setUpLine(&m_aRealTimeLines[place], font, 440, y, TJ_RIGHT);
-        setUpLine(&m_aTilesLines[place], font, 260, y, TJ_RIGHT);
+        const int32_t y = geo::bestTimesRowY(place);
+        setUpLine(&m_aNameLines[place], font, geo::kBestTimesNameX, y, TJ_LEFT);
+        setUpLine(&m_aGameTimeLines[place], font, geo::kBestTimesTimeRight, y, TJ_RIGHT);
+        setUpLine(&m_aRealTimeLines[place], font, geo::kBestTimesRealRight, y, TJ_RIGHT);
+        setUpLine(&m_aTilesLines[place], font, geo::kBestTimesTilesRight, y, TJ_RIGHT);
     }
     loadTextLines(table);
     for (int32_t place = 0; place < kPlaces; ++place) {

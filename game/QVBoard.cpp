@@ -41,9 +41,6 @@ constexpr int kShuffleMissBudget = 262144;
 // degenerate generator from cycling forever.
 constexpr int kMaxShufflePasses = 2000;
 
-// A removed tile fades out over this many milliseconds of game time.
-constexpr int64_t kFadeMs = 500;
-
 // Negative when a is to be drawn before b. Not transitive (the |dx| <= 1 rule
 // compares across columns), so only the sign is used, by adjacent swaps.
 int compareDrawOrder(const QVTile* a, const QVTile* b)

@@ -37,6 +37,8 @@ public:
     // 640 x 480 screen; refusing them keeps every sum of the geometry and of
     // the neighbour tests far from overflow.
     static constexpr int32_t kMaxLayoutCoordinate = 1024;
+    // A removed tile fades out over this many milliseconds of game time.
+    static constexpr int64_t kFadeMs = 500;
 
     struct UndoEntry {
         QVTile* first;
@@ -162,7 +164,7 @@ public:
     // drawn brightened, a hint tile (one of the four, null where there is
     // none) with a glow of strength pulse (0..1), a free tile with the
     // free-tile highlight when showMoves (0..1) is above 0, a tile removed
-    // less than 500 ms ago fading out, and the hover tile gets its outline.
+    // less than kFadeMs ago fading out, and the hover tile gets its outline.
     void drawTiles(QVTilePainter& painter, const MvTime& now, const HScreenRect& clip, const QVTile* hint1,
                    const QVTile* hint2, const QVTile* hint3, const QVTile* hint4, float pulse, float showMoves) const;
 

@@ -3,15 +3,13 @@
 
 #include "engine/core/HPlatform.h"
 #include "engine/core/HUtil.h"
-#include "engine/media/H2DDisplayDevice.h"
 #include "framework/HPuzzleGame.h"
 #include "game/QVDialogArt.h"
 #include "game/QVGameStats.h"
+#include "game/ScreenGeometry.h"
 
 namespace {
 
-// The left panel's width: the dialog is centred over the board beside it.
-constexpr int32_t kPanelWidth = 125;
 // The GUI click's level before the sound volume scales it.
 constexpr int kClickVolume = 128;
 // The login name is asked into a buffer of this size.
@@ -37,14 +35,14 @@ bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
     const HScreenRect size = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
     const int32_t width = size.right;
     const int32_t height = size.bottom;
-    const int32_t screenWidth = display ? display->m_iScreenWidth : 0;
-    const int32_t screenHeight = display ? display->m_iScreenHeight : 0;
-    setDialogOrigin(HScreenPoint{(screenWidth - width - kPanelWidth) / 2 + kPanelWidth, (screenHeight - height) / 2});
+    const geo::Point origin = geo::enterNameAt(width, height);
+    setDialogOrigin(HScreenPoint{origin.x, origin.y});
 
     const HScreenRect button = MVDialogItem::s_spriteSizeRect(&m_okSprite);
+    const geo::Point okAt = geo::enterNameOkAt(width, height, button.right, button.bottom);
     m_okButton.setDialogItemName("Enter Name OK Button");
     m_okButton.setButtonSprites(&m_okSprite, &m_okLitSprite, nullptr);
-    m_okButton.setDialogItemOrigin(HScreenPoint{(width - button.right) / 2, height - (3 * button.bottom) / 2});
+    m_okButton.setDialogItemOrigin(HScreenPoint{okAt.x, okAt.y});
 
     // The offered name: the last one entered, else the login name. Either
     // may come from outside the game (the registry, the password database):
@@ -58,13 +56,14 @@ bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
 
     m_editLine.setDialogItemName("Enter Name Edit Line");
     m_editLine.setFont(font);
-    m_editLine.setTextLineSize(kNameLength);
+    m_editLine.setTextLineSize(geo::kNameChars);
     m_editLine.setEditable(true);
     m_editLine.setColor(kNameColour);
-    m_editLine.setDialogItemOrigin(HScreenPoint{30, 164});
+    const geo::Box field = geo::kEnterNameField;
+    m_editLine.setDialogItemOrigin(HScreenPoint{field.x, field.y});
     // A rectangle of its own: a click there gives the line the focus, and
     // typing redraws only the line.
-    m_editLine.m_dialogItemRect = HScreenRect(30, 164, 130, 176);
+    m_editLine.m_dialogItemRect = HScreenRect(field.x, field.y, field.right(), field.bottom());
     m_editLine.setText(offered);
 
     char score[kScoreLength + 1];
@@ -76,7 +75,7 @@ bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
     m_scoreLine.setEditable(false);
     m_scoreLine.setColor(kScoreColour);
     m_scoreLine.setTextJustification(TJ_CENTER);
-    m_scoreLine.setDialogItemOrigin(HScreenPoint{width / 2, 85});
+    m_scoreLine.setDialogItemOrigin(HScreenPoint{width / 2, geo::kEnterNameScoreY});
     m_scoreLine.setText(score);
 
     // The button is the default item (Enter), the edit line holds the focus.

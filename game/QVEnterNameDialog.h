@@ -16,8 +16,6 @@ struct QVGameStats;
 
 class QVEnterNameDialog : public MVDialog {
 public:
-    // Characters a name may have.
-    static constexpr int32_t kNameLength = 12;
     // Characters of the score line.
     static constexpr int32_t kScoreLength = 16;
 

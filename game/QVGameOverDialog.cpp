@@ -3,16 +3,11 @@
 
 #include "game/QVDialogArt.h"
 #include "game/Qinvar.h"
+#include "game/ScreenGeometry.h"
 
 namespace {
 
 constexpr int kClickVolume = 128;
-// The dialog is centred on the 640 x 480 screen, then moved this far right
-// and down, over the board.
-constexpr int32_t kScreenWidth = 640;
-constexpr int32_t kScreenHeight = 480;
-constexpr int32_t kOffsetX = 63;
-constexpr int32_t kOffsetY = 45;
 
 } // namespace
 
@@ -35,20 +30,22 @@ bool QVGameOverDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files,
     const int32_t height = background.bottom;
     setBackgroundSprite(&m_backgroundSprite);
     // Buttons take their screen places from the origin when they are added.
-    setDialogOrigin(HScreenPoint{(kScreenWidth - width) / 2 + kOffsetX, (kScreenHeight - height) / 2 + kOffsetY});
+    const geo::Point origin = geo::noMoreMovesAt(width, height);
+    setDialogOrigin(HScreenPoint{origin.x, origin.y});
 
+    const geo::Point shuffleAt =
+        geo::noMoreMovesShuffleAt(width, MVDialogItem::s_spriteSizeRect(&m_shuffleSprite).right);
+    const geo::Point undoAt = geo::noMoreMovesUndoAt(width, MVDialogItem::s_spriteSizeRect(&m_undoSprite).right);
+    const geo::Point endAt = geo::noMoreMovesEndAt(width, MVDialogItem::s_spriteSizeRect(&m_endGameSprite).right);
     m_shuffleButton.setDialogItemName("No More Moves Shuffle");
     m_shuffleButton.setButtonSprites(&m_shuffleSprite, &m_shuffleLitSprite, nullptr);
-    m_shuffleButton.setDialogItemOrigin(
-        HScreenPoint{(width - MVDialogItem::s_spriteSizeRect(&m_shuffleSprite).right) / 2, 125});
+    m_shuffleButton.setDialogItemOrigin(HScreenPoint{shuffleAt.x, shuffleAt.y});
     m_undoButton.setDialogItemName("No More Moves Undo");
     m_undoButton.setButtonSprites(&m_undoSprite, &m_undoLitSprite, nullptr);
-    m_undoButton.setDialogItemOrigin(
-        HScreenPoint{(width - MVDialogItem::s_spriteSizeRect(&m_undoSprite).right) / 2 - 2, 160});
+    m_undoButton.setDialogItemOrigin(HScreenPoint{undoAt.x, undoAt.y});
     m_endGameButton.setDialogItemName("No More Moves End Game");
     m_endGameButton.setButtonSprites(&m_endGameSprite, &m_endGameLitSprite, nullptr);
-    m_endGameButton.setDialogItemOrigin(
-        HScreenPoint{(width - MVDialogItem::s_spriteSizeRect(&m_endGameSprite).right) / 2, 195});
+    m_endGameButton.setDialogItemOrigin(HScreenPoint{endAt.x, endAt.y});
 
     // The first added is the default item (Enter), the last holds the focus.
     if (shuffleAllowed)

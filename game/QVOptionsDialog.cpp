@@ -4,13 +4,10 @@
 #include "game/QVDialogArt.h"
 #include "game/QVOptions.h"
 #include "game/Qinvar.h"
+#include "game/ScreenGeometry.h"
 
 namespace {
 
-// Where the dialog sits: right of the left panel, over the board area.
-const HScreenPoint kOrigin{125, 0};
-// The sliders' track, in pixels.
-constexpr int32_t kSliderLength = 160;
 // The GUI click's level before the sound volume scales it.
 constexpr int kClickVolume = 128;
 
@@ -45,41 +42,41 @@ bool QVOptionsDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, 
     QVDialogArt::s_load(&m_offLitSprite, display, files, "art/options_off_lit_qz.tga");
 
     setBackgroundSprite(&m_backgroundSprite);
-    setDialogOrigin(kOrigin);
+    setDialogOrigin(HScreenPoint{geo::kBoardPicture.x, geo::kBoardPicture.y});
 
     m_okButton.setDialogItemName("Ok Button");
     m_okButton.setButtonSprites(&m_okSprite, &m_okLitSprite, nullptr);
-    m_okButton.setDialogItemOrigin(HScreenPoint{63, 396});
+    m_okButton.setDialogItemOrigin(HScreenPoint{geo::kOptionsDone.x, geo::kOptionsDone.y});
 
     m_bestTimesButton.setDialogItemName("Best Times");
     m_bestTimesButton.setButtonSprites(&m_bestTimesSprite, &m_bestTimesLitSprite, nullptr);
-    m_bestTimesButton.setDialogItemOrigin(HScreenPoint{63, 269});
+    m_bestTimesButton.setDialogItemOrigin(HScreenPoint{geo::kOptionsBestTimes.x, geo::kOptionsBestTimes.y});
 
     m_visitPartnerButton.setDialogItemName("Visit Partner");
     m_visitPartnerButton.setButtonSprites(&m_visitSprite, &m_visitLitSprite, nullptr);
-    m_visitPartnerButton.setDialogItemOrigin(HScreenPoint{63, 334});
+    m_visitPartnerButton.setDialogItemOrigin(HScreenPoint{geo::kOptionsVisit.x, geo::kOptionsVisit.y});
 
     m_soundSlider.setDialogItemName("Sound Slider");
     m_soundSlider.setOptions(options);
-    m_soundSlider.setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, kSliderLength);
+    m_soundSlider.setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, geo::kSliderLength);
     m_soundSlider.setSliderSprite(&m_knobSprite);
     m_soundSlider.setSliderValue(options ? options->soundVolume : 0.0f);
-    m_soundSlider.setDialogItemOrigin(HScreenPoint{250, 119});
+    m_soundSlider.setDialogItemOrigin(HScreenPoint{geo::kSoundSlider.x, geo::kSoundSlider.y});
 
     m_musicSlider.setDialogItemName("Music Slider");
     m_musicSlider.setOptions(options);
-    m_musicSlider.setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, kSliderLength);
+    m_musicSlider.setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, geo::kSliderLength);
     m_musicSlider.setSliderSprite(&m_knobSprite);
     m_musicSlider.setSliderValue(options ? options->musicVolume : 0.0f);
-    m_musicSlider.setDialogItemOrigin(HScreenPoint{250, 166});
+    m_musicSlider.setDialogItemOrigin(HScreenPoint{geo::kMusicSlider.x, geo::kMusicSlider.y});
 
     m_fullscreenButton.setDialogItemName("Fullscreen Button");
     m_showSwitch(&m_fullscreenButton, options ? options->fullscreen : 0);
-    m_fullscreenButton.setDialogItemOrigin(HScreenPoint{175, 218});
+    m_fullscreenButton.setDialogItemOrigin(HScreenPoint{geo::kFullscreenToggle.x, geo::kFullscreenToggle.y});
 
     m_autoHintButton.setDialogItemName("autoHints Button");
     m_showSwitch(&m_autoHintButton, options ? options->autoHint : 0);
-    m_autoHintButton.setDialogItemOrigin(HScreenPoint{434, 218});
+    m_autoHintButton.setDialogItemOrigin(HScreenPoint{geo::kAutoHintToggle.x, geo::kAutoHintToggle.y});
 
     // "Best Times" becomes the default item (Enter), "Ok Button" holds the
     // focus.

@@ -21,9 +21,7 @@ public:
     bool isActive() const override;
 
     void setActiveState(int32_t state) { m_iActiveState = state; }
-    int32_t getActiveState() const { return m_iActiveState; }
     void setActiveWhileSuspended(bool active) { m_bActiveWhileSuspended = active; }
-    bool isActiveWhileSuspended() const { return m_bActiveWhileSuspended; }
 
 protected:
     Qinvar* getGame() const { return m_pGame; }

@@ -8,6 +8,7 @@
 #include "engine/core/HGlobal.h"
 #include "engine/core/HUtil.h"
 #include "engine/media/H2DDisplayDevice.h"
+#include "game/ScreenGeometry.h"
 
 #ifndef QV_VERSION
 #define QV_VERSION "0"
@@ -16,17 +17,11 @@
 namespace {
 
 // Where the start-up's figures come from.
-constexpr int32_t kScreenWidth = 640;
-constexpr int32_t kScreenHeight = 480;
 constexpr int kAudioChannels = 2;
 constexpr int kAudioBits = 16;
 constexpr int kAudioRate = 22050;
-constexpr int32_t kFontCharWidth = 8;
-constexpr int32_t kFontCharHeight = 12;
 // The splash sound plays at a fixed level, before the options could scale it.
 constexpr unsigned char kSplashVolume = 192;
-constexpr int32_t kLoadingBarX = 120;
-constexpr int32_t kLoadingBarY = 336;
 
 // The art of every slot of the sprite table; null for a slot that the asset
 // loader leaves empty.
@@ -159,6 +154,11 @@ const char* const kSpriteArt[QVS_COUNT] = {
     nullptr, // the chosen tile set
 };
 
+HScreenRect rectOf(const geo::Box& b)
+{
+    return HScreenRect(b.x, b.y, b.right(), b.bottom());
+}
+
 } // namespace
 
 const char* const Qinvar::kpResourceFile = "qinvar.mvz";
@@ -202,11 +202,11 @@ Qinvar::Qinvar()
       m_board(),
       m_iGameState(GS_START),
       m_gameStats{0, 0, 0, 0, 0, false},
-      m_boardArea(125, 0, 640, 480),
+      m_boardArea(rectOf(geo::kBoardArea)),
       m_noMatchArea(0, 0, 0, 0),
-      m_availableMovesArea(417, 450, 470, 480),
-      m_tilesLeftArea(574, 450, 640, 480),
-      m_clockArea(211, 450, 314, 480),
+      m_availableMovesArea(rectOf(geo::kPairsArea)),
+      m_tilesLeftArea(rectOf(geo::kTilesLeftArea)),
+      m_clockArea(rectOf(geo::kClockArea)),
       m_options(),
       m_aSprites(),
       m_aSpriteInfo(),
@@ -300,7 +300,7 @@ bool Qinvar::m_initPuzzleGame(const char* commandLine, const char* resourceDir)
 
     const char* driver = m_cvarManager.getVariableString("c_soundDriver");
     const bool sound = !(driver && HUtil::s_stricmp(driver, "null") == 0);
-    if (!m_initSubsystems(s_kpAppName, sound, m_options.fullscreen != 0, true, kScreenWidth, kScreenHeight,
+    if (!m_initSubsystems(s_kpAppName, sound, m_options.fullscreen != 0, true, geo::kScreenW, geo::kScreenH,
                           kAudioChannels, kAudioBits, kAudioRate))
         return false;
     HErrorManager::s_trace("...done initializing subsystems\n");
@@ -310,7 +310,7 @@ bool Qinvar::m_initPuzzleGame(const char* commandLine, const char* resourceDir)
 
     HErrorManager::s_trace("...loading assets\n");
     const bool ok = m_loadQinvarAssets();
-    m_pGameFont = m_pDisplayDevice->createFont(getSprite(QVS_FONT), kFontCharWidth, kFontCharHeight);
+    m_pGameFont = m_pDisplayDevice->createFont(getSprite(QVS_FONT), geo::kFontW, geo::kFontH);
     m_loadHighScores(false);
     if (!ok)
         return false;
@@ -324,7 +324,7 @@ bool Qinvar::m_loadQinvarAssets()
 {
     const bool ok = m_loadAssets(m_aSpriteInfo, QVS_COUNT, "music/theme_qz.ogg", 0, s_akpSounds,
                                  "art/loading_qz.jpg", nullptr, "art/loading_partner_qz.jpg", "art/progress_qz.tga",
-                                 kLoadingBarX, kLoadingBarY, 1.0f, nullptr, nullptr);
+                                 geo::kProgressBar.x, geo::kProgressBar.y, 1.0f, nullptr, nullptr);
     // The tiles' rectangles with shadows grow by the shadow sprites' sizes.
     if (m_aSprites[QVS_SHADOW_TOP].isSpriteValid() && m_aSprites[QVS_SHADOW_RIGHT].isSpriteValid())
         QVTile::s_setShadowSizes(m_aSprites[QVS_SHADOW_TOP].getSpriteHeight(),

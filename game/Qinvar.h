@@ -89,6 +89,8 @@ public:
     void m_initSpriteInfo();
     bool m_loadQinvarAssets();
     void m_unloadGraphics();
+    // The soundtrack and the sound manager let go; nothing calls it: the
+    // framework's shutdown does the same.
     void m_releaseSounds();
 
     // --- Play flow (QinvarPlay.cpp) ---------------------------------------

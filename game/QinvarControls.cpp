@@ -24,6 +24,7 @@
 #include "game/QVTileSetDecrementControl.h"
 #include "game/QVTileSetIncrementControl.h"
 #include "game/QVUndoControl.h"
+#include "game/ScreenGeometry.h"
 #include "ui/MVControlDelegate.h"
 
 namespace {
@@ -54,7 +55,7 @@ constexpr int kNoSprite = -1;
 
 struct ButtonRow {
     ButtonKind kind;
-    int32_t x, y;   // top-left corner on the screen
+    geo::Point at;  // top-left corner on the screen
     int normal;     // sprite slots; the lit picture is the pushed one too
     int lit;
     int32_t state;  // the state-limited buttons' state
@@ -63,27 +64,27 @@ struct ButtonRow {
 // In the order of creation: the UI manager keeps the newest first, so the
 // last row is offered events and drawn first.
 const ButtonRow kButtons[] = {
-    {BK_EXIT, 35, 447, QVS_EXIT, QVS_EXIT_LIT, GS_START},
-    {BK_OPTIONS, 17, 175, QVS_OPTIONS, QVS_OPTIONS_LIT, GS_START},
-    {BK_SHOW_MOVES, 0, 292, QVS_SHOW_MOVES, QVS_SHOW_MOVES_LIT, GS_START},
-    {BK_HINT, 6, 257, QVS_HINT, QVS_HINT_LIT, GS_PLAYING},
-    {BK_PAUSE, 16, 327, QVS_PAUSE, QVS_PAUSE_LIT, GS_PLAYING},
-    {BK_NEW_GAME, 1, 105, QVS_NEW_GAME, QVS_NEW_GAME_LIT, GS_PLAYING},
-    {BK_RULES, 27, 210, QVS_RULES, QVS_RULES_LIT, GS_START},
-    {BK_SHUFFLE, 12, 397, QVS_SHUFFLE, QVS_SHUFFLE_LIT, GS_PLAYING},
-    {BK_UNDO, 35, 362, QVS_UNDO, QVS_UNDO_LIT, GS_PLAYING},
-    {BK_START, 324, 429, QVS_START_BUTTON, QVS_START_BUTTON_LIT, GS_START},
-    {BK_CONTINUE, 248, 334, kNoSprite, QVS_CONTINUE_LIT, GS_NO_MORE_MOVES},
-    {BK_CONTINUE, 248, 334, kNoSprite, QVS_CONTINUE_LIT, GS_WON},
-    {BK_TABLE_TOP_DOWN, 202, 87, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, GS_START},
-    {BK_TABLE_TOP_UP, 238, 87, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, GS_START},
-    {BK_TILE_SET_DOWN, 498, 86, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, GS_START},
-    {BK_TILE_SET_UP, 533, 86, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, GS_START},
-    {BK_LAYOUT_DOWN, 260, 151, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, GS_START},
-    {BK_LAYOUT_UP, 474, 151, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, GS_START},
-    {BK_LABEL, 134, 444, QVS_SCORE_LABEL, QVS_SCORE_LABEL, GS_START},
-    {BK_LABEL, 303, 444, QVS_AVAILABLE_LABEL, QVS_AVAILABLE_LABEL, GS_START},
-    {BK_LABEL, 460, 444, QVS_TILES_LEFT_LABEL, QVS_TILES_LEFT_LABEL, GS_START},
+    {BK_EXIT, geo::kExitButton, QVS_EXIT, QVS_EXIT_LIT, GS_START},
+    {BK_OPTIONS, geo::kOptionsButton, QVS_OPTIONS, QVS_OPTIONS_LIT, GS_START},
+    {BK_SHOW_MOVES, geo::kShowMovesButton, QVS_SHOW_MOVES, QVS_SHOW_MOVES_LIT, GS_START},
+    {BK_HINT, geo::kHintButton, QVS_HINT, QVS_HINT_LIT, GS_PLAYING},
+    {BK_PAUSE, geo::kPauseButton, QVS_PAUSE, QVS_PAUSE_LIT, GS_PLAYING},
+    {BK_NEW_GAME, geo::kNewGameButton, QVS_NEW_GAME, QVS_NEW_GAME_LIT, GS_PLAYING},
+    {BK_RULES, geo::kRulesButton, QVS_RULES, QVS_RULES_LIT, GS_START},
+    {BK_SHUFFLE, geo::kShuffleButton, QVS_SHUFFLE, QVS_SHUFFLE_LIT, GS_PLAYING},
+    {BK_UNDO, geo::kUndoButton, QVS_UNDO, QVS_UNDO_LIT, GS_PLAYING},
+    {BK_START, geo::kStartButton, QVS_START_BUTTON, QVS_START_BUTTON_LIT, GS_START},
+    {BK_CONTINUE, geo::kContinueButton, kNoSprite, QVS_CONTINUE_LIT, GS_NO_MORE_MOVES},
+    {BK_CONTINUE, geo::kContinueButton, kNoSprite, QVS_CONTINUE_LIT, GS_WON},
+    {BK_TABLE_TOP_DOWN, geo::kArrows[0], QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, GS_START},
+    {BK_TABLE_TOP_UP, geo::kArrows[1], QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, GS_START},
+    {BK_TILE_SET_DOWN, geo::kArrows[2], QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, GS_START},
+    {BK_TILE_SET_UP, geo::kArrows[3], QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, GS_START},
+    {BK_LAYOUT_DOWN, geo::kArrows[4], QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, GS_START},
+    {BK_LAYOUT_UP, geo::kArrows[5], QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, GS_START},
+    {BK_LABEL, geo::kClockLabel, QVS_SCORE_LABEL, QVS_SCORE_LABEL, GS_START},
+    {BK_LABEL, geo::kPairsLabel, QVS_AVAILABLE_LABEL, QVS_AVAILABLE_LABEL, GS_START},
+    {BK_LABEL, geo::kTilesLabel, QVS_TILES_LEFT_LABEL, QVS_TILES_LEFT_LABEL, GS_START},
 };
 
 // A state-limited button of its row's state, not active while suspended.
@@ -123,12 +124,8 @@ void Qinvar::m_createControls()
     MVSprite* noMatch = getSprite(QVS_NO_MATCH);
     const int32_t w = noMatch ? noMatch->getSpriteWidth() : 0;
     const int32_t h = noMatch ? noMatch->getSpriteHeight() : 0;
-    const int32_t boardWidth = m_boardArea.right - m_boardArea.left;
-    const int32_t boardHeight = m_boardArea.bottom - m_boardArea.top;
-    m_noMatchArea.left = (boardWidth - w) / 2 + m_boardArea.left;
-    m_noMatchArea.top = (boardHeight - h) / 2 - 50;
-    m_noMatchArea.right = m_noMatchArea.left + w;
-    m_noMatchArea.bottom = m_noMatchArea.top + h;
+    const geo::Point at = geo::noMatchAt(w, h);
+    m_noMatchArea = HScreenRect(at.x, at.y, at.x + w, at.y + h);
 
     for (const ButtonRow& row : kButtons) {
         MVControlDelegate* delegate = new MVControlDelegate();
@@ -193,7 +190,7 @@ void Qinvar::m_createControls()
             control = new QVLabelControl(delegate, this);
             break;
         }
-        control->setLocation(HScreenPoint{row.x, row.y});
+        control->setLocation(HScreenPoint{row.at.x, row.at.y});
         MVSprite* normal = row.normal == kNoSprite ? nullptr : getSprite(static_cast<QVSprite_t>(row.normal));
         MVSprite* lit = getSprite(static_cast<QVSprite_t>(row.lit));
         delegate->setSprites2(normal, lit, nullptr, lit);

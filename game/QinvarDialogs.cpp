@@ -5,6 +5,7 @@
 
 #include "game/QVAreYouSureDialog.h"
 #include "game/QVGameOverDialog.h"
+#include "game/ScreenGeometry.h"
 
 namespace {
 
@@ -54,9 +55,9 @@ void Qinvar::doHelp()
     static const char* slides[] = {"art/rules_0_qz.jpg", "art/rules_1_qz.jpg"};
     m_beginPause();
     // A quit request during the slide show is queued again once it closes.
-    m_doSlideShowDialog(125, 0, "art/rules_close_qz.tga", "art/rules_close_lit_qz.tga", "art/rules_next_qz.tga",
-                        "art/rules_next_lit_qz.tga", "art/rules_prev_qz.tga", "art/rules_prev_lit_qz.tga", slides,
-                        2);
+    m_doSlideShowDialog(geo::kBoardPicture.x, geo::kBoardPicture.y, "art/rules_close_qz.tga",
+                        "art/rules_close_lit_qz.tga", "art/rules_next_qz.tga", "art/rules_next_lit_qz.tga",
+                        "art/rules_prev_qz.tga", "art/rules_prev_lit_qz.tga", slides, 2);
     playSound("sound/qv_guiclick.wav", kClickVolume, 0, false);
     m_endPause();
 }

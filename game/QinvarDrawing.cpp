@@ -1,42 +1,30 @@
-// Everything the game itself paints: the board with its tiles, shadows,
-// selection, hint glow, free-tile highlight, hover outline and fading pairs;
-// the start, pause, won and no-more-moves screens; the left panel; the
-// information strip; the no-match message. Also the start screen's three
-// pickers and the reloading of the chosen tile set and table top.
+// What the game paints itself: the start, pause, won and no-more-moves
+// screens, the left panel, the information strip and the no-match message;
+// and, for the board's walk over its draw order (QVBoard::drawTiles, which
+// picks the selected, hinted, highlighted and fading tiles), one tile with
+// its shadows and the hover outline. Also the start screen's three pickers
+// and the loading of the chosen tile set and table top.
 //
-// Every operation draws only inside the dirty rectangle it is given (the
-// clip): each destination is cut to it and its source is cut alike, so the
-// visible part lands where it would have landed whole. Nothing here
-// invalidates anything, and nothing here allocates.
+// Every drawing operation draws only inside the dirty rectangle it is given
+// (the clip): each destination is cut to it and its source is cut alike, so
+// the visible part lands where it would have landed whole. Drawing
+// invalidates nothing and allocates nothing; a picker invalidates the whole
+// screen, and loading a tile set or table top loads its image.
 #include "game/Qinvar.h"
 
 #include "engine/core/HMath.h"
 #include "engine/core/HPlatform.h"
 #include "engine/core/HUtil.h"
 #include "engine/media/H2DDisplayDevice.h"
+#include "game/ScreenGeometry.h"
 
 #include <cstring>
 
 namespace {
 
-// The board area is the screen less the 125-pixel left panel.
-constexpr int32_t kBoardAreaWidth = 515;
-// Table tops (and the start screen) are 520 wide and start 5 px under the
-// left panel; the pause and end pictures start at the board area.
-constexpr int32_t kTableTopX = 120;
-constexpr int32_t kBoardPictureX = 125;
+// The tile-set sheet: one cell of a tile's size per face.
+constexpr int32_t kFaceCount = geo::kTileSheetColumns * geo::kTileSheetRows;
 
-// The tile-set sheet: 13 columns of 39 x 55 cells.
-constexpr int32_t kSheetColumns = 13;
-constexpr int32_t kCellWidth = 39;
-constexpr int32_t kCellHeight = 55;
-constexpr int32_t kFaceCount = 52;
-
-// The information strip: x is where each counter's last character starts.
-constexpr int32_t kCounterY = 452;
-constexpr int32_t kTilesLeftX = 610;
-constexpr int32_t kAvailableMovesX = 440;
-constexpr int32_t kClockX = 270;
 constexpr int kNumberBufferBytes = 128;
 
 // The no-match message holds, then fades out (milliseconds of game time).
@@ -208,42 +196,44 @@ void Qinvar::m_drawPuzzleBoard(const HScreenRect& clip, bool underDialog)
                 // The clip held to the picture's place on screen; the source
                 // is the same rectangle in the picture's own coordinates.
                 HScreenRect dst = clip;
-                const int32_t right = kBoardPictureX + pause->getSpriteWidth();
-                const int32_t bottom = pause->getSpriteHeight();
-                HScreenRect::sm_clamp(dst.left, kBoardPictureX, right);
-                HScreenRect::sm_clamp(dst.right, kBoardPictureX, right);
-                HScreenRect::sm_clamp(dst.top, 0, bottom);
-                HScreenRect::sm_clamp(dst.bottom, 0, bottom);
-                const HScreenRect src(dst.left - kBoardPictureX, dst.top, dst.right - kBoardPictureX, dst.bottom);
+                const geo::Point at = geo::kBoardPicture;
+                const int32_t right = at.x + pause->getSpriteWidth();
+                const int32_t bottom = at.y + pause->getSpriteHeight();
+                HScreenRect::sm_clamp(dst.left, at.x, right);
+                HScreenRect::sm_clamp(dst.right, at.x, right);
+                HScreenRect::sm_clamp(dst.top, at.y, bottom);
+                HScreenRect::sm_clamp(dst.bottom, at.y, bottom);
+                const HScreenRect src(dst.left - at.x, dst.top - at.y, dst.right - at.x, dst.bottom - at.y);
                 if (!dst.isEmpty())
                     pause->drawPartialSpriteAtLocation(&dst, &src);
             }
         } else if (m_iGameState == GS_START) {
-            copySpriteAt(getSprite(QVS_START_SCREEN), kTableTopX, 0, clip);
+            copySpriteAt(getSprite(QVS_START_SCREEN), geo::kTableTop.x, geo::kTableTop.y, clip);
             // Each preview centred in the board area with its own offset.
             struct Preview {
                 QVSprite_t slot;
-                int32_t offset;
-                int32_t top;
+                geo::Point (*at)(int32_t width);
             };
             const Preview previews[4] = {
-                {slotInRun(QVS_TABLE_TOP_PREVIEW, m_options.background, kBackgroundCount), 126, 39},
-                {slotInRun(QVS_TILE_SET_PREVIEW, m_options.tileSet, kTileSetCount), 125, 53},
-                {slotInRun(QVS_LAYOUT_PREVIEW, m_options.layout, kLayoutCount), 126, 203},
-                {slotInRun(QVS_LAYOUT_TITLE, m_options.layout, kLayoutCount), 126, 160},
+                {slotInRun(QVS_TABLE_TOP_PREVIEW, m_options.background, kBackgroundCount), geo::tablePreviewAt},
+                {slotInRun(QVS_TILE_SET_PREVIEW, m_options.tileSet, kTileSetCount), geo::tileSetPreviewAt},
+                {slotInRun(QVS_LAYOUT_PREVIEW, m_options.layout, kLayoutCount), geo::layoutPreviewAt},
+                {slotInRun(QVS_LAYOUT_TITLE, m_options.layout, kLayoutCount), geo::layoutTitleAt},
             };
             for (const Preview& p : previews) {
                 MVSprite* sprite = getSprite(p.slot);
-                if (sprite)
-                    copySpriteAt(sprite, (kBoardAreaWidth - sprite->getSpriteWidth()) / 2 + p.offset, p.top, clip);
+                if (sprite) {
+                    const geo::Point at = p.at(sprite->getSpriteWidth());
+                    copySpriteAt(sprite, at.x, at.y, clip);
+                }
             }
         } else if (m_iGameState == GS_WON || m_iGameState == GS_NO_MORE_MOVES) {
             // The table top may be empty after a failed load: it then draws nothing.
-            copySpriteAt(&m_aSprites[QVS_TABLE_TOP], kTableTopX, 0, clip);
-            copySpriteAt(getSprite(m_iGameState == GS_WON ? QVS_BOARD_COMPLETE : QVS_GAME_OVER), kBoardPictureX, 0,
-                         clip);
+            copySpriteAt(&m_aSprites[QVS_TABLE_TOP], geo::kTableTop.x, geo::kTableTop.y, clip);
+            copySpriteAt(getSprite(m_iGameState == GS_WON ? QVS_BOARD_COMPLETE : QVS_GAME_OVER), geo::kBoardPicture.x,
+                         geo::kBoardPicture.y, clip);
         } else if (m_iGameState == GS_PLAYING) {
-            copySpriteAt(&m_aSprites[QVS_TABLE_TOP], kTableTopX, 0, clip);
+            copySpriteAt(&m_aSprites[QVS_TABLE_TOP], geo::kTableTop.x, geo::kTableTop.y, clip);
             // The glow runs on the platform's clock, from the game-clock time
             // the hint was given; a 32-bit span of milliseconds.
             const int32_t t = static_cast<int32_t>(
@@ -270,17 +260,17 @@ void Qinvar::m_drawInfo(const HScreenRect& clip)
     char text[kNumberBufferBytes];
     if (clip.intersectsRect(m_tilesLeftArea)) {
         HUtil::s_sprintf(text, sizeof(text), "%d", m_board.tilesLeft);
-        m_drawNumberAtXY(text, kTilesLeftX, kCounterY, true, clip);
+        m_drawNumberAtXY(text, geo::kTilesLeftNumber.x, geo::kTilesLeftNumber.y, true, clip);
     }
     if (clip.intersectsRect(m_availableMovesArea)) {
         HUtil::s_sprintf(text, sizeof(text), "%d", m_board.availableMatches);
-        m_drawNumberAtXY(text, kAvailableMovesX, kCounterY, true, clip);
+        m_drawNumberAtXY(text, geo::kPairsNumber.x, geo::kPairsNumber.y, true, clip);
     }
     if (clip.intersectsRect(m_clockArea)) {
         // The play flow's clock: the final time once a game has ended.
         const int32_t seconds = m_getClockSeconds();
         HUtil::s_sprintf(text, sizeof(text), "%02d:%02d", seconds / 60, seconds % 60);
-        m_drawNumberAtXY(text, kClockX, kCounterY, false, clip);
+        m_drawNumberAtXY(text, geo::kClockNumber.x, geo::kClockNumber.y, false, clip);
     }
     if (!isPaused())
         m_drawNoMatch(clip);
@@ -360,9 +350,9 @@ void Qinvar::m_drawTile(const QVTile& tile, const HScreenRect& clip, float shado
     HScreenRect dst;
     tile.getTileRect(&dst);
     if (tile.face >= 0 && tile.face < kFaceCount) {
-        const int32_t left = kCellWidth * (tile.face % kSheetColumns);
-        const int32_t top = kCellHeight * (tile.face / kSheetColumns);
-        HScreenRect src(left, top, left + kCellWidth, top + kCellHeight);
+        const int32_t left = geo::kTileW * (tile.face % geo::kTileSheetColumns);
+        const int32_t top = geo::kTileH * (tile.face / geo::kTileSheetColumns);
+        HScreenRect src(left, top, left + geo::kTileW, top + geo::kTileH);
         if (clampInto(&dst, &src, clip)) {
             if (alpha == 1.0f && tint == 0.0f)
                 sheet.drawPartialSpriteAtLocation(&dst, &src);

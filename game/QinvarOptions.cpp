@@ -9,6 +9,7 @@
 #include "engine/core/POSH.h"
 #include "engine/media/H2DDisplayDevice.h"
 #include "game/QVOptionsDialog.h"
+#include "game/ScreenGeometry.h"
 
 #include <cmath>
 #include <cstring>
@@ -23,16 +24,9 @@ const char* const kHomePage = "http://www.moravel.example.org/";
 const char* const kSupportAddress = "support@moravel.example.org";
 
 // The devices as start-up sets them up.
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 480;
 constexpr int kAudioChannels = 2;
 constexpr int kAudioBits = 16;
 constexpr int kAudioRate = 22050;
-constexpr int32_t kFontCharWidth = 8;
-constexpr int32_t kFontCharHeight = 12;
-// Fetches the switch makes for the event that ends its pause: a fetch that
-// finds nothing pending queues a time stamp for the next one (unless one
-// of the same millisecond was queued already) and comes back empty.
 
 // Volumes when the registry holds none (or a damaged one).
 constexpr float kDefaultSoundVolume = 1.0f;
@@ -187,7 +181,7 @@ bool Qinvar::m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying)
     m_iLoadedBackground = -1;
     m_shutdownSubsystems();
 
-    bool up = m_initSubsystems(s_kpAppName, sound, m_options.fullscreen != 0, true, kScreenWidth, kScreenHeight,
+    bool up = m_initSubsystems(s_kpAppName, sound, m_options.fullscreen != 0, true, geo::kScreenW, geo::kScreenH,
                                kAudioChannels, kAudioBits, kAudioRate);
     if (!up) {
         HErrorManager::s_alert("toggleFullscreen - could not restart subsystems!");
@@ -195,7 +189,7 @@ bool Qinvar::m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying)
         m_shutdownSubsystems();
         m_options.fullscreen = oldMode;
         m_saveOptions();
-        up = m_initSubsystems(s_kpAppName, sound, oldMode != 0, true, kScreenWidth, kScreenHeight, kAudioChannels,
+        up = m_initSubsystems(s_kpAppName, sound, oldMode != 0, true, geo::kScreenW, geo::kScreenH, kAudioChannels,
                               kAudioBits, kAudioRate);
     }
     if (!up) {
@@ -210,7 +204,7 @@ bool Qinvar::m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying)
 
     invalidateWholeScreen();
     m_loadQinvarAssets();
-    m_pGameFont = m_pDisplayDevice->createFont(getSprite(QVS_FONT), kFontCharWidth, kFontCharHeight);
+    m_pGameFont = m_pDisplayDevice->createFont(getSprite(QVS_FONT), geo::kFontW, geo::kFontH);
     m_loadTileSet();
     m_loadBackground();
     // The music plays on only when it played before, at the player's volume.

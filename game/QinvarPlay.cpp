@@ -11,6 +11,7 @@
 
 #include "engine/core/HErrorManager.h"
 #include "engine/core/HKeyCodes.h"
+#include "game/ScreenGeometry.h"
 #include "ui/UIControl.h"
 
 namespace {
@@ -29,7 +30,6 @@ constexpr uint32_t kShowMovesRiseMs = 500;
 constexpr uint32_t kShowMovesHoldEndMs = 4000; // the fall starts here unless space is held
 constexpr uint32_t kShowMovesFallMs = 500;
 constexpr int64_t kHintDisplayMs = 3450;
-constexpr int64_t kFadeMs = 500;
 constexpr uint64_t kNoMatchMs = 3000;
 
 // Penalties, in seconds of the clock.
@@ -40,9 +40,6 @@ constexpr int32_t kShufflePenalty = 120;
 // The free-tile highlight's strength by tile set: the light sets saturate
 // at half of it.
 constexpr float s_akfShowMovesScale[Qinvar::kTileSetCount] = {0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.5f};
-
-// The quit and new-game confirmation: left edge at 220, centred vertically.
-constexpr int kConfirmX = 220;
 
 const char* const kSoundGuiClick = "sound/qv_guiclick.wav";
 const char* const kSoundClick = "sound/qv_click.wav";
@@ -497,7 +494,7 @@ void Qinvar::m_setActive(bool active)
 int32_t Qinvar::m_confirmLeavingGame()
 {
     m_beginPause();
-    const int32_t answer = m_doMessageDialog(kConfirmX, -1, 0, "art/restart_areyousure.jpg",
+    const int32_t answer = m_doMessageDialog(geo::kLeaveConfirmX, -1, 0, "art/restart_areyousure.jpg",
                                              "art/besttimes_areyousure_yes.tga",
                                              "art/besttimes_areyousure_yes_lit.tga", "art/besttimes_areyousure_no.tga",
                                              "art/besttimes_areyousure_no_lit.tga");
@@ -676,7 +673,7 @@ void Qinvar::m_invalidateFadingTiles()
         // One more redraw after the fade, which erases the tile.
         const int64_t d = static_cast<int64_t>(now.sub64(tile.removedAt));
         invalidateArea(tileRectWithShadows(&tile));
-        if (d > kFadeMs)
+        if (d > QVBoard::kFadeMs)
             tile.removedAt = MvTime{0, 0};
     }
 }

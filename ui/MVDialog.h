@@ -97,13 +97,11 @@ public:
     MVDialogItem* m_filterEventToItems(const HEvent& e);
 
     const HScreenRect& getDialogRect() const { return m_dialogRect; }
-    const HScreenPoint& getDialogOrigin() const { return m_dialogOrigin; }
     MVDialogItem* getFirstItem() const { return m_pFirstItem; }
     MVDialogItem* getFocusItem() const { return m_pFocusItem; }
     MVDialogItem* getDefaultItem() const { return m_pDefaultItem; }
     MVSprite* getBackgroundSprite() const { return m_pBackgroundSprite; }
     HPuzzleGame* getPuzzleGame() const { return m_pPuzzleGame; }
-    void* getUserData() const { return m_pUserData; }
 
     // Every open dialog, bottom first, so the innermost lies on top.
     static void sm_drawDialogStack(H2DDisplayDevice* device);

@@ -46,6 +46,8 @@ public:
     virtual const HScreenRect& getDialogItemRect() const;
     // Stores the origin, then m_updateSpriteRect().
     virtual void setDialogItemOrigin(const HScreenPoint& origin);
+    // An identifier for a dialog's own use; the dialogs here tell their items
+    // apart by address and set none.
     virtual int32_t getDialogItemID() const;
     virtual void setDialogItemID(int32_t id);
     // Bounded copy: at most 255 characters are kept.
@@ -68,7 +70,6 @@ public:
     // line translates its dialog-relative one).
     virtual HScreenRect getScreenArea() const;
 
-    MVDialog* getParentDialog() const { return m_pParentDialog; }
     const HScreenPoint& getDialogItemOrigin() const { return m_dialogItemOrigin; }
 
     // (0, 0, width, height) of a loaded sprite; all zero for null or an

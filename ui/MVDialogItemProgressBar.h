@@ -25,8 +25,6 @@ public:
     virtual void setProgress(float progress);
     virtual float getProgress() const;
 
-    MVSprite* getProgressSprite() const { return m_pProgressSprite; }
-
 protected:
     void m_placeOnSprite();
 

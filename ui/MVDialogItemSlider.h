@@ -38,7 +38,6 @@ public:
     virtual void setSliderSprite(const MVSprite* sprite);
 
     bool isDragging() const { return m_bDragging; }
-    int32_t getSliderLength() const { return m_iSliderLength; }
 
 protected:
     bool m_bDragging;

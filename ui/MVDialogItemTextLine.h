@@ -64,7 +64,6 @@ public:
     void setText(const char* text);
     const char* getText() const { return m_szText; }
     int32_t getCaret() const { return m_iCaret; }
-    bool isEditable() const { return m_bEditable; }
     int32_t getTextLineSize() const { return m_iTextLineSize; }
     int32_t getTextLineDisplaySize() const { return m_iTextLineDisplaySize; }
     // Whether the rectangle still holds the whole-dialog value.

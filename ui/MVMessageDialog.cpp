@@ -2,6 +2,7 @@
 #include "ui/MVMessageDialog.h"
 
 #include "engine/media/H2DDisplayDevice.h"
+#include "ui/MVDialogLayout.h"
 
 namespace {
 
@@ -78,14 +79,15 @@ int MVMessageDialog::initDialog(H2DDisplayDevice* device, HFileSystem* files, in
 
     const HScreenRect okSize = MVDialogItem::s_spriteSizeRect(&m_okSprite);
     const HScreenRect cancelSize = MVDialogItem::s_spriteSizeRect(&m_cancelSprite);
-    const int32_t rowY = height - (3 * okSize.bottom) / 2;
     if (ok) {
-        const int32_t free = width - okSize.right;
-        m_okButton.setDialogItemOrigin(HScreenPoint{cancel ? free / 4 : free / 2, rowY});
+        const MVDialogLayout::Place at =
+            MVDialogLayout::messageOkAt(width, height, okSize.right, okSize.bottom, cancel != nullptr);
+        m_okButton.setDialogItemOrigin(HScreenPoint{at.x, at.y});
         addDialogItem(&m_okButton);
     }
     if (cancel) {
-        m_cancelButton.setDialogItemOrigin(HScreenPoint{(3 * (width - cancelSize.right)) / 4, rowY});
+        const MVDialogLayout::Place at = MVDialogLayout::messageCancelAt(width, height, cancelSize.right, okSize.bottom);
+        m_cancelButton.setDialogItemOrigin(HScreenPoint{at.x, at.y});
         addDialogItem(&m_cancelButton);
         setDefaultItem(&m_cancelButton);
     }

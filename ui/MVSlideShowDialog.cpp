@@ -3,6 +3,7 @@
 
 #include "engine/core/HEventManager.h"
 #include "engine/media/H2DDisplayDevice.h"
+#include "ui/MVDialogLayout.h"
 
 #include <new>
 
@@ -91,13 +92,16 @@ int MVSlideShowDialog::initDialog(int32_t x, int32_t y, H2DDisplayDevice* device
     const HScreenRect nextSize = MVDialogItem::s_spriteSizeRect(&m_nextSprite);
     const HScreenRect previousSize = MVDialogItem::s_spriteSizeRect(&m_previousSprite);
 
+    const MVDialogLayout::Place doneAt = MVDialogLayout::slideDoneAt(width, height, doneSize.bottom);
+    const MVDialogLayout::Place previousAt = MVDialogLayout::slidePreviousAt(width, height, previousSize.bottom);
+    const MVDialogLayout::Place nextAt =
+        MVDialogLayout::slideNextAt(width, height, previousSize.right, nextSize.bottom);
     m_doneButton.setButtonSprites(doneArt, doneLitArt, nullptr);
-    m_doneButton.setDialogItemOrigin(HScreenPoint{width / 4, height - (5 * doneSize.bottom) / 4});
+    m_doneButton.setDialogItemOrigin(HScreenPoint{doneAt.x, doneAt.y});
     m_previousButton.setButtonSprites(previousArt, previousLitArt, nullptr);
-    m_previousButton.setDialogItemOrigin(HScreenPoint{(2 * width) / 3, height - (3 * previousSize.bottom) / 2});
+    m_previousButton.setDialogItemOrigin(HScreenPoint{previousAt.x, previousAt.y});
     m_nextButton.setButtonSprites(nextArt, nextLitArt, nullptr);
-    m_nextButton.setDialogItemOrigin(
-        HScreenPoint{(2 * width) / 3 + 2 * previousSize.right, height - (3 * nextSize.bottom) / 2});
+    m_nextButton.setDialogItemOrigin(HScreenPoint{nextAt.x, nextAt.y});
 
     // Disabled buttons have no disabled sprite, so they are not drawn.
     m_previousButton.setEnabled(false);

@@ -46,6 +46,8 @@ public:
     void endDemo();
     bool isPlayingDemo() const { return m_pDemo != nullptr; }
 
+    // Traces each fetched event; no caller in the program: a switch to flip
+    // by hand while debugging.
     void enableEventTracing(bool on);
 
     // Queues a stamped copy; false only when the ring is full and the event is

@@ -31,8 +31,6 @@ public:
 
     void m_setFileSystem(HFileSystem* fs) { m_pFileSystem = fs; }
     HFileSystem* getFileSystem() const { return m_pFileSystem; }
-    Mode getMode() const { return m_mode; }
-    void* getHandle() const { return m_pHandle; }
     bool isOpen() const { return m_pHandle != nullptr; }
 
 protected:

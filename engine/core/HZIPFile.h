@@ -29,7 +29,6 @@ public:
     void flush() override;
 
     bool isInUse() const { return m_bInUse; }
-    const unz_file_info& getEntryInfo() const { return m_entryInfo; }
 
     // Called by the file system: the slot holds the entry until m_release.
     void m_take(HZIPFileSystem* owner, const char* name, const unz_file_info& info);

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+// Every width comes signed and unsigned, whether or not something calls it:
+// the layer stays whole.
 uint16_t POSH_SwapU16(uint16_t v);
 int16_t POSH_SwapS16(int16_t v);
 uint32_t POSH_SwapU32(uint32_t v);

@@ -56,6 +56,7 @@ public:
     virtual bool initScreen(int32_t width, int32_t height, const char* title, bool fullscreen, bool unused);
     virtual void shutdownScreen() = 0;
     virtual void clear(const HColor4f& colour) = 0;
+    // Does nothing: there is no on-screen keyboard; no caller.
     virtual void showInputPanel(bool show);
     // A new packed copy of a memory surface; null for null or when memory runs out.
     virtual H2DSurface* createSurfaceFromSurface(H2DSurface* surface);

@@ -39,9 +39,10 @@ public:
     virtual void shutdownInputDevice() = 0;
     virtual void suspend() = 0;
     virtual void resume() = 0;
-    // Does nothing.
+    // Does nothing; kept in the device's interface, no caller asks for it.
     virtual void captureMouse(const HScreenRect* area);
-    // The positions stored at construction; nothing updates them.
+    // The positions stored at construction; nothing updates them, and no
+    // caller reads them: the events carry the pointer's place.
     virtual HScreenPoint getJoystickPos() const;
     virtual HScreenPoint getMousePos() const;
     virtual void centerMouse() = 0;

@@ -55,7 +55,8 @@ public:
     // that a later play loads the file again.
     void unloadAudioSample(const char* name);
 
-    // Forwarded to the mixer's voice; nothing without a mixer.
+    // Forwarded to the mixer's voice; nothing without a mixer. No caller in
+    // the game, which controls no voice once it is started.
     void pauseSound(int voice, bool paused);
     void stopSound(int voice);
     void setSoundVolume(int voice, unsigned char volume);

@@ -2,6 +2,7 @@
 // into memory, its art drawn into sprites behind its own loading screen.
 // The pictures of the loading screen are written beside the archive for a
 // person to look at.
+#include "game/ScreenGeometry.h"
 #include "tests/support/ImageDisplayDevice.h"
 #include "tests/support/TestGame.h"
 #include "tools/mkarchive/Manifest.h"
@@ -57,7 +58,7 @@ protected:
 TEST_F(ArchiveAssetsTest, LoadingScreenArt)
 {
     ASSERT_TRUE(game.m_loadLoadingScreen("art/loading_qz.jpg", nullptr, "art/loading_partner_qz.jpg",
-                                         "art/progress_qz.tga", 120, 336));
+                                         "art/progress_qz.tga", geo::kProgressBar.x, geo::kProgressBar.y));
     EXPECT_EQ(game.m_loadingBackgroundSprite.getSpriteWidth(), 640);
     EXPECT_EQ(game.m_loadingBackgroundSprite.getSpriteHeight(), 480);
     EXPECT_EQ(game.m_loadingRightLogoSprite.getSpriteWidth(), 160);
@@ -89,7 +90,7 @@ TEST_F(ArchiveAssetsTest, SpritesLoadBehindTheLoadingScreen)
 
     ASSERT_TRUE(game.m_loadAssets(table.data(), kSpriteCount, "music/theme_qz.ogg", 0, sounds,
                                   "art/loading_qz.jpg", nullptr, "art/loading_partner_qz.jpg", "art/progress_qz.tga",
-                                  120, 336, 1.0f, nullptr, nullptr));
+                                  geo::kProgressBar.x, geo::kProgressBar.y, 1.0f, nullptr, nullptr));
     for (int i = 0; i < kSpriteCount; ++i) {
         ASSERT_TRUE(sprites[i].isSpriteValid()) << entries[i]->name;
         EXPECT_EQ(sprites[i].getSpriteWidth(), entries[i]->width) << entries[i]->name;
@@ -102,13 +103,15 @@ TEST_F(ArchiveAssetsTest, SpritesLoadBehindTheLoadingScreen)
     // and one frame per named sprite after it, and the sounds' frames.
     ASSERT_FALSE(display->presents().empty());
     EXPECT_EQ(TestGame::s_rect(display->presents().front().front()), "0,0,640,480");
+    const mkarchive::ManifestEntry* bar = mkarchive::findManifestEntry("art/progress_qz.tga");
+    ASSERT_NE(bar, nullptr);
     for (size_t i = 1; i < display->presents().size(); ++i) {
         for (const HScreenRect& r : display->presents()[i]) {
-            EXPECT_EQ(r.top, 336);
-            EXPECT_EQ(r.bottom, 360);
+            EXPECT_EQ(r.top, geo::kProgressBar.y);
+            EXPECT_EQ(r.bottom, geo::kProgressBar.y + bar->height);
         }
     }
-    EXPECT_EQ(game.m_loadingBarRevealed.right, 520);
+    EXPECT_EQ(game.m_loadingBarRevealed.right, geo::kProgressBar.x + bar->width);
     EXPECT_TRUE(display->savePng(binaryDir() + "/framework_loading_screen_done.png"));
 }
 

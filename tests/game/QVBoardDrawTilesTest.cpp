@@ -4,6 +4,7 @@
 #include "game/QVBoard.h"
 #include "game/QVTilePainter.h"
 #include "tests/support/DealtBoard.h"
+#include "tests/support/TestLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -52,20 +53,7 @@ const MvTime kNow = MvTime::s_fromTime64(200000);
 // A board whose tiles are placed by hand, drawn in the board's own order.
 class HandBoard {
 public:
-    QVTile* place(int32_t x, int32_t y, int32_t z)
-    {
-        QVTile& t = board.tiles[m_iNext];
-        board.drawOrder[m_iNext] = &t;
-        ++m_iNext;
-        t.present = true;
-        t.x = x;
-        t.y = y;
-        t.z = z;
-        t.matchGroup = 0;
-        ++board.tilesLeft;
-        board.sortTiles();
-        return &t;
-    }
+    QVTile* place(int32_t x, int32_t y, int32_t z) { return TestLayout::placeTile(board, m_iNext++, x, y, z, 0); }
 
     QVBoard board;
 

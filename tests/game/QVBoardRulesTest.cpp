@@ -6,6 +6,7 @@
 #include "tests/support/DealtBoard.h"
 #include "tests/support/DiagnosticRecorder.h"
 #include "tests/support/FixedRNG.h"
+#include "tests/support/TestLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -28,17 +29,10 @@ class HandBoard {
 public:
     HandBoard() { rng.seedRNG(4242); board.setRandomNumberGenerator(&rng); }
 
+    // A tile of the group (its face the same number) in the next slot.
     QVTile* place(int32_t x, int32_t y, int32_t z, int32_t group = 0)
     {
-        QVTile& t = board.tiles[m_iNext++];
-        t.present = true;
-        t.x = x;
-        t.y = y;
-        t.z = z;
-        t.matchGroup = group;
-        t.face = group;
-        ++board.tilesLeft;
-        return &t;
+        return TestLayout::placeTile(board, m_iNext++, x, y, z, group);
     }
     void placeAll(const std::vector<Place>& places)
     {

@@ -6,6 +6,7 @@
 #include "game/QVBestTimesDialog.h"
 #include "game/QVEnterNameDialog.h"
 #include "game/QVAreYouSureDialog.h"
+#include "tests/game/GameScreen.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/InputEvents.h"
 
@@ -21,17 +22,17 @@ namespace {
 
 const char* const kDefaultNames[8] = {"Vot", "Ressa", "Ondi", "Brum", "Tamsi", "Kelp", "Pell", "Snorkel"};
 
-// Screen places in the best-times dialog (at (125, 0)).
-const HScreenRect kBestOk(454, 421, 534, 457);
-const HScreenRect kBestClear(234, 417, 334, 457);
-const HScreenRect kBestNext(463, 60, 493, 90);
-const HScreenRect kBestPrevious(270, 60, 300, 90);
-const HScreenRect kBestTitle(302, 68, 462, 88);
-// The confirmation's buttons (the dialog at (232, 190)).
-const HScreenRect kYes(287, 305, 367, 335);
-const HScreenRect kNo(397, 305, 477, 335);
-// The name entry's OK button (the dialog at (232, 120)).
-const HScreenRect kNameOk(342, 315, 422, 345);
+// Screen places in the best-times dialog.
+const HScreenRect kBestOk = screen::bestTimesOkButton();
+const HScreenRect kBestClear = screen::bestTimesClearButton();
+const HScreenRect kBestNext = screen::bestTimesNextButton();
+const HScreenRect kBestPrevious = screen::bestTimesPreviousButton();
+const HScreenRect kBestTitle = screen::bestTimesTitle();
+// The confirmation's buttons.
+const HScreenRect kYes = screen::clearConfirmationButton(true);
+const HScreenRect kNo = screen::clearConfirmationButton(false);
+// The name entry's OK button.
+const HScreenRect kNameOk = screen::nameEntryOkButton();
 
 HEvent enterAt(uint64_t time)
 {

@@ -4,6 +4,7 @@
 // pause, the hidden buttons that let clicks through to the game, and what
 // each button does when it is pressed.
 #include "engine/core/HObjectList.h"
+#include "engine/media/H2DDisplayDevice.h"
 #include "engine/media/HAudioMixerStreamingAudioSource.h"
 #include "tests/game/PlayFixture.h"
 #include "tests/support/ArchiveBoard.h"
@@ -92,37 +93,53 @@ const char* const kNames[B_COUNT] = {
     "layout +",    "label time",     "label moves",   "label tiles",
 };
 
+// Where on the screen a button belongs: on the left panel's picture, on the
+// board area, or on the board area's information strip beside the counters.
+enum Region { R_PANEL, R_BOARD, R_STRIP };
+
 struct Placement {
-    int32_t x, y;
+    Region region;
     int normal; // -1: none
     int lit;
     const char* litArt; // the lit picture's entry, which sizes the button
 };
 
-// Where each button sits and its pictures (the lit one is also the pushed one).
+// Where each button belongs and its pictures (the lit one is also the
+// pushed one).
 const Placement kPlacements[B_COUNT] = {
-    {35, 447, QVS_EXIT, QVS_EXIT_LIT, "art/icon_exit_lit_qz.tga"},
-    {17, 175, QVS_OPTIONS, QVS_OPTIONS_LIT, "art/icon_options_lit_qz.tga"},
-    {0, 292, QVS_SHOW_MOVES, QVS_SHOW_MOVES_LIT, "art/icon_showmoves_lit_qz.tga"},
-    {6, 257, QVS_HINT, QVS_HINT_LIT, "art/icon_hint_lit_qz.tga"},
-    {16, 327, QVS_PAUSE, QVS_PAUSE_LIT, "art/icon_pause_lit_qz.tga"},
-    {1, 105, QVS_NEW_GAME, QVS_NEW_GAME_LIT, "art/icon_newgame_lit_qz.tga"},
-    {27, 210, QVS_RULES, QVS_RULES_LIT, "art/icon_rules_lit_qz.tga"},
-    {12, 397, QVS_SHUFFLE, QVS_SHUFFLE_LIT, "art/icon_shuffle_lit_qz.tga"},
-    {35, 362, QVS_UNDO, QVS_UNDO_LIT, "art/icon_undo_lit_qz.tga"},
-    {324, 429, QVS_START_BUTTON, QVS_START_BUTTON_LIT, "art/icon_start_lit_qz.tga"},
-    {248, 334, -1, QVS_CONTINUE_LIT, "art/icon_clicktocontinue_lit.tga"},
-    {248, 334, -1, QVS_CONTINUE_LIT, "art/icon_clicktocontinue_lit.tga"},
-    {202, 87, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
-    {238, 87, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
-    {498, 86, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
-    {533, 86, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
-    {260, 151, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
-    {474, 151, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
-    {134, 444, QVS_SCORE_LABEL, QVS_SCORE_LABEL, "art/icon_score_qz.tga"},
-    {303, 444, QVS_AVAILABLE_LABEL, QVS_AVAILABLE_LABEL, "art/icon_available_qz.tga"},
-    {460, 444, QVS_TILES_LEFT_LABEL, QVS_TILES_LEFT_LABEL, "art/icon_tiles_left_qz.tga"},
+    {R_PANEL, QVS_EXIT, QVS_EXIT_LIT, "art/icon_exit_lit_qz.tga"},
+    {R_PANEL, QVS_OPTIONS, QVS_OPTIONS_LIT, "art/icon_options_lit_qz.tga"},
+    {R_PANEL, QVS_SHOW_MOVES, QVS_SHOW_MOVES_LIT, "art/icon_showmoves_lit_qz.tga"},
+    {R_PANEL, QVS_HINT, QVS_HINT_LIT, "art/icon_hint_lit_qz.tga"},
+    {R_PANEL, QVS_PAUSE, QVS_PAUSE_LIT, "art/icon_pause_lit_qz.tga"},
+    {R_PANEL, QVS_NEW_GAME, QVS_NEW_GAME_LIT, "art/icon_newgame_lit_qz.tga"},
+    {R_PANEL, QVS_RULES, QVS_RULES_LIT, "art/icon_rules_lit_qz.tga"},
+    {R_PANEL, QVS_SHUFFLE, QVS_SHUFFLE_LIT, "art/icon_shuffle_lit_qz.tga"},
+    {R_PANEL, QVS_UNDO, QVS_UNDO_LIT, "art/icon_undo_lit_qz.tga"},
+    {R_BOARD, QVS_START_BUTTON, QVS_START_BUTTON_LIT, "art/icon_start_lit_qz.tga"},
+    {R_BOARD, -1, QVS_CONTINUE_LIT, "art/icon_clicktocontinue_lit.tga"},
+    {R_BOARD, -1, QVS_CONTINUE_LIT, "art/icon_clicktocontinue_lit.tga"},
+    {R_BOARD, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
+    {R_BOARD, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
+    {R_BOARD, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
+    {R_BOARD, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
+    {R_BOARD, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
+    {R_BOARD, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
+    {R_STRIP, QVS_SCORE_LABEL, QVS_SCORE_LABEL, "art/icon_score_qz.tga"},
+    {R_STRIP, QVS_AVAILABLE_LABEL, QVS_AVAILABLE_LABEL, "art/icon_available_qz.tga"},
+    {R_STRIP, QVS_TILES_LEFT_LABEL, QVS_TILES_LEFT_LABEL, "art/icon_tiles_left_qz.tga"},
 };
+
+bool within(const HScreenRect& inner, const HScreenRect& outer)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool overlap(const HScreenRect& a, const HScreenRect& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
 
 const char* const kClick = "sound/qv_guiclick.wav";
 const char* const kArrow = "sound/qv_click.wav";
@@ -203,22 +220,39 @@ std::string names(const std::vector<Button>& list)
     return out;
 }
 
-TEST_F(ControlsTest, EachButtonSitsInPlaceWithItsPictures)
+TEST_F(ControlsTest, EachButtonSitsInItsPlaceWithItsPictures)
 {
+    // The left panel is its picture's size; the board area is the rest of
+    // the screen; each label of the strip stands left of its own counter.
+    const H2DDisplayDevice* display = game().getDisplayDevice();
+    ASSERT_NE(display, nullptr);
+    MVSprite* leftPanel = sprite(QVS_LEFT_PANEL);
+    ASSERT_NE(leftPanel, nullptr);
+    const HScreenRect panel(0, 0, leftPanel->getSpriteWidth(), leftPanel->getSpriteHeight());
+    const HScreenRect boardArea(panel.right, 0, display->m_iScreenWidth, display->m_iScreenHeight);
     for (int b = 0; b < B_COUNT; ++b) {
         SCOPED_TRACE(kNames[b]);
         const Placement& p = kPlacements[b];
         UIControl* c = button(static_cast<Button>(b));
         // No class record of their own.
         EXPECT_EQ(c->getClassInfo(), &UIControl::sm_classInfoUIControl);
-        // Sized by the lit picture, which is also the pushed one.
+        // Sized by the lit picture, which is also the pushed one: the size
+        // the archive's manifest gives it.
         MVSprite* lit = sprite(p.lit);
         ASSERT_NE(lit, nullptr);
         const HScreenRect& r = c->getControlRect();
-        EXPECT_EQ(r.left, p.x);
-        EXPECT_EQ(r.top, p.y);
-        EXPECT_EQ(r.right, p.x + lit->getSpriteWidth());
-        EXPECT_EQ(r.bottom, p.y + lit->getSpriteHeight());
+        EXPECT_EQ(r.width(), screen::widthOf(p.litArt));
+        EXPECT_EQ(r.height(), screen::heightOf(p.litArt));
+        EXPECT_EQ(r.width(), lit->getSpriteWidth());
+        EXPECT_EQ(r.height(), lit->getSpriteHeight());
+        EXPECT_TRUE(within(r, p.region == R_PANEL ? panel : boardArea)) << "at " << r.left << "," << r.top;
+        if (p.region == R_STRIP) {
+            EXPECT_EQ(r.top, button(B_LABEL_TIME)->getControlRect().top) << "the labels stand on one row";
+            const geo::Box counter = b == B_LABEL_TIME    ? geo::kClockArea
+                                     : b == B_LABEL_MOVES ? geo::kPairsArea
+                                                          : geo::kTilesLeftArea;
+            EXPECT_LE(r.right, counter.x);
+        }
 
         if (!c->isEnabled())
             continue;
@@ -244,6 +278,29 @@ TEST_F(ControlsTest, EachButtonSitsInPlaceWithItsPictures)
     EXPECT_EQ(game().newGameButton(), button(B_NEW_GAME));
 }
 
+TEST_F(ControlsTest, TheButtonsShownTogetherDoNotOverlap)
+{
+    // A full board: the shuffle button shows whenever a game is in play.
+    game().getBoard()->tilesLeft = QVBoard::kTileCount;
+    for (int32_t state : {GS_START, GS_PLAYING, GS_WON, GS_NO_MORE_MOVES}) {
+        SCOPED_TRACE("state " + std::to_string(state));
+        game().setState(state);
+        std::vector<Button> shownButtons;
+        for (Button b : activeButtons()) {
+            if (button(b)->isEnabled())
+                shownButtons.push_back(b);
+        }
+        for (size_t i = 0; i < shownButtons.size(); ++i) {
+            for (size_t j = i + 1; j < shownButtons.size(); ++j)
+                EXPECT_FALSE(overlap(button(shownButtons[i])->getControlRect(),
+                                     button(shownButtons[j])->getControlRect()))
+                    << kNames[shownButtons[i]] << " and " << kNames[shownButtons[j]];
+        }
+    }
+    game().getBoard()->tilesLeft = 0;
+    game().setState(GS_START);
+}
+
 TEST_F(ControlsTest, TheButtonsAreMadeOnce)
 {
     game().m_createControls();
@@ -262,8 +319,13 @@ TEST_F(ControlsTest, TheNoMatchMessageIsCentredAboveTheBoardsMiddle)
     const int32_t w = message->getSpriteWidth();
     const int32_t h = message->getSpriteHeight();
     const HScreenRect& area = game().getNoMatchArea();
-    EXPECT_EQ(area.left, (515 - w) / 2 + 125);
-    EXPECT_EQ(area.top, (480 - h) / 2 - 50);
+    // Its middle on the board area's middle across (to the pixel that the
+    // halving loses), 50 pixels above the screen's middle.
+    const H2DDisplayDevice* display = game().getDisplayDevice();
+    ASSERT_NE(display, nullptr);
+    const int32_t boardLeft = sprite(QVS_LEFT_PANEL)->getSpriteWidth();
+    EXPECT_LE(std::abs((area.left + area.right) - (boardLeft + display->m_iScreenWidth)), 1);
+    EXPECT_LE(std::abs((area.top + area.bottom) - (display->m_iScreenHeight - 2 * 50)), 1);
     EXPECT_EQ(area.right, area.left + w);
     EXPECT_EQ(area.bottom, area.top + h);
 }
@@ -466,14 +528,6 @@ TEST_F(ControlsTest, TheHintButtonShowsFindMatchWhileATileIsSelected)
 // moves onto a button and presses it, modal dialogs that a button opens
 // take the next batches, and checks run between batches.
 
-// The middle of a button, from its place and its lit picture's size.
-HScreenPoint centreOf(Button b)
-{
-    const Placement& p = kPlacements[b];
-    const mkarchive::ManifestEntry* art = play::art(p.litArt);
-    return art ? HScreenPoint{p.x + art->width / 2, p.y + art->height / 2} : HScreenPoint{p.x, p.y};
-}
-
 class ButtonFlow : public testing::Test {
 protected:
     // The game, its first event (which seeds the deal) at seedTime.
@@ -563,14 +617,15 @@ protected:
         }
         return -1;
     }
+    // The middle of a button where the game placed it.
+    HScreenPoint centreOf(Button b) { return screen::middle(button(b)->getControlRect()); }
     // A fingerprint of the screen inside the button's rectangle.
     uint64_t screenAt(Button b)
     {
-        const Placement& p = kPlacements[b];
-        const mkarchive::ManifestEntry* art = play::art(p.litArt);
+        const HScreenRect r = button(b)->getControlRect();
         uint64_t h = 1469598103934665603ull;
-        for (int32_t y = p.y; y < p.y + art->height; ++y) {
-            for (int32_t x = p.x; x < p.x + art->width; ++x)
+        for (int32_t y = r.top; y < r.bottom; ++y) {
+            for (int32_t x = r.left; x < r.right; ++x)
                 h = (h ^ session->rgbAt(x, y)) * 1099511628211ull;
         }
         return h;
@@ -871,8 +926,8 @@ TEST_F(ButtonFlow, OptionsOpensItsDialogWithoutHoldingTheButton)
         EXPECT_FALSE(button(B_OPTIONS)->isLit());
         savePicture("options");
     });
-    // The dialog's Ok button, at (63, 396) of the dialog at (125, 0).
-    at({move(125 + 63 + 8, 396 + 8, next()), press(125 + 63 + 8, 396 + 8, next())});
+    const HScreenPoint ok = screen::middle(screen::optionsOkButton());
+    at({move(ok.x, ok.y, next()), press(ok.x, ok.y, next())});
     check([this] {
         EXPECT_EQ(game().getState(), GS_START);
         expectLetGo(B_OPTIONS);

@@ -4,6 +4,7 @@
 // pictures.
 #include "game/QVAreYouSureDialog.h"
 #include "game/QVGameOverDialog.h"
+#include "tests/game/GameScreen.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/InputEvents.h"
 #include "ui/MVSlideShowDialog.h"
@@ -14,16 +15,16 @@
 
 namespace {
 
-// The no-more-moves dialog lies at (233, 160); its buttons are 140 x 30.
-const HScreenRect kShuffle(313, 285, 453, 315);
-const HScreenRect kUndo(311, 320, 451, 350);
-const HScreenRect kEndGame(313, 355, 453, 385);
-// The confirmation at (232, 190).
-const HScreenRect kYes(287, 305, 367, 335);
-const HScreenRect kNo(397, 305, 477, 335);
-// The rules at (125, 0): done, previous and next.
-const HScreenRect kRulesDone(253, 443, 333, 473);
-const HScreenRect kRulesNext(568, 435, 618, 465);
+// The no-more-moves dialog's buttons.
+const HScreenRect kShuffle = screen::shuffleButton();
+const HScreenRect kUndo = screen::undoButton();
+const HScreenRect kEndGame = screen::endGameButton();
+// The confirmation's.
+const HScreenRect kYes = screen::clearConfirmationButton(true);
+const HScreenRect kNo = screen::clearConfirmationButton(false);
+// The rules': done and next.
+const HScreenRect kRulesDone = screen::rulesDoneButton();
+const HScreenRect kRulesNext = screen::rulesNextButton();
 
 // A board with `open` present tiles, none touching another: each is free.
 void boardWithOpenTiles(QinvarDialogProbe& g, int open)
@@ -86,7 +87,7 @@ TEST(QinvarGameOverDialog, TheButtonsAndTheirResults)
         s.script().batch({moveTo(2100, 5, 5)}, [&] {
             QVGameOverDialog* d = openDialog<QVGameOverDialog>();
             ASSERT_NE(d, nullptr);
-            EXPECT_EQ(rectText(d->getDialogRect()), rectText(HScreenRect(233, 160, 533, 410)));
+            EXPECT_EQ(rectText(d->getDialogRect()), rectText(screen::noMoreMovesDialog()));
             MVDialogItem* first = c.openTiles == 1 ? static_cast<MVDialogItem*>(d->getUndoButton())
                                                    : static_cast<MVDialogItem*>(d->getShuffleButton());
             EXPECT_EQ(d->getFirstItem(), first);
@@ -214,7 +215,7 @@ TEST(QinvarAreYouSureDialog, OnlyTheConfirmButtonSaysYes)
         s.script().batch({moveTo(2100, 5, 5)}, [&] {
             QVAreYouSureDialog* d = openDialog<QVAreYouSureDialog>();
             ASSERT_NE(d, nullptr);
-            EXPECT_EQ(rectText(d->getDialogRect()), rectText(HScreenRect(232, 190, 532, 350)));
+            EXPECT_EQ(rectText(d->getDialogRect()), rectText(screen::clearConfirmation()));
             EXPECT_EQ(rectText(d->getConfirmButton()->getDialogItemRect()), rectText(kYes));
             EXPECT_EQ(rectText(d->getCancelButton()->getDialogItemRect()), rectText(kNo));
             EXPECT_EQ(d->getDefaultItem(), d->getCancelButton());
@@ -244,7 +245,7 @@ TEST(QinvarRules, TheSlidesTimeIsNotCounted)
         ASSERT_NE(d, nullptr);
         EXPECT_EQ(d->getCurrentSlide(), 0);
         EXPECT_EQ(d->getSlideCount(), 2);
-        EXPECT_EQ(rectText(d->getDialogRect()), rectText(HScreenRect(125, 0, 640, 480)));
+        EXPECT_EQ(rectText(d->getDialogRect()), rectText(screen::boardArea()));
         EXPECT_TRUE(g.isPaused());
         EXPECT_TRUE(s.session().savePng(screenshotPath("rules_1.png")));
     });

@@ -6,6 +6,7 @@
 // tile set and table top.
 #include "engine/media/HImage.h"
 #include "game/Qinvar.h"
+#include "tests/game/GameScreen.h"
 #include "tests/support/DialogTestGame.h"
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/MemoryFileSystem.h"
@@ -128,7 +129,9 @@ public:
         paint(QVS_OUTLINE_RED, 33, 48, 255, 0, 0);
         paint(QVS_TILE_SET, 507, 220, 80, 120, 160);
         QVTile::s_setShadowSizes(6, 6);
-        m_noMatchArea = HScreenRect(232, 160, 532, 220); // (515 - 300) / 2 + 125, (480 - 60) / 2 - 50
+        // Where the buttons' set-up puts the 300 x 60 message: (232, 160).
+        const geo::Point noMatch = geo::noMatchAt(300, 60);
+        m_noMatchArea = HScreenRect(noMatch.x, noMatch.y, noMatch.x + 300, noMatch.y + 60);
     }
 
     // A present tile at (x, y, z) in the next slot, in draw order.
@@ -542,9 +545,9 @@ TEST_F(QinvarDrawing, EachCounterIsDrawnOnlyWhereItsAreaIsDirty)
         const char* expected;
     };
     const Case cases[] = {
-        {HScreenRect(574, 450, 640, 480), "36"},
-        {HScreenRect(417, 450, 470, 480), "7"},
-        {HScreenRect(211, 450, 314, 480), "00:00"},
+        {screen::rectOf(geo::kTilesLeftArea), "36"},
+        {screen::rectOf(geo::kPairsArea), "7"},
+        {screen::rectOf(geo::kClockArea), "00:00"},
         {HScreenRect(0, 0, 200, 440), ""},
         // Left to right: the clock, the moves, the tiles left.
         {kScreen, "00:00736"},

@@ -5,6 +5,7 @@
 #include "engine/core/HUtil.h"
 #include "game/QVBestTimesDialog.h"
 #include "game/QVOptionsDialog.h"
+#include "tests/game/GameScreen.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/InputEvents.h"
 
@@ -18,19 +19,19 @@
 
 namespace {
 
-// Screen places of the options dialog's items (the dialog lies at (125, 0)).
-const HScreenRect kOkButton(188, 396, 338, 436);
-const HScreenRect kBestTimesButton(188, 269, 338, 309);
-const HScreenRect kVisitButton(188, 334, 338, 374);
-const HScreenRect kFullscreenButton(300, 218, 360, 246);
-const HScreenRect kAutoHintButton(559, 218, 619, 246);
-// A slider's knob centre at value v: the track starts at x 375 and is 160 long.
+// Screen places of the options dialog's items.
+const HScreenRect kOkButton = screen::optionsOkButton();
+const HScreenRect kBestTimesButton = screen::optionsBestTimesButton();
+const HScreenRect kVisitButton = screen::optionsVisitButton();
+const HScreenRect kFullscreenButton = screen::fullscreenButton();
+const HScreenRect kAutoHintButton = screen::autoHintButton();
+// A slider's knob centre at value v, and the tracks' heights.
 int32_t knobX(float v)
 {
-    return 375 + static_cast<int32_t>(v * 160.0f);
+    return screen::sliderX(v);
 }
-constexpr int32_t kSoundY = 119;
-constexpr int32_t kMusicY = 166;
+constexpr int32_t kSoundY = screen::kSoundSliderY;
+constexpr int32_t kMusicY = screen::kMusicSliderY;
 
 void expectDefaults(const QVOptions& o)
 {
@@ -334,15 +335,15 @@ TEST(QinvarOptionsDialog, TheItemsAreLaidOutOverTheBoard)
     s.script().batch({moveTo(2100, 5, 5)}, [&] {
         QVOptionsDialog* d = openDialog<QVOptionsDialog>();
         ASSERT_NE(d, nullptr);
-        EXPECT_EQ(rectText(d->getDialogRect()), rectText(HScreenRect(125, 0, 640, 480)));
+        EXPECT_EQ(rectText(d->getDialogRect()), rectText(screen::boardArea()));
         EXPECT_EQ(rectText(d->getOkButton()->getDialogItemRect()), rectText(kOkButton));
         EXPECT_EQ(rectText(d->getBestTimesButton()->getDialogItemRect()), rectText(kBestTimesButton));
         EXPECT_EQ(rectText(d->getVisitPartnerButton()->getDialogItemRect()), rectText(kVisitButton));
         EXPECT_EQ(rectText(d->getFullscreenButton()->getDialogItemRect()), rectText(kFullscreenButton));
         EXPECT_EQ(rectText(d->getAutoHintButton()->getDialogItemRect()), rectText(kAutoHintButton));
-        // Knobs of 16 x 24 centred on the track: sound at 0.5, music at 0.25.
-        EXPECT_EQ(rectText(d->getSoundSlider()->getDialogItemRect()), rectText(HScreenRect(447, 107, 463, 131)));
-        EXPECT_EQ(rectText(d->getMusicSlider()->getDialogItemRect()), rectText(HScreenRect(407, 154, 423, 178)));
+        // The knobs centred on the track: sound at 0.5, music at 0.25.
+        EXPECT_EQ(rectText(d->getSoundSlider()->getDialogItemRect()), rectText(screen::sliderKnob(kSoundY, 0.5f)));
+        EXPECT_EQ(rectText(d->getMusicSlider()->getDialogItemRect()), rectText(screen::sliderKnob(kMusicY, 0.25f)));
         EXPECT_EQ(d->getDefaultItem(), d->getBestTimesButton());
         EXPECT_EQ(d->getFocusItem(), d->getOkButton());
         EXPECT_STREQ(d->getFullscreenButton()->getDialogItemName(), "Fullscreen Button");
@@ -408,7 +409,7 @@ TEST(QinvarOptionsDialog, BestTimesShowsTheChosenLayoutAndReturns)
         EXPECT_EQ(openDialog<QVBestTimesDialog>()->getShownLayout(), 5);
     });
     // The best-times dialog's OK button shows only while lit.
-    s.script().batch(clickIn(2300, HScreenRect(454, 421, 534, 457)));
+    s.script().batch(clickIn(2300, screen::bestTimesOkButton()));
     s.script().batch({moveTo(2400, 5, 5)}, [&] { EXPECT_EQ(openDialogCount(), 1); });
     s.script().batch(clickIn(2500, kOkButton));
     s.script().batch({moveTo(2600, 6, 6)}, [&] { EXPECT_EQ(openDialogCount(), 0); });

@@ -463,7 +463,10 @@ TEST_F(QinvarPlayTest, QuitFromPlayOnlyAfterYesAndTheQuestionTakesNoTime)
     check([&] {
         EXPECT_EQ(game().confirmations(), 1);
         EXPECT_STREQ(game().lastConfirmationArt(), "art/restart_areyousure.jpg");
-        EXPECT_EQ(game().lastConfirmationX(), 220);
+        // On the board area, clear of the left panel.
+        EXPECT_GE(game().lastConfirmationX(), screen::boardArea().left);
+        EXPECT_LE(game().lastConfirmationX() + screen::widthOf("art/restart_areyousure.jpg"),
+                  screen::boardArea().right);
         EXPECT_EQ(game().getState(), GS_PLAYING);
         EXPECT_FALSE(game().isPaused());
         EXPECT_TRUE(game().isSoundtrackPlaying());

@@ -9,6 +9,7 @@
 #include "engine/media/H2DDisplayDevice.h"
 #include "engine/media/H2DMemorySurface.h"
 #include "game/Qinvar.h"
+#include "tests/game/GameScreen.h"
 #include "tests/support/InputEvents.h"
 #include "tests/support/QinvarSession.h"
 #include "tests/support/TestLayout.h"
@@ -92,9 +93,8 @@ public:
         // Where the buttons' set-up puts the message.
         const int32_t w = m_aSprites[QVS_NO_MATCH].getSpriteWidth();
         const int32_t h = m_aSprites[QVS_NO_MATCH].getSpriteHeight();
-        const int32_t left = (515 - w) / 2 + 125;
-        const int32_t top = (480 - h) / 2 - 50;
-        m_noMatchArea = HScreenRect(left, top, left + w, top + h);
+        const geo::Point at = geo::noMatchAt(w, h);
+        m_noMatchArea = HScreenRect(at.x, at.y, at.x + w, at.y + h);
     }
 
 private:
@@ -188,13 +188,18 @@ void expectSpriteAt(const MVSprite& sprite, int32_t x, int32_t y, const char* wh
     EXPECT_GT(compared, 0) << what;
 }
 
-// The face part of the face's cell: the cell less its 6-pixel left edge and
-// 7-pixel bottom edge, which the tiles around may cover.
+void expectSpriteAt(const MVSprite& sprite, geo::Point at, const char* what)
+{
+    expectSpriteAt(sprite, at.x, at.y, what);
+}
+
+// The face part of the face's cell: the cell less its left edge and bottom
+// edge, which the tiles around may cover.
 HScreenRect faceOfCell(int32_t face)
 {
-    const int32_t left = 39 * (face % 13);
-    const int32_t top = 55 * (face / 13);
-    return HScreenRect(left + 6, top, left + 39, top + 48);
+    const int32_t left = geo::kTileW * (face % geo::kTileSheetColumns);
+    const int32_t top = geo::kTileH * (face / geo::kTileSheetColumns);
+    return HScreenRect(left + geo::kTileSideEdge, top, left + geo::kTileW, top + geo::kTileH - geo::kTileBottomEdge);
 }
 
 class QinvarScreens : public testing::Test {
@@ -234,13 +239,14 @@ protected:
     }
 
     // The glyphs of text drawn right to left from x, as the strip draws them.
-    void expectNumber(const std::string& text, int32_t x, bool commas, const char* what)
+    void expectNumber(const std::string& text, geo::Point at, bool commas, const char* what)
     {
-        int32_t cursor = x;
+        int32_t cursor = at.x;
+        const int32_t y = at.y;
         int count = 0;
         for (size_t i = text.size(); i-- > 0;) {
             const int slot = text[i] == ':' ? QVS_COLON : QVS_DIGIT_0 + (text[i] - '0');
-            expectSpriteAt(sprite(slot), cursor, 452, what);
+            expectSpriteAt(sprite(slot), cursor, y, what);
             ++count;
             const int32_t w = sprite(slot).getSpriteWidth();
             cursor -= (count % 3 != 0) ? w : (3 * w) / 4 + 1;
@@ -270,7 +276,7 @@ protected:
         };
         int bad = 0;
         for (const HScreenRect& area :
-             {HScreenRect(574, 450, 640, 480), HScreenRect(417, 450, 470, 480), HScreenRect(211, 450, 314, 480)}) {
+             {screen::rectOf(geo::kTilesLeftArea), screen::rectOf(geo::kPairsArea), screen::rectOf(geo::kClockArea)}) {
             for (int32_t y = area.top; y < area.bottom; ++y) {
                 for (int32_t x = area.left; x < area.right; ++x) {
                     if (!underAButton(x, y))
@@ -307,17 +313,18 @@ TEST_F(QinvarScreens, TheStartScreenShowsThePicksAndWrapsAround)
         const MVSprite& layout = sprite(QVS_LAYOUT_PREVIEW + 17);
         const MVSprite& title = sprite(QVS_LAYOUT_TITLE + 17);
         const MVSprite& tiles = sprite(QVS_TILE_SET_PREVIEW + 0);
-        expectSpriteAt(layout, (515 - layout.getSpriteWidth()) / 2 + 126, 203, "layout preview 18");
-        expectSpriteAt(title, (515 - title.getSpriteWidth()) / 2 + 126, 160, "layout title 18");
-        expectSpriteAt(tiles, (515 - tiles.getSpriteWidth()) / 2 + 125, 53, "tile-set preview 1");
+        expectSpriteAt(layout, geo::layoutPreviewAt(layout.getSpriteWidth()), "layout preview 18");
+        expectSpriteAt(title, geo::layoutTitleAt(title.getSpriteWidth()), "layout title 18");
+        expectSpriteAt(tiles, geo::tileSetPreviewAt(tiles.getSpriteWidth()), "tile-set preview 1");
         // The table-top preview shows above the tile-set preview, which lies on it.
         const MVSprite& tableTop = sprite(QVS_TABLE_TOP_PREVIEW + 0);
         int compared = 0;
         EXPECT_EQ(mismatches(tableTop, HScreenRect(0, 0, tableTop.getSpriteWidth(), 14),
-                             (515 - tableTop.getSpriteWidth()) / 2 + 126, 39, same, &compared),
+                             geo::tablePreviewAt(tableTop.getSpriteWidth()).x,
+                             geo::tablePreviewAt(tableTop.getSpriteWidth()).y, same, &compared),
                   0);
         EXPECT_GT(compared, 0);
-        expectNoStrip(sprite(QVS_START_SCREEN), 120, "no strip on the start screen");
+        expectNoStrip(sprite(QVS_START_SCREEN), geo::kTableTop.x, "no strip on the start screen");
 
         // Back the other way, and the table top from below its range.
         g.adjustLayoutPreview(1);
@@ -331,15 +338,16 @@ TEST_F(QinvarScreens, TheStartScreenShowsThePicksAndWrapsAround)
         EXPECT_EQ(g.m_options.background, 9);
         save("start_back");
         const MVSprite& layout = sprite(QVS_LAYOUT_PREVIEW + 0);
-        expectSpriteAt(layout, (515 - layout.getSpriteWidth()) / 2 + 126, 203, "layout preview 1");
+        expectSpriteAt(layout, geo::layoutPreviewAt(layout.getSpriteWidth()), "layout preview 1");
         const MVSprite& title = sprite(QVS_LAYOUT_TITLE + 0);
-        expectSpriteAt(title, (515 - title.getSpriteWidth()) / 2 + 126, 160, "layout title 1");
+        expectSpriteAt(title, geo::layoutTitleAt(title.getSpriteWidth()), "layout title 1");
         const MVSprite& tiles = sprite(QVS_TILE_SET_PREVIEW + 8);
-        expectSpriteAt(tiles, (515 - tiles.getSpriteWidth()) / 2 + 125, 53, "tile-set preview 9");
+        expectSpriteAt(tiles, geo::tileSetPreviewAt(tiles.getSpriteWidth()), "tile-set preview 9");
         const MVSprite& tableTop = sprite(QVS_TABLE_TOP_PREVIEW + 9);
         int compared = 0;
         EXPECT_EQ(mismatches(tableTop, HScreenRect(0, 0, tableTop.getSpriteWidth(), 14),
-                             (515 - tableTop.getSpriteWidth()) / 2 + 126, 39, same, &compared),
+                             geo::tablePreviewAt(tableTop.getSpriteWidth()).x,
+                             geo::tablePreviewAt(tableTop.getSpriteWidth()).y, same, &compared),
                   0);
     });
     session.run();
@@ -359,9 +367,9 @@ TEST_F(QinvarScreens, ADealtBoardWithItsShadowsAndTheStrip)
     // The tile drawn last lies on top of everything: its face is whole.
     expectFace(g.m_board.drawOrder[QVBoard::kTileCount - 1], same, "the top tile");
     // The strip: "144" right-aligned on 610, the moves, the clock.
-    expectNumber("144", 610, true, "tiles left");
-    expectNumber(std::to_string(g.getBoard()->availableMatches), 440, true, "available moves");
-    expectNumber("03:27", 270, false, "clock");
+    expectNumber("144", geo::kTilesLeftNumber, true, "tiles left");
+    expectNumber(std::to_string(g.getBoard()->availableMatches), geo::kPairsNumber, true, "available moves");
+    expectNumber("03:27", geo::kClockNumber, false, "clock");
     expectSpriteAt(sprite(QVS_LEFT_PANEL), 0, 0, "left panel");
 }
 
@@ -511,7 +519,7 @@ TEST_F(QinvarScreens, APairFadesOutOverHalfASecond)
     };
     expectFace(a, half, "fading");
     expectFace(b, half, "fading");
-    expectNumber("1", 610, true, "tiles left");
+    expectNumber("1", geo::kTilesLeftNumber, true, "tiles left");
 
     // At 500 ms the pair is gone: the table shows.
     g.setGameClock(MvTime::s_fromTime64(kClock + 250));
@@ -536,7 +544,7 @@ TEST_F(QinvarScreens, PauseWonAndNoMoreMovesScreens)
     g.m_bSuspended = true;
     drawScreen();
     save("paused");
-    expectSpriteAt(sprite(QVS_PAUSE_SCREEN), 125, 0, "pause screen");
+    expectSpriteAt(sprite(QVS_PAUSE_SCREEN), geo::kBoardPicture, "pause screen");
     expectNoStrip(sprite(QVS_PAUSE_SCREEN), 125, "no strip while paused");
     g.m_bSuspended = false;
 
@@ -560,13 +568,16 @@ TEST_F(QinvarScreens, PauseWonAndNoMoreMovesScreens)
         drawScreen();
         save(c.name);
         int compared = 0;
-        EXPECT_EQ(mismatches(sprite(c.slot), HScreenRect(0, 0, 515, 445), 125, 0, same, &compared), 0);
-        EXPECT_EQ(compared, 515 * 445);
-        expectNumber(c.clock, 270, false, "final time");
-        expectNumber(std::to_string(g.getBoard()->tilesLeft), 610, true, "tiles left");
+        // Everything above the strip.
+        EXPECT_EQ(mismatches(sprite(c.slot), HScreenRect(0, 0, geo::kBoardW, 445), geo::kBoardPicture.x,
+                             geo::kBoardPicture.y, same, &compared),
+                  0);
+        EXPECT_EQ(compared, geo::kBoardW * 445);
+        expectNumber(c.clock, geo::kClockNumber, false, "final time");
+        expectNumber(std::to_string(g.getBoard()->tilesLeft), geo::kTilesLeftNumber, true, "tiles left");
         // Under a dialog the strip is left out.
         drawScreen(true);
-        expectNoStrip(sprite(c.slot), 125, "no strip under a dialog");
+        expectNoStrip(sprite(c.slot), geo::kBoardPicture.x, "no strip under a dialog");
     }
 }
 

@@ -459,11 +459,7 @@ int matchesUntilStuck(ArchiveBoard& m)
 // The middle of the no-more-moves dialog's end-game button.
 HScreenPoint endGameButton()
 {
-    const mkarchive::ManifestEntry* bg = art("art/no_more_moves.jpg");
-    const mkarchive::ManifestEntry* button = art("art/no_more_moves_endgame.tga");
-    const int32_t left = (640 - bg->width) / 2 + 63 + (bg->width - button->width) / 2;
-    const int32_t top = (480 - bg->height) / 2 + 45 + 195;
-    return HScreenPoint{left + button->width / 2, top + button->height / 2};
+    return screen::middle(screen::endGameButton());
 }
 
 class NoMoreMovesTest : public PlayFixture {

@@ -7,6 +7,7 @@
 
 #include "engine/core/HEvent.h"
 #include "engine/core/HScreenPoint.h"
+#include "game/ScreenGeometry.h"
 #include "tests/support/ProgramSandbox.h"
 #include "tests/support/RunningProgram.h"
 #include "tests/support/TempDir.h"
@@ -19,8 +20,9 @@
 
 class LiveGame {
 public:
-    static constexpr int kWidth = 640;
-    static constexpr int kHeight = 480;
+    // The game's screen: the window and the server are that size.
+    static constexpr int kWidth = geo::kScreenW;
+    static constexpr int kHeight = geo::kScreenH;
 
     using Pixels = std::vector<uint32_t>;
 

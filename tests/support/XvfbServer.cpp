@@ -11,6 +11,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -241,23 +242,40 @@ unsigned long XvfbServer::s_findWindow(_XDisplay* d, const char* titlePrefix, in
 std::vector<uint32_t> XvfbServer::s_readWindow(const std::string& display, unsigned long window, int width,
                                                int height)
 {
-    std::vector<uint32_t> pixels;
     Display* d = XOpenDisplay(display.c_str());
     if (!d)
-        return pixels;
+        return {};
+    std::vector<uint32_t> pixels = s_readWindow(d, window, width, height);
+    XCloseDisplay(d);
+    return pixels;
+}
+
+std::vector<uint32_t> XvfbServer::s_readWindow(_XDisplay* d, unsigned long window, int width, int height)
+{
+    std::vector<uint32_t> pixels;
     XImage* image = XGetImage(d, static_cast<Window>(window), 0, 0, static_cast<unsigned>(width),
                               static_cast<unsigned>(height), AllPlanes, ZPixmap);
-    if (image) {
-        pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const unsigned long p = XGetPixel(image, x, y);
-                pixels.push_back((channel8(p, image->red_mask) << 16) | (channel8(p, image->green_mask) << 8) |
-                                 channel8(p, image->blue_mask));
+    if (!image)
+        return pixels;
+    pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
+    // A 24-bit server's 32-bit pixels are already 0xRRGGBB: read straight
+    // from the rows, which a caller polling the window many times a second
+    // needs; anything else pixel by pixel.
+    const bool plain = image->bits_per_pixel == 32 && image->byte_order == LSBFirst &&
+                       image->red_mask == 0xff0000ul && image->green_mask == 0xff00ul && image->blue_mask == 0xfful;
+    for (int y = 0; y < height; ++y) {
+        const char* bytes = image->data + static_cast<std::ptrdiff_t>(y) * image->bytes_per_line;
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(bytes);
+        for (int x = 0; x < width; ++x) {
+            if (plain) {
+                pixels.push_back(row[x] & 0xffffffu);
+                continue;
             }
+            const unsigned long p = XGetPixel(image, x, y);
+            pixels.push_back((channel8(p, image->red_mask) << 16) | (channel8(p, image->green_mask) << 8) |
+                             channel8(p, image->blue_mask));
         }
-        XDestroyImage(image);
     }
-    XCloseDisplay(d);
+    XDestroyImage(image);
     return pixels;
 }

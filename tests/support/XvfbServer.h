@@ -43,6 +43,8 @@ public:
     // cannot be opened or the window not read.
     static std::vector<uint32_t> s_readWindow(const std::string& display, unsigned long window, int width,
                                               int height);
+    // The same on a connection the caller holds open.
+    static std::vector<uint32_t> s_readWindow(_XDisplay* display, unsigned long window, int width, int height);
 
 private:
     // One attempt on display `number`: 1 up, 0 that number is taken, -1 timed out or failed.

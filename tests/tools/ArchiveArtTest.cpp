@@ -7,10 +7,11 @@
 #include "engine/media/HImage.h"
 #include "engine/media/HJPGLoader.h"
 #include "engine/media/HTGALoader.h"
+#include "game/ScreenGeometry.h"
 #include "tests/tools/ArchiveReader.h"
 #include "tests/tools/BuiltArchiveTest.h"
-#include "tools/mkarchive/GameGeometry.h"
 #include "tools/mkarchive/Manifest.h"
+#include "ui/MVDialogLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,11 @@ geo::Box box(geo::Point at, const char* name)
 }
 
 geo::Box box(geo::Point at, geo::Point s)
+{
+    return geo::Box{at.x, at.y, s.x, s.y};
+}
+
+geo::Box box(MVDialogLayout::Place at, geo::Point s)
 {
     return geo::Box{at.x, at.y, s.x, s.y};
 }
@@ -185,7 +191,7 @@ TEST(ArchiveGeometry, SizesFitTheGamesDrawingPositions)
     const geo::Point logo = size("art/loading_partner_qz.jpg");
     const geo::Box bar = box(geo::kProgressBar, "art/progress_qz.tga");
     EXPECT_TRUE(inside(bar, screen));
-    EXPECT_FALSE(overlap(bar, box(geo::partnerLogoAt(logo.x, logo.y), logo)));
+    EXPECT_FALSE(overlap(bar, box(MVDialogLayout::loadingRightLogoAt(geo::kScreenW, geo::kScreenH, logo.x, logo.y), logo)));
 
     // Options dialog, in its own coordinates.
     const geo::Box options{0, 0, geo::kBoardW, geo::kScreenH};
@@ -229,12 +235,13 @@ TEST(ArchiveGeometry, SizesFitTheGamesDrawingPositions)
 
     // The two confirmations and their yes and no buttons.
     const geo::Point yes = size("art/besttimes_areyousure_yes.tga");
+    const geo::Point no = size("art/besttimes_areyousure_no.tga");
     for (const char* name : {"art/besttimes_areyousure.jpg", "art/restart_areyousure.jpg"}) {
         SCOPED_TRACE(name);
         const geo::Point d = size(name);
         const geo::Box dialog{0, 0, d.x, d.y};
-        const geo::Box y = box(geo::confirmYesAt(d.x, d.y, yes.x, yes.y), yes);
-        const geo::Box n = box(geo::confirmNoAt(d.x, d.y, yes.x, yes.y), yes);
+        const geo::Box y = box(MVDialogLayout::messageOkAt(d.x, d.y, yes.x, yes.y, true), yes);
+        const geo::Box n = box(MVDialogLayout::messageCancelAt(d.x, d.y, no.x, yes.y), no);
         EXPECT_TRUE(inside(y, dialog));
         EXPECT_TRUE(inside(n, dialog));
         EXPECT_FALSE(overlap(y, n));
@@ -261,10 +268,11 @@ TEST(ArchiveGeometry, SizesFitTheGamesDrawingPositions)
     EXPECT_EQ(slide.y, size("art/rules_1_qz.jpg").y);
     const geo::Point close = size("art/rules_close_qz.tga");
     const geo::Point page = size("art/rules_prev_qz.tga");
+    const geo::Point next = size("art/rules_next_qz.tga");
     const geo::Box slideBox{0, 0, slide.x, slide.y};
-    const geo::Box closeBox = box(geo::rulesCloseAt(slide.x, slide.y, close.y), close);
-    const geo::Box prevBox = box(geo::rulesPreviousAt(slide.x, slide.y, page.y), page);
-    const geo::Box nextBox = box(geo::rulesNextAt(slide.x, slide.y, page.x, page.y), page);
+    const geo::Box closeBox = box(MVDialogLayout::slideDoneAt(slide.x, slide.y, close.y), close);
+    const geo::Box prevBox = box(MVDialogLayout::slidePreviousAt(slide.x, slide.y, page.y), page);
+    const geo::Box nextBox = box(MVDialogLayout::slideNextAt(slide.x, slide.y, page.x, next.y), next);
     for (const geo::Box& b : {closeBox, prevBox, nextBox})
         EXPECT_TRUE(inside(b, slideBox)) << str(b);
     EXPECT_FALSE(overlap(closeBox, prevBox));
@@ -300,10 +308,10 @@ TEST_F(ArchiveArtTest, TextTheGameWritesLandsOnDarkGround)
         geo::Box cells;
     };
     std::vector<Area> areas;
-    const int32_t cw = 8;
+    const int32_t cw = geo::kFontW;
     for (int32_t r = 0; r < 8; ++r) {
         const int32_t y = geo::bestTimesRowY(r);
-        areas.push_back({"art/besttimes_qz.jpg", {geo::kBestTimesNameX, y, geo::kBestTimesNameChars * cw, 12}});
+        areas.push_back({"art/besttimes_qz.jpg", {geo::kBestTimesNameX, y, geo::kNameChars * cw, 12}});
         areas.push_back({"art/besttimes_qz.jpg", {geo::kBestTimesTilesRight - 3 * cw, y, 3 * cw, 12}});
         areas.push_back({"art/besttimes_qz.jpg", {geo::kBestTimesTimeRight - 5 * cw, y, 5 * cw, 12}});
         areas.push_back({"art/besttimes_qz.jpg", {geo::kBestTimesRealRight - 5 * cw, y, 5 * cw, 12}});

@@ -329,20 +329,20 @@ TEST_F(ArchiveTest, TileSheetsHaveTheBoardsCellGeometry)
     for (const char* name : sheets) {
         SCOPED_TRACE(name);
         const TgaImage img = tga(name);
-        ASSERT_EQ(img.width(), kTileCellWidth * kTileSheetColumns);
+        ASSERT_EQ(img.width(), geo::kTileW * geo::kTileSheetColumns);
         for (int32_t y = 0; y < img.height(); ++y) {
             for (int32_t x = 0; x < img.width(); ++x)
                 ASSERT_TRUE(img.at(x, y).a == 0 || img.at(x, y).a == 255) << x << "," << y;
         }
-        for (int32_t face = 0; face < kTileSheetColumns * kTileSheetRows; ++face) {
+        for (int32_t face = 0; face < geo::kTileSheetColumns * geo::kTileSheetRows; ++face) {
             const int32_t row = face / 13;
             const int32_t col = face % 13;
-            const int32_t x0 = col * kTileCellWidth;
-            const int32_t y0 = row * kTileCellHeight;
+            const int32_t x0 = col * geo::kTileW;
+            const int32_t y0 = row * geo::kTileH;
             const bool used = col <= 8 ? (row <= 2 || col <= 6) : row >= 2;
             SCOPED_TRACE("face " + std::to_string(face));
             if (!used) {
-                EXPECT_TRUE(img.clear(x0, y0, kTileCellWidth, kTileCellHeight));
+                EXPECT_TRUE(img.clear(x0, y0, geo::kTileW, geo::kTileH));
                 continue;
             }
             EXPECT_TRUE(img.clear(x0, y0, 4, 4)) << "above the left edge";

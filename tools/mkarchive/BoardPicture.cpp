@@ -102,7 +102,7 @@ Image drawLayoutPicture(const std::vector<TilePos>& tiles, int32_t tileSet, cons
 void drawBoardOnto(Image& board, const std::vector<TilePos>& tiles, int32_t tileSet, int32_t ox, int32_t oy)
 {
     std::vector<int32_t> faces;
-    for (int32_t f = 0; f < kTileSheetColumns * kTileSheetRows; ++f) {
+    for (int32_t f = 0; f < geo::kTileSheetColumns * geo::kTileSheetRows; ++f) {
         if (faceIsUsed(f))
             faces.push_back(f);
     }
@@ -116,22 +116,22 @@ void drawBoardOnto(Image& board, const std::vector<TilePos>& tiles, int32_t tile
         return false;
     };
     // Face rectangle of a board position, in board-area pixels (the screen
-    // less the 125-px left panel).
+    // less the left panel).
     auto face = [](int32_t x, int32_t y, int32_t z) {
-        const int32_t left = (33 * x) / 2 + 131 + 6 * z - 125;
-        const int32_t t = 24 * y + 30 - 7 * z;
-        return Rect{left + 6, t, left + 39, t + 48};
+        const geo::Point at = geo::tileAt(x, y, z);
+        const int32_t left = at.x - geo::kPanelW;
+        return Rect{left + geo::kTileSideEdge, at.y, left + geo::kTileW, at.y + geo::kTileH - geo::kTileBottomEdge};
     };
     Rng rng(7);
     std::vector<TilePos> order = tiles;
     sortForDrawing(order);
-    Image cache[kTileSheetColumns * kTileSheetRows];
+    Image cache[geo::kTileSheetColumns * geo::kTileSheetRows];
     for (const TilePos& t : order) {
         const int32_t f = faces[rng.next() % faces.size()];
         if (cache[f].empty())
             cache[f] = drawTile(tileSet, f);
         const Rect fr = face(t.x, t.y, t.z);
-        blendPart(board, cache[f], Rect{0, 0, kTileCellWidth, kTileCellHeight}, fr.left - 6 + ox, fr.top + oy);
+        blendPart(board, cache[f], Rect{0, 0, geo::kTileW, geo::kTileH}, fr.left - geo::kTileSideEdge + ox, fr.top + oy);
         if (!present(t.x, t.y - 2, t.z)) {
             Rect d{fr.left, fr.top - top.height(), fr.left + top.width(), fr.top};
             Rect s{0, 0, top.width(), top.height()};

@@ -8,10 +8,11 @@
 // that the counters are left out under dialogs and while paused.
 #include "tools/mkarchive/Composites.h"
 
+#include "game/ScreenGeometry.h"
 #include "tools/mkarchive/BoardPicture.h"
 #include "tools/mkarchive/Canvas.h"
-#include "tools/mkarchive/GameGeometry.h"
 #include "tools/mkarchive/Layouts.h"
+#include "ui/MVDialogLayout.h"
 
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,11 @@ namespace mkarchive {
 namespace {
 
 using geo::Point;
+
+Point pointOf(MVDialogLayout::Place p)
+{
+    return Point{p.x, p.y};
+}
 
 // The pictures the game would load, by name, decoded once.
 class Pictures {
@@ -307,9 +313,9 @@ void playing(Screen& s, int32_t table, int32_t tileSet, int32_t layout)
             hover = &t;
     }
     if (hover != nullptr) {
-        const int32_t left = (33 * hover->x) / 2 + 131 + 6 * hover->z + 6;
-        const int32_t top = 24 * hover->y + 30 - 7 * hover->z;
-        s.blend("art/outline_green.tga", Point{left, top});
+        // Over the tile's face.
+        const Point at = geo::tileAt(hover->x, hover->y, hover->z);
+        s.blend("art/outline_green.tga", Point{at.x + geo::kTileSideEdge, at.y});
     }
 }
 
@@ -329,10 +335,11 @@ void confirmation(Screen& s, const char* background, Point at, bool yesLit)
     s.copy(background, at);
     const int32_t w = s.width(background);
     const int32_t h = s.height(background);
-    const int32_t bw = s.width("art/besttimes_areyousure_yes.tga");
-    const int32_t bh = s.height("art/besttimes_areyousure_yes.tga");
-    const Point yes = geo::confirmYesAt(w, h, bw, bh);
-    const Point no = geo::confirmNoAt(w, h, bw, bh);
+    const int32_t yw = s.width("art/besttimes_areyousure_yes.tga");
+    const int32_t yh = s.height("art/besttimes_areyousure_yes.tga");
+    const int32_t nw = s.width("art/besttimes_areyousure_no.tga");
+    const Point yes = pointOf(MVDialogLayout::messageOkAt(w, h, yw, yh, true));
+    const Point no = pointOf(MVDialogLayout::messageCancelAt(w, h, nw, yh));
     s.blend(yesLit ? "art/besttimes_areyousure_yes_lit.tga" : "art/besttimes_areyousure_yes.tga",
             Point{at.x + yes.x, at.y + yes.y});
     s.blend("art/besttimes_areyousure_no.tga", Point{at.x + no.x, at.y + no.y});
@@ -399,12 +406,13 @@ void rules(Screen& s, int32_t slide, const char* lit)
         const bool isLit = lit != nullptr && std::strcmp(lit, normal) == 0;
         s.blend(isLit ? litName : normal, Point{o.x + rel.x, o.y + rel.y});
     };
-    place("art/rules_close_qz.tga", "art/rules_close_lit_qz.tga", geo::rulesCloseAt(w, h, ch));
+    place("art/rules_close_qz.tga", "art/rules_close_lit_qz.tga", pointOf(MVDialogLayout::slideDoneAt(w, h, ch)));
     // Previous shows from the second slide on, next until the last.
     if (slide > 0)
-        place("art/rules_prev_qz.tga", "art/rules_prev_lit_qz.tga", geo::rulesPreviousAt(w, h, ph));
+        place("art/rules_prev_qz.tga", "art/rules_prev_lit_qz.tga", pointOf(MVDialogLayout::slidePreviousAt(w, h, ph)));
     if (slide < 1)
-        place("art/rules_next_qz.tga", "art/rules_next_lit_qz.tga", geo::rulesNextAt(w, h, pw, ph));
+        place("art/rules_next_qz.tga", "art/rules_next_lit_qz.tga",
+              pointOf(MVDialogLayout::slideNextAt(w, h, pw, s.height("art/rules_next_qz.tga"))));
 }
 
 } // namespace
@@ -417,8 +425,9 @@ bool writeScreenPreviews(const AssetSet& set, const std::string& folder)
     {
         Screen s(pictures);
         s.copy("art/loading_qz.jpg", Point{0, 0});
-        s.copy("art/loading_partner_qz.jpg", geo::partnerLogoAt(s.width("art/loading_partner_qz.jpg"),
-                                                                 s.height("art/loading_partner_qz.jpg")));
+        const char* logo = "art/loading_partner_qz.jpg";
+        s.copy(logo, pointOf(MVDialogLayout::loadingRightLogoAt(geo::kScreenW, geo::kScreenH, s.width(logo),
+                                                                s.height(logo))));
         // The bar two thirds revealed.
         const Image& bar = s.picture("art/progress_qz.tga");
         Image part(bar.width() * 2 / 3, bar.height());

@@ -84,10 +84,12 @@ bool writeContactSheet(const AssetSet& set, const std::string& path)
                     if (std::strcmp(kTileStyles[i].file, name) != 0)
                         continue;
                     for (int32_t face : sampleFaces) {
-                        Image cell(kTileCellWidth, kTileCellHeight);
-                        for (int32_t y = 0; y < kTileCellHeight; ++y) {
-                            for (int32_t x = 0; x < kTileCellWidth; ++x)
-                                cell.set(x, y, e->image.at(kTileCellWidth * (face % 13) + x, kTileCellHeight * (face / 13) + y));
+                        Image cell(geo::kTileW, geo::kTileH);
+                        for (int32_t y = 0; y < geo::kTileH; ++y) {
+                            for (int32_t x = 0; x < geo::kTileW; ++x)
+                                cell.set(x, y,
+                                         e->image.at(geo::kTileW * (face % geo::kTileSheetColumns) + x,
+                                                     geo::kTileH * (face / geo::kTileSheetColumns) + y));
                         }
                         samples.push_back({face == sampleFaces[0] ? std::string(name + 4) : std::string(), cell, 2.0});
                     }

@@ -2,15 +2,17 @@
 // the two confirmations, no more moves, and the two rules slides.
 //
 // The game copies a dialog's background as it is and draws the dialog's
-// buttons, sliders and text lines over it at fixed places (GameGeometry.h);
-// the pictures leave those places plain. Text the game itself writes (the
+// buttons, sliders and text lines over it at fixed places
+// (game/ScreenGeometry.h, ui/MVDialogLayout.h); the pictures leave those
+// places plain. Text the game itself writes (the
 // best-times rows, the name being typed, the time just made) is in its own
 // yellow 8 x 12 font, so it gets a dark field behind it. The best-times
 // dialog's OK and Clear buttons have only a lit image: their normal look is
 // painted here.
-#include "tools/mkarchive/GameGeometry.h"
+#include "game/ScreenGeometry.h"
 #include "tools/mkarchive/Producers.h"
 #include "tools/mkarchive/Theme.h"
+#include "ui/MVDialogLayout.h"
 
 #include <cmath>
 #include <cstdio>
@@ -256,8 +258,8 @@ void pageNumber(cairo_t* cr, int32_t w, int32_t h, int32_t page)
     char s[16];
     std::snprintf(s, sizeof(s), "%d / 2", page);
     // Between the close button and the page buttons.
-    const geo::Point close = geo::rulesCloseAt(w, h, 30);
-    const geo::Point previous = geo::rulesPreviousAt(w, h, 30);
+    const MVDialogLayout::Place close = MVDialogLayout::slideDoneAt(w, h, 30);
+    const MVDialogLayout::Place previous = MVDialogLayout::slidePreviousAt(w, h, 30);
     text(cr, Typeface::Sans, 12, s, (close.x + 80 + previous.x) / 2.0, previous.y + 20, Align::Centre, kCreamDim);
 }
 

@@ -20,8 +20,6 @@ namespace mkarchive {
 
 namespace {
 
-constexpr int32_t kGlyphW = 8;
-constexpr int32_t kGlyphH = 12;
 constexpr int32_t kDigitW = 12;
 constexpr int32_t kDigitH = 20;
 const Colour kTextInk = rgb(0xffe45c);
@@ -32,22 +30,22 @@ constexpr double kDigitMid = 8.5; // vertical middle of a digit's ink
 
 Image fontSheet()
 {
-    Canvas canvas(16 * kGlyphW, 7 * kGlyphH);
+    Canvas canvas(16 * geo::kFontW, 7 * geo::kFontH);
     cairo_t* cr = canvas.cr();
     setColour(cr, kTextInk);
     for (int32_t c = 33; c < 127; ++c) {
         const char text[2] = {char(c), '\0'};
         // Hinted and placed on whole pixels: stems one pixel wide and sharp.
         // Each glyph is clipped to its cell, so none spills into a neighbour.
-        const int32_t cellX = (c % 16) * kGlyphW;
-        const int32_t cellY = (c / 16 - 1) * kGlyphH;
+        const int32_t cellX = (c % 16) * geo::kFontW;
+        const int32_t cellY = (c / 16 - 1) * geo::kFontH;
         cairo_save(cr);
-        cairo_rectangle(cr, cellX, cellY, kGlyphW, kGlyphH);
+        cairo_rectangle(cr, cellX, cellY, geo::kFontW, geo::kFontH);
         cairo_clip(cr);
         FontLibrary::s_selectHinted(cr, Typeface::MonoBold, 11.0);
         cairo_text_extents_t e;
         cairo_text_extents(cr, text, &e);
-        cairo_move_to(cr, cellX + std::floor((kGlyphW - e.x_advance) / 2.0 + 0.5), cellY + 9.0);
+        cairo_move_to(cr, cellX + std::floor((geo::kFontW - e.x_advance) / 2.0 + 0.5), cellY + 9.0);
         cairo_show_text(cr, text);
         cairo_restore(cr);
     }

@@ -4,6 +4,8 @@
 // check the archive they open. Header-only so that both can include it.
 #pragma once
 
+#include "game/ScreenGeometry.h"
+
 #include <cstdint>
 
 namespace mkarchive {
@@ -45,10 +47,6 @@ constexpr uint32_t A = kAlpha;
 constexpr int32_t kSampleRate = 22050;
 constexpr int32_t kLayoutTiles = 144;
 constexpr int32_t kLayoutMaxBytes = 8192;
-constexpr int32_t kTileCellWidth = 39;
-constexpr int32_t kTileCellHeight = 55;
-constexpr int32_t kTileSheetColumns = 13;
-constexpr int32_t kTileSheetRows = 4;
 
 inline constexpr ManifestEntry kManifest[] = {
     // --- The font, digits and board overlays.

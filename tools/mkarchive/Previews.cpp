@@ -28,12 +28,12 @@ Image layoutPreview(const std::vector<TilePos>& tiles, int32_t w, int32_t h)
     // The tiles' extent on the board, shadows included (board-area pixels).
     int32_t left = 1 << 20, top = 1 << 20, right = -(1 << 20), bottom = -(1 << 20);
     for (const TilePos& t : tiles) {
-        const int32_t x = (33 * t.x) / 2 + 6 + 6 * t.z;
-        const int32_t y = 24 * t.y + 30 - 7 * t.z;
+        const int32_t x = geo::tileAt(t.x, t.y, t.z).x - geo::kPanelW;
+        const int32_t y = geo::tileAt(t.x, t.y, t.z).y;
         left = std::min(left, x);
-        right = std::max(right, x + kTileCellWidth + 6);
+        right = std::max(right, x + geo::kTileW + 6);
         top = std::min(top, y - 6);
-        bottom = std::max(bottom, y + kTileCellHeight);
+        bottom = std::max(bottom, y + geo::kTileH);
     }
     // Drawn at twice the preview's size, centred, then halved.
     Image big = tableTopImage(0, 2 * w, 2 * h);
@@ -86,15 +86,16 @@ Image tileSetPreview(int32_t set, int32_t w, int32_t h)
     };
     // Dots, bamboo, a dragon, characters and a flower.
     const Placed tiles[] = {{8, 0, 35}, {6, 0, 30}, {4, 0, 43}, {2, 0, 13}, {0, 0, 0}};
-    const int32_t extentW = (33 * 8) / 2 + kTileCellWidth;
-    const int32_t extentH = kTileCellHeight;
+    const geo::Point first = geo::tileAt(0, 0, 0);
+    const int32_t extentW = geo::tileAt(8, 0, 0).x - first.x + geo::kTileW;
+    const int32_t extentH = geo::kTileH;
     const int32_t ox = (w - extentW) / 2;
     const int32_t oy = (h - extentH) / 2;
     Image out(w, h);
     for (const Placed& p : tiles) {
         const Image tile = drawTile(set, p.face);
-        const int32_t x = ox + (33 * p.x) / 2 + 6 * p.z;
-        const int32_t y = oy - 7 * p.z;
+        const int32_t x = ox + geo::tileAt(p.x, 0, p.z).x - first.x;
+        const int32_t y = oy + geo::tileAt(p.x, 0, p.z).y - first.y;
         for (int32_t j = 0; j < tile.height(); ++j) {
             for (int32_t i = 0; i < tile.width(); ++i) {
                 if (tile.at(i, j).a == 255 && x + i >= 0 && x + i < w && y + j >= 0 && y + j < h)

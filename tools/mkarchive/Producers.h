@@ -10,7 +10,7 @@
 // (TileSets.h), layoutPositions (Layouts.h), drawLayoutPicture and
 // drawBoardOnto (BoardPicture.h) and tableTopImage (TableTops.h); screens,
 // buttons and dialogs share one look through Theme.h and the game's drawing
-// positions through GameGeometry.h.
+// positions through game/ScreenGeometry.h.
 #pragma once
 
 #include "tools/mkarchive/AssetSet.h"

@@ -2,12 +2,12 @@
 // bar and the maker's logo, the left panel, the start screen, the pause
 // screen, the two end screens and the no-match message.
 //
-// Each is drawn for the place the game shows it (GameGeometry.h): the start
-// screen frames the previews the game draws over it and captions its arrow
-// buttons; the panel leaves plain ground where its hidden buttons sit; the end
-// screens carry the normal look of the continue button, whose lit image the
+// Each is drawn for the place the game shows it (game/ScreenGeometry.h): the
+// start screen frames the previews the game draws over it and captions its
+// arrow buttons; the panel leaves plain ground where its hidden buttons sit;
+// the end screens carry the normal look of the continue button, whose lit image the
 // game draws over it, and keep the bottom strip free for the counters.
-#include "tools/mkarchive/GameGeometry.h"
+#include "game/ScreenGeometry.h"
 #include "tools/mkarchive/Producers.h"
 #include "tools/mkarchive/Theme.h"
 

@@ -169,18 +169,19 @@ void paintTileCell(cairo_t* cr, int32_t set, int32_t face)
 
 Image drawTile(int32_t set, int32_t face)
 {
-    Canvas canvas(kTileCellWidth, kTileCellHeight);
+    Canvas canvas(geo::kTileW, geo::kTileH);
     paintTileCell(canvas.cr(), set, face);
     return canvas.toImage(AlphaMode::Binary);
 }
 
 Image drawTileSheet(int32_t set)
 {
-    Image sheet(kTileCellWidth * kTileSheetColumns, kTileCellHeight * kTileSheetRows);
-    for (int32_t face = 0; face < kTileSheetColumns * kTileSheetRows; ++face) {
+    Image sheet(geo::kTileW * geo::kTileSheetColumns, geo::kTileH * geo::kTileSheetRows);
+    for (int32_t face = 0; face < geo::kTileSheetColumns * geo::kTileSheetRows; ++face) {
         if (!faceIsUsed(face))
             continue;
-        sheet.paste(drawTile(set, face), kTileCellWidth * (face % kTileSheetColumns), kTileCellHeight * (face / kTileSheetColumns));
+        sheet.paste(drawTile(set, face), geo::kTileW * (face % geo::kTileSheetColumns),
+                    geo::kTileH * (face / geo::kTileSheetColumns));
     }
     return sheet;
 }

@@ -1,14 +1,19 @@
-// Where the game puts each picture of the archive on its 640 x 480 screen, and
-// the formulas its dialogs place their buttons by. The art is drawn to fit
-// these places (frames around previews, the painted normal look of buttons
-// that have only a lit image, dark ground under text the game writes), and
-// the composite previews assemble every screen and dialog from them. All
-// divisions truncate, as the game's do.
+// Where everything sits on the game's 640 x 480 screen: the board area and
+// the left panel, the information strip, the buttons, the tiles, and the
+// places and formulas the game's dialogs are laid out by. The game lays its
+// screen out from these; the archive generator draws the art to fit them
+// (frames around previews, the painted normal look of buttons that have only
+// a lit image, dark ground under text the game writes) and assembles its
+// composite previews of every screen and dialog from them; the tests click
+// by them. Only constants and plain structs, no engine types, so that all
+// three include it. Sizes of pictures are the art's own (the archive's
+// manifest); the formulas take them. All divisions truncate, as the game's
+// do. The framework's own dialogs (the message box, the slide show) and its
+// loading screen place their buttons by the rules of ui/MVDialogLayout.h.
 #pragma once
 
 #include <cstdint>
 
-namespace mkarchive {
 namespace geo {
 
 struct Point {
@@ -21,16 +26,37 @@ struct Box {
     int32_t y;
     int32_t w;
     int32_t h;
-    int32_t right() const { return x + w; }
-    int32_t bottom() const { return y + h; }
+    constexpr int32_t right() const { return x + w; }
+    constexpr int32_t bottom() const { return y + h; }
 };
 
 constexpr int32_t kScreenW = 640;
 constexpr int32_t kScreenH = 480;
 constexpr int32_t kPanelW = 125;                  // the left panel; the board area is the rest
 constexpr int32_t kBoardW = kScreenW - kPanelW;   // 515
+constexpr Box kBoardArea{kPanelW, 0, kBoardW, kScreenH};
 constexpr Point kTableTop{120, 0};                // table tops and the start screen (520 wide)
-constexpr Point kBoardPicture{125, 0};            // pause, end screens, options, best times, rules
+constexpr Point kBoardPicture{kPanelW, 0};        // pause, end screens, options, best times, the rules' slides
+
+// --- Tiles: a tile at (x, y, z) of a layout, in half tiles, covers one cell
+// of the tile-set sheet, its face inset by the side edge on the left and the
+// bottom edge below; each layer steps right and up by the same edges. Half a
+// tile across is 16.5 pixels (rounded toward zero), half a tile down 24; the
+// tile at (0, 0, 0) has its top-left corner at (131, 30).
+constexpr int32_t kTileW = 39;
+constexpr int32_t kTileH = 55;
+constexpr int32_t kTileSideEdge = 6;
+constexpr int32_t kTileBottomEdge = 7;
+constexpr int32_t kTileSheetColumns = 13;
+constexpr int32_t kTileSheetRows = 4;
+constexpr Point tileAt(int32_t x, int32_t y, int32_t z)
+{
+    return {(33 * x) / 2 + 131 + kTileSideEdge * z, 24 * y + 30 - kTileBottomEdge * z};
+}
+
+// --- The game's font: art/font.tga holds its characters in cells of this size.
+constexpr int32_t kFontW = 8;
+constexpr int32_t kFontH = 12;
 
 // --- Start screen: previews centred in the board area, each with its own offset.
 constexpr Point tablePreviewAt(int32_t w) { return {(kBoardW - w) / 2 + 126, 39}; }
@@ -56,19 +82,23 @@ constexpr Point kShuffleButton{12, 397};
 constexpr Point kExitButton{35, 447};
 
 // --- Information strip: labels, and the counters in digit images drawn right
-// to left; x is the left edge of the last character.
+// to left; x is the left edge of the last character. Each counter is redrawn
+// within its area.
 constexpr Point kClockLabel{134, 444};
 constexpr Point kPairsLabel{303, 444};
 constexpr Point kTilesLabel{460, 444};
 constexpr Point kTilesLeftNumber{610, 452};
 constexpr Point kPairsNumber{440, 452};
 constexpr Point kClockNumber{270, 452};
+constexpr Box kTilesLeftArea{574, 450, kScreenW - 574, kScreenH - 450};
+constexpr Box kPairsArea{417, 450, 53, kScreenH - 450};
+constexpr Box kClockArea{211, 450, 103, kScreenH - 450};
 
+// The no-match message: centred on the board area, 50 above its middle.
 constexpr Point noMatchAt(int32_t w, int32_t h) { return {(kBoardW - w) / 2 + kPanelW, (kScreenH - h) / 2 - 50}; }
 
 // --- Loading screen.
 constexpr Point kProgressBar{120, 336};
-constexpr Point partnerLogoAt(int32_t w, int32_t h) { return {kScreenW - w - 1, kScreenH - h - 1}; }
 
 // --- Options dialog, at kBoardPicture; positions relative to it.
 constexpr Point kOptionsDone{63, 396};
@@ -87,28 +117,29 @@ constexpr Point kBestTimesNext{338, 60};
 constexpr Point kBestTimesPrevious{145, 60};
 constexpr int32_t kBestTimesTitleY = 68; // x centres the layout title
 constexpr int32_t bestTimesRowY(int32_t place) { return 148 + 35 * place; }
-// Text the game writes in its 8 x 12 font on each row: the name from x 60
+// Text the game writes in its font on each row: the name from x 60
 // (left-justified), the other three right-justified on these edges.
 constexpr int32_t kBestTimesNameX = 60;
 constexpr int32_t kBestTimesTilesRight = 260;
 constexpr int32_t kBestTimesTimeRight = 345;
 constexpr int32_t kBestTimesRealRight = 440;
-constexpr int32_t kBestTimesNameChars = 12; // what the name entry lets a player type
+constexpr int32_t kNameChars = 12; // what the name entry lets a player type
 
 // --- Name entry: centred over the board area; relative positions.
-constexpr Point enterNameAt(int32_t w, int32_t h) { return {(kScreenW - w - kPanelW) / 2 + kPanelW, (kScreenH - h) / 2}; }
+constexpr Point enterNameAt(int32_t w, int32_t h)
+{
+    return {(kScreenW - w - kPanelW) / 2 + kPanelW, (kScreenH - h) / 2};
+}
 constexpr Point enterNameOkAt(int32_t w, int32_t h, int32_t bw, int32_t bh) { return {(w - bw) / 2, h - (3 * bh) / 2}; }
-constexpr Point kEnterNameField{30, 164};  // edit line, 12 characters and the caret
-constexpr int32_t kEnterNameScoreY = 85;   // score, centred on the dialog's middle
+constexpr Box kEnterNameField{30, 164, 100, kFontH}; // edit line, 12 characters and the caret
+constexpr int32_t kEnterNameScoreY = 85;          // score, centred on the dialog's middle
 
 // --- Confirmations. Clearing best times: centred, then moved right and down;
 // quitting or a new game: the framework's message box at x 220, centred
-// vertically. Both put their two buttons on one row at a quarter and three
-// quarters of the free width.
+// vertically. Both put their two buttons on one row (MVDialogLayout).
 constexpr Point clearConfirmAt(int32_t w, int32_t h) { return {(kScreenW - w) / 2 + 62, (kScreenH - h) / 2 + 30}; }
-constexpr Point leaveConfirmAt(int32_t /*w*/, int32_t h) { return {220, (kScreenH - h) / 2}; }
-constexpr Point confirmYesAt(int32_t w, int32_t h, int32_t bw, int32_t bh) { return {(w - bw) / 4, h - (3 * bh) / 2}; }
-constexpr Point confirmNoAt(int32_t w, int32_t h, int32_t bw, int32_t bh) { return {(3 * (w - bw)) / 4, h - (3 * bh) / 2}; }
+constexpr int32_t kLeaveConfirmX = 220;
+constexpr Point leaveConfirmAt(int32_t /*w*/, int32_t h) { return {kLeaveConfirmX, (kScreenH - h) / 2}; }
 
 // --- No more moves.
 constexpr Point noMoreMovesAt(int32_t w, int32_t h) { return {(kScreenW - w) / 2 + 63, (kScreenH - h) / 2 + 45}; }
@@ -116,10 +147,4 @@ constexpr Point noMoreMovesShuffleAt(int32_t w, int32_t bw) { return {(w - bw) /
 constexpr Point noMoreMovesUndoAt(int32_t w, int32_t bw) { return {(w - bw) / 2 - 2, 160}; }
 constexpr Point noMoreMovesEndAt(int32_t w, int32_t bw) { return {(w - bw) / 2, 195}; }
 
-// --- Rules slide show, at kBoardPicture; W, H the slide's size.
-constexpr Point rulesCloseAt(int32_t w, int32_t h, int32_t bh) { return {w / 4, h - (5 * bh) / 4}; }
-constexpr Point rulesPreviousAt(int32_t w, int32_t h, int32_t bh) { return {(2 * w) / 3, h - (3 * bh) / 2}; }
-constexpr Point rulesNextAt(int32_t w, int32_t h, int32_t previousW, int32_t bh) { return {(2 * w) / 3 + 2 * previousW, h - (3 * bh) / 2}; }
-
 } // namespace geo
-} // namespace mkarchive
