@@ -1,18 +1,10 @@
 // The two-button confirmation: layout and its buttons.
 #include "game/QVAreYouSureDialog.h"
 
-#include "framework/HPuzzleGame.h"
-#include "game/QVDialogArt.h"
 #include "game/ScreenGeometry.h"
 #include "ui/MVDialogLayout.h"
 
-namespace {
-
-constexpr int kClickVolume = 128;
-
-} // namespace
-
-QVAreYouSureDialog::QVAreYouSureDialog() : MVDialog() {}
+QVAreYouSureDialog::QVAreYouSureDialog() : QVDialog() {}
 
 QVAreYouSureDialog::~QVAreYouSureDialog() = default;
 
@@ -20,11 +12,11 @@ bool QVAreYouSureDialog::initDialog(H2DDisplayDevice* display, HFileSystem* file
                                     const char* confirm, const char* confirmLit, const char* cancel,
                                     const char* cancelLit)
 {
-    QVDialogArt::s_load(&m_backgroundSprite, display, files, background);
-    QVDialogArt::s_load(&m_confirmSprite, display, files, confirm);
-    QVDialogArt::s_load(&m_confirmLitSprite, display, files, confirmLit);
-    QVDialogArt::s_load(&m_cancelSprite, display, files, cancel);
-    QVDialogArt::s_load(&m_cancelLitSprite, display, files, cancelLit);
+    m_loadArt(&m_backgroundSprite, display, files, background);
+    m_loadArt(&m_confirmSprite, display, files, confirm);
+    m_loadArt(&m_confirmLitSprite, display, files, confirmLit);
+    m_loadArt(&m_cancelSprite, display, files, cancel);
+    m_loadArt(&m_cancelLitSprite, display, files, cancelLit);
 
     setBackgroundSprite(&m_backgroundSprite);
     const HScreenRect size = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
@@ -53,18 +45,8 @@ bool QVAreYouSureDialog::initDialog(H2DDisplayDevice* display, HFileSystem* file
     return true;
 }
 
-void QVAreYouSureDialog::unloadDialogSprites()
-{
-    QVDialogArt::s_unload(&m_backgroundSprite);
-    QVDialogArt::s_unload(&m_confirmSprite);
-    QVDialogArt::s_unload(&m_confirmLitSprite);
-    QVDialogArt::s_unload(&m_cancelSprite);
-    QVDialogArt::s_unload(&m_cancelLitSprite);
-}
-
 bool QVAreYouSureDialog::handleItemClick(MVDialogItem* /*item*/)
 {
-    if (HPuzzleGame* game = getPuzzleGame())
-        game->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+    m_playGuiClick();
     return true;
 }

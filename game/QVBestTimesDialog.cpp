@@ -3,7 +3,6 @@
 #include "game/QVBestTimesDialog.h"
 
 #include "engine/core/HUtil.h"
-#include "game/QVDialogArt.h"
 #include "game/Qinvar.h"
 #include "game/ScreenGeometry.h"
 
@@ -11,7 +10,6 @@
 
 namespace {
 
-constexpr int kClickVolume = 128;
 // Times from this many seconds on show as 99:59.
 constexpr uint32_t kMaxShownSeconds = 5999;
 // Bytes of one shown value ("99:59", a tile count, a name).
@@ -37,7 +35,7 @@ void setUpLine(MVDialogItemTextLine* line, H2DFont* font, int32_t x, int32_t y, 
 
 } // namespace
 
-QVBestTimesDialog::QVBestTimesDialog() : MVDialog(), m_pGame(nullptr), m_iShownLayout(0), m_aTable() {}
+QVBestTimesDialog::QVBestTimesDialog() : QVDialog(), m_pGame(nullptr), m_iShownLayout(0), m_aTable() {}
 
 QVBestTimesDialog::~QVBestTimesDialog() = default;
 
@@ -46,9 +44,9 @@ bool QVBestTimesDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
 {
     m_pGame = game;
     m_iShownLayout = (layout >= 0 && layout < kLayouts) ? layout : 0;
-    QVDialogArt::s_load(&m_clearLitSprite, display, files, "art/besttimes_clear_lit_qz.tga");
-    QVDialogArt::s_load(&m_okLitSprite, display, files, "art/ok_lit_qz.tga");
-    QVDialogArt::s_load(&m_backgroundSprite, display, files, "art/besttimes_qz.jpg");
+    m_loadArt(&m_clearLitSprite, display, files, "art/besttimes_clear_lit_qz.tga");
+    m_loadArt(&m_okLitSprite, display, files, "art/ok_lit_qz.tga");
+    m_loadArt(&m_backgroundSprite, display, files, "art/besttimes_qz.jpg");
     setBackgroundSprite(&m_backgroundSprite);
     setDialogOrigin(HScreenPoint{geo::kBoardPicture.x, geo::kBoardPicture.y});
 
@@ -135,13 +133,6 @@ void QVBestTimesDialog::loadTextLines(QVHighScore table[kLayouts][kPlaces])
     }
 }
 
-void QVBestTimesDialog::unloadDialogSprites()
-{
-    QVDialogArt::s_unload(&m_clearLitSprite);
-    QVDialogArt::s_unload(&m_okLitSprite);
-    QVDialogArt::s_unload(&m_backgroundSprite);
-}
-
 void QVBestTimesDialog::m_showTitle()
 {
     MVSprite* title =
@@ -167,8 +158,7 @@ bool QVBestTimesDialog::handleItemClick(MVDialogItem* item)
         return true;
     if (item != &m_okButton && item != &m_clearButton && item != &m_nextButton && item != &m_previousButton)
         return false;
-    if (m_pGame)
-        m_pGame->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+    m_playGuiClick();
     if (item == &m_okButton)
         return true;
     if (item == &m_nextButton) {

@@ -3,15 +3,11 @@
 
 #include "engine/core/HPlatform.h"
 #include "engine/core/HUtil.h"
-#include "framework/HPuzzleGame.h"
-#include "game/QVDialogArt.h"
 #include "game/QVGameStats.h"
 #include "game/ScreenGeometry.h"
 
 namespace {
 
-// The GUI click's level before the sound volume scales it.
-constexpr int kClickVolume = 128;
 // The login name is asked into a buffer of this size.
 constexpr int kLoginNameBytes = 25;
 
@@ -20,16 +16,16 @@ const HColor4f kScoreColour{0.0f, 0.7f, 0.0f, 1.0f};
 
 } // namespace
 
-QVEnterNameDialog::QVEnterNameDialog() : MVDialog() {}
+QVEnterNameDialog::QVEnterNameDialog() : QVDialog() {}
 
 QVEnterNameDialog::~QVEnterNameDialog() = default;
 
 bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, const QVGameStats& stats,
                                    H2DFont* font, const char* lastName)
 {
-    QVDialogArt::s_load(&m_backgroundSprite, display, files, "art/entername_qz.jpg");
-    QVDialogArt::s_load(&m_okSprite, display, files, "art/entername_ok_qz.tga");
-    QVDialogArt::s_load(&m_okLitSprite, display, files, "art/entername_ok_lit_qz.tga");
+    m_loadArt(&m_backgroundSprite, display, files, "art/entername_qz.jpg");
+    m_loadArt(&m_okSprite, display, files, "art/entername_ok_qz.tga");
+    m_loadArt(&m_okLitSprite, display, files, "art/entername_ok_lit_qz.tga");
 
     setBackgroundSprite(&m_backgroundSprite);
     const HScreenRect size = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
@@ -85,18 +81,10 @@ bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
     return true;
 }
 
-void QVEnterNameDialog::unloadDialogSprites()
-{
-    QVDialogArt::s_unload(&m_backgroundSprite);
-    QVDialogArt::s_unload(&m_okSprite);
-    QVDialogArt::s_unload(&m_okLitSprite);
-}
-
 bool QVEnterNameDialog::handleItemClick(MVDialogItem* item)
 {
     if (item != &m_okButton)
         return false;
-    if (HPuzzleGame* game = getPuzzleGame())
-        game->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+    m_playGuiClick();
     return true;
 }

@@ -1,29 +1,22 @@
 // The "no more moves" dialog: layout and its three buttons.
 #include "game/QVGameOverDialog.h"
 
-#include "game/QVDialogArt.h"
 #include "game/Qinvar.h"
 #include "game/ScreenGeometry.h"
 
-namespace {
-
-constexpr int kClickVolume = 128;
-
-} // namespace
-
-QVGameOverDialog::QVGameOverDialog() : MVDialog() {}
+QVGameOverDialog::QVGameOverDialog() : QVDialog() {}
 
 QVGameOverDialog::~QVGameOverDialog() = default;
 
 bool QVGameOverDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, bool shuffleAllowed)
 {
-    QVDialogArt::s_load(&m_backgroundSprite, display, files, "art/no_more_moves.jpg");
-    QVDialogArt::s_load(&m_shuffleSprite, display, files, "art/no_more_moves_shuffle.tga");
-    QVDialogArt::s_load(&m_shuffleLitSprite, display, files, "art/no_more_moves_shuffle_lit.tga");
-    QVDialogArt::s_load(&m_undoSprite, display, files, "art/no_more_moves_undo.tga");
-    QVDialogArt::s_load(&m_undoLitSprite, display, files, "art/no_more_moves_undo_lit.tga");
-    QVDialogArt::s_load(&m_endGameSprite, display, files, "art/no_more_moves_endgame.tga");
-    QVDialogArt::s_load(&m_endGameLitSprite, display, files, "art/no_more_moves_endgame_lit.tga");
+    m_loadArt(&m_backgroundSprite, display, files, "art/no_more_moves.jpg");
+    m_loadArt(&m_shuffleSprite, display, files, "art/no_more_moves_shuffle.tga");
+    m_loadArt(&m_shuffleLitSprite, display, files, "art/no_more_moves_shuffle_lit.tga");
+    m_loadArt(&m_undoSprite, display, files, "art/no_more_moves_undo.tga");
+    m_loadArt(&m_undoLitSprite, display, files, "art/no_more_moves_undo_lit.tga");
+    m_loadArt(&m_endGameSprite, display, files, "art/no_more_moves_endgame.tga");
+    m_loadArt(&m_endGameLitSprite, display, files, "art/no_more_moves_endgame_lit.tga");
 
     const HScreenRect background = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
     const int32_t width = background.right;
@@ -55,17 +48,6 @@ bool QVGameOverDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files,
     return true;
 }
 
-void QVGameOverDialog::unloadDialogSprites()
-{
-    QVDialogArt::s_unload(&m_backgroundSprite);
-    QVDialogArt::s_unload(&m_shuffleSprite);
-    QVDialogArt::s_unload(&m_shuffleLitSprite);
-    QVDialogArt::s_unload(&m_undoSprite);
-    QVDialogArt::s_unload(&m_undoLitSprite);
-    QVDialogArt::s_unload(&m_endGameSprite);
-    QVDialogArt::s_unload(&m_endGameLitSprite);
-}
-
 bool QVGameOverDialog::handleItemClick(MVDialogItem* item)
 {
     // Only the game runs this dialog.
@@ -73,7 +55,7 @@ bool QVGameOverDialog::handleItemClick(MVDialogItem* item)
     if (!game)
         return true;
     if (item == &m_endGameButton)
-        game->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+        m_playGuiClick();
     else if (item == &m_shuffleButton)
         game->doShuffleBoard();
     else if (item == &m_undoButton)

@@ -1,19 +1,11 @@
 // The options dialog: layout, the switches and the closing buttons.
 #include "game/QVOptionsDialog.h"
 
-#include "game/QVDialogArt.h"
 #include "game/QVOptions.h"
 #include "game/Qinvar.h"
 #include "game/ScreenGeometry.h"
 
-namespace {
-
-// The GUI click's level before the sound volume scales it.
-constexpr int kClickVolume = 128;
-
-} // namespace
-
-QVOptionsDialog::QVOptionsDialog() : MVDialog(), m_pOptions(nullptr) {}
+QVOptionsDialog::QVOptionsDialog() : QVDialog(), m_pOptions(nullptr) {}
 
 QVOptionsDialog::~QVOptionsDialog() = default;
 
@@ -28,18 +20,18 @@ void QVOptionsDialog::m_showSwitch(MVDialogItemButton* button, int32_t value)
 bool QVOptionsDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, QVOptions* options)
 {
     m_pOptions = options;
-    QVDialogArt::s_load(&m_backgroundSprite, display, files, "art/options_qz.jpg");
-    QVDialogArt::s_load(&m_okSprite, display, files, "art/options_done_qz.tga");
-    QVDialogArt::s_load(&m_okLitSprite, display, files, "art/options_done_lit_qz.tga");
-    QVDialogArt::s_load(&m_bestTimesSprite, display, files, "art/options_besttimes_qz.tga");
-    QVDialogArt::s_load(&m_bestTimesLitSprite, display, files, "art/options_besttimes_lit_qz.tga");
-    QVDialogArt::s_load(&m_visitSprite, display, files, "art/options_visit_qz.tga");
-    QVDialogArt::s_load(&m_visitLitSprite, display, files, "art/options_visit_lit_qz.tga");
-    QVDialogArt::s_load(&m_knobSprite, display, files, "art/options_slider_tab_qz.tga");
-    QVDialogArt::s_load(&m_onSprite, display, files, "art/options_on_qz.tga");
-    QVDialogArt::s_load(&m_onLitSprite, display, files, "art/options_on_lit_qz.tga");
-    QVDialogArt::s_load(&m_offSprite, display, files, "art/options_off_qz.tga");
-    QVDialogArt::s_load(&m_offLitSprite, display, files, "art/options_off_lit_qz.tga");
+    m_loadArt(&m_backgroundSprite, display, files, "art/options_qz.jpg");
+    m_loadArt(&m_okSprite, display, files, "art/options_done_qz.tga");
+    m_loadArt(&m_okLitSprite, display, files, "art/options_done_lit_qz.tga");
+    m_loadArt(&m_bestTimesSprite, display, files, "art/options_besttimes_qz.tga");
+    m_loadArt(&m_bestTimesLitSprite, display, files, "art/options_besttimes_lit_qz.tga");
+    m_loadArt(&m_visitSprite, display, files, "art/options_visit_qz.tga");
+    m_loadArt(&m_visitLitSprite, display, files, "art/options_visit_lit_qz.tga");
+    m_loadArt(&m_knobSprite, display, files, "art/options_slider_tab_qz.tga");
+    m_loadArt(&m_onSprite, display, files, "art/options_on_qz.tga");
+    m_loadArt(&m_onLitSprite, display, files, "art/options_on_lit_qz.tga");
+    m_loadArt(&m_offSprite, display, files, "art/options_off_qz.tga");
+    m_loadArt(&m_offLitSprite, display, files, "art/options_off_lit_qz.tga");
 
     setBackgroundSprite(&m_backgroundSprite);
     setDialogOrigin(HScreenPoint{geo::kBoardPicture.x, geo::kBoardPicture.y});
@@ -90,30 +82,13 @@ bool QVOptionsDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, 
     return true;
 }
 
-void QVOptionsDialog::unloadDialogSprites()
-{
-    QVDialogArt::s_unload(&m_backgroundSprite);
-    QVDialogArt::s_unload(&m_okSprite);
-    QVDialogArt::s_unload(&m_okLitSprite);
-    QVDialogArt::s_unload(&m_bestTimesSprite);
-    QVDialogArt::s_unload(&m_bestTimesLitSprite);
-    QVDialogArt::s_unload(&m_visitSprite);
-    QVDialogArt::s_unload(&m_visitLitSprite);
-    QVDialogArt::s_unload(&m_knobSprite);
-    QVDialogArt::s_unload(&m_onSprite);
-    QVDialogArt::s_unload(&m_onLitSprite);
-    QVDialogArt::s_unload(&m_offSprite);
-    QVDialogArt::s_unload(&m_offLitSprite);
-}
-
 bool QVOptionsDialog::handleItemClick(MVDialogItem* item)
 {
     // Only the game runs this dialog.
     Qinvar* game = static_cast<Qinvar*>(getPuzzleGame());
 
     if (item == &m_okButton) {
-        if (game)
-            game->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+        m_playGuiClick();
         return true;
     }
     if (item == &m_visitPartnerButton)

@@ -22,6 +22,7 @@
 #include "framework/HPuzzleGame.h"
 #include "framework/MVSpriteInfo.h"
 #include "game/QVBoard.h"
+#include "game/QVDialog.h"
 #include "game/QVGameStats.h"
 #include "game/QVHighScore.h"
 #include "game/QVOptions.h"
@@ -135,9 +136,13 @@ public:
     // The quit and new-game confirmation, its time kept off the clock: 1 yes,
     // 2 a quit request arrived while it showed, 0 no.
     int32_t m_confirmLeavingGame();
-    // A sound of the play flow at volume 128 (scaled by the sound option),
-    // centred. Virtual so that a test's game can hear what the flow plays.
+    // A sound of the play flow at kEffectVolume (scaled by the sound
+    // option), centred. Virtual so that a test's game can hear what the
+    // flow plays.
     virtual void m_playEffect(const char* name, bool overlap);
+    // The level of every sound the game plays, before the sound option
+    // scales it.
+    static constexpr int kEffectVolume = 128;
 
     // --- Drawing (QinvarDrawing.cpp) --------------------------------------
     void m_drawInfo(const HScreenRect& clip);
@@ -201,6 +206,24 @@ public:
     bool m_doAreYouSureDialog(const char* background, const char* confirm, const char* confirmLit,
                               const char* cancel, const char* cancelLit);
     void doHelp();
+    // Whether the clock stops while a dialog is up: it does for every dialog
+    // shown during play (the pause time of the board then covers exactly
+    // the time the dialog was up); the name entry comes once the game has
+    // ended.
+    enum DialogClock { DC_PAUSED, DC_RUNNING };
+    // How the game runs each of its own dialogs, on the stack of the
+    // caller, in this order: the clock stops (DC_PAUSED); `setUp` lays the
+    // dialog out (its initDialog); doModal runs it on the game's display
+    // and event manager without a time-out; its art is given back and its
+    // items forgotten; the clock goes on; and a quit request that closed it
+    // becomes the game's (m_requestQuit). Returns doModal's result: the
+    // address of the item that closed it, or MVDialog::kQuit.
+    template <class SetUp>
+    intptr_t m_runDialog(QVDialog& dialog, DialogClock clock, void* userData, SetUp setUp);
+    // The same pause around a dialog of the framework's (the rules, the
+    // leave confirmation): `show` runs on a stopped clock.
+    template <class Show>
+    void m_runPaused(Show show);
 
     // --- Buttons (QinvarControls.cpp) -------------------------------------
     void m_createControls();
@@ -280,3 +303,27 @@ protected:
     int32_t m_iLastClockSeconds;       // seconds mod 60 at the last update
     bool m_bSwitchPauseRunning;        // a full-screen switch's pause ends at the next event
 };
+
+template <class SetUp>
+intptr_t Qinvar::m_runDialog(QVDialog& dialog, DialogClock clock, void* userData, SetUp setUp)
+{
+    if (clock == DC_PAUSED)
+        m_beginPause();
+    setUp();
+    const intptr_t closedBy = dialog.doModal(this, m_pDisplayDevice, &m_eventManager, 0, userData);
+    dialog.unloadDialogSprites();
+    dialog.removeAllItems();
+    if (clock == DC_PAUSED)
+        m_endPause();
+    if (closedBy == MVDialog::kQuit)
+        m_requestQuit();
+    return closedBy;
+}
+
+template <class Show>
+void Qinvar::m_runPaused(Show show)
+{
+    m_beginPause();
+    show();
+    m_endPause();
+}

@@ -297,26 +297,22 @@ void Qinvar::checkForHighScore()
 void Qinvar::m_doEnterNameDialog(char* name, int32_t size)
 {
     QVEnterNameDialog dialog;
-    dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, m_gameStats, m_pGameFont, m_options.lastHighScoreName);
-    const intptr_t closedBy = dialog.doModal(this, m_pDisplayDevice, &m_eventManager, 0, this);
+    // The game has ended: its clock no longer runs. A quit request keeps the
+    // name typed so far (the edit line keeps its text when the dialog lets
+    // go of its items).
+    m_runDialog(dialog, DC_RUNNING, this, [&] {
+        dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, m_gameStats, m_pGameFont,
+                          m_options.lastHighScoreName);
+    });
     if (name && size > 0)
         HUtil::s_strcpy(name, dialog.getEditLine()->getText(), size);
-    dialog.unloadDialogSprites();
-    dialog.removeAllItems();
-    if (closedBy == MVDialog::kQuit)
-        m_requestQuit();
 }
 
 void Qinvar::doBestTimesDialog(int32_t layout)
 {
     QVBestTimesDialog dialog;
-    m_beginPause();
-    dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, m_aHighScores, layout, this);
-    const intptr_t closedBy = dialog.doModal(this, m_pDisplayDevice, &m_eventManager, 0, this);
-    dialog.unloadDialogSprites();
-    dialog.removeAllItems();
-    m_endPause();
-    // Every change the dialog made (Clear) is stored already.
-    if (closedBy == MVDialog::kQuit)
-        m_requestQuit();
+    // Every change the dialog made (Clear) is stored already, also when a
+    // quit request closed it.
+    m_runDialog(dialog, DC_PAUSED, this,
+                [&] { dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, m_aHighScores, layout, this); });
 }

@@ -240,19 +240,18 @@ void Qinvar::m_restartAutoHintTimer()
 void Qinvar::m_doOptionsDialog()
 {
     QVOptionsDialog dialog;
-    m_beginPause();
     // The screen stays in this mode while the dialog is up.
-    const int32_t openedWith = m_options.fullscreen;
-    dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, &m_options);
-    const intptr_t closedBy = dialog.doModal(this, m_pDisplayDevice, &m_eventManager, 0, this);
-    dialog.unloadDialogSprites();
-    dialog.removeAllItems();
+    int32_t openedWith = 0;
+    const intptr_t closedBy = m_runDialog(dialog, DC_PAUSED, this, [&] {
+        openedWith = m_options.fullscreen;
+        dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, &m_options);
+    });
 
-    if (closedBy == MVDialog::kQuit || m_iGameState == GS_QUITTING) {
-        // The choices stand, the full-screen one for the next start; no
-        // switch is made for a game that is ending.
+    if (m_iGameState == GS_QUITTING) {
+        // A quit request, here or in the best-times dialog: the choices
+        // stand, the full-screen one for the next start; no switch is made
+        // for a game that is ending.
         m_saveOptions();
-        m_endPause();
         m_requestQuit();
         return;
     }
@@ -261,7 +260,6 @@ void Qinvar::m_doOptionsDialog()
         // asked for would never be made. The volumes and switches are saved
         // before the link ends the process.
         m_options.fullscreen = openedWith;
-        m_endPause();
         goToPartnerSite();
         return;
     }
@@ -272,5 +270,4 @@ void Qinvar::m_doOptionsDialog()
         m_eventManager.appendEvent(HEvent::s_make(ET_TOGGLE_FULLSCREEN));
     }
     m_saveOptions();
-    m_endPause();
 }

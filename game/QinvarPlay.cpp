@@ -21,9 +21,6 @@ namespace {
 constexpr char kDebugSequence[] = {'q', 'v', 'd'};
 constexpr int32_t kDebugSequenceLength = static_cast<int32_t>(sizeof(kDebugSequence));
 
-// Every sound of the play flow plays at this level of the sound option.
-constexpr int kEffectVolume = 128;
-
 // Timers, in milliseconds of the game clock.
 constexpr uint32_t kAutoHintIdleMs = 45000; // more than this without a move
 constexpr uint32_t kShowMovesRiseMs = 500;
@@ -493,12 +490,12 @@ void Qinvar::m_setActive(bool active)
 
 int32_t Qinvar::m_confirmLeavingGame()
 {
-    m_beginPause();
-    const int32_t answer = m_doMessageDialog(geo::kLeaveConfirmX, -1, 0, "art/restart_areyousure.jpg",
-                                             "art/besttimes_areyousure_yes.tga",
-                                             "art/besttimes_areyousure_yes_lit.tga", "art/besttimes_areyousure_no.tga",
-                                             "art/besttimes_areyousure_no_lit.tga");
-    m_endPause();
+    int32_t answer = 0;
+    m_runPaused([&] {
+        answer = m_doMessageDialog(geo::kLeaveConfirmX, -1, 0, "art/restart_areyousure.jpg",
+                                   "art/besttimes_areyousure_yes.tga", "art/besttimes_areyousure_yes_lit.tga",
+                                   "art/besttimes_areyousure_no.tga", "art/besttimes_areyousure_no_lit.tga");
+    });
     return answer;
 }
 

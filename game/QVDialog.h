@@ -1,0 +1,43 @@
+// The base of the game's own dialogs: the art each one loads for itself,
+// given back in one go when it closes, and the click of its buttons. A
+// sprite that fails to load takes no reference, so it gives none back
+// either; and since the dialog notes what it loaded, its load and unload
+// stay in balance without a second list of its sprites. The game runs every
+// one of them the same way (Qinvar::m_runDialog).
+#pragma once
+
+#include "ui/MVDialog.h"
+
+#include <cstdint>
+
+class H2DDisplayDevice;
+class HFileSystem;
+class MVSprite;
+
+class QVDialog : public MVDialog {
+public:
+    // The most sprites one dialog loads (the options dialog has twelve);
+    // beyond it nothing loads.
+    static constexpr int32_t kMaxArt = 16;
+
+    QVDialog();
+    // Frees nothing: the sprites are the subclass's members.
+    ~QVDialog() override;
+
+    // Gives back the reference each m_loadArt took, in the order of loading,
+    // and forgets them.
+    void unloadDialogSprites();
+
+protected:
+    // Loads the named art into the sprite (a member of the dialog) and notes
+    // it for unloadDialogSprites; true when it holds a surface. A missing
+    // sprite, device or name loads nothing.
+    bool m_loadArt(MVSprite* sprite, H2DDisplayDevice* device, HFileSystem* files, const char* name);
+    // The GUI click, through the game that runs the dialog; overlapping
+    // allowed.
+    void m_playGuiClick();
+
+private:
+    MVSprite* m_apArt[kMaxArt];
+    int32_t m_iArtCount;
+};
