@@ -18,12 +18,9 @@ bool QVAreYouSureDialog::initDialog(H2DDisplayDevice* display, HFileSystem* file
     m_loadArt(&m_cancelSprite, display, files, cancel);
     m_loadArt(&m_cancelLitSprite, display, files, cancelLit);
 
-    setBackgroundSprite(&m_backgroundSprite);
-    const HScreenRect size = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
+    const HScreenRect size = m_placeBackground(&m_backgroundSprite, geo::clearConfirmAt);
     const int32_t width = size.right;
     const int32_t height = size.bottom;
-    const geo::Point origin = geo::clearConfirmAt(width, height);
-    setDialogOrigin(HScreenPoint{origin.x, origin.y});
 
     // The buttons as the framework's message box puts its two.
     const HScreenRect confirmSize = MVDialogItem::s_spriteSizeRect(&m_confirmSprite);
@@ -32,12 +29,10 @@ bool QVAreYouSureDialog::initDialog(H2DDisplayDevice* display, HFileSystem* file
         MVDialogLayout::messageOkAt(width, height, confirmSize.right, confirmSize.bottom, true);
     const MVDialogLayout::Place cancelAt =
         MVDialogLayout::messageCancelAt(width, height, cancelSize.right, confirmSize.bottom);
-    m_confirmButton.setDialogItemName("Are you sure, ok");
-    m_confirmButton.setButtonSprites(&m_confirmSprite, &m_confirmLitSprite, nullptr);
-    m_confirmButton.setDialogItemOrigin(HScreenPoint{confirmAt.x, confirmAt.y});
-    m_cancelButton.setDialogItemName("Are you sure, cancel");
-    m_cancelButton.setButtonSprites(&m_cancelSprite, &m_cancelLitSprite, nullptr);
-    m_cancelButton.setDialogItemOrigin(HScreenPoint{cancelAt.x, cancelAt.y});
+    s_setUpButton(&m_confirmButton, "Are you sure, ok", &m_confirmSprite, &m_confirmLitSprite,
+                  geo::Point{confirmAt.x, confirmAt.y});
+    s_setUpButton(&m_cancelButton, "Are you sure, cancel", &m_cancelSprite, &m_cancelLitSprite,
+                  geo::Point{cancelAt.x, cancelAt.y});
 
     addDialogItem(&m_confirmButton);
     addDialogItem(&m_cancelButton);

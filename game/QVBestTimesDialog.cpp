@@ -51,24 +51,16 @@ bool QVBestTimesDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
     setDialogOrigin(HScreenPoint{geo::kBoardPicture.x, geo::kBoardPicture.y});
 
     // OK and Clear have no normal art: they show only while lit.
-    m_okButton.setDialogItemName("Best Times OK Button");
-    m_okButton.setButtonSprites(nullptr, &m_okLitSprite, nullptr);
-    m_okButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesOk.x, geo::kBestTimesOk.y});
+    s_setUpButton(&m_okButton, "Best Times OK Button", nullptr, &m_okLitSprite, geo::kBestTimesOk);
 
-    m_clearButton.setDialogItemName("Best Times Clear Button");
-    m_clearButton.setButtonSprites(nullptr, &m_clearLitSprite, nullptr);
-    m_clearButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesClear.x, geo::kBestTimesClear.y});
+    s_setUpButton(&m_clearButton, "Best Times Clear Button", nullptr, &m_clearLitSprite, geo::kBestTimesClear);
 
     MVSprite* right = game ? game->getSprite(QVS_ARROW_RIGHT) : nullptr;
     MVSprite* rightLit = game ? game->getSprite(QVS_ARROW_RIGHT_LIT) : nullptr;
     MVSprite* left = game ? game->getSprite(QVS_ARROW_LEFT) : nullptr;
     MVSprite* leftLit = game ? game->getSprite(QVS_ARROW_LEFT_LIT) : nullptr;
-    m_nextButton.setDialogItemName("Best Times Next Layout");
-    m_nextButton.setButtonSprites(right, rightLit, nullptr);
-    m_nextButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesNext.x, geo::kBestTimesNext.y});
-    m_previousButton.setDialogItemName("Best Times Previous Layout");
-    m_previousButton.setButtonSprites(left, leftLit, nullptr);
-    m_previousButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesPrevious.x, geo::kBestTimesPrevious.y});
+    s_setUpButton(&m_nextButton, "Best Times Next Layout", right, rightLit, geo::kBestTimesNext);
+    s_setUpButton(&m_previousButton, "Best Times Previous Layout", left, leftLit, geo::kBestTimesPrevious);
 
     // Every title has the first one's width.
     const HScreenRect background = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);

@@ -2,6 +2,7 @@
 #include "game/QVDialog.h"
 
 #include "game/Qinvar.h"
+#include "ui/MVDialogItemButton.h"
 #include "ui/MVSprite.h"
 
 QVDialog::QVDialog() : MVDialog(), m_apArt(), m_iArtCount(0) {}
@@ -31,4 +32,21 @@ void QVDialog::m_playGuiClick()
 {
     if (HPuzzleGame* game = getPuzzleGame())
         game->playSound(Qinvar::s_kpButtonSound, Qinvar::kEffectVolume, 0, true);
+}
+
+HScreenRect QVDialog::m_placeBackground(MVSprite* background, geo::Point (*at)(int32_t w, int32_t h))
+{
+    setBackgroundSprite(background);
+    const HScreenRect size = MVDialogItem::s_spriteSizeRect(background);
+    const geo::Point origin = at(size.right, size.bottom);
+    setDialogOrigin(HScreenPoint{origin.x, origin.y});
+    return size;
+}
+
+void QVDialog::s_setUpButton(MVDialogItemButton* button, const char* name, MVSprite* normal, MVSprite* lit,
+                             geo::Point at)
+{
+    button->setDialogItemName(name);
+    button->setButtonSprites(normal, lit, nullptr);
+    button->setDialogItemOrigin(HScreenPoint{at.x, at.y});
 }

@@ -6,12 +6,14 @@
 // one of them the same way (Qinvar::m_runDialog).
 #pragma once
 
+#include "game/ScreenGeometry.h"
 #include "ui/MVDialog.h"
 
 #include <cstdint>
 
 class H2DDisplayDevice;
 class HFileSystem;
+class MVDialogItemButton;
 class MVSprite;
 
 class QVDialog : public MVDialog {
@@ -36,6 +38,15 @@ protected:
     // The GUI click, through the game that runs the dialog; overlapping
     // allowed.
     void m_playGuiClick();
+    // The background, and the dialog's origin worked out from its size by
+    // `at` (a dialog's formula of the screen geometry); the background's
+    // size (right and bottom, from (0, 0)). Buttons take their screen places
+    // from the origin when they are added.
+    HScreenRect m_placeBackground(MVSprite* background, geo::Point (*at)(int32_t w, int32_t h));
+    // A button's name, its normal and lit pictures (no disabled one) and
+    // its place in the dialog.
+    static void s_setUpButton(MVDialogItemButton* button, const char* name, MVSprite* normal, MVSprite* lit,
+                              geo::Point at);
 
 private:
     MVSprite* m_apArt[kMaxArt];

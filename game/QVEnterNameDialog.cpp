@@ -27,18 +27,13 @@ bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
     m_loadArt(&m_okSprite, display, files, "art/entername_ok_qz.tga");
     m_loadArt(&m_okLitSprite, display, files, "art/entername_ok_lit_qz.tga");
 
-    setBackgroundSprite(&m_backgroundSprite);
-    const HScreenRect size = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
+    const HScreenRect size = m_placeBackground(&m_backgroundSprite, geo::enterNameAt);
     const int32_t width = size.right;
     const int32_t height = size.bottom;
-    const geo::Point origin = geo::enterNameAt(width, height);
-    setDialogOrigin(HScreenPoint{origin.x, origin.y});
 
     const HScreenRect button = MVDialogItem::s_spriteSizeRect(&m_okSprite);
     const geo::Point okAt = geo::enterNameOkAt(width, height, button.right, button.bottom);
-    m_okButton.setDialogItemName("Enter Name OK Button");
-    m_okButton.setButtonSprites(&m_okSprite, &m_okLitSprite, nullptr);
-    m_okButton.setDialogItemOrigin(HScreenPoint{okAt.x, okAt.y});
+    s_setUpButton(&m_okButton, "Enter Name OK Button", &m_okSprite, &m_okLitSprite, okAt);
 
     // The offered name: the last one entered, else the login name. Either
     // may come from outside the game (the registry, the password database):

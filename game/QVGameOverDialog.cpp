@@ -18,27 +18,15 @@ bool QVGameOverDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files,
     m_loadArt(&m_endGameSprite, display, files, "art/no_more_moves_endgame.tga");
     m_loadArt(&m_endGameLitSprite, display, files, "art/no_more_moves_endgame_lit.tga");
 
-    const HScreenRect background = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
-    const int32_t width = background.right;
-    const int32_t height = background.bottom;
-    setBackgroundSprite(&m_backgroundSprite);
-    // Buttons take their screen places from the origin when they are added.
-    const geo::Point origin = geo::noMoreMovesAt(width, height);
-    setDialogOrigin(HScreenPoint{origin.x, origin.y});
+    const int32_t width = m_placeBackground(&m_backgroundSprite, geo::noMoreMovesAt).right;
 
     const geo::Point shuffleAt =
         geo::noMoreMovesShuffleAt(width, MVDialogItem::s_spriteSizeRect(&m_shuffleSprite).right);
     const geo::Point undoAt = geo::noMoreMovesUndoAt(width, MVDialogItem::s_spriteSizeRect(&m_undoSprite).right);
     const geo::Point endAt = geo::noMoreMovesEndAt(width, MVDialogItem::s_spriteSizeRect(&m_endGameSprite).right);
-    m_shuffleButton.setDialogItemName("No More Moves Shuffle");
-    m_shuffleButton.setButtonSprites(&m_shuffleSprite, &m_shuffleLitSprite, nullptr);
-    m_shuffleButton.setDialogItemOrigin(HScreenPoint{shuffleAt.x, shuffleAt.y});
-    m_undoButton.setDialogItemName("No More Moves Undo");
-    m_undoButton.setButtonSprites(&m_undoSprite, &m_undoLitSprite, nullptr);
-    m_undoButton.setDialogItemOrigin(HScreenPoint{undoAt.x, undoAt.y});
-    m_endGameButton.setDialogItemName("No More Moves End Game");
-    m_endGameButton.setButtonSprites(&m_endGameSprite, &m_endGameLitSprite, nullptr);
-    m_endGameButton.setDialogItemOrigin(HScreenPoint{endAt.x, endAt.y});
+    s_setUpButton(&m_shuffleButton, "No More Moves Shuffle", &m_shuffleSprite, &m_shuffleLitSprite, shuffleAt);
+    s_setUpButton(&m_undoButton, "No More Moves Undo", &m_undoSprite, &m_undoLitSprite, undoAt);
+    s_setUpButton(&m_endGameButton, "No More Moves End Game", &m_endGameSprite, &m_endGameLitSprite, endAt);
 
     // The first added is the default item (Enter), the last holds the focus.
     if (shuffleAllowed)

@@ -5,6 +5,23 @@
 #include "game/Qinvar.h"
 #include "game/ScreenGeometry.h"
 
+namespace {
+
+// A volume slider: horizontal, the track's length, the knob, the value it
+// starts at, and the record it writes.
+template <class Slider>
+void setUpSlider(Slider* slider, const char* name, QVOptions* options, float value, MVSprite* knob, geo::Point at)
+{
+    slider->setDialogItemName(name);
+    slider->setOptions(options);
+    slider->setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, geo::kSliderLength);
+    slider->setSliderSprite(knob);
+    slider->setSliderValue(value);
+    slider->setDialogItemOrigin(HScreenPoint{at.x, at.y});
+}
+
+} // namespace
+
 QVOptionsDialog::QVOptionsDialog() : QVDialog(), m_pOptions(nullptr) {}
 
 QVOptionsDialog::~QVOptionsDialog() = default;
@@ -36,31 +53,14 @@ bool QVOptionsDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, 
     setBackgroundSprite(&m_backgroundSprite);
     setDialogOrigin(HScreenPoint{geo::kBoardPicture.x, geo::kBoardPicture.y});
 
-    m_okButton.setDialogItemName("Ok Button");
-    m_okButton.setButtonSprites(&m_okSprite, &m_okLitSprite, nullptr);
-    m_okButton.setDialogItemOrigin(HScreenPoint{geo::kOptionsDone.x, geo::kOptionsDone.y});
+    s_setUpButton(&m_okButton, "Ok Button", &m_okSprite, &m_okLitSprite, geo::kOptionsDone);
+    s_setUpButton(&m_bestTimesButton, "Best Times", &m_bestTimesSprite, &m_bestTimesLitSprite, geo::kOptionsBestTimes);
+    s_setUpButton(&m_visitPartnerButton, "Visit Partner", &m_visitSprite, &m_visitLitSprite, geo::kOptionsVisit);
 
-    m_bestTimesButton.setDialogItemName("Best Times");
-    m_bestTimesButton.setButtonSprites(&m_bestTimesSprite, &m_bestTimesLitSprite, nullptr);
-    m_bestTimesButton.setDialogItemOrigin(HScreenPoint{geo::kOptionsBestTimes.x, geo::kOptionsBestTimes.y});
-
-    m_visitPartnerButton.setDialogItemName("Visit Partner");
-    m_visitPartnerButton.setButtonSprites(&m_visitSprite, &m_visitLitSprite, nullptr);
-    m_visitPartnerButton.setDialogItemOrigin(HScreenPoint{geo::kOptionsVisit.x, geo::kOptionsVisit.y});
-
-    m_soundSlider.setDialogItemName("Sound Slider");
-    m_soundSlider.setOptions(options);
-    m_soundSlider.setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, geo::kSliderLength);
-    m_soundSlider.setSliderSprite(&m_knobSprite);
-    m_soundSlider.setSliderValue(options ? options->soundVolume : 0.0f);
-    m_soundSlider.setDialogItemOrigin(HScreenPoint{geo::kSoundSlider.x, geo::kSoundSlider.y});
-
-    m_musicSlider.setDialogItemName("Music Slider");
-    m_musicSlider.setOptions(options);
-    m_musicSlider.setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, geo::kSliderLength);
-    m_musicSlider.setSliderSprite(&m_knobSprite);
-    m_musicSlider.setSliderValue(options ? options->musicVolume : 0.0f);
-    m_musicSlider.setDialogItemOrigin(HScreenPoint{geo::kMusicSlider.x, geo::kMusicSlider.y});
+    setUpSlider(&m_soundSlider, "Sound Slider", options, options ? options->soundVolume : 0.0f, &m_knobSprite,
+                geo::kSoundSlider);
+    setUpSlider(&m_musicSlider, "Music Slider", options, options ? options->musicVolume : 0.0f, &m_knobSprite,
+                geo::kMusicSlider);
 
     m_fullscreenButton.setDialogItemName("Fullscreen Button");
     m_showSwitch(&m_fullscreenButton, options ? options->fullscreen : 0);

@@ -62,6 +62,12 @@ public:
     static const char* const s_akpBackgrounds[kBackgroundCount];
     // The sounds preloaded behind the loading screen; null-ended.
     static const char* const s_akpSounds[];
+    // The per-user registry that holds the options and the best times is
+    // the company's and the product's.
+    static const char* const s_kpCompany;
+    static const char* const s_kpProduct;
+    // Where the messages about saved data and the screen send the player.
+    static const char* const s_kpSupportAddress;
 
     // Every member in its initial state; starts no service.
     Qinvar();
@@ -93,11 +99,26 @@ public:
     // The soundtrack and the sound manager let go; nothing calls it: the
     // framework's shutdown does the same.
     void m_releaseSounds();
+    // Sound is wanted unless the console variable c_soundDriver is "null"
+    // (any case).
+    bool m_soundWanted();
+    // The devices as start-up makes them (m_initSubsystems): the game's
+    // screen in a window or full screen, sound when wanted, two channels of
+    // 16 bits at 22050 Hz (every sound of the archive's format).
+    bool m_initDevices(bool sound, bool fullscreen);
+    // The registry opened for the game; null when it does not open.
+    HSystemRegistry* m_openRegistry();
+    // The 4 bytes of a key, only when the stored value is exactly 4 bytes
+    // long: a shorter or longer value is not one of ours.
+    static bool s_readFourBytes(HSystemRegistry* registry, const char* key, uint8_t (&bytes)[4]);
 
     // --- Play flow (QinvarPlay.cpp) ---------------------------------------
     void m_handleKeyDown(const HEvent& event);
     void m_handleClick(const HScreenPoint& point);
     void m_handleRightClick(const HScreenPoint& point);
+    // Either button's click while the game is suspended: the board area
+    // resumes, anywhere the GUI click sounds; true when it was such a click.
+    bool m_clickWhileSuspended(const HScreenPoint& point);
     void m_handleMouseMove(const HScreenPoint& point);
     void selectTile(QVTile* tile);
     void deselect();
@@ -228,8 +249,9 @@ public:
     // --- Buttons (QinvarControls.cpp) -------------------------------------
     void m_createControls();
     // What a button plays (through m_playEffect, overlapping allowed) before
-    // its action: the click of the panel's and the screens' buttons, the tick
-    // of the start screen's arrows.
+    // its action: the click of the panel's and the screens' buttons (the GUI
+    // click, which the dialogs' buttons, the rules and a click on the pause
+    // screen play too), the tick of the start screen's arrows.
     static const char* const s_kpButtonSound;
     static const char* const s_kpArrowSound;
 
