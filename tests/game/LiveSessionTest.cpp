@@ -116,7 +116,7 @@ TEST(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession)
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(r.out, "");
 
-    const std::string registry = readFileBytes(live.sandbox().home().file(".moravel/registry_Moravel_Qinvar"));
+    const std::string registry = readFileBytes(gameRegistryPath(live.sandbox().home().path()));
     ASSERT_FALSE(registry.empty()) << "starting the board saves the options";
 
     // The journal replayed without a window, in a fresh HOME.
@@ -126,7 +126,7 @@ TEST(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession)
         replay.run(buildProgram("qvgame"), {"-s", "-demo", "journal.bin"}, {}, 30);
     EXPECT_FALSE(again.timedOut) << "the replay did not reach the quit";
     EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
-    EXPECT_EQ(readFileBytes(replay.home().file(".moravel/registry_Moravel_Qinvar")), registry);
+    EXPECT_EQ(readFileBytes(gameRegistryPath(replay.home().path())), registry);
 }
 
 // The free-tile highlight on the real window, the space bar pressed through

@@ -11,10 +11,10 @@
 #include "engine/core/HEvent.h"
 #include "game/Qinvar.h"
 #include "tests/support/InputEvents.h"
+#include "tests/support/OpenQinvar.h"
 #include "tests/support/QinvarSession.h"
+#include "tests/support/TestPaths.h"
 #include "ui/MVDialog.h"
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-class QinvarDialogProbe : public Qinvar {
+class QinvarDialogProbe : public OpenQinvar {
 public:
     // What an ET_COMMAND runs; its state field picks one when there are several.
     std::function<void(QinvarDialogProbe&, uint32_t)> onCommand;
@@ -55,17 +55,6 @@ public:
     std::string registryPath;
 
     using Qinvar::goToPartnerSite;
-    using Qinvar::m_aHighScores;
-    using Qinvar::m_aSprites;
-    using Qinvar::m_board;
-    using Qinvar::m_gameStats;
-    using Qinvar::m_iLastHighScoreLayout;
-    using Qinvar::m_iLastHighScorePlace;
-    using Qinvar::m_iLoadedBackground;
-    using Qinvar::m_iLoadedTileSet;
-    using Qinvar::m_lastActionTime;
-    using Qinvar::m_options;
-    using Qinvar::m_pJournalFile;
 
     bool m_handleEvent(const HEvent& e) override
     {
@@ -115,23 +104,14 @@ public:
         partnerAddress = address;
         registryAtPartner = readFileBytes(registryPath);
     }
-
 };
 
 // The session with a probe game, its registry path known to the probe.
-class ProbeSession {
+class ProbeSession : public GameSession<QinvarDialogProbe> {
 public:
-    explicit ProbeSession(uint64_t startMs = 1000)
-        : m_session(startMs, [] { return new QinvarDialogProbe(); })
-    {
-        probe().registryPath = m_session.registryPath();
-    }
-    QinvarSession& session() { return m_session; }
-    QinvarDialogProbe& probe() { return static_cast<QinvarDialogProbe&>(m_session.game()); }
-    ScriptedEventSource& script() { return m_session.script(); }
-
-private:
-    QinvarSession m_session;
+    explicit ProbeSession(uint64_t startMs = 1000) : GameSession(startMs) { probe().registryPath = registryPath(); }
+    QinvarSession& session() { return *this; }
+    QinvarDialogProbe& probe() { return game(); }
 };
 
 // The innermost open dialog, as the test knows its kind; null when none is open.
@@ -151,18 +131,7 @@ inline int openDialogCount()
 // Where the tests put the pictures of the dialogs: <build>/screens/<name>.
 inline std::string screenshotPath(const std::string& name)
 {
-    // Without CTest's variable: the build directory above the test program's bin/.
-    const char* build = std::getenv("QV_BINARY_DIR");
-    std::string root = build && build[0] ? build : "";
-    if (root.empty()) {
-        char exe[4096];
-        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-        root = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string("./bin/x");
-        root = root.substr(0, root.rfind('/')) + "/..";
-    }
-    const std::string dir = root + "/screens";
-    ::mkdir(dir.c_str(), 0755);
-    return dir + "/" + name;
+    return pictureFile("screens", name);
 }
 
 // The peak of one second of the soundtrack from its start, as the mixer
@@ -324,14 +293,14 @@ inline std::vector<RegistryRecord> highScoreRecords(int layout, int place, const
 // Writes the records as the registry file of the session's HOME.
 inline void writeRegistry(QinvarSession& session, const std::vector<RegistryRecord>& records)
 {
-    session.home().write(".moravel/registry_Moravel_Qinvar", registryBytes(records));
+    session.home().write(kGameRegistryFile, registryBytes(records));
 }
 
 // A folder in the registry file's place: opening it succeeds and reading it
 // fails, as an I/O error would, for root as well.
 inline void makeRegistryUnreadable(QinvarSession& session)
 {
-    session.home().write(".moravel/registry_Moravel_Qinvar/inside", "x");
+    session.home().write(std::string(kGameRegistryFile) + "/inside", "x");
 }
 
 // The readable file again, with these records, in place of that folder.

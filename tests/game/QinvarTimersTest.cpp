@@ -414,7 +414,6 @@ TEST_F(QinvarTimersTest, ATimeBeyondWhatABestTimeHoldsIsHeldAndMarked)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        checksScripted = checksRun = 0;
         ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(t0)));
         const uint64_t start = t0 + 100;
         startSession(t0);

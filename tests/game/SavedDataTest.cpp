@@ -35,8 +35,6 @@ namespace {
 
 using Move = BoardSolver::Move;
 
-const char* const kRegistry = ".moravel/registry_Moravel_Qinvar";
-
 // A long-time player's registry: every option, and all 144 best times, the
 // layout's places from 1000 s on, so that a won game of a minute or two
 // takes place 0 of layout 0.
@@ -143,7 +141,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(mirror.ok()) << ArchiveBoard::s_archivePath() << " (build the archive)";
-        seedTime = findSeedTime(mirror, 10026, 40, [&](ArchiveBoard& m) {
+        seedTime = mirror.findSeedTime(10026, 40, [&](ArchiveBoard& m) {
             return BoardSolver(m.board).findClearingMoves(400, &moves);
         });
         ASSERT_NE(seedTime, 0u) << "no deal cleared within the search's budget";
@@ -232,7 +230,10 @@ protected:
         return program->wait(60);
     }
 
-    static std::string registryOf(const ProgramSandbox& box) { return readFileBytes(box.home().file(kRegistry)); }
+    static std::string registryOf(const ProgramSandbox& box)
+    {
+        return readFileBytes(gameRegistryPath(box.home().path()));
+    }
 
     ArchiveBoard mirror;
     std::vector<Move> moves;
@@ -252,7 +253,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         mode_t during, after;
         std::vector<std::string> extra;
     } cases[] = {
-        {"the file may not be read", kRegistry, 0000, 0600, {}},
+        {"the file may not be read", kGameRegistryFile, 0000, 0600, {}},
         // The full-screen switch of the command line saves at once, and
         // that save fails, as on a full disk.
         {"the folder may not be written", ".moravel", 0500, 0700, {"-f"}},
@@ -264,7 +265,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         SCOPED_TRACE(c.what);
         ProgramSandbox box;
         box.asOrdinaryUser();
-        box.home().write(kRegistry, registryBytes(playersRegistry()));
+        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
         const std::string before = registryOf(box);
         ASSERT_EQ(::chmod(box.home().file(c.path).c_str(), c.during), 0);
 
@@ -301,8 +302,8 @@ TEST_F(SavedDataTest, ADamagedFileIsKeptWhole)
     std::string bytes = registryBytes(records);
     const size_t secondLength = registryBytes({records[0]}).size() + records[1].key.size() + 1;
     bytes[secondLength + 3] = static_cast<char>(bytes[secondLength + 3] ^ 0x80);
-    box.home().write(kRegistry, bytes);
-    const std::string path = box.home().file(kRegistry);
+    box.home().write(kGameRegistryFile, bytes);
+    const std::string path = box.home().file(kGameRegistryFile);
 
     ChildResult r = play(box, quitAtOnce(), {"-trace"});
     EXPECT_CLEAN_EXIT(r);
@@ -361,7 +362,7 @@ TEST_F(SavedDataTest, TwoWindowsWinningOnOneLayoutKeepBothEntries)
 TEST_F(SavedDataTest, AClockJumpStoresNoImpossibleTime)
 {
     ProgramSandbox box;
-    box.home().write(kRegistry, registryBytes(playersRegistry()));
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
     const std::string before = registryOf(box);
     // Had a name entry come up, the quit would still store the entry.
     PlayerSession s = wonGameUpToContinue(3000000000000ull);
@@ -390,7 +391,7 @@ TEST_F(SavedDataTest, AStaleTemporaryFileIsRemovedByTheNextSave)
         if (r.key == "Fullscreen")
             r.value = u32Bytes(1);
     }
-    box.home().write(kRegistry, registryBytes(records));
+    box.home().write(kGameRegistryFile, registryBytes(records));
     const std::string before = registryOf(box);
     const struct {
         const char* name;

@@ -1,8 +1,8 @@
 // The game in the test's process, driven by a script of event batches.
 #include "tests/support/QinvarSession.h"
 
-#include "engine/core/HUnix.h"
 #include "tests/support/ImageFixtures.h"
+#include "tests/support/TestPaths.h"
 
 #include <SDL.h>
 
@@ -26,18 +26,17 @@ QinvarSession::~QinvarSession()
 
 std::string QinvarSession::registryPath() const
 {
-    return m_home.file(".moravel/registry_Moravel_Qinvar");
+    return gameRegistryPath(m_home.path());
 }
 
 bool QinvarSession::start(const std::string& commandLine)
 {
     // The program's resource directory: beside the test program's bin/.
-    char resourceDir[4096];
-    HUnix::s_calcResourceDir(resourceDir, sizeof(resourceDir) - 1, "/proc/self/exe");
+    const std::string resourceDir = buildResourceDir();
     const std::string tokens = "+set c_soundDriver null +set mv_spriteCursor 0 " + commandLine;
     m_game->getCvarManager()->initCvarManager();
     m_bStarted = true;
-    if (!m_game->m_initPuzzleGame(tokens.c_str(), resourceDir)) {
+    if (!m_game->m_initPuzzleGame(tokens.c_str(), resourceDir.c_str())) {
         shutdown();
         return false;
     }
