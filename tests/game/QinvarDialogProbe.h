@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -277,6 +278,51 @@ inline bool registryValue(const std::string& bytes, const std::string& key, std:
         }
     }
     return false;
+}
+
+// The records of a registry file by key.
+inline std::map<std::string, std::string> registryByKey(const std::string& bytes)
+{
+    std::map<std::string, std::string> out;
+    for (const RegistryRecord& r : registryRecords(bytes))
+        out[r.key] = r.value;
+    return out;
+}
+
+// The name a layout's place holds in the registry file ("<none>" when the
+// file holds no name there), and the names of all eight places, best first.
+inline std::string storedName(const std::string& registry, int layout, int place)
+{
+    std::string value;
+    if (!registryValue(registry, "HSn:" + std::to_string(layout) + "x" + std::to_string(place), &value))
+        return "<none>";
+    return std::string(value.c_str());
+}
+
+inline std::vector<std::string> storedNames(const std::string& registry, int layout)
+{
+    std::vector<std::string> names;
+    for (int place = 0; place < 8; ++place)
+        names.push_back(storedName(registry, layout, place));
+    return names;
+}
+
+// Every option stored as a player would leave them, in the order the game
+// reads them: the last name "Ada", the layout given, table top 4, tile set
+// 3, automatic hints off, the sound at a half, the music at an eighth, a
+// window.
+inline std::vector<RegistryRecord> chosenOptionRecords(uint32_t layout)
+{
+    return {
+        {"LastHighScoreName", std::string("Ada") + std::string(22, '\0')},
+        {"Layout", u32Bytes(layout)},
+        {"Background", u32Bytes(4)},
+        {"Tileset", u32Bytes(3)},
+        {"Autohint", u32Bytes(0)},
+        {"Sound Volume", floatBytes(0.5f)},
+        {"Music Volume", floatBytes(0.125f)},
+        {"Fullscreen", u32Bytes(0)},
+    };
 }
 
 // The five records of one best-time entry, as the game stores them.

@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <signal.h>
 #include <unistd.h>
 #include <sys/stat.h>
@@ -40,16 +39,7 @@ using Move = BoardSolver::Move;
 // takes place 0 of layout 0.
 std::vector<RegistryRecord> playersRegistry()
 {
-    std::vector<RegistryRecord> records = {
-        {"LastHighScoreName", std::string("Ada") + std::string(22, '\0')},
-        {"Layout", u32Bytes(0)},
-        {"Background", u32Bytes(4)},
-        {"Tileset", u32Bytes(3)},
-        {"Autohint", u32Bytes(0)},
-        {"Sound Volume", floatBytes(0.5f)},
-        {"Music Volume", floatBytes(0.125f)},
-        {"Fullscreen", u32Bytes(0)},
-    };
+    std::vector<RegistryRecord> records = chosenOptionRecords(0);
     for (int layout = 0; layout < 18; ++layout) {
         for (int place = 0; place < 8; ++place) {
             QVHighScore e{};
@@ -66,27 +56,11 @@ std::vector<RegistryRecord> playersRegistry()
     return records;
 }
 
-// The names a layout's table holds in the registry file, best first.
-std::vector<std::string> storedNames(const std::string& registry, int layout)
-{
-    std::vector<std::string> names;
-    for (int place = 0; place < 8; ++place) {
-        std::string value;
-        const std::string key = "HSn:" + std::to_string(layout) + "x" + std::to_string(place);
-        names.push_back(registryValue(registry, key, &value) ? std::string(value.c_str()) : "<none>");
-    }
-    return names;
-}
-
 // The records of `after` that differ from `before`, or are new or gone, by key.
 std::vector<std::string> changedKeys(const std::string& before, const std::string& after)
 {
-    std::map<std::string, std::string> was;
-    for (const RegistryRecord& r : registryRecords(before))
-        was[r.key] = r.value;
-    std::map<std::string, std::string> is;
-    for (const RegistryRecord& r : registryRecords(after))
-        is[r.key] = r.value;
+    const std::map<std::string, std::string> was = registryByKey(before);
+    const std::map<std::string, std::string> is = registryByKey(after);
     std::vector<std::string> changed;
     for (const auto& [key, value] : is) {
         const auto old = was.find(key);
@@ -112,21 +86,6 @@ std::vector<std::string> layoutZeroAndTheName()
     }
     std::sort(keys.begin(), keys.end());
     return keys;
-}
-
-std::vector<std::string> namesIn(const std::string& dir)
-{
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 #define EXPECT_CLEAN_EXIT(r)                                                                                          \

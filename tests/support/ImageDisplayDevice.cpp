@@ -5,7 +5,6 @@
 #include "engine/media/HImage.h"
 #include "tests/support/ImageFixtures.h"
 
-#include <cstdio>
 #include <new>
 
 namespace {
@@ -96,23 +95,9 @@ void ImageDisplayDevice::rgbAt(int32_t x, int32_t y, uint8_t* r, uint8_t* g, uin
 
 bool ImageDisplayDevice::savePng(const std::string& path) const
 {
-    const int32_t width = m_iScreenWidth;
-    const int32_t height = m_iScreenHeight;
-    Bytes rgb;
-    rgb.reserve(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            uint8_t r, g, b;
-            rgbAt(x, y, &r, &g, &b);
-            rgb.push_back(r);
-            rgb.push_back(g);
-            rgb.push_back(b);
-        }
-    }
-    const Bytes png = ImageFixtures::png(width, height, rgb, ImageFixtures::PngOptions());
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    return std::fclose(f) == 0 && ok;
+    return ImageFixtures::writeRgbPng(path, m_iScreenWidth, m_iScreenHeight, [this](int32_t x, int32_t y) {
+        uint8_t r, g, b;
+        rgbAt(x, y, &r, &g, &b);
+        return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) | b;
+    });
 }
