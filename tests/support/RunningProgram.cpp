@@ -107,12 +107,7 @@ ChildResult RunningProgram::wait(double timeoutSeconds)
         m_bEnded = true;
         result.timedOut = true;
     }
-    if (WIFEXITED(m_iStatus)) {
-        result.exited = true;
-        result.exitCode = WEXITSTATUS(m_iStatus);
-    } else if (WIFSIGNALED(m_iStatus)) {
-        result.signal = WTERMSIG(m_iStatus);
-    }
+    takeWaitStatus(m_iStatus, &result);
     result.out = readFileBytes(m_output.file("out.txt"));
     result.err = readFileBytes(m_output.file("err.txt"));
     return result;
