@@ -5,7 +5,6 @@
 
 #include "engine/core/HErrorManager.h"
 #include "engine/core/HSystemRegistry.h"
-#include "engine/core/HUtil.h"
 #include "engine/core/POSH.h"
 #include "engine/media/H2DDisplayDevice.h"
 #include "game/QVOptionsDialog.h"
