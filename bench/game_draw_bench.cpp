@@ -47,12 +47,12 @@ struct Session {
     Session()
     {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
-        session.reset(new QinvarSession(kDealTime, [] { return new BenchGame(); }));
+        session.reset(new GameSession<BenchGame>(kDealTime));
         ok = session->start() && game().dealBoard();
     }
-    BenchGame& game() { return static_cast<BenchGame&>(session->game()); }
+    BenchGame& game() { return session->game(); }
 
-    std::unique_ptr<QinvarSession> session;
+    std::unique_ptr<GameSession<BenchGame>> session;
     bool ok = false;
 };
 

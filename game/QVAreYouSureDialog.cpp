@@ -1,18 +1,10 @@
 // The two-button confirmation: layout and its buttons.
 #include "game/QVAreYouSureDialog.h"
 
-#include "framework/HPuzzleGame.h"
-#include "game/QVDialogArt.h"
 #include "game/ScreenGeometry.h"
 #include "ui/MVDialogLayout.h"
 
-namespace {
-
-constexpr int kClickVolume = 128;
-
-} // namespace
-
-QVAreYouSureDialog::QVAreYouSureDialog() : MVDialog() {}
+QVAreYouSureDialog::QVAreYouSureDialog() : QVDialog() {}
 
 QVAreYouSureDialog::~QVAreYouSureDialog() = default;
 
@@ -20,18 +12,15 @@ bool QVAreYouSureDialog::initDialog(H2DDisplayDevice* display, HFileSystem* file
                                     const char* confirm, const char* confirmLit, const char* cancel,
                                     const char* cancelLit)
 {
-    QVDialogArt::s_load(&m_backgroundSprite, display, files, background);
-    QVDialogArt::s_load(&m_confirmSprite, display, files, confirm);
-    QVDialogArt::s_load(&m_confirmLitSprite, display, files, confirmLit);
-    QVDialogArt::s_load(&m_cancelSprite, display, files, cancel);
-    QVDialogArt::s_load(&m_cancelLitSprite, display, files, cancelLit);
+    m_loadArt(&m_backgroundSprite, display, files, background);
+    m_loadArt(&m_confirmSprite, display, files, confirm);
+    m_loadArt(&m_confirmLitSprite, display, files, confirmLit);
+    m_loadArt(&m_cancelSprite, display, files, cancel);
+    m_loadArt(&m_cancelLitSprite, display, files, cancelLit);
 
-    setBackgroundSprite(&m_backgroundSprite);
-    const HScreenRect size = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
+    const HScreenRect size = m_placeBackground(&m_backgroundSprite, geo::clearConfirmAt);
     const int32_t width = size.right;
     const int32_t height = size.bottom;
-    const geo::Point origin = geo::clearConfirmAt(width, height);
-    setDialogOrigin(HScreenPoint{origin.x, origin.y});
 
     // The buttons as the framework's message box puts its two.
     const HScreenRect confirmSize = MVDialogItem::s_spriteSizeRect(&m_confirmSprite);
@@ -40,12 +29,10 @@ bool QVAreYouSureDialog::initDialog(H2DDisplayDevice* display, HFileSystem* file
         MVDialogLayout::messageOkAt(width, height, confirmSize.right, confirmSize.bottom, true);
     const MVDialogLayout::Place cancelAt =
         MVDialogLayout::messageCancelAt(width, height, cancelSize.right, confirmSize.bottom);
-    m_confirmButton.setDialogItemName("Are you sure, ok");
-    m_confirmButton.setButtonSprites(&m_confirmSprite, &m_confirmLitSprite, nullptr);
-    m_confirmButton.setDialogItemOrigin(HScreenPoint{confirmAt.x, confirmAt.y});
-    m_cancelButton.setDialogItemName("Are you sure, cancel");
-    m_cancelButton.setButtonSprites(&m_cancelSprite, &m_cancelLitSprite, nullptr);
-    m_cancelButton.setDialogItemOrigin(HScreenPoint{cancelAt.x, cancelAt.y});
+    s_setUpButton(&m_confirmButton, "Are you sure, ok", &m_confirmSprite, &m_confirmLitSprite,
+                  geo::Point{confirmAt.x, confirmAt.y});
+    s_setUpButton(&m_cancelButton, "Are you sure, cancel", &m_cancelSprite, &m_cancelLitSprite,
+                  geo::Point{cancelAt.x, cancelAt.y});
 
     addDialogItem(&m_confirmButton);
     addDialogItem(&m_cancelButton);
@@ -53,18 +40,8 @@ bool QVAreYouSureDialog::initDialog(H2DDisplayDevice* display, HFileSystem* file
     return true;
 }
 
-void QVAreYouSureDialog::unloadDialogSprites()
-{
-    QVDialogArt::s_unload(&m_backgroundSprite);
-    QVDialogArt::s_unload(&m_confirmSprite);
-    QVDialogArt::s_unload(&m_confirmLitSprite);
-    QVDialogArt::s_unload(&m_cancelSprite);
-    QVDialogArt::s_unload(&m_cancelLitSprite);
-}
-
 bool QVAreYouSureDialog::handleItemClick(MVDialogItem* /*item*/)
 {
-    if (HPuzzleGame* game = getPuzzleGame())
-        game->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+    m_playGuiClick();
     return true;
 }

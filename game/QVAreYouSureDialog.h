@@ -3,14 +3,14 @@
 // Cancel is the default item, so Enter cancels.
 #pragma once
 
-#include "ui/MVDialog.h"
+#include "game/QVDialog.h"
 #include "ui/MVDialogItemButton.h"
 #include "ui/MVSprite.h"
 
 class H2DDisplayDevice;
 class HFileSystem;
 
-class QVAreYouSureDialog : public MVDialog {
+class QVAreYouSureDialog : public QVDialog {
 public:
     QVAreYouSureDialog();
     ~QVAreYouSureDialog() override;
@@ -23,8 +23,6 @@ public:
     // the free width. True.
     bool initDialog(H2DDisplayDevice* display, HFileSystem* files, const char* background, const char* confirm,
                     const char* confirmLit, const char* cancel, const char* cancelLit);
-    // Unloads the five sprites that initDialog loaded.
-    void unloadDialogSprites();
 
     MVDialogItemButton* getConfirmButton() { return &m_confirmButton; }
     MVDialogItemButton* getCancelButton() { return &m_cancelButton; }

@@ -3,7 +3,6 @@
 #include "game/QVBestTimesDialog.h"
 
 #include "engine/core/HUtil.h"
-#include "game/QVDialogArt.h"
 #include "game/Qinvar.h"
 #include "game/ScreenGeometry.h"
 
@@ -11,7 +10,6 @@
 
 namespace {
 
-constexpr int kClickVolume = 128;
 // Times from this many seconds on show as 99:59.
 constexpr uint32_t kMaxShownSeconds = 5999;
 // Bytes of one shown value ("99:59", a tile count, a name).
@@ -37,7 +35,7 @@ void setUpLine(MVDialogItemTextLine* line, H2DFont* font, int32_t x, int32_t y, 
 
 } // namespace
 
-QVBestTimesDialog::QVBestTimesDialog() : MVDialog(), m_pGame(nullptr), m_iShownLayout(0), m_aTable() {}
+QVBestTimesDialog::QVBestTimesDialog() : QVDialog(), m_pGame(nullptr), m_iShownLayout(0), m_aTable() {}
 
 QVBestTimesDialog::~QVBestTimesDialog() = default;
 
@@ -46,31 +44,23 @@ bool QVBestTimesDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
 {
     m_pGame = game;
     m_iShownLayout = (layout >= 0 && layout < kLayouts) ? layout : 0;
-    QVDialogArt::s_load(&m_clearLitSprite, display, files, "art/besttimes_clear_lit_qz.tga");
-    QVDialogArt::s_load(&m_okLitSprite, display, files, "art/ok_lit_qz.tga");
-    QVDialogArt::s_load(&m_backgroundSprite, display, files, "art/besttimes_qz.jpg");
+    m_loadArt(&m_clearLitSprite, display, files, "art/besttimes_clear_lit_qz.tga");
+    m_loadArt(&m_okLitSprite, display, files, "art/ok_lit_qz.tga");
+    m_loadArt(&m_backgroundSprite, display, files, "art/besttimes_qz.jpg");
     setBackgroundSprite(&m_backgroundSprite);
     setDialogOrigin(HScreenPoint{geo::kBoardPicture.x, geo::kBoardPicture.y});
 
     // OK and Clear have no normal art: they show only while lit.
-    m_okButton.setDialogItemName("Best Times OK Button");
-    m_okButton.setButtonSprites(nullptr, &m_okLitSprite, nullptr);
-    m_okButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesOk.x, geo::kBestTimesOk.y});
+    s_setUpButton(&m_okButton, "Best Times OK Button", nullptr, &m_okLitSprite, geo::kBestTimesOk);
 
-    m_clearButton.setDialogItemName("Best Times Clear Button");
-    m_clearButton.setButtonSprites(nullptr, &m_clearLitSprite, nullptr);
-    m_clearButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesClear.x, geo::kBestTimesClear.y});
+    s_setUpButton(&m_clearButton, "Best Times Clear Button", nullptr, &m_clearLitSprite, geo::kBestTimesClear);
 
     MVSprite* right = game ? game->getSprite(QVS_ARROW_RIGHT) : nullptr;
     MVSprite* rightLit = game ? game->getSprite(QVS_ARROW_RIGHT_LIT) : nullptr;
     MVSprite* left = game ? game->getSprite(QVS_ARROW_LEFT) : nullptr;
     MVSprite* leftLit = game ? game->getSprite(QVS_ARROW_LEFT_LIT) : nullptr;
-    m_nextButton.setDialogItemName("Best Times Next Layout");
-    m_nextButton.setButtonSprites(right, rightLit, nullptr);
-    m_nextButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesNext.x, geo::kBestTimesNext.y});
-    m_previousButton.setDialogItemName("Best Times Previous Layout");
-    m_previousButton.setButtonSprites(left, leftLit, nullptr);
-    m_previousButton.setDialogItemOrigin(HScreenPoint{geo::kBestTimesPrevious.x, geo::kBestTimesPrevious.y});
+    s_setUpButton(&m_nextButton, "Best Times Next Layout", right, rightLit, geo::kBestTimesNext);
+    s_setUpButton(&m_previousButton, "Best Times Previous Layout", left, leftLit, geo::kBestTimesPrevious);
 
     // Every title has the first one's width.
     const HScreenRect background = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
@@ -135,13 +125,6 @@ void QVBestTimesDialog::loadTextLines(QVHighScore table[kLayouts][kPlaces])
     }
 }
 
-void QVBestTimesDialog::unloadDialogSprites()
-{
-    QVDialogArt::s_unload(&m_clearLitSprite);
-    QVDialogArt::s_unload(&m_okLitSprite);
-    QVDialogArt::s_unload(&m_backgroundSprite);
-}
-
 void QVBestTimesDialog::m_showTitle()
 {
     MVSprite* title =
@@ -167,8 +150,7 @@ bool QVBestTimesDialog::handleItemClick(MVDialogItem* item)
         return true;
     if (item != &m_okButton && item != &m_clearButton && item != &m_nextButton && item != &m_previousButton)
         return false;
-    if (m_pGame)
-        m_pGame->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+    m_playGuiClick();
     if (item == &m_okButton)
         return true;
     if (item == &m_nextButton) {

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "game/QVHighScore.h"
-#include "ui/MVDialog.h"
+#include "game/QVDialog.h"
 #include "ui/MVDialogItemButton.h"
 #include "ui/MVDialogItemTextLine.h"
 #include "ui/MVSprite.h"
@@ -16,7 +16,7 @@ class H2DDisplayDevice;
 class HFileSystem;
 class Qinvar;
 
-class QVBestTimesDialog : public MVDialog {
+class QVBestTimesDialog : public QVDialog {
 public:
     static constexpr int kLayouts = 18;
     static constexpr int kPlaces = 8;
@@ -36,16 +36,11 @@ public:
                     int32_t layout, Qinvar* game);
     // Copies the table and writes the shown layout's 32 text lines.
     void loadTextLines(QVHighScore table[kLayouts][kPlaces]);
-    // Unloads the three sprites that initDialog loaded.
-    void unloadDialogSprites();
 
     int32_t getShownLayout() const { return m_iShownLayout; }
-    const QVHighScore& getEntry(int32_t layout, int32_t place) const { return m_aTable[layout][place]; }
     MVDialogItemButton* getOkButton() { return &m_okButton; }
-    MVDialogItemButton* getClearButton() { return &m_clearButton; }
     MVDialogItemButton* getNextButton() { return &m_nextButton; }
     MVDialogItemButton* getPreviousButton() { return &m_previousButton; }
-    MVDialogItemButton* getTitleButton() { return &m_titleButton; }
     MVDialogItemTextLine* getNameLine(int32_t place) { return &m_aNameLines[place]; }
     MVDialogItemTextLine* getGameTimeLine(int32_t place) { return &m_aGameTimeLines[place]; }
     MVDialogItemTextLine* getRealTimeLine(int32_t place) { return &m_aRealTimeLines[place]; }

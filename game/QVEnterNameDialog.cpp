@@ -3,15 +3,11 @@
 
 #include "engine/core/HPlatform.h"
 #include "engine/core/HUtil.h"
-#include "framework/HPuzzleGame.h"
-#include "game/QVDialogArt.h"
 #include "game/QVGameStats.h"
 #include "game/ScreenGeometry.h"
 
 namespace {
 
-// The GUI click's level before the sound volume scales it.
-constexpr int kClickVolume = 128;
 // The login name is asked into a buffer of this size.
 constexpr int kLoginNameBytes = 25;
 
@@ -20,29 +16,24 @@ const HColor4f kScoreColour{0.0f, 0.7f, 0.0f, 1.0f};
 
 } // namespace
 
-QVEnterNameDialog::QVEnterNameDialog() : MVDialog() {}
+QVEnterNameDialog::QVEnterNameDialog() : QVDialog() {}
 
 QVEnterNameDialog::~QVEnterNameDialog() = default;
 
 bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, const QVGameStats& stats,
                                    H2DFont* font, const char* lastName)
 {
-    QVDialogArt::s_load(&m_backgroundSprite, display, files, "art/entername_qz.jpg");
-    QVDialogArt::s_load(&m_okSprite, display, files, "art/entername_ok_qz.tga");
-    QVDialogArt::s_load(&m_okLitSprite, display, files, "art/entername_ok_lit_qz.tga");
+    m_loadArt(&m_backgroundSprite, display, files, "art/entername_qz.jpg");
+    m_loadArt(&m_okSprite, display, files, "art/entername_ok_qz.tga");
+    m_loadArt(&m_okLitSprite, display, files, "art/entername_ok_lit_qz.tga");
 
-    setBackgroundSprite(&m_backgroundSprite);
-    const HScreenRect size = MVDialogItem::s_spriteSizeRect(&m_backgroundSprite);
+    const HScreenRect size = m_placeBackground(&m_backgroundSprite, geo::enterNameAt);
     const int32_t width = size.right;
     const int32_t height = size.bottom;
-    const geo::Point origin = geo::enterNameAt(width, height);
-    setDialogOrigin(HScreenPoint{origin.x, origin.y});
 
     const HScreenRect button = MVDialogItem::s_spriteSizeRect(&m_okSprite);
     const geo::Point okAt = geo::enterNameOkAt(width, height, button.right, button.bottom);
-    m_okButton.setDialogItemName("Enter Name OK Button");
-    m_okButton.setButtonSprites(&m_okSprite, &m_okLitSprite, nullptr);
-    m_okButton.setDialogItemOrigin(HScreenPoint{okAt.x, okAt.y});
+    s_setUpButton(&m_okButton, "Enter Name OK Button", &m_okSprite, &m_okLitSprite, okAt);
 
     // The offered name: the last one entered, else the login name. Either
     // may come from outside the game (the registry, the password database):
@@ -85,18 +76,10 @@ bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
     return true;
 }
 
-void QVEnterNameDialog::unloadDialogSprites()
-{
-    QVDialogArt::s_unload(&m_backgroundSprite);
-    QVDialogArt::s_unload(&m_okSprite);
-    QVDialogArt::s_unload(&m_okLitSprite);
-}
-
 bool QVEnterNameDialog::handleItemClick(MVDialogItem* item)
 {
     if (item != &m_okButton)
         return false;
-    if (HPuzzleGame* game = getPuzzleGame())
-        game->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+    m_playGuiClick();
     return true;
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "game/QVNameTextLine.h"
-#include "ui/MVDialog.h"
+#include "game/QVDialog.h"
 #include "ui/MVDialogItemButton.h"
 #include "ui/MVDialogItemTextLine.h"
 #include "ui/MVSprite.h"
@@ -14,7 +14,7 @@ class HFileSystem;
 struct H2DFont;
 struct QVGameStats;
 
-class QVEnterNameDialog : public MVDialog {
+class QVEnterNameDialog : public QVDialog {
 public:
     // Characters of the score line.
     static constexpr int32_t kScoreLength = 16;
@@ -32,8 +32,6 @@ public:
     // characters, cut to 12. True.
     bool initDialog(H2DDisplayDevice* display, HFileSystem* files, const QVGameStats& stats, H2DFont* font,
                     const char* lastName);
-    // Unloads the three sprites that initDialog loaded.
-    void unloadDialogSprites();
 
     MVDialogItemButton* getOkButton() { return &m_okButton; }
     QVNameTextLine* getEditLine() { return &m_editLine; }

@@ -4,14 +4,14 @@
 // click closes it.
 #pragma once
 
-#include "ui/MVDialog.h"
+#include "game/QVDialog.h"
 #include "ui/MVDialogItemButton.h"
 #include "ui/MVSprite.h"
 
 class H2DDisplayDevice;
 class HFileSystem;
 
-class QVGameOverDialog : public MVDialog {
+class QVGameOverDialog : public QVDialog {
 public:
     QVGameOverDialog();
     ~QVGameOverDialog() override;
@@ -23,8 +23,6 @@ public:
     // Loads the seven sprites and lays the dialog out; the shuffle button
     // only when shuffleAllowed (undo is then the default item). True.
     bool initDialog(H2DDisplayDevice* display, HFileSystem* files, bool shuffleAllowed);
-    // Unloads the seven sprites that initDialog loaded.
-    void unloadDialogSprites();
 
     MVDialogItemButton* getShuffleButton() { return &m_shuffleButton; }
     MVDialogItemButton* getUndoButton() { return &m_undoButton; }

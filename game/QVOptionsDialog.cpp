@@ -1,19 +1,28 @@
 // The options dialog: layout, the switches and the closing buttons.
 #include "game/QVOptionsDialog.h"
 
-#include "game/QVDialogArt.h"
 #include "game/QVOptions.h"
 #include "game/Qinvar.h"
 #include "game/ScreenGeometry.h"
 
 namespace {
 
-// The GUI click's level before the sound volume scales it.
-constexpr int kClickVolume = 128;
+// A volume slider: horizontal, the track's length, the knob, the value it
+// starts at, and the record it writes.
+template <class Slider>
+void setUpSlider(Slider* slider, const char* name, QVOptions* options, float value, MVSprite* knob, geo::Point at)
+{
+    slider->setDialogItemName(name);
+    slider->setOptions(options);
+    slider->setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, geo::kSliderLength);
+    slider->setSliderSprite(knob);
+    slider->setSliderValue(value);
+    slider->setDialogItemOrigin(HScreenPoint{at.x, at.y});
+}
 
 } // namespace
 
-QVOptionsDialog::QVOptionsDialog() : MVDialog(), m_pOptions(nullptr) {}
+QVOptionsDialog::QVOptionsDialog() : QVDialog(), m_pOptions(nullptr) {}
 
 QVOptionsDialog::~QVOptionsDialog() = default;
 
@@ -28,47 +37,30 @@ void QVOptionsDialog::m_showSwitch(MVDialogItemButton* button, int32_t value)
 bool QVOptionsDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, QVOptions* options)
 {
     m_pOptions = options;
-    QVDialogArt::s_load(&m_backgroundSprite, display, files, "art/options_qz.jpg");
-    QVDialogArt::s_load(&m_okSprite, display, files, "art/options_done_qz.tga");
-    QVDialogArt::s_load(&m_okLitSprite, display, files, "art/options_done_lit_qz.tga");
-    QVDialogArt::s_load(&m_bestTimesSprite, display, files, "art/options_besttimes_qz.tga");
-    QVDialogArt::s_load(&m_bestTimesLitSprite, display, files, "art/options_besttimes_lit_qz.tga");
-    QVDialogArt::s_load(&m_visitSprite, display, files, "art/options_visit_qz.tga");
-    QVDialogArt::s_load(&m_visitLitSprite, display, files, "art/options_visit_lit_qz.tga");
-    QVDialogArt::s_load(&m_knobSprite, display, files, "art/options_slider_tab_qz.tga");
-    QVDialogArt::s_load(&m_onSprite, display, files, "art/options_on_qz.tga");
-    QVDialogArt::s_load(&m_onLitSprite, display, files, "art/options_on_lit_qz.tga");
-    QVDialogArt::s_load(&m_offSprite, display, files, "art/options_off_qz.tga");
-    QVDialogArt::s_load(&m_offLitSprite, display, files, "art/options_off_lit_qz.tga");
+    m_loadArt(&m_backgroundSprite, display, files, "art/options_qz.jpg");
+    m_loadArt(&m_okSprite, display, files, "art/options_done_qz.tga");
+    m_loadArt(&m_okLitSprite, display, files, "art/options_done_lit_qz.tga");
+    m_loadArt(&m_bestTimesSprite, display, files, "art/options_besttimes_qz.tga");
+    m_loadArt(&m_bestTimesLitSprite, display, files, "art/options_besttimes_lit_qz.tga");
+    m_loadArt(&m_visitSprite, display, files, "art/options_visit_qz.tga");
+    m_loadArt(&m_visitLitSprite, display, files, "art/options_visit_lit_qz.tga");
+    m_loadArt(&m_knobSprite, display, files, "art/options_slider_tab_qz.tga");
+    m_loadArt(&m_onSprite, display, files, "art/options_on_qz.tga");
+    m_loadArt(&m_onLitSprite, display, files, "art/options_on_lit_qz.tga");
+    m_loadArt(&m_offSprite, display, files, "art/options_off_qz.tga");
+    m_loadArt(&m_offLitSprite, display, files, "art/options_off_lit_qz.tga");
 
     setBackgroundSprite(&m_backgroundSprite);
     setDialogOrigin(HScreenPoint{geo::kBoardPicture.x, geo::kBoardPicture.y});
 
-    m_okButton.setDialogItemName("Ok Button");
-    m_okButton.setButtonSprites(&m_okSprite, &m_okLitSprite, nullptr);
-    m_okButton.setDialogItemOrigin(HScreenPoint{geo::kOptionsDone.x, geo::kOptionsDone.y});
+    s_setUpButton(&m_okButton, "Ok Button", &m_okSprite, &m_okLitSprite, geo::kOptionsDone);
+    s_setUpButton(&m_bestTimesButton, "Best Times", &m_bestTimesSprite, &m_bestTimesLitSprite, geo::kOptionsBestTimes);
+    s_setUpButton(&m_visitPartnerButton, "Visit Partner", &m_visitSprite, &m_visitLitSprite, geo::kOptionsVisit);
 
-    m_bestTimesButton.setDialogItemName("Best Times");
-    m_bestTimesButton.setButtonSprites(&m_bestTimesSprite, &m_bestTimesLitSprite, nullptr);
-    m_bestTimesButton.setDialogItemOrigin(HScreenPoint{geo::kOptionsBestTimes.x, geo::kOptionsBestTimes.y});
-
-    m_visitPartnerButton.setDialogItemName("Visit Partner");
-    m_visitPartnerButton.setButtonSprites(&m_visitSprite, &m_visitLitSprite, nullptr);
-    m_visitPartnerButton.setDialogItemOrigin(HScreenPoint{geo::kOptionsVisit.x, geo::kOptionsVisit.y});
-
-    m_soundSlider.setDialogItemName("Sound Slider");
-    m_soundSlider.setOptions(options);
-    m_soundSlider.setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, geo::kSliderLength);
-    m_soundSlider.setSliderSprite(&m_knobSprite);
-    m_soundSlider.setSliderValue(options ? options->soundVolume : 0.0f);
-    m_soundSlider.setDialogItemOrigin(HScreenPoint{geo::kSoundSlider.x, geo::kSoundSlider.y});
-
-    m_musicSlider.setDialogItemName("Music Slider");
-    m_musicSlider.setOptions(options);
-    m_musicSlider.setSliderParameters(MVDialogItemSlider::SO_HORIZONTAL, geo::kSliderLength);
-    m_musicSlider.setSliderSprite(&m_knobSprite);
-    m_musicSlider.setSliderValue(options ? options->musicVolume : 0.0f);
-    m_musicSlider.setDialogItemOrigin(HScreenPoint{geo::kMusicSlider.x, geo::kMusicSlider.y});
+    setUpSlider(&m_soundSlider, "Sound Slider", options, options ? options->soundVolume : 0.0f, &m_knobSprite,
+                geo::kSoundSlider);
+    setUpSlider(&m_musicSlider, "Music Slider", options, options ? options->musicVolume : 0.0f, &m_knobSprite,
+                geo::kMusicSlider);
 
     m_fullscreenButton.setDialogItemName("Fullscreen Button");
     m_showSwitch(&m_fullscreenButton, options ? options->fullscreen : 0);
@@ -90,30 +82,13 @@ bool QVOptionsDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, 
     return true;
 }
 
-void QVOptionsDialog::unloadDialogSprites()
-{
-    QVDialogArt::s_unload(&m_backgroundSprite);
-    QVDialogArt::s_unload(&m_okSprite);
-    QVDialogArt::s_unload(&m_okLitSprite);
-    QVDialogArt::s_unload(&m_bestTimesSprite);
-    QVDialogArt::s_unload(&m_bestTimesLitSprite);
-    QVDialogArt::s_unload(&m_visitSprite);
-    QVDialogArt::s_unload(&m_visitLitSprite);
-    QVDialogArt::s_unload(&m_knobSprite);
-    QVDialogArt::s_unload(&m_onSprite);
-    QVDialogArt::s_unload(&m_onLitSprite);
-    QVDialogArt::s_unload(&m_offSprite);
-    QVDialogArt::s_unload(&m_offLitSprite);
-}
-
 bool QVOptionsDialog::handleItemClick(MVDialogItem* item)
 {
     // Only the game runs this dialog.
     Qinvar* game = static_cast<Qinvar*>(getPuzzleGame());
 
     if (item == &m_okButton) {
-        if (game)
-            game->playSound("sound/qv_guiclick.wav", kClickVolume, 0, true);
+        m_playGuiClick();
         return true;
     }
     if (item == &m_visitPartnerButton)

@@ -7,7 +7,7 @@
 
 #include "game/QVMusicSlider.h"
 #include "game/QVSoundSlider.h"
-#include "ui/MVDialog.h"
+#include "game/QVDialog.h"
 #include "ui/MVDialogItemButton.h"
 #include "ui/MVSprite.h"
 
@@ -15,7 +15,7 @@ class H2DDisplayDevice;
 class HFileSystem;
 struct QVOptions;
 
-class QVOptionsDialog : public MVDialog {
+class QVOptionsDialog : public QVDialog {
 public:
     QVOptionsDialog();
     ~QVOptionsDialog() override;
@@ -28,8 +28,6 @@ public:
     // Loads the twelve sprites, lays the dialog out at (125, 0) and adds the
     // items with the record's values; keeps the record (not owned). True.
     bool initDialog(H2DDisplayDevice* display, HFileSystem* files, QVOptions* options);
-    // Unloads the twelve sprites that initDialog loaded.
-    void unloadDialogSprites();
 
     MVDialogItemButton* getOkButton() { return &m_okButton; }
     MVDialogItemButton* getBestTimesButton() { return &m_bestTimesButton; }

@@ -6,9 +6,12 @@
 #include "engine/core/HCvarManager.h"
 #include "engine/core/HErrorManager.h"
 #include "engine/core/HGlobal.h"
+#include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUtil.h"
 #include "engine/media/H2DDisplayDevice.h"
 #include "game/ScreenGeometry.h"
+
+#include <cstring>
 
 #ifndef QV_VERSION
 #define QV_VERSION "0"
@@ -16,7 +19,7 @@
 
 namespace {
 
-// Where the start-up's figures come from.
+// The audio format of the devices: every sound of the archive's.
 constexpr int kAudioChannels = 2;
 constexpr int kAudioBits = 16;
 constexpr int kAudioRate = 22050;
@@ -164,6 +167,9 @@ HScreenRect rectOf(const geo::Box& b)
 const char* const Qinvar::kpResourceFile = "qinvar.mvz";
 
 const char* const Qinvar::s_kpAppName = "Qinvar Mah Jong (" QV_VERSION ") " __DATE__ " " __TIME__;
+const char* const Qinvar::s_kpCompany = "Moravel";
+const char* const Qinvar::s_kpProduct = "Qinvar";
+const char* const Qinvar::s_kpSupportAddress = "support@moravel.example.org";
 
 const char* const Qinvar::s_akpTileSets[kTileSetCount] = {
     "art/tileset_1.tga", "art/tileset_2.tga", "art/tileset_tovani.tga",
@@ -278,11 +284,41 @@ MVSprite* Qinvar::getSprite(QVSprite_t t)
     return &m_aSprites[t];
 }
 
+bool Qinvar::m_soundWanted()
+{
+    const char* driver = m_cvarManager.getVariableString("c_soundDriver");
+    return !(driver && HUtil::s_stricmp(driver, "null") == 0);
+}
+
+bool Qinvar::m_initDevices(bool sound, bool fullscreen)
+{
+    return m_initSubsystems(s_kpAppName, sound, fullscreen, true, geo::kScreenW, geo::kScreenH, kAudioChannels,
+                            kAudioBits, kAudioRate);
+}
+
+HSystemRegistry* Qinvar::m_openRegistry()
+{
+    HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
+    if (!registry || !registry->openRegistry(&m_cvarManager, s_kpCompany, s_kpProduct))
+        return nullptr;
+    return registry;
+}
+
+bool Qinvar::s_readFourBytes(HSystemRegistry* registry, const char* key, uint8_t (&bytes)[4])
+{
+    uint8_t buffer[5] = {};
+    int copied = 0;
+    if (!registry->getBinaryValue(key, buffer, sizeof(buffer), &copied) || copied != 4)
+        return false;
+    std::memcpy(bytes, buffer, 4);
+    return true;
+}
+
 bool Qinvar::m_initPuzzleGame(const char* commandLine, const char* resourceDir)
 {
     HGlobal::s_registerResourceDir(resourceDir);
-    m_cvarManager.addVariable("companyName", "Moravel", 0);
-    m_cvarManager.addVariable("productName", "Qinvar", 0);
+    m_cvarManager.addVariable("companyName", s_kpCompany, 0);
+    m_cvarManager.addVariable("productName", s_kpProduct, 0);
     HPuzzleGame::m_initPuzzleGame(commandLine, resourceDir);
 
     char archiveName[256];
@@ -298,10 +334,7 @@ bool Qinvar::m_initPuzzleGame(const char* commandLine, const char* resourceDir)
 
     m_loadOptions();
 
-    const char* driver = m_cvarManager.getVariableString("c_soundDriver");
-    const bool sound = !(driver && HUtil::s_stricmp(driver, "null") == 0);
-    if (!m_initSubsystems(s_kpAppName, sound, m_options.fullscreen != 0, true, geo::kScreenW, geo::kScreenH,
-                          kAudioChannels, kAudioBits, kAudioRate))
+    if (!m_initDevices(m_soundWanted(), m_options.fullscreen != 0))
         return false;
     HErrorManager::s_trace("...done initializing subsystems\n");
 

@@ -22,6 +22,7 @@
 #include "framework/HPuzzleGame.h"
 #include "framework/MVSpriteInfo.h"
 #include "game/QVBoard.h"
+#include "game/QVDialog.h"
 #include "game/QVGameStats.h"
 #include "game/QVHighScore.h"
 #include "game/QVOptions.h"
@@ -61,6 +62,12 @@ public:
     static const char* const s_akpBackgrounds[kBackgroundCount];
     // The sounds preloaded behind the loading screen; null-ended.
     static const char* const s_akpSounds[];
+    // The per-user registry that holds the options and the best times is
+    // the company's and the product's.
+    static const char* const s_kpCompany;
+    static const char* const s_kpProduct;
+    // Where the messages about saved data and the screen send the player.
+    static const char* const s_kpSupportAddress;
 
     // Every member in its initial state; starts no service.
     Qinvar();
@@ -92,11 +99,26 @@ public:
     // The soundtrack and the sound manager let go; nothing calls it: the
     // framework's shutdown does the same.
     void m_releaseSounds();
+    // Sound is wanted unless the console variable c_soundDriver is "null"
+    // (any case).
+    bool m_soundWanted();
+    // The devices as start-up makes them (m_initSubsystems): the game's
+    // screen in a window or full screen, sound when wanted, two channels of
+    // 16 bits at 22050 Hz (every sound of the archive's format).
+    bool m_initDevices(bool sound, bool fullscreen);
+    // The registry opened for the game; null when it does not open.
+    HSystemRegistry* m_openRegistry();
+    // The 4 bytes of a key, only when the stored value is exactly 4 bytes
+    // long: a shorter or longer value is not one of ours.
+    static bool s_readFourBytes(HSystemRegistry* registry, const char* key, uint8_t (&bytes)[4]);
 
     // --- Play flow (QinvarPlay.cpp) ---------------------------------------
     void m_handleKeyDown(const HEvent& event);
     void m_handleClick(const HScreenPoint& point);
     void m_handleRightClick(const HScreenPoint& point);
+    // Either button's click while the game is suspended: the board area
+    // resumes, anywhere the GUI click sounds; true when it was such a click.
+    bool m_clickWhileSuspended(const HScreenPoint& point);
     void m_handleMouseMove(const HScreenPoint& point);
     void selectTile(QVTile* tile);
     void deselect();
@@ -135,9 +157,13 @@ public:
     // The quit and new-game confirmation, its time kept off the clock: 1 yes,
     // 2 a quit request arrived while it showed, 0 no.
     int32_t m_confirmLeavingGame();
-    // A sound of the play flow at volume 128 (scaled by the sound option),
-    // centred. Virtual so that a test's game can hear what the flow plays.
+    // A sound of the play flow at kEffectVolume (scaled by the sound
+    // option), centred. Virtual so that a test's game can hear what the
+    // flow plays.
     virtual void m_playEffect(const char* name, bool overlap);
+    // The level of every sound the game plays, before the sound option
+    // scales it.
+    static constexpr int kEffectVolume = 128;
 
     // --- Drawing (QinvarDrawing.cpp) --------------------------------------
     void m_drawInfo(const HScreenRect& clip);
@@ -201,12 +227,31 @@ public:
     bool m_doAreYouSureDialog(const char* background, const char* confirm, const char* confirmLit,
                               const char* cancel, const char* cancelLit);
     void doHelp();
+    // Whether the clock stops while a dialog is up: it does for every dialog
+    // shown during play (the pause time of the board then covers exactly
+    // the time the dialog was up); the name entry comes once the game has
+    // ended.
+    enum DialogClock { DC_PAUSED, DC_RUNNING };
+    // How the game runs each of its own dialogs, on the stack of the
+    // caller, in this order: the clock stops (DC_PAUSED); `setUp` lays the
+    // dialog out (its initDialog); doModal runs it on the game's display
+    // and event manager without a time-out; its art is given back and its
+    // items forgotten; the clock goes on; and a quit request that closed it
+    // becomes the game's (m_requestQuit). Returns doModal's result: the
+    // address of the item that closed it, or MVDialog::kQuit.
+    template <class SetUp>
+    intptr_t m_runDialog(QVDialog& dialog, DialogClock clock, void* userData, SetUp setUp);
+    // The same pause around a dialog of the framework's (the rules, the
+    // leave confirmation): `show` runs on a stopped clock.
+    template <class Show>
+    void m_runPaused(Show show);
 
     // --- Buttons (QinvarControls.cpp) -------------------------------------
     void m_createControls();
     // What a button plays (through m_playEffect, overlapping allowed) before
-    // its action: the click of the panel's and the screens' buttons, the tick
-    // of the start screen's arrows.
+    // its action: the click of the panel's and the screens' buttons (the GUI
+    // click, which the dialogs' buttons, the rules and a click on the pause
+    // screen play too), the tick of the start screen's arrows.
     static const char* const s_kpButtonSound;
     static const char* const s_kpArrowSound;
 
@@ -280,3 +325,27 @@ protected:
     int32_t m_iLastClockSeconds;       // seconds mod 60 at the last update
     bool m_bSwitchPauseRunning;        // a full-screen switch's pause ends at the next event
 };
+
+template <class SetUp>
+intptr_t Qinvar::m_runDialog(QVDialog& dialog, DialogClock clock, void* userData, SetUp setUp)
+{
+    if (clock == DC_PAUSED)
+        m_beginPause();
+    setUp();
+    const intptr_t closedBy = dialog.doModal(this, m_pDisplayDevice, &m_eventManager, 0, userData);
+    dialog.unloadDialogSprites();
+    dialog.removeAllItems();
+    if (clock == DC_PAUSED)
+        m_endPause();
+    if (closedBy == MVDialog::kQuit)
+        m_requestQuit();
+    return closedBy;
+}
+
+template <class Show>
+void Qinvar::m_runPaused(Show show)
+{
+    m_beginPause();
+    show();
+    m_endPause();
+}

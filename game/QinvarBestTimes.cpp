@@ -14,10 +14,6 @@
 
 namespace {
 
-const char* const kCompany = "Moravel";
-const char* const kProduct = "Qinvar";
-const char* const kSupportAddress = "support@moravel.example.org";
-
 // The names of a table that the registry does not fill, by place.
 const char* const kDefaultNames[Qinvar::kHighScorePlaces] = {"Vot",   "Ressa", "Ondi", "Brum",
                                                              "Tamsi", "Kelp",  "Pell", "Snorkel"};
@@ -28,15 +24,26 @@ constexpr int kReadKeyBytes = 1024;
 // The name entry's buffer.
 constexpr int kEnteredNameBytes = 256;
 
-// One u32 value of exactly 4 bytes; anything else is not one of ours.
+// One u32 value (machine order) of exactly 4 bytes; anything else is not
+// one of ours.
 bool readU32(HSystemRegistry* registry, const char* key, uint32_t* out)
 {
-    uint8_t buffer[5] = {};
-    int copied = 0;
-    if (!registry->getBinaryValue(key, buffer, sizeof(buffer), &copied) || copied != 4)
+    uint8_t bytes[4];
+    if (!Qinvar::s_readFourBytes(registry, key, bytes))
         return false;
-    std::memcpy(out, buffer, 4);
+    std::memcpy(out, bytes, sizeof(bytes));
     return true;
+}
+
+// The registry for the best times; when it does not open, the player is
+// told what `failed` and null comes back.
+HSystemRegistry* openOrWarn(Qinvar* game, const char* failed)
+{
+    HSystemRegistry* registry = game->m_openRegistry();
+    if (!registry)
+        HErrorManager::s_messageBox(49, "Warning", "Qinvar MahJong %s.  Please contact %s", failed,
+                                    Qinvar::s_kpSupportAddress);
+    return registry;
 }
 
 // Whether `e` beats the entry: fewer tiles left, then a smaller game time,
@@ -150,14 +157,11 @@ void Qinvar::m_loadHighScores(bool useDefaults)
     for (int32_t layout = 0; layout < kLayoutCount; ++layout)
         m_clearHighScores(layout);
 
-    HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    if (!registry || !registry->openRegistry(&m_cvarManager, kCompany, kProduct)) {
-        // The table in memory is not what the registry holds; it is never
-        // written back as such: each store re-reads its layout first.
-        HErrorManager::s_messageBox(49, "Warning", "Qinvar MahJong could not load high scores.  Please contact %s",
-                                    kSupportAddress);
+    // The table in memory is then not what the registry holds; it is never
+    // written back as such: each store re-reads its layout first.
+    HSystemRegistry* registry = openOrWarn(this, "could not load high scores");
+    if (!registry)
         return;
-    }
     for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
         if (useDefaults) {
             for (int32_t place = 0; place < kHighScorePlaces; ++place)
@@ -208,12 +212,9 @@ bool Qinvar::m_storeHighScores(int32_t layout)
 {
     if (layout < 0 || layout >= kLayoutCount)
         return false;
-    HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    if (!registry || !registry->openRegistry(&m_cvarManager, kCompany, kProduct)) {
-        HErrorManager::s_messageBox(49, "Warning", "Qinvar MahJong could not open registry.  Please contact %s",
-                                    kSupportAddress);
+    HSystemRegistry* registry = openOrWarn(this, "could not open registry");
+    if (!registry)
         return false;
-    }
     m_mergeHighScores(registry, layout);
     writeLayout(registry, layout, m_aHighScores[layout]);
     // A failed save has told the player; the entries stay unsaved.
@@ -229,12 +230,9 @@ void Qinvar::m_clearStoredHighScores(int32_t layout)
     if (layout < 0 || layout >= kLayoutCount)
         return;
     m_clearHighScores(layout);
-    HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    if (!registry || !registry->openRegistry(&m_cvarManager, kCompany, kProduct)) {
-        HErrorManager::s_messageBox(49, "Warning", "Qinvar MahJong could not open registry.  Please contact %s",
-                                    kSupportAddress);
+    HSystemRegistry* registry = openOrWarn(this, "could not open registry");
+    if (!registry)
         return;
-    }
     writeLayout(registry, layout, m_aHighScores[layout]);
     registry->closeRegistry();
 }
@@ -258,8 +256,7 @@ void Qinvar::checkForHighScore()
 
     // The table as the registry holds it now: another window may have
     // stored entries since the start. Reading writes nothing.
-    HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    if (registry && registry->openRegistry(&m_cvarManager, kCompany, kProduct)) {
+    if (HSystemRegistry* registry = m_openRegistry()) {
         m_mergeHighScores(registry, layout);
         registry->closeRegistry();
     }
@@ -297,26 +294,22 @@ void Qinvar::checkForHighScore()
 void Qinvar::m_doEnterNameDialog(char* name, int32_t size)
 {
     QVEnterNameDialog dialog;
-    dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, m_gameStats, m_pGameFont, m_options.lastHighScoreName);
-    const intptr_t closedBy = dialog.doModal(this, m_pDisplayDevice, &m_eventManager, 0, this);
+    // The game has ended: its clock no longer runs. A quit request keeps the
+    // name typed so far (the edit line keeps its text when the dialog lets
+    // go of its items).
+    m_runDialog(dialog, DC_RUNNING, this, [&] {
+        dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, m_gameStats, m_pGameFont,
+                          m_options.lastHighScoreName);
+    });
     if (name && size > 0)
         HUtil::s_strcpy(name, dialog.getEditLine()->getText(), size);
-    dialog.unloadDialogSprites();
-    dialog.removeAllItems();
-    if (closedBy == MVDialog::kQuit)
-        m_requestQuit();
 }
 
 void Qinvar::doBestTimesDialog(int32_t layout)
 {
     QVBestTimesDialog dialog;
-    m_beginPause();
-    dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, m_aHighScores, layout, this);
-    const intptr_t closedBy = dialog.doModal(this, m_pDisplayDevice, &m_eventManager, 0, this);
-    dialog.unloadDialogSprites();
-    dialog.removeAllItems();
-    m_endPause();
-    // Every change the dialog made (Clear) is stored already.
-    if (closedBy == MVDialog::kQuit)
-        m_requestQuit();
+    // Every change the dialog made (Clear) is stored already, also when a
+    // quit request closed it.
+    m_runDialog(dialog, DC_PAUSED, this,
+                [&] { dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, m_aHighScores, layout, this); });
 }

@@ -91,34 +91,27 @@ void blendFadedAlpha(const MVSprite* sprite, const HScreenRect& dst, const HScre
                                          BPS_CONST0, CO_INV_PRODUCT, 255, BO_ADD);
 }
 
-// Across-cut of a strip by a neighbour's face: a strip starting on the face
-// starts after it; one running into the face from the left stops at it.
-void cutAcross(const HScreenRect& n, HScreenRect* d, HScreenRect* s)
+// The cut of a strip d (with its source s) by a neighbour's face n along
+// one axis, whose near and far edges are `lo` and `hi`: a strip starting on
+// the face starts after it; one running into the face from the near side
+// stops at it.
+template <int32_t HScreenRect::*lo, int32_t HScreenRect::*hi>
+void cutAlong(const HScreenRect& n, HScreenRect* d, HScreenRect* s)
 {
-    if (n.left <= d->left && d->left <= n.right) {
-        s->left += n.right - d->left;
-        d->left = n.right;
-    } else if (d->left > n.right) {
+    if (n.*lo <= d->*lo && d->*lo <= n.*hi) {
+        s->*lo += n.*hi - d->*lo;
+        d->*lo = n.*hi;
+    } else if (d->*lo > n.*hi) {
         return;
-    } else if (d->right >= n.left) {
-        s->right -= d->right - n.left;
-        d->right = n.left;
+    } else if (d->*hi >= n.*lo) {
+        s->*hi -= d->*hi - n.*lo;
+        d->*hi = n.*lo;
     }
 }
 
-// The same downward.
-void cutDown(const HScreenRect& n, HScreenRect* d, HScreenRect* s)
-{
-    if (n.top <= d->top && d->top <= n.bottom) {
-        s->top += n.bottom - d->top;
-        d->top = n.bottom;
-    } else if (d->top > n.bottom) {
-        return;
-    } else if (d->bottom >= n.top) {
-        s->bottom -= d->bottom - n.top;
-        d->bottom = n.top;
-    }
-}
+// Across (from the left) and downward (from the top).
+constexpr auto cutAcross = cutAlong<&HScreenRect::left, &HScreenRect::right>;
+constexpr auto cutDown = cutAlong<&HScreenRect::top, &HScreenRect::bottom>;
 
 // Cuts the strip d (with its source s) by the face of each present tile at
 // the four offsets from the tile's place on its own layer, in that order.

@@ -5,7 +5,6 @@
 
 #include "engine/core/HErrorManager.h"
 #include "engine/core/HSystemRegistry.h"
-#include "engine/core/HUtil.h"
 #include "engine/core/POSH.h"
 #include "engine/media/H2DDisplayDevice.h"
 #include "game/QVOptionsDialog.h"
@@ -16,40 +15,20 @@
 
 namespace {
 
-const char* const kCompany = "Moravel";
-const char* const kProduct = "Qinvar";
 // The partner link's address when neither "config.txt" nor the registry
 // names one: the maker's home page.
 const char* const kHomePage = "http://www.moravel.example.org/";
-const char* const kSupportAddress = "support@moravel.example.org";
-
-// The devices as start-up sets them up.
-constexpr int kAudioChannels = 2;
-constexpr int kAudioBits = 16;
-constexpr int kAudioRate = 22050;
 
 // Volumes when the registry holds none (or a damaged one).
 constexpr float kDefaultSoundVolume = 1.0f;
 constexpr float kDefaultMusicVolume = 0.25f;
 
-// The raw 4 bytes of a key, only when the stored value is exactly 4 bytes
-// long: a shorter or longer value is not one of ours and leaves the field as
-// it was.
-bool readFourBytes(HSystemRegistry* registry, const char* key, uint8_t (&bytes)[4])
-{
-    uint8_t buffer[5] = {};
-    int copied = 0;
-    if (!registry->getBinaryValue(key, buffer, sizeof(buffer), &copied) || copied != 4)
-        return false;
-    std::memcpy(bytes, buffer, 4);
-    return true;
-}
-
-// A u32 value (stored in machine order) as a signed field.
+// A u32 value (stored in machine order) as a signed field; a value that is
+// not 4 bytes long leaves the field as it was.
 void readInt(HSystemRegistry* registry, const char* key, int32_t* field)
 {
     uint8_t bytes[4];
-    if (!readFourBytes(registry, key, bytes))
+    if (!Qinvar::s_readFourBytes(registry, key, bytes))
         return;
     uint32_t value = 0;
     std::memcpy(&value, bytes, sizeof(value));
@@ -61,7 +40,7 @@ void readInt(HSystemRegistry* registry, const char* key, int32_t* field)
 float readVolume(HSystemRegistry* registry, const char* key, float fallback)
 {
     uint8_t bytes[4];
-    if (!readFourBytes(registry, key, bytes))
+    if (!Qinvar::s_readFourBytes(registry, key, bytes))
         return fallback;
     const uint32_t bits = static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
                           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
@@ -81,8 +60,8 @@ int32_t sanitizeFlag(int32_t value, int32_t fallback)
 
 bool Qinvar::m_loadOptions()
 {
-    HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    m_bOptionsLoaded = registry && registry->openRegistry(&m_cvarManager, kCompany, kProduct);
+    HSystemRegistry* registry = m_openRegistry();
+    m_bOptionsLoaded = registry != nullptr;
     if (m_bOptionsLoaded) {
         registry->getStringValue("LastHighScoreName", m_options.lastHighScoreName,
                                  sizeof(m_options.lastHighScoreName));
@@ -94,7 +73,7 @@ bool Qinvar::m_loadOptions()
         m_options.musicVolume = readVolume(registry, "Music Volume", kDefaultMusicVolume);
         int32_t fullscreen = 0;
         uint8_t bytes[4];
-        if (readFourBytes(registry, "Fullscreen", bytes))
+        if (s_readFourBytes(registry, "Fullscreen", bytes))
             std::memcpy(&fullscreen, bytes, sizeof(fullscreen));
         m_options.fullscreen = fullscreen;
         registry->closeRegistry();
@@ -113,8 +92,8 @@ bool Qinvar::m_loadOptions()
 
 void Qinvar::m_saveOptions()
 {
-    HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    if (!registry || !registry->openRegistry(&m_cvarManager, kCompany, kProduct))
+    HSystemRegistry* registry = m_openRegistry();
+    if (!registry)
         return;
     // Options that never loaded are the defaults, not the player's choice:
     // then only those changed in this run, and a name entered, are written,
@@ -143,8 +122,7 @@ void Qinvar::m_saveOptions()
 
 void Qinvar::toggleFullscreen()
 {
-    const char* driver = m_cvarManager.getVariableString("c_soundDriver");
-    const bool sound = !(driver && HUtil::s_stricmp(driver, "null") == 0);
+    const bool sound = m_soundWanted();
     const bool musicWasPlaying = isSoundtrackPlaying();
     const int32_t oldMode = m_options.fullscreen != 0 ? 1 : 0;
 
@@ -181,23 +159,21 @@ bool Qinvar::m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying)
     m_iLoadedBackground = -1;
     m_shutdownSubsystems();
 
-    bool up = m_initSubsystems(s_kpAppName, sound, m_options.fullscreen != 0, true, geo::kScreenW, geo::kScreenH,
-                               kAudioChannels, kAudioBits, kAudioRate);
+    bool up = m_initDevices(sound, m_options.fullscreen != 0);
     if (!up) {
         HErrorManager::s_alert("toggleFullscreen - could not restart subsystems!");
         // Back to the mode that worked, which is then also the one stored.
         m_shutdownSubsystems();
         m_options.fullscreen = oldMode;
         m_saveOptions();
-        up = m_initSubsystems(s_kpAppName, sound, oldMode != 0, true, geo::kScreenW, geo::kScreenH, kAudioChannels,
-                              kAudioBits, kAudioRate);
+        up = m_initDevices(sound, oldMode != 0);
     }
     if (!up) {
         m_shutdownSubsystems();
         HErrorManager::s_messageBox(49, "Error",
                                     "Qinvar MahJong could not set up its screen again and has to quit.  "
                                     "Please contact %s",
-                                    kSupportAddress);
+                                    s_kpSupportAddress);
         m_requestQuit();
         return false;
     }
@@ -229,7 +205,7 @@ void Qinvar::goToPartnerSite()
         toggleFullscreen();
     // The link ends the process: whatever the player changed is kept now.
     m_saveOptions();
-    goToPartnerSite(kHomePage, kCompany, kProduct);
+    goToPartnerSite(kHomePage, s_kpCompany, s_kpProduct);
 }
 
 void Qinvar::m_restartAutoHintTimer()
@@ -240,19 +216,18 @@ void Qinvar::m_restartAutoHintTimer()
 void Qinvar::m_doOptionsDialog()
 {
     QVOptionsDialog dialog;
-    m_beginPause();
     // The screen stays in this mode while the dialog is up.
-    const int32_t openedWith = m_options.fullscreen;
-    dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, &m_options);
-    const intptr_t closedBy = dialog.doModal(this, m_pDisplayDevice, &m_eventManager, 0, this);
-    dialog.unloadDialogSprites();
-    dialog.removeAllItems();
+    int32_t openedWith = 0;
+    const intptr_t closedBy = m_runDialog(dialog, DC_PAUSED, this, [&] {
+        openedWith = m_options.fullscreen;
+        dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, &m_options);
+    });
 
-    if (closedBy == MVDialog::kQuit || m_iGameState == GS_QUITTING) {
-        // The choices stand, the full-screen one for the next start; no
-        // switch is made for a game that is ending.
+    if (m_iGameState == GS_QUITTING) {
+        // A quit request, here or in the best-times dialog: the choices
+        // stand, the full-screen one for the next start; no switch is made
+        // for a game that is ending.
         m_saveOptions();
-        m_endPause();
         m_requestQuit();
         return;
     }
@@ -261,7 +236,6 @@ void Qinvar::m_doOptionsDialog()
         // asked for would never be made. The volumes and switches are saved
         // before the link ends the process.
         m_options.fullscreen = openedWith;
-        m_endPause();
         goToPartnerSite();
         return;
     }
@@ -272,5 +246,4 @@ void Qinvar::m_doOptionsDialog()
         m_eventManager.appendEvent(HEvent::s_make(ET_TOGGLE_FULLSCREEN));
     }
     m_saveOptions();
-    m_endPause();
 }

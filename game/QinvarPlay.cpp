@@ -21,9 +21,6 @@ namespace {
 constexpr char kDebugSequence[] = {'q', 'v', 'd'};
 constexpr int32_t kDebugSequenceLength = static_cast<int32_t>(sizeof(kDebugSequence));
 
-// Every sound of the play flow plays at this level of the sound option.
-constexpr int kEffectVolume = 128;
-
 // Timers, in milliseconds of the game clock.
 constexpr uint32_t kAutoHintIdleMs = 45000; // more than this without a move
 constexpr uint32_t kShowMovesRiseMs = 500;
@@ -41,7 +38,6 @@ constexpr int32_t kShufflePenalty = 120;
 // at half of it.
 constexpr float s_akfShowMovesScale[Qinvar::kTileSetCount] = {0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.5f};
 
-const char* const kSoundGuiClick = "sound/qv_guiclick.wav";
 const char* const kSoundClick = "sound/qv_click.wav";
 const char* const kSoundUnclick = "sound/qv_unclick.wav";
 const char* const kSoundBlocked = "sound/qv_blocked.ogg";
@@ -194,15 +190,21 @@ void Qinvar::m_handleKeyDown(const HEvent& event)
     }
 }
 
+bool Qinvar::m_clickWhileSuspended(const HScreenPoint& point)
+{
+    if (!m_bSuspended)
+        return false;
+    // The pause screen covers the board area: a click there resumes.
+    if (m_boardArea.containsPoint(point))
+        m_suspendGame(false);
+    m_playEffect(s_kpButtonSound, false);
+    return true;
+}
+
 void Qinvar::m_handleClick(const HScreenPoint& point)
 {
-    if (m_bSuspended) {
-        // The pause screen covers the board area: a click there resumes.
-        if (m_boardArea.containsPoint(point))
-            m_suspendGame(false);
-        m_playEffect(kSoundGuiClick, false);
+    if (m_clickWhileSuspended(point))
         return;
-    }
     if (m_iGameState == GS_START || m_iGameState == GS_NO_MORE_MOVES)
         return;
 
@@ -245,12 +247,8 @@ void Qinvar::m_handleClick(const HScreenPoint& point)
 
 void Qinvar::m_handleRightClick(const HScreenPoint& point)
 {
-    if (m_bSuspended) {
-        if (m_boardArea.containsPoint(point))
-            m_suspendGame(false);
-        m_playEffect(kSoundGuiClick, false);
+    if (m_clickWhileSuspended(point))
         return;
-    }
     if (m_iGameState == GS_START || m_iGameState == GS_NO_MORE_MOVES || !m_board.selectedTile)
         return;
     invalidateArea(tileRect(m_board.selectedTile));
@@ -493,12 +491,12 @@ void Qinvar::m_setActive(bool active)
 
 int32_t Qinvar::m_confirmLeavingGame()
 {
-    m_beginPause();
-    const int32_t answer = m_doMessageDialog(geo::kLeaveConfirmX, -1, 0, "art/restart_areyousure.jpg",
-                                             "art/besttimes_areyousure_yes.tga",
-                                             "art/besttimes_areyousure_yes_lit.tga", "art/besttimes_areyousure_no.tga",
-                                             "art/besttimes_areyousure_no_lit.tga");
-    m_endPause();
+    int32_t answer = 0;
+    m_runPaused([&] {
+        answer = m_doMessageDialog(geo::kLeaveConfirmX, -1, 0, "art/restart_areyousure.jpg",
+                                   "art/besttimes_areyousure_yes.tga", "art/besttimes_areyousure_yes_lit.tga",
+                                   "art/besttimes_areyousure_no.tga", "art/besttimes_areyousure_no_lit.tga");
+    });
     return answer;
 }
 

@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -52,22 +51,6 @@ std::string lengthBytes(uint32_t n)
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
     return out;
-}
-
-// The names in a folder, sorted.
-std::vector<std::string> namesIn(const std::string& dir)
-{
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string captureStdout(const std::function<void()>& run)

@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,7 +49,7 @@ protected:
     }
     static std::string registryOf(const ProgramSandbox& box)
     {
-        return readFileBytes(box.home().file(".moravel/registry_Moravel_Qinvar"));
+        return readFileBytes(gameRegistryPath(box.home().path()));
     }
     static uint32_t u32Key(const std::string& registry, const std::string& key)
     {
@@ -66,12 +65,6 @@ protected:
         return floatOf(value);
     }
 
-    // The first seed time from `from` whose deal of layout 0 `wanted` accepts;
-    // the mirror keeps that deal. 0 when none of `tries` does.
-    uint64_t findSeedTime(uint64_t from, int tries, const std::function<bool(ArchiveBoard&)>& wanted)
-    {
-        return ::findSeedTime(mirror, from, tries, wanted);
-    }
     HScreenPoint centre(int32_t slot) const { return ArchiveBoard::s_faceCentre(mirror.board.tiles[slot]); }
 
     // The demo of a whole won game: start, a hint, pairs with a pause by the
@@ -132,7 +125,7 @@ protected:
 TEST_F(EndToEndTest, AWonGameEndsInTheBestTimesWithThePenaltyAndWithoutThePauses)
 {
     std::vector<Move> moves;
-    const uint64_t seedTime = findSeedTime(10026, 40, [&](ArchiveBoard& m) {
+    const uint64_t seedTime = mirror.findSeedTime(10026, 40, [&](ArchiveBoard& m) {
         return BoardSolver(m.board).findClearingMoves(400, &moves);
     });
     ASSERT_NE(seedTime, 0u) << "no deal cleared within the search's budget";
@@ -171,7 +164,7 @@ TEST_F(EndToEndTest, AWonGameEndsInTheBestTimesWithThePenaltyAndWithoutThePauses
 TEST_F(EndToEndTest, AGameWithoutMovesIsEndedFromTheDialogAndEntersItsTilesLeft)
 {
     std::vector<Move> moves;
-    const uint64_t seedTime = findSeedTime(10025, 40, [&](ArchiveBoard& m) {
+    const uint64_t seedTime = mirror.findSeedTime(10025, 40, [&](ArchiveBoard& m) {
         return BoardSolver(m.board).findDeadEnd(&moves) && moves.size() <= 30;
     });
     ASSERT_NE(seedTime, 0u) << "no deal ran out of moves early";
@@ -246,7 +239,7 @@ TEST_F(EndToEndTest, OptionsSetInTheDialogAreKeptForTheNextRun)
 TEST_F(EndToEndTest, AJournalOfAGameReplaysToTheSameRegistryFile)
 {
     std::vector<Move> moves;
-    const uint64_t seedTime = findSeedTime(10026, 40, [&](ArchiveBoard& m) {
+    const uint64_t seedTime = mirror.findSeedTime(10026, 40, [&](ArchiveBoard& m) {
         return BoardSolver(m.board).findClearingMoves(400, &moves);
     });
     ASSERT_NE(seedTime, 0u);

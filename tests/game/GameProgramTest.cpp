@@ -131,7 +131,7 @@ protected:
         ASSERT_TRUE(DemoWriter().timestamp(1000).mouseMove(1100, 320, 240).quit(1500).writeTo(
             sandbox.work().file("quit.bin")));
     }
-    std::string registryPath() const { return sandbox.home().file(".moravel/registry_Moravel_Qinvar"); }
+    std::string registryPath() const { return gameRegistryPath(sandbox.home().path()); }
 
     ProgramSandbox sandbox;
 };
@@ -251,7 +251,7 @@ protected:
         registryBefore = readFileBytes(registryPath());
         ASSERT_FALSE(registryBefore.empty());
     }
-    std::string registryPath() const { return sandbox.home().file(".moravel/registry_Moravel_Qinvar"); }
+    std::string registryPath() const { return gameRegistryPath(sandbox.home().path()); }
     size_t journalRecords() const
     {
         struct stat st;
@@ -310,7 +310,7 @@ TEST_F(TerminationTest, InPlay)
     ASSERT_TRUE(demo.writeTo(confirmed.work().file("demo.bin")));
     const ChildResult quit = confirmed.run(buildProgram("qvgame"), {"-s", "-demo", "demo.bin"});
     EXPECT_EXITED(quit, 0);
-    const std::string afterQuit = readFileBytes(confirmed.home().file(".moravel/registry_Moravel_Qinvar"));
+    const std::string afterQuit = readFileBytes(gameRegistryPath(confirmed.home().path()));
     expectEndedAtOnce(r, seconds, &afterQuit);
 }
 

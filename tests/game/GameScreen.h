@@ -51,6 +51,18 @@ inline HScreenRect placedIn(geo::Point origin, MVDialogLayout::Place at, const c
     return placed(origin.x + at.x, origin.y + at.y, art);
 }
 
+// An item of a dialog that lies over the board's picture (the options, the
+// best times, the rules).
+inline HScreenRect onBoardPicture(geo::Point at, const char* art)
+{
+    return placedIn(geo::kBoardPicture, at, art);
+}
+
+inline HScreenRect onBoardPicture(MVDialogLayout::Place at, const char* art)
+{
+    return placedIn(geo::kBoardPicture, at, art);
+}
+
 inline HScreenRect rectOf(const geo::Box& b)
 {
     return HScreenRect(b.x, b.y, b.right(), b.bottom());
@@ -174,47 +186,47 @@ inline HScreenRect nameEntryOkButton()
 // the layout's title.
 inline HScreenRect bestTimesOkButton()
 {
-    return placedIn(geo::kBoardPicture, geo::kBestTimesOk, "art/ok_lit_qz.tga");
+    return onBoardPicture(geo::kBestTimesOk, "art/ok_lit_qz.tga");
 }
 inline HScreenRect bestTimesClearButton()
 {
-    return placedIn(geo::kBoardPicture, geo::kBestTimesClear, "art/besttimes_clear_lit_qz.tga");
+    return onBoardPicture(geo::kBestTimesClear, "art/besttimes_clear_lit_qz.tga");
 }
 inline HScreenRect bestTimesNextButton()
 {
-    return placedIn(geo::kBoardPicture, geo::kBestTimesNext, "art/arrow_right_qz.tga");
+    return onBoardPicture(geo::kBestTimesNext, "art/arrow_right_qz.tga");
 }
 inline HScreenRect bestTimesPreviousButton()
 {
-    return placedIn(geo::kBoardPicture, geo::kBestTimesPrevious, "art/arrow_left_qz.tga");
+    return onBoardPicture(geo::kBestTimesPrevious, "art/arrow_left_qz.tga");
 }
 inline HScreenRect bestTimesTitle()
 {
     const char* title = "art/title_layout_1.tga";
     const int32_t x = (widthOf("art/besttimes_qz.jpg") - widthOf(title)) / 2;
-    return placedIn(geo::kBoardPicture, geo::Point{x, geo::kBestTimesTitleY}, title);
+    return onBoardPicture(geo::Point{x, geo::kBestTimesTitleY}, title);
 }
 
 // The options dialog.
 inline HScreenRect optionsOkButton()
 {
-    return placedIn(geo::kBoardPicture, geo::kOptionsDone, "art/options_done_qz.tga");
+    return onBoardPicture(geo::kOptionsDone, "art/options_done_qz.tga");
 }
 inline HScreenRect optionsBestTimesButton()
 {
-    return placedIn(geo::kBoardPicture, geo::kOptionsBestTimes, "art/options_besttimes_qz.tga");
+    return onBoardPicture(geo::kOptionsBestTimes, "art/options_besttimes_qz.tga");
 }
 inline HScreenRect optionsVisitButton()
 {
-    return placedIn(geo::kBoardPicture, geo::kOptionsVisit, "art/options_visit_qz.tga");
+    return onBoardPicture(geo::kOptionsVisit, "art/options_visit_qz.tga");
 }
 inline HScreenRect fullscreenButton()
 {
-    return placedIn(geo::kBoardPicture, geo::kFullscreenToggle, "art/options_on_qz.tga");
+    return onBoardPicture(geo::kFullscreenToggle, "art/options_on_qz.tga");
 }
 inline HScreenRect autoHintButton()
 {
-    return placedIn(geo::kBoardPicture, geo::kAutoHintToggle, "art/options_on_qz.tga");
+    return onBoardPicture(geo::kAutoHintToggle, "art/options_on_qz.tga");
 }
 // The sliders' tracks on screen; the knob's middle sits at the value's
 // place along a track.
@@ -246,7 +258,7 @@ inline HScreenRect rulesDoneButton()
 {
     const char* slide = "art/rules_0_qz.jpg";
     const char* done = "art/rules_close_qz.tga";
-    return placedIn(geo::kBoardPicture, MVDialogLayout::slideDoneAt(widthOf(slide), heightOf(slide), heightOf(done)),
+    return onBoardPicture(MVDialogLayout::slideDoneAt(widthOf(slide), heightOf(slide), heightOf(done)),
                     done);
 }
 inline HScreenRect rulesNextButton()

@@ -64,20 +64,29 @@ void keep(const Pixels& p, const std::string& name)
     ImageFixtures::writeRgbPng(screenshotPath("live_" + name + ".png"), kWidth, kHeight, p);
 }
 
-TEST(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession)
-{
-    LiveGame live;
-    if (!live.start("qvgame", {"-s"}, kStartSeconds)) {
-        if (live.unavailable())
-            GTEST_SKIP() << live.error();
-        FAIL() << live.error();
+// The game started on the virtual server, the test skipped where Xvfb or
+// XTEST is missing; and beside it the deal that its first event seeded.
+class LiveSession : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!live.start("qvgame", {"-s"}, kStartSeconds)) {
+            if (live.unavailable())
+                GTEST_SKIP() << live.error();
+            FAIL() << live.error();
+        }
+        ASSERT_TRUE(mirror.ok()) << ArchiveBoard::s_archivePath();
+        // The first event's time seeds the deal.
+        ASSERT_NE(live.firstEventTime(), 0u);
+        ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(live.firstEventTime())));
     }
-    ArchiveBoard mirror;
-    ASSERT_TRUE(mirror.ok()) << ArchiveBoard::s_archivePath();
 
-    // The first event's time seeds the deal.
-    ASSERT_NE(live.firstEventTime(), 0u);
-    ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(live.firstEventTime())));
+    LiveGame live;
+    ArchiveBoard mirror;
+};
+
+TEST_F(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession)
+{
     const std::vector<BoardSolver::Move> pairs = BoardSolver(mirror.board).clickablePairs();
     ASSERT_FALSE(pairs.empty());
     const HScreenPoint a = ArchiveBoard::s_faceCentre(mirror.board.tiles[pairs[0].first]);
@@ -116,7 +125,7 @@ TEST(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession)
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(r.out, "");
 
-    const std::string registry = readFileBytes(live.sandbox().home().file(".moravel/registry_Moravel_Qinvar"));
+    const std::string registry = readFileBytes(gameRegistryPath(live.sandbox().home().path()));
     ASSERT_FALSE(registry.empty()) << "starting the board saves the options";
 
     // The journal replayed without a window, in a fresh HOME.
@@ -126,21 +135,15 @@ TEST(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession)
         replay.run(buildProgram("qvgame"), {"-s", "-demo", "journal.bin"}, {}, 30);
     EXPECT_FALSE(again.timedOut) << "the replay did not reach the quit";
     EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
-    EXPECT_EQ(readFileBytes(replay.home().file(".moravel/registry_Moravel_Qinvar")), registry);
+    EXPECT_EQ(readFileBytes(gameRegistryPath(replay.home().path())), registry);
 }
 
 // The free-tile highlight on the real window, the space bar pressed through
 // the server's keyboard, so every event is the input device's own: a tap
 // lights the free tiles for 4.5 s, a second tap again, and a held key keeps
 // them lit until its release. A selected tile keeps its look throughout.
-TEST(LiveSession, TheSpaceBarLightsTheFreeTilesForAWhileOrForAsLongAsItIsHeld)
+TEST_F(LiveSession, TheSpaceBarLightsTheFreeTilesForAWhileOrForAsLongAsItIsHeld)
 {
-    LiveGame live;
-    if (!live.start("qvgame", {"-s"}, kStartSeconds)) {
-        if (live.unavailable())
-            GTEST_SKIP() << live.error();
-        FAIL() << live.error();
-    }
     XTestKeyboard keys;
     ASSERT_TRUE(keys.open(live.display()));
     // SDL's X11 driver tells the release of the server's key repeat from a
@@ -149,10 +152,6 @@ TEST(LiveSession, TheSpaceBarLightsTheFreeTilesForAWhileOrForAsLongAsItIsHeld)
     // one press and one release, and SDL's own key repeat sends the presses
     // in between.
     ASSERT_TRUE(keys.setServerRepeat(false));
-    ArchiveBoard mirror;
-    ASSERT_TRUE(mirror.ok()) << ArchiveBoard::s_archivePath();
-    ASSERT_NE(live.firstEventTime(), 0u);
-    ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(live.firstEventTime())));
 
     // Two free tiles that a click on their faces' middles reaches, far
     // enough apart that neither's drawing reaches the other's face: one is

@@ -192,7 +192,9 @@ struct DealRecord {
 
 // --- The fixture ---------------------------------------------------------------
 
-class PlayFixture : public testing::Test {
+// Game is PlayTestGame or a test's own subclass of it.
+template <class Game>
+class GameFixture : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(mirror.ok()) << ArchiveBoard::s_archivePath() << " (build the archive)"; }
 
@@ -200,11 +202,7 @@ protected:
     // holds; the mirror is left dealt with it. 0 when none of 400 does.
     uint64_t findSeedTime(uint64_t from, const std::function<bool(ArchiveBoard&)>& wanted)
     {
-        for (uint64_t t = from; t < from + 400; ++t) {
-            if (mirror.deal(ArchiveBoard::s_seedForTime(t)) && wanted(mirror))
-                return t;
-        }
-        return 0;
+        return mirror.findSeedTime(from, 400, wanted);
     }
 
     // A seed time whose deal has the usual picks; the mirror holds that deal.
@@ -219,7 +217,7 @@ protected:
     {
         seed = ArchiveBoard::s_seedForTime(seedTime);
         deal.take(mirror.board);
-        session.reset(new QinvarSession(seedTime, [] { return new PlayTestGame(); }));
+        session.reset(new GameSession<Game>(seedTime));
         ASSERT_TRUE(session->start());
         at({tick(seedTime)});
     }
@@ -242,16 +240,7 @@ protected:
     // the drawing pass of the batch before it).
     void at(const std::vector<HEvent>& events, std::function<void()> before = nullptr)
     {
-        if (before) {
-            ++checksScripted;
-            std::function<void()> counted = [this, before] {
-                ++checksRun;
-                before();
-            };
-            session->script().batch(events, counted);
-        } else {
-            session->script().batch(events);
-        }
+        session->script().batch(events, std::move(before));
     }
     // Runs after everything scripted so far (and its drawing pass).
     void check(std::function<void()> fn) { at({}, std::move(fn)); }
@@ -260,10 +249,12 @@ protected:
     void run()
     {
         session->run();
-        EXPECT_EQ(checksRun, checksScripted) << "the main loop ended before every check ran";
+        EXPECT_TRUE(session->script().everyCheckRan()) << "the main loop ended before every check ran: "
+                                                       << session->script().checksRun() << " of "
+                                                       << session->script().checksScripted();
     }
 
-    PlayTestGame& game() { return static_cast<PlayTestGame&>(session->game()); }
+    Game& game() { return session->game(); }
     QVTile* tile(int slot) { return &game().getBoard()->tiles[slot]; }
     HScreenPoint centre(int slot) { return ArchiveBoard::s_faceCentre(mirror.board.tiles[slot]); }
     int selectedSlot()
@@ -281,9 +272,9 @@ protected:
     Picks picks;
     DealRecord deal;
     uint32_t seed = 0;
-    std::unique_ptr<QinvarSession> session;
-    int checksScripted = 0;
-    int checksRun = 0;
+    std::unique_ptr<GameSession<Game>> session;
 };
+
+using PlayFixture = GameFixture<PlayTestGame>;
 
 } // namespace play

@@ -1,7 +1,7 @@
 // Demo files written as a player's session, for the whole-program tests: a
 // clock that only moves forward, clicks with the pointer moved there first,
-// keys as the input device sends them and idle time; the pairs of a deal
-// clicked one after another; and the seed time of a deal a test wants.
+// keys as the input device sends them and idle time; and the pairs of a
+// deal clicked one after another.
 #pragma once
 
 #include "tests/game/GameScreen.h"
@@ -11,7 +11,6 @@
 #include "tests/support/InputEvents.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,15 +86,3 @@ public:
     DemoWriter demo;
     uint64_t t;
 };
-
-// The first seed time from `from` on whose deal of layout 0 `wanted` holds;
-// `board` keeps that deal. 0 when none of `tries` does.
-inline uint64_t findSeedTime(ArchiveBoard& board, uint64_t from, int tries,
-                             const std::function<bool(ArchiveBoard&)>& wanted)
-{
-    for (uint64_t t = from; t < from + static_cast<uint64_t>(tries); ++t) {
-        if (board.deal(ArchiveBoard::s_seedForTime(t)) && wanted(board))
-            return t;
-    }
-    return 0;
-}

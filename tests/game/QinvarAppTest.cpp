@@ -35,15 +35,7 @@ public:
     const MVSprite& sprite(int slot) const { return m_aSprites[slot]; }
 };
 
-QinvarSession* newSession()
-{
-    return new QinvarSession(1000, [] { return new AppGame(); });
-}
-
-AppGame& appGame(QinvarSession& session)
-{
-    return static_cast<AppGame&>(session.game());
-}
+using AppSession = GameSession<AppGame>;
 
 // The slots that the asset loader leaves empty: the chosen table top and
 // tile set (loaded when a board starts) and four slots without art.
@@ -101,9 +93,9 @@ private:
 
 TEST(QinvarApp, LoadsEverySpriteSoundFontAndMusicAndShowsTheStartScreen)
 {
-    std::unique_ptr<QinvarSession> session(newSession());
+    std::unique_ptr<AppSession> session(new AppSession());
     ASSERT_TRUE(session->start());
-    AppGame& game = appGame(*session);
+    AppGame& game = session->game();
 
     int loaded = 0;
     for (int slot = 0; slot < QVS_COUNT; ++slot) {
@@ -134,7 +126,7 @@ TEST(QinvarApp, LoadsEverySpriteSoundFontAndMusicAndShowsTheStartScreen)
 
 TEST(QinvarApp, GetSpriteAlertsOutOfRangeAndEmptySlots)
 {
-    std::unique_ptr<QinvarSession> session(newSession());
+    std::unique_ptr<AppSession> session(new AppSession());
     ASSERT_TRUE(session->start());
     Qinvar& game = session->game();
     struct Case {
@@ -167,7 +159,7 @@ TEST(QinvarApp, GetSpriteAlertsOutOfRangeAndEmptySlots)
 
 TEST(QinvarApp, PlaySoundScalesByTheSoundVolume)
 {
-    std::unique_ptr<QinvarSession> session(newSession());
+    std::unique_ptr<AppSession> session(new AppSession());
     ASSERT_TRUE(session->start());
     Qinvar& game = session->game();
     HAudioMixerStreamingAudioSource* mixer = game.getMixer();
@@ -229,7 +221,7 @@ TEST(QinvarApp, TheSoundDriverNullInAnyCaseRunsSilent)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tokens);
-        std::unique_ptr<QinvarSession> session(newSession());
+        std::unique_ptr<AppSession> session(new AppSession());
         ASSERT_TRUE(session->start(c.tokens));
         EXPECT_EQ(session->game().getAudioDevice() != nullptr, c.silent);
         // Without sound the game runs all the same.
@@ -240,7 +232,7 @@ TEST(QinvarApp, TheSoundDriverNullInAnyCaseRunsSilent)
 
 TEST(QinvarApp, AFirstStartThatChangedNothingLeavesNoRegistryFile)
 {
-    std::unique_ptr<QinvarSession> session(newSession());
+    std::unique_ptr<AppSession> session(new AppSession());
     ASSERT_TRUE(session->start());
     session->script().batch({InputEvents::s_timestamp(1500)});
     session->run();
@@ -249,7 +241,7 @@ TEST(QinvarApp, AFirstStartThatChangedNothingLeavesNoRegistryFile)
 
 TEST(QinvarApp, ReadsTheStoredOptionsAndLeavesTheRegistryFileAsItWas)
 {
-    std::unique_ptr<QinvarSession> session(newSession());
+    std::unique_ptr<AppSession> session(new AppSession());
     {
         RegistryWriter registry;
         ASSERT_TRUE(registry.isOpen());
@@ -310,7 +302,7 @@ TEST(QinvarApp, StoredVolumesAreHeldToTheirRange)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.storedSound) + " / " + std::to_string(c.storedMusic));
-        std::unique_ptr<QinvarSession> session(newSession());
+        std::unique_ptr<AppSession> session(new AppSession());
         {
             RegistryWriter registry;
             ASSERT_TRUE(registry.isOpen());
@@ -326,7 +318,7 @@ TEST(QinvarApp, StoredVolumesAreHeldToTheirRange)
 
 TEST(QinvarApp, TheFontIsForgottenOnceItIsDestroyed)
 {
-    std::unique_ptr<QinvarSession> session(newSession());
+    std::unique_ptr<AppSession> session(new AppSession());
     ASSERT_TRUE(session->start());
     ASSERT_NE(session->game().getGameFont(), nullptr);
     session->run();

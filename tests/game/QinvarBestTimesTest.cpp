@@ -57,19 +57,6 @@ std::vector<std::string> row(QVBestTimesDialog* d, int place)
             d->getRealTimeLine(place)->getText(), d->getTilesLine(place)->getText()};
 }
 
-std::string nameKey(int layout, int place)
-{
-    return "HSn:" + std::to_string(layout) + "x" + std::to_string(place);
-}
-
-std::string storedName(const std::string& registry, int layout, int place)
-{
-    std::string value;
-    if (!registryValue(registry, nameKey(layout, place), &value))
-        return "<none>";
-    return std::string(value.c_str());
-}
-
 // A layout's eight entries as another run stored them: names <prefix><place>,
 // `tiles` left, game times 100, 200, ... and real times 10 s less.
 std::vector<QVHighScore> storedTable(const std::string& prefix, uint32_t tiles)
@@ -98,25 +85,12 @@ std::vector<RegistryRecord> joined(std::vector<RegistryRecord> a, const std::vec
     return a;
 }
 
-// The names a layout's table holds in the registry, best first.
-std::vector<std::string> storedNames(const std::string& registry, int layout)
-{
-    std::vector<std::string> names;
-    for (int place = 0; place < 8; ++place)
-        names.push_back(storedName(registry, layout, place));
-    return names;
-}
-
 // Every record of `before` whose key is not in `changed` is in `after` with
 // the same value; the keys of `after` are those of `before`.
 void expectOnlyChanged(const std::string& before, const std::string& after, const std::vector<std::string>& changed)
 {
-    std::map<std::string, std::string> was;
-    for (const RegistryRecord& r : registryRecords(before))
-        was[r.key] = r.value;
-    std::map<std::string, std::string> is;
-    for (const RegistryRecord& r : registryRecords(after))
-        is[r.key] = r.value;
+    const std::map<std::string, std::string> was = registryByKey(before);
+    std::map<std::string, std::string> is = registryByKey(after);
     EXPECT_EQ(is.size(), was.size()) << "keys were added";
     for (const auto& [key, value] : was) {
         bool mayChange = false;

@@ -11,6 +11,7 @@
 #include "tests/support/InputEvents.h"
 #include "tests/support/PlayTestGame.h"
 #include "tests/support/QinvarSession.h"
+#include "tests/support/TestPaths.h"
 #include "ui/MVControlDelegate.h"
 #include "ui/UIControl.h"
 
@@ -175,7 +176,7 @@ protected:
         quietVoices();
     }
 
-    ButtonsGame& game() { return static_cast<ButtonsGame&>(session.game()); }
+    ButtonsGame& game() { return session.game(); }
     UIControl* button(Button b) { return buttons[b]; }
     MVSprite* sprite(int slot) { return slot < 0 ? nullptr : game().getSprite(static_cast<QVSprite_t>(slot)); }
     MVSprite* shown(Button b)
@@ -208,7 +209,7 @@ protected:
         return out;
     }
 
-    QinvarSession session{1000, [] { return new ButtonsGame(); }};
+    GameSession<ButtonsGame> session;
     std::vector<UIControl*> buttons;
 };
 
@@ -528,35 +529,15 @@ TEST_F(ControlsTest, TheHintButtonShowsFindMatchWhileATileIsSelected)
 // moves onto a button and presses it, modal dialogs that a button opens
 // take the next batches, and checks run between batches.
 
-class ButtonFlow : public testing::Test {
+class ButtonFlow : public play::GameFixture<ButtonsGame> {
 protected:
-    // The game, its first event (which seeds the deal) at seedTime.
+    // The game, its first event (which seeds the deal) at seedTime; the
+    // mirror holds that deal.
     void start(uint64_t seedTime = 20000)
     {
         m_t = seedTime;
-        session.reset(new QinvarSession(seedTime, [] { return new ButtonsGame(); }));
-        ASSERT_TRUE(session->start());
-        at({play::tick(seedTime)});
-        ASSERT_TRUE(mirror.ok());
         ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(seedTime)));
-    }
-    void at(const std::vector<HEvent>& events, std::function<void()> before = nullptr)
-    {
-        if (!before) {
-            session->script().batch(events);
-            return;
-        }
-        ++checksScripted;
-        session->script().batch(events, [this, before] {
-            ++checksRun;
-            before();
-        });
-    }
-    void check(std::function<void()> fn) { at({}, std::move(fn)); }
-    void run()
-    {
-        session->run();
-        EXPECT_EQ(checksRun, checksScripted) << "the main loop ended before every check ran";
+        startSession(seedTime);
     }
 
     uint64_t next() { return m_t += 10; }
@@ -587,7 +568,6 @@ protected:
     // A batch with no events but a check, run while a dialog waits.
     void whileUp(std::function<void()> fn) { at({play::tick(next())}, std::move(fn)); }
 
-    ButtonsGame& game() { return static_cast<ButtonsGame&>(session->game()); }
     UIControl* button(Button b)
     {
         std::vector<UIControl*> list;
@@ -630,26 +610,8 @@ protected:
         }
         return h;
     }
-    // Saves the screen into the build directory (the parent of this test
-    // program's bin/), to look at.
-    void savePicture(const std::string& name)
-    {
-        std::string dir;
-        if (const char* binary = std::getenv("QV_BINARY_DIR")) {
-            dir = binary;
-        } else {
-            char self[4096];
-            const ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-            self[n > 0 ? n : 0] = '\0';
-            dir = std::string(self).substr(0, std::string(self).rfind('/')) + "/..";
-        }
-        session->savePng(dir + "/buttons_" + name + ".png");
-    }
-
-    std::unique_ptr<QinvarSession> session;
-    ArchiveBoard mirror;
-    int checksScripted = 0;
-    int checksRun = 0;
+    // Saves the screen into the build directory, to look at.
+    void savePicture(const std::string& name) { session->savePng(buildDir() + "/buttons_" + name + ".png"); }
 
 private:
     uint64_t m_t = 0;
@@ -943,7 +905,6 @@ TEST_F(ButtonFlow, ContinueEntersTheBestTimeAndReturnsToTheStartScreen)
 {
     for (int32_t end : {GS_WON, GS_NO_MORE_MOVES}) {
         SCOPED_TRACE("state " + std::to_string(end));
-        checksScripted = checksRun = 0;
         start();
         clickOn(B_START);
         const Button cont = end == GS_WON ? B_CONTINUE_WON : B_CONTINUE_NO_MORE_MOVES;

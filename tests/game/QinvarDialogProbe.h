@@ -11,10 +11,10 @@
 #include "engine/core/HEvent.h"
 #include "game/Qinvar.h"
 #include "tests/support/InputEvents.h"
+#include "tests/support/OpenQinvar.h"
 #include "tests/support/QinvarSession.h"
+#include "tests/support/TestPaths.h"
 #include "ui/MVDialog.h"
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -22,11 +22,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-class QinvarDialogProbe : public Qinvar {
+class QinvarDialogProbe : public OpenQinvar {
 public:
     // What an ET_COMMAND runs; its state field picks one when there are several.
     std::function<void(QinvarDialogProbe&, uint32_t)> onCommand;
@@ -55,17 +56,6 @@ public:
     std::string registryPath;
 
     using Qinvar::goToPartnerSite;
-    using Qinvar::m_aHighScores;
-    using Qinvar::m_aSprites;
-    using Qinvar::m_board;
-    using Qinvar::m_gameStats;
-    using Qinvar::m_iLastHighScoreLayout;
-    using Qinvar::m_iLastHighScorePlace;
-    using Qinvar::m_iLoadedBackground;
-    using Qinvar::m_iLoadedTileSet;
-    using Qinvar::m_lastActionTime;
-    using Qinvar::m_options;
-    using Qinvar::m_pJournalFile;
 
     bool m_handleEvent(const HEvent& e) override
     {
@@ -115,23 +105,14 @@ public:
         partnerAddress = address;
         registryAtPartner = readFileBytes(registryPath);
     }
-
 };
 
 // The session with a probe game, its registry path known to the probe.
-class ProbeSession {
+class ProbeSession : public GameSession<QinvarDialogProbe> {
 public:
-    explicit ProbeSession(uint64_t startMs = 1000)
-        : m_session(startMs, [] { return new QinvarDialogProbe(); })
-    {
-        probe().registryPath = m_session.registryPath();
-    }
-    QinvarSession& session() { return m_session; }
-    QinvarDialogProbe& probe() { return static_cast<QinvarDialogProbe&>(m_session.game()); }
-    ScriptedEventSource& script() { return m_session.script(); }
-
-private:
-    QinvarSession m_session;
+    explicit ProbeSession(uint64_t startMs = 1000) : GameSession(startMs) { probe().registryPath = registryPath(); }
+    QinvarSession& session() { return *this; }
+    QinvarDialogProbe& probe() { return game(); }
 };
 
 // The innermost open dialog, as the test knows its kind; null when none is open.
@@ -151,18 +132,7 @@ inline int openDialogCount()
 // Where the tests put the pictures of the dialogs: <build>/screens/<name>.
 inline std::string screenshotPath(const std::string& name)
 {
-    // Without CTest's variable: the build directory above the test program's bin/.
-    const char* build = std::getenv("QV_BINARY_DIR");
-    std::string root = build && build[0] ? build : "";
-    if (root.empty()) {
-        char exe[4096];
-        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-        root = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string("./bin/x");
-        root = root.substr(0, root.rfind('/')) + "/..";
-    }
-    const std::string dir = root + "/screens";
-    ::mkdir(dir.c_str(), 0755);
-    return dir + "/" + name;
+    return pictureFile("screens", name);
 }
 
 // The peak of one second of the soundtrack from its start, as the mixer
@@ -310,6 +280,51 @@ inline bool registryValue(const std::string& bytes, const std::string& key, std:
     return false;
 }
 
+// The records of a registry file by key.
+inline std::map<std::string, std::string> registryByKey(const std::string& bytes)
+{
+    std::map<std::string, std::string> out;
+    for (const RegistryRecord& r : registryRecords(bytes))
+        out[r.key] = r.value;
+    return out;
+}
+
+// The name a layout's place holds in the registry file ("<none>" when the
+// file holds no name there), and the names of all eight places, best first.
+inline std::string storedName(const std::string& registry, int layout, int place)
+{
+    std::string value;
+    if (!registryValue(registry, "HSn:" + std::to_string(layout) + "x" + std::to_string(place), &value))
+        return "<none>";
+    return std::string(value.c_str());
+}
+
+inline std::vector<std::string> storedNames(const std::string& registry, int layout)
+{
+    std::vector<std::string> names;
+    for (int place = 0; place < 8; ++place)
+        names.push_back(storedName(registry, layout, place));
+    return names;
+}
+
+// Every option stored as a player would leave them, in the order the game
+// reads them: the last name "Ada", the layout given, table top 4, tile set
+// 3, automatic hints off, the sound at a half, the music at an eighth, a
+// window.
+inline std::vector<RegistryRecord> chosenOptionRecords(uint32_t layout)
+{
+    return {
+        {"LastHighScoreName", std::string("Ada") + std::string(22, '\0')},
+        {"Layout", u32Bytes(layout)},
+        {"Background", u32Bytes(4)},
+        {"Tileset", u32Bytes(3)},
+        {"Autohint", u32Bytes(0)},
+        {"Sound Volume", floatBytes(0.5f)},
+        {"Music Volume", floatBytes(0.125f)},
+        {"Fullscreen", u32Bytes(0)},
+    };
+}
+
 // The five records of one best-time entry, as the game stores them.
 inline std::vector<RegistryRecord> highScoreRecords(int layout, int place, const QVHighScore& e)
 {
@@ -324,14 +339,14 @@ inline std::vector<RegistryRecord> highScoreRecords(int layout, int place, const
 // Writes the records as the registry file of the session's HOME.
 inline void writeRegistry(QinvarSession& session, const std::vector<RegistryRecord>& records)
 {
-    session.home().write(".moravel/registry_Moravel_Qinvar", registryBytes(records));
+    session.home().write(kGameRegistryFile, registryBytes(records));
 }
 
 // A folder in the registry file's place: opening it succeeds and reading it
 // fails, as an I/O error would, for root as well.
 inline void makeRegistryUnreadable(QinvarSession& session)
 {
-    session.home().write(".moravel/registry_Moravel_Qinvar/inside", "x");
+    session.home().write(std::string(kGameRegistryFile) + "/inside", "x");
 }
 
 // The readable file again, with these records, in place of that folder.

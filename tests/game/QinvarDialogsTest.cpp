@@ -7,6 +7,7 @@
 #include "tests/game/GameScreen.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/InputEvents.h"
+#include "tests/support/TestLayout.h"
 #include "ui/MVSlideShowDialog.h"
 
 #include <gtest/gtest.h>
@@ -29,17 +30,9 @@ const HScreenRect kRulesNext = screen::rulesNextButton();
 // A board with `open` present tiles, none touching another: each is free.
 void boardWithOpenTiles(QinvarDialogProbe& g, int open)
 {
-    for (int i = 0; i < QVBoard::kTileCount; ++i)
-        g.m_board.tiles[i].present = false;
-    for (int i = 0; i < open; ++i) {
-        QVTile& t = g.m_board.tiles[i];
-        t.present = true;
-        t.x = 4 * i;
-        t.y = 0;
-        t.z = 0;
-        t.matchGroup = i;
-    }
-    g.m_board.tilesLeft = open;
+    TestLayout::emptyBoard(g.m_board);
+    for (int i = 0; i < open; ++i)
+        TestLayout::placeTile(g.m_board, i, 4 * i, 0, 0, i);
 }
 
 const char* const kConfirmArt[5] = {"art/besttimes_areyousure.jpg", "art/besttimes_areyousure_yes.tga",

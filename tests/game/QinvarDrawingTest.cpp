@@ -10,6 +10,7 @@
 #include "tests/support/DialogTestGame.h"
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/MemoryFileSystem.h"
+#include "tests/support/OpenQinvar.h"
 #include "tests/support/RecordingDisplayDevice.h"
 #include "tests/support/TestLayout.h"
 
@@ -54,7 +55,7 @@ struct Draw {
 };
 
 // The game on a 640 x 480 recording screen; art is painted per slot.
-class PaintedGame : public Qinvar {
+class PaintedGame : public OpenQinvar {
 public:
     PaintedGame() : m_screen(), m_iNextSlot(0)
     {
@@ -70,23 +71,6 @@ public:
         m_pReadFileSystem = nullptr;
         m_screen.shutdownScreen();
     }
-
-    using HPuzzleGame::m_bSuspended;
-    using Qinvar::m_aSprites;
-    using Qinvar::m_apHintTiles;
-    using Qinvar::m_board;
-    using Qinvar::m_fShowMovesLevel;
-    using Qinvar::m_gameStartTime;
-    using Qinvar::m_gameStats;
-    using Qinvar::m_hintTime;
-    using Qinvar::m_iGameState;
-    using Qinvar::m_iLoadedBackground;
-    using Qinvar::m_iLoadedTileSet;
-    using Qinvar::m_iPenaltySeconds;
-    using Qinvar::m_noMatchArea;
-    using Qinvar::m_noMatchTime;
-    using Qinvar::m_options;
-    using Qinvar::m_pReadFileSystem;
 
     // Slot gets a width x height image of one colour (8-bit channels) and
     // alpha; its top-left pixel is clear, so the image keeps a mask as the

@@ -202,16 +202,7 @@ TEST(QinvarOptions, OptionsThatNeverLoadedAreNotSavedAsChosen)
     EXPECT_EQ(o.tileSet, 0);
     EXPECT_EQ(o.autoHint, 1);
 
-    const std::vector<RegistryRecord> stored = {
-        {"LastHighScoreName", std::string("Ada") + std::string(22, '\0')},
-        {"Layout", u32Bytes(7)},
-        {"Background", u32Bytes(4)},
-        {"Tileset", u32Bytes(3)},
-        {"Autohint", u32Bytes(0)},
-        {"Sound Volume", floatBytes(0.5f)},
-        {"Music Volume", floatBytes(0.125f)},
-        {"Fullscreen", u32Bytes(0)},
-    };
+    const std::vector<RegistryRecord> stored = chosenOptionRecords(7);
     replaceUnreadableRegistry(s.session(), stored);
     o.tileSet = 6;
     o.soundVolume = 0.75f;

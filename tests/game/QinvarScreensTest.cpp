@@ -11,13 +11,14 @@
 #include "game/Qinvar.h"
 #include "tests/game/GameScreen.h"
 #include "tests/support/InputEvents.h"
+#include "tests/support/OpenQinvar.h"
 #include "tests/support/QinvarSession.h"
 #include "tests/support/TestLayout.h"
+#include "tests/support/TestPaths.h"
 #include "ui/UIControl.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -31,28 +32,9 @@ namespace {
 const HScreenRect kScreen(0, 0, 640, 480);
 constexpr uint64_t kClock = 500000;
 
-std::string pictureDir()
-{
-    const char* dir = std::getenv("QV_BINARY_DIR");
-    const std::string path = std::string(dir ? dir : "build") + "/game_screens";
-    ::mkdir(path.c_str(), 0755);
-    return path;
-}
-
 // The game with what the tests set directly opened up.
-class ScreenGame : public Qinvar {
+class ScreenGame : public OpenQinvar {
 public:
-    using HPuzzleGame::m_bSuspended;
-    using Qinvar::m_aSprites;
-    using Qinvar::m_apHintTiles;
-    using Qinvar::m_board;
-    using Qinvar::m_fShowMovesLevel;
-    using Qinvar::m_gameStartTime;
-    using Qinvar::m_gameStats;
-    using Qinvar::m_hintTime;
-    using Qinvar::m_noMatchArea;
-    using Qinvar::m_noMatchTime;
-    using Qinvar::m_options;
 
     // A board of the chosen layout dealt from seed, in play since now, as a
     // new game leaves it.
@@ -67,14 +49,7 @@ public:
     // An empty board, in play, on which tiles are placed by hand.
     void clearBoard()
     {
-        m_board.deselect();
-        m_board.hoverTile = nullptr;
-        for (int i = 0; i < QVBoard::kTileCount; ++i) {
-            m_board.tiles[i] = QVTile();
-            m_board.drawOrder[i] = nullptr;
-        }
-        m_board.tilesLeft = 0;
-        m_board.availableMatches = 0;
+        TestLayout::emptyBoard(m_board);
         m_iNextSlot = 0;
         play();
     }
@@ -204,15 +179,13 @@ HScreenRect faceOfCell(int32_t face)
 
 class QinvarScreens : public testing::Test {
 protected:
-    QinvarScreens() : session(1000, [] { return new ScreenGame(); }) {}
-
     void SetUp() override
     {
         ASSERT_TRUE(session.start());
         game().setGameClock(MvTime::s_fromTime64(kClock));
     }
 
-    ScreenGame& game() { return static_cast<ScreenGame&>(session.game()); }
+    ScreenGame& game() { return session.game(); }
     const MVSprite& sprite(int slot) { return game().m_aSprites[slot]; }
 
     // The whole screen drawn by the game's pass-1 hook and presented.
@@ -221,7 +194,7 @@ protected:
         game().m_drawPuzzleBoard(kScreen, underDialog);
         game().getDisplayDevice()->updateScreen();
     }
-    void save(const std::string& name) { EXPECT_TRUE(session.savePng(pictureDir() + "/" + name + ".png")); }
+    void save(const std::string& name) { EXPECT_TRUE(session.savePng(pictureFile("game_screens", name + ".png"))); }
 
     // The table top's pixel at a screen point (it is drawn at x 120).
     uint16_t table(int32_t x, int32_t y) { return spritePixel(sprite(QVS_TABLE_TOP), x - 120, y).value; }
@@ -287,7 +260,7 @@ protected:
         EXPECT_EQ(bad, 0) << what;
     }
 
-    QinvarSession session;
+    GameSession<ScreenGame> session;
     Format format;
 };
 

@@ -302,18 +302,34 @@ TEST_F(QinvarTimersTest, TheClockIsRedrawnOncePerSecondNotDuringAPauseAndJumpsWi
     run();
 }
 
-// A seed whose deal, shuffled once, the debug match key clears pair by pair.
-bool clearedByDebugMatchesAfterAShuffle(ArchiveBoard& m)
+// Takes pairs off the mirror as the debug match key does, until no pair is
+// left; how many it took. The board may then be clear or stuck.
+int takeDebugMatches(ArchiveBoard& m)
 {
-    m.board.shuffleTiles();
+    int matches = 0;
     while (m.board.tilesLeft > 0) {
         QVTile* a = nullptr;
         QVTile* b = nullptr;
         if (!m.board.matchExists(&a, &b, 0))
-            return false;
+            break;
         m.board.removeTiles(a, b, MvTime{1, 0});
+        ++matches;
     }
-    return true;
+    return matches;
+}
+
+// Whether the debug match key clears the deal pair by pair, without a
+// shuffle; and after one shuffle.
+bool clearedByDebugMatches(ArchiveBoard& m)
+{
+    takeDebugMatches(m);
+    return m.board.tilesLeft == 0;
+}
+
+bool clearedByDebugMatchesAfterAShuffle(ArchiveBoard& m)
+{
+    m.board.shuffleTiles();
+    return clearedByDebugMatches(m);
 }
 
 TEST_F(QinvarTimersTest, AFinishedGameKeepsItsPenaltiesAndNoPauseAndFreezesTheClock)
@@ -376,19 +392,6 @@ TEST_F(QinvarTimersTest, AFinishedGameKeepsItsPenaltiesAndNoPauseAndFreezesTheCl
     run();
 }
 
-// Whether the debug match key clears the deal without a shuffle.
-bool clearedByDebugMatches(ArchiveBoard& m)
-{
-    while (m.board.tilesLeft > 0) {
-        QVTile* a = nullptr;
-        QVTile* b = nullptr;
-        if (!m.board.matchExists(&a, &b, 0))
-            return false;
-        m.board.removeTiles(a, b, MvTime{1, 0});
-    }
-    return true;
-}
-
 // A clock that jumps (a demo's, or a system clock set years ahead) is
 // measured in 64 bits: a finished game's times are held to what a best time
 // can hold, 0 to 2^31-1 seconds, and a game whose time fell outside is
@@ -414,7 +417,6 @@ TEST_F(QinvarTimersTest, ATimeBeyondWhatABestTimeHoldsIsHeldAndMarked)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        checksScripted = checksRun = 0;
         ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(t0)));
         const uint64_t start = t0 + 100;
         startSession(t0);
@@ -444,16 +446,8 @@ TEST_F(QinvarTimersTest, ATimeBeyondWhatABestTimeHoldsIsHeldAndMarked)
 // number of matches until then.
 int matchesUntilStuck(ArchiveBoard& m)
 {
-    int matches = 0;
-    while (m.board.tilesLeft > 0) {
-        QVTile* a = nullptr;
-        QVTile* b = nullptr;
-        if (!m.board.matchExists(&a, &b, 0))
-            return matches;
-        m.board.removeTiles(a, b, MvTime{1, 0});
-        ++matches;
-    }
-    return -1;
+    const int matches = takeDebugMatches(m);
+    return m.board.tilesLeft > 0 ? matches : -1;
 }
 
 // The middle of the no-more-moves dialog's end-game button.

@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <signal.h>
 #include <unistd.h>
 #include <sys/stat.h>
@@ -35,23 +34,12 @@ namespace {
 
 using Move = BoardSolver::Move;
 
-const char* const kRegistry = ".moravel/registry_Moravel_Qinvar";
-
 // A long-time player's registry: every option, and all 144 best times, the
 // layout's places from 1000 s on, so that a won game of a minute or two
 // takes place 0 of layout 0.
 std::vector<RegistryRecord> playersRegistry()
 {
-    std::vector<RegistryRecord> records = {
-        {"LastHighScoreName", std::string("Ada") + std::string(22, '\0')},
-        {"Layout", u32Bytes(0)},
-        {"Background", u32Bytes(4)},
-        {"Tileset", u32Bytes(3)},
-        {"Autohint", u32Bytes(0)},
-        {"Sound Volume", floatBytes(0.5f)},
-        {"Music Volume", floatBytes(0.125f)},
-        {"Fullscreen", u32Bytes(0)},
-    };
+    std::vector<RegistryRecord> records = chosenOptionRecords(0);
     for (int layout = 0; layout < 18; ++layout) {
         for (int place = 0; place < 8; ++place) {
             QVHighScore e{};
@@ -68,27 +56,11 @@ std::vector<RegistryRecord> playersRegistry()
     return records;
 }
 
-// The names a layout's table holds in the registry file, best first.
-std::vector<std::string> storedNames(const std::string& registry, int layout)
-{
-    std::vector<std::string> names;
-    for (int place = 0; place < 8; ++place) {
-        std::string value;
-        const std::string key = "HSn:" + std::to_string(layout) + "x" + std::to_string(place);
-        names.push_back(registryValue(registry, key, &value) ? std::string(value.c_str()) : "<none>");
-    }
-    return names;
-}
-
 // The records of `after` that differ from `before`, or are new or gone, by key.
 std::vector<std::string> changedKeys(const std::string& before, const std::string& after)
 {
-    std::map<std::string, std::string> was;
-    for (const RegistryRecord& r : registryRecords(before))
-        was[r.key] = r.value;
-    std::map<std::string, std::string> is;
-    for (const RegistryRecord& r : registryRecords(after))
-        is[r.key] = r.value;
+    const std::map<std::string, std::string> was = registryByKey(before);
+    const std::map<std::string, std::string> is = registryByKey(after);
     std::vector<std::string> changed;
     for (const auto& [key, value] : is) {
         const auto old = was.find(key);
@@ -116,21 +88,6 @@ std::vector<std::string> layoutZeroAndTheName()
     return keys;
 }
 
-std::vector<std::string> namesIn(const std::string& dir)
-{
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 #define EXPECT_CLEAN_EXIT(r)                                                                                          \
     do {                                                                                                              \
         EXPECT_FALSE((r).timedOut);                                                                                   \
@@ -143,7 +100,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(mirror.ok()) << ArchiveBoard::s_archivePath() << " (build the archive)";
-        seedTime = findSeedTime(mirror, 10026, 40, [&](ArchiveBoard& m) {
+        seedTime = mirror.findSeedTime(10026, 40, [&](ArchiveBoard& m) {
             return BoardSolver(m.board).findClearingMoves(400, &moves);
         });
         ASSERT_NE(seedTime, 0u) << "no deal cleared within the search's budget";
@@ -232,7 +189,10 @@ protected:
         return program->wait(60);
     }
 
-    static std::string registryOf(const ProgramSandbox& box) { return readFileBytes(box.home().file(kRegistry)); }
+    static std::string registryOf(const ProgramSandbox& box)
+    {
+        return readFileBytes(gameRegistryPath(box.home().path()));
+    }
 
     ArchiveBoard mirror;
     std::vector<Move> moves;
@@ -252,7 +212,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         mode_t during, after;
         std::vector<std::string> extra;
     } cases[] = {
-        {"the file may not be read", kRegistry, 0000, 0600, {}},
+        {"the file may not be read", kGameRegistryFile, 0000, 0600, {}},
         // The full-screen switch of the command line saves at once, and
         // that save fails, as on a full disk.
         {"the folder may not be written", ".moravel", 0500, 0700, {"-f"}},
@@ -264,7 +224,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         SCOPED_TRACE(c.what);
         ProgramSandbox box;
         box.asOrdinaryUser();
-        box.home().write(kRegistry, registryBytes(playersRegistry()));
+        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
         const std::string before = registryOf(box);
         ASSERT_EQ(::chmod(box.home().file(c.path).c_str(), c.during), 0);
 
@@ -301,8 +261,8 @@ TEST_F(SavedDataTest, ADamagedFileIsKeptWhole)
     std::string bytes = registryBytes(records);
     const size_t secondLength = registryBytes({records[0]}).size() + records[1].key.size() + 1;
     bytes[secondLength + 3] = static_cast<char>(bytes[secondLength + 3] ^ 0x80);
-    box.home().write(kRegistry, bytes);
-    const std::string path = box.home().file(kRegistry);
+    box.home().write(kGameRegistryFile, bytes);
+    const std::string path = box.home().file(kGameRegistryFile);
 
     ChildResult r = play(box, quitAtOnce(), {"-trace"});
     EXPECT_CLEAN_EXIT(r);
@@ -361,7 +321,7 @@ TEST_F(SavedDataTest, TwoWindowsWinningOnOneLayoutKeepBothEntries)
 TEST_F(SavedDataTest, AClockJumpStoresNoImpossibleTime)
 {
     ProgramSandbox box;
-    box.home().write(kRegistry, registryBytes(playersRegistry()));
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
     const std::string before = registryOf(box);
     // Had a name entry come up, the quit would still store the entry.
     PlayerSession s = wonGameUpToContinue(3000000000000ull);
@@ -390,7 +350,7 @@ TEST_F(SavedDataTest, AStaleTemporaryFileIsRemovedByTheNextSave)
         if (r.key == "Fullscreen")
             r.value = u32Bytes(1);
     }
-    box.home().write(kRegistry, registryBytes(records));
+    box.home().write(kGameRegistryFile, registryBytes(records));
     const std::string before = registryOf(box);
     const struct {
         const char* name;

@@ -1,8 +1,8 @@
 // The board of a game run, dealt from the build's archive for tests.
 #include "tests/support/ArchiveBoard.h"
 
-#include "engine/core/HUnix.h"
 #include "game/QVTile.h"
+#include "tests/support/TestPaths.h"
 
 ArchiveBoard::ArchiveBoard() : fs(), rng(), board(), m_bOpen(false)
 {
@@ -13,11 +13,8 @@ ArchiveBoard::ArchiveBoard() : fs(), rng(), board(), m_bOpen(false)
 
 std::string ArchiveBoard::s_archivePath()
 {
-    // The same lookup as the game's: the executable's directory's parent
-    // plus "/Resources/".
-    char resourceDir[4096];
-    HUnix::s_calcResourceDir(resourceDir, sizeof(resourceDir) - 1, "/proc/self/exe");
-    return std::string(resourceDir) + "qinvar.mvz";
+    // The same lookup as the game's.
+    return buildArchivePath();
 }
 
 bool ArchiveBoard::deal(uint32_t seed, int32_t layout)
@@ -26,6 +23,15 @@ bool ArchiveBoard::deal(uint32_t seed, int32_t layout)
         return false;
     rng.seedRNG(seed);
     return board.newBoard(QVBoard::s_akpLayouts[layout]);
+}
+
+uint64_t ArchiveBoard::findSeedTime(uint64_t from, int tries, const std::function<bool(ArchiveBoard&)>& wanted)
+{
+    for (uint64_t t = from; t < from + static_cast<uint64_t>(tries); ++t) {
+        if (deal(s_seedForTime(t)) && wanted(*this))
+            return t;
+    }
+    return 0;
 }
 
 HScreenPoint ArchiveBoard::s_faceCentre(const QVTile& tile)

@@ -12,6 +12,7 @@
 #include "game/QVBoard.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class ArchiveBoard {
@@ -27,6 +28,9 @@ public:
     // index (0-17). False when the archive is not open or the layout did
     // not read.
     bool deal(uint32_t seed, int32_t layout = 0);
+    // The first seed time of `tries` from `from` on whose deal of layout 0
+    // `wanted` holds; the board keeps that deal. 0 when none does.
+    uint64_t findSeedTime(uint64_t from, int tries, const std::function<bool(ArchiveBoard&)>& wanted);
     // The game's generator seed for a first event at `timeMs`.
     static uint32_t s_seedForTime(uint64_t timeMs) { return static_cast<uint32_t>(timeMs); }
     // The resource archive the game of this test program reads.

@@ -9,6 +9,16 @@
 
 #include <cstdio>
 
+void takeWaitStatus(int status, ChildResult* result)
+{
+    if (WIFEXITED(status)) {
+        result->exited = true;
+        result->exitCode = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result->signal = WTERMSIG(status);
+    }
+}
+
 ChildResult runInChild(const std::function<void()>& body, int timeoutSeconds)
 {
     ChildResult result;
@@ -70,11 +80,6 @@ ChildResult runInChild(const std::function<void()>& body, int timeoutSeconds)
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) {
-        result.exited = true;
-        result.exitCode = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.signal = WTERMSIG(status);
-    }
+    takeWaitStatus(status, &result);
     return result;
 }

@@ -16,6 +16,9 @@ struct ChildResult {
     std::string err;
 };
 
+// The exit code, or the signal, of a child's wait status (waitpid).
+void takeWaitStatus(int status, ChildResult* result);
+
 // The body runs in the child; if it returns, the child exits with code 0.
 // The child is killed after timeoutSeconds.
 ChildResult runInChild(const std::function<void()>& body, int timeoutSeconds = 20);

@@ -164,6 +164,18 @@ Bytes ImageFixtures::fill(int32_t width, int32_t height, const Bytes& pixel)
 }
 
 bool ImageFixtures::writeRgbPng(const std::string& path, int32_t width, int32_t height,
+                                const std::function<uint32_t(int32_t x, int32_t y)>& pixelAt)
+{
+    std::vector<uint32_t> rgb;
+    rgb.reserve(static_cast<size_t>(width > 0 ? width : 0) * static_cast<size_t>(height > 0 ? height : 0));
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x)
+            rgb.push_back(pixelAt(x, y));
+    }
+    return writeRgbPng(path, width, height, rgb);
+}
+
+bool ImageFixtures::writeRgbPng(const std::string& path, int32_t width, int32_t height,
                                 const std::vector<uint32_t>& rgb)
 {
     if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * static_cast<size_t>(height))

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ public:
     // Writes a picture of 0xRRGGBB pixels (as a window is read back) to a
     // PNG file; false when it cannot be written.
     static bool writeRgbPng(const std::string& path, int32_t width, int32_t height, const std::vector<uint32_t>& rgb);
+    // The same, each pixel (row by row) asked of `pixelAt`.
+    static bool writeRgbPng(const std::string& path, int32_t width, int32_t height,
+                            const std::function<uint32_t(int32_t x, int32_t y)>& pixelAt);
 
     // A pixel array of one repeated sample tuple.
     static Bytes fill(int32_t width, int32_t height, const Bytes& pixel);

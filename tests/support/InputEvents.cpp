@@ -18,6 +18,25 @@ HEvent record(uint32_t type, uint64_t time)
     return e;
 }
 
+// What the device fills for a key or a button, pressed or released, but the
+// character: the code, the modifiers and the pointer's position.
+HEvent keyRecord(uint32_t type, uint64_t time, uint32_t keyCode, uint32_t modifiers, HScreenPoint pointer)
+{
+    HEvent e = record(type, time);
+    e.keyCode = keyCode;
+    e.modifiers = modifiers;
+    e.point = pointer;
+    return e;
+}
+
+// What it fills for the window's events and the hot keys: the modifiers.
+HEvent modifiersRecord(uint32_t type, uint64_t time, uint32_t modifiers)
+{
+    HEvent e = record(type, time);
+    e.modifiers = modifiers;
+    return e;
+}
+
 bool oneOf(const char* set, char c)
 {
     return c != '\0' && std::strchr(set, c) != nullptr;
@@ -34,22 +53,15 @@ bool isControlLetter(char c)
 HEvent InputEvents::s_keyDown(uint64_t time, uint32_t keyCode, char character, uint32_t modifiers,
                               HScreenPoint pointer)
 {
-    HEvent e = record(ET_KEYDOWN, time);
-    e.keyCode = keyCode;
+    HEvent e = keyRecord(ET_KEYDOWN, time, keyCode, modifiers, pointer);
     // The device gives backspace its character whatever the keyboard said.
     e.character = keyCode == KC_BACK ? '\b' : character;
-    e.modifiers = modifiers;
-    e.point = pointer;
     return e;
 }
 
 HEvent InputEvents::s_keyUp(uint64_t time, uint32_t keyCode, uint32_t modifiers, HScreenPoint pointer)
 {
-    HEvent e = record(ET_KEYUP, time);
-    e.keyCode = keyCode;
-    e.modifiers = modifiers;
-    e.point = pointer;
-    return e;
+    return keyRecord(ET_KEYUP, time, keyCode, modifiers, pointer);
 }
 
 uint32_t InputEvents::s_keyCodeOf(char c)
@@ -96,18 +108,12 @@ HEvent InputEvents::s_typedUp(uint64_t time, char c, HScreenPoint pointer)
 
 HEvent InputEvents::s_buttonDown(uint64_t time, HScreenPoint p, uint32_t button, uint32_t modifiers)
 {
-    HEvent e = record(ET_KEYDOWN, time);
-    e.keyCode = button;
-    e.modifiers = modifiers;
-    e.point = p;
-    return e;
+    return keyRecord(ET_KEYDOWN, time, button, modifiers, p);
 }
 
 HEvent InputEvents::s_buttonUp(uint64_t time, HScreenPoint p, uint32_t button, uint32_t modifiers)
 {
-    HEvent e = s_buttonDown(time, p, button, modifiers);
-    e.type = ET_KEYUP;
-    return e;
+    return keyRecord(ET_KEYUP, time, button, modifiers, p);
 }
 
 HEvent InputEvents::s_mouseMove(uint64_t time, HScreenPoint p)
@@ -128,38 +134,29 @@ HEvent InputEvents::s_mouse(HEventType type, uint64_t time, HScreenPoint p, uint
 
 HEvent InputEvents::s_activate(uint64_t time, bool gained, uint32_t modifiers)
 {
-    HEvent e = record(ET_ACTIVATE, time);
+    HEvent e = modifiersRecord(ET_ACTIVATE, time, modifiers);
     e.state = gained ? 1u : 0u;
-    e.modifiers = modifiers;
     return e;
 }
 
 HEvent InputEvents::s_quit(uint64_t time, uint32_t modifiers)
 {
-    HEvent e = record(ET_QUIT, time);
-    e.modifiers = modifiers;
-    return e;
+    return modifiersRecord(ET_QUIT, time, modifiers);
 }
 
 HEvent InputEvents::s_paint(uint64_t time, uint32_t modifiers)
 {
-    HEvent e = record(ET_PAINT, time);
-    e.modifiers = modifiers;
-    return e;
+    return modifiersRecord(ET_PAINT, time, modifiers);
 }
 
 HEvent InputEvents::s_toggleFullscreen(uint64_t time, uint32_t modifiers)
 {
-    HEvent e = record(ET_TOGGLE_FULLSCREEN, time);
-    e.modifiers = modifiers;
-    return e;
+    return modifiersRecord(ET_TOGGLE_FULLSCREEN, time, modifiers);
 }
 
 HEvent InputEvents::s_paste(uint64_t time, uint32_t modifiers)
 {
-    HEvent e = record(ET_PASTE, time);
-    e.modifiers = modifiers;
-    return e;
+    return modifiersRecord(ET_PASTE, time, modifiers);
 }
 
 HEvent InputEvents::s_timestamp(uint64_t time)

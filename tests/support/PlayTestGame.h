@@ -53,7 +53,6 @@ public:
     const HScreenRect& clockArea() const { return m_clockArea; }
     const HScreenRect& tilesLeftArea() const { return m_tilesLeftArea; }
     const HScreenRect& availableMovesArea() const { return m_availableMovesArea; }
-    void setNoMatchArea(const HScreenRect& r) { m_noMatchArea = r; }
 
 private:
     void m_noteState();

@@ -3,11 +3,6 @@
 
 #include "tests/support/OrdinaryUser.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-
 ProgramSandbox::ProgramSandbox() : m_work(), m_home(), m_bOrdinaryUser(false) {}
 
 ChildResult ProgramSandbox::run(const std::string& program, const std::vector<std::string>& args,
@@ -29,23 +24,7 @@ ChildResult ProgramSandbox::run(const std::string& program, const std::vector<st
             for (const std::string& a : argvStrings)
                 argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
-            if (ordinaryUser && !becomeOrdinaryUser()) {
-                std::perror("setuid");
-                _exit(127);
-            }
-            if (::chdir(workDir.c_str()) != 0) {
-                std::perror("chdir");
-                _exit(127);
-            }
-            for (const auto& [name, value] : all) {
-                if (value.empty())
-                    ::unsetenv(name.c_str());
-                else
-                    ::setenv(name.c_str(), value.c_str(), 1);
-            }
-            ::execv(argv[0], argv.data());
-            std::perror("execv");
-            _exit(127);
+            execInChild(argv.data(), workDir, all, ordinaryUser);
         },
         timeoutSeconds);
 }

@@ -1,13 +1,10 @@
 // The game in the test's process, driven by a script of event batches.
 #include "tests/support/QinvarSession.h"
 
-#include "engine/core/HUnix.h"
 #include "tests/support/ImageFixtures.h"
+#include "tests/support/TestPaths.h"
 
 #include <SDL.h>
-
-#include <cstdio>
-#include <cstdlib>
 
 QinvarSession::QinvarSession(uint64_t startMs, std::function<Qinvar*()> make)
     : m_home(), m_homeVariable("HOME", m_home.path().c_str()), m_game(), m_script(), m_bStarted(false),
@@ -26,18 +23,17 @@ QinvarSession::~QinvarSession()
 
 std::string QinvarSession::registryPath() const
 {
-    return m_home.file(".moravel/registry_Moravel_Qinvar");
+    return gameRegistryPath(m_home.path());
 }
 
 bool QinvarSession::start(const std::string& commandLine)
 {
     // The program's resource directory: beside the test program's bin/.
-    char resourceDir[4096];
-    HUnix::s_calcResourceDir(resourceDir, sizeof(resourceDir) - 1, "/proc/self/exe");
+    const std::string resourceDir = buildResourceDir();
     const std::string tokens = "+set c_soundDriver null +set mv_spriteCursor 0 " + commandLine;
     m_game->getCvarManager()->initCvarManager();
     m_bStarted = true;
-    if (!m_game->m_initPuzzleGame(tokens.c_str(), resourceDir)) {
+    if (!m_game->m_initPuzzleGame(tokens.c_str(), resourceDir.c_str())) {
         shutdown();
         return false;
     }
@@ -88,21 +84,6 @@ bool QinvarSession::savePng(const std::string& path) const
     SDL_Surface* screen = SDL_GetVideoSurface();
     if (!screen)
         return false;
-    Bytes rgb;
-    rgb.reserve(static_cast<size_t>(screen->w) * static_cast<size_t>(screen->h) * 3);
-    for (int32_t y = 0; y < screen->h; ++y) {
-        for (int32_t x = 0; x < screen->w; ++x) {
-            uint8_t r, g, b;
-            rgbAt(x, y, &r, &g, &b);
-            rgb.push_back(r);
-            rgb.push_back(g);
-            rgb.push_back(b);
-        }
-    }
-    const Bytes png = ImageFixtures::png(screen->w, screen->h, rgb, ImageFixtures::PngOptions());
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    return std::fclose(f) == 0 && ok;
+    return ImageFixtures::writeRgbPng(path, screen->w, screen->h,
+                                      [this](int32_t x, int32_t y) { return rgbAt(x, y); });
 }

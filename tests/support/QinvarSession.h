@@ -65,3 +65,13 @@ private:
     bool m_bStarted;
     bool m_bShutDown;
 };
+
+// A session of a test's own game class (a subclass of Qinvar with a default
+// constructor), which game() returns as that class.
+template <class Game>
+class GameSession : public QinvarSession {
+public:
+    explicit GameSession(uint64_t startMs = 1000) : QinvarSession(startMs, [] { return new Game(); }) {}
+
+    Game& game() { return static_cast<Game&>(QinvarSession::game()); }
+};

@@ -19,6 +19,7 @@ RecordingDisplayDevice::RecordingDisplayDevice(int32_t stridePadding)
       m_bCursorShown(true),
       m_bFailInit(false),
       m_bRefuseImages(false),
+      m_bColourKey(false),
       m_iSurfacesMade(0),
       m_iSurfacesDestroyed(0),
       m_drawCalls(),
@@ -85,8 +86,9 @@ H2DSurface* RecordingDisplayDevice::createSurfaceFromImage(const HImage* image)
                 v |= static_cast<uint32_t>(channels[c] >> (8 - bits[c])) << shift[c];
             const size_t i = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
             pixels[i] = static_cast<uint16_t>(v);
-            mask[i] = p.a;
-            opaque = opaque && p.a == 255;
+            const bool keyedOut = m_bColourKey && p.r == 255 && p.g == 0 && p.b == 255;
+            mask[i] = keyedOut ? 0 : p.a;
+            opaque = opaque && mask[i] == 255;
         }
     }
     if (opaque) {

@@ -31,7 +31,8 @@ public:
     void clear(const HColor4f& colour) override;
     // A 16-bit surface from a 32-bit image: each channel cut to the width of
     // the configured pixel format, no dither, the alpha bytes as the mask (no
-    // mask when every pixel is opaque). Null for any other image, and while
+    // mask when every pixel is opaque), and with the colour key on, pixels of
+    // (255, 0, 255) masked out as well. Null for any other image, and while
     // images are refused.
     H2DSurface* createSurfaceFromImage(const HImage* image) override;
     // Counts, then destroys as every device does.
@@ -59,9 +60,13 @@ public:
 
     // createSurfaceFromImage answers null while refused.
     void refuseImages(bool refuse) { m_bRefuseImages = refuse; }
-    // Surfaces made by createSurfaceFromImage, and surfaces destroyed.
+    // The colour key of the SDL device's images, off at construction.
+    void setColourKey(bool on) { m_bColourKey = on; }
+    // Surfaces made by createSurfaceFromImage, surfaces destroyed, and those
+    // still alive.
     int32_t surfacesMade() const { return m_iSurfacesMade; }
     int32_t surfacesDestroyed() const { return m_iSurfacesDestroyed; }
+    int32_t liveSurfaces() const { return m_iSurfacesMade - m_iSurfacesDestroyed; }
 
     // One copy or blend as it reached the drawing calls, after the
     // clip-and-draw helpers cut it to the screen (a blend that the device
@@ -94,6 +99,7 @@ private:
     bool m_bCursorShown;
     bool m_bFailInit;
     bool m_bRefuseImages;
+    bool m_bColourKey;
     int32_t m_iSurfacesMade;
     int32_t m_iSurfacesDestroyed;
     std::vector<DrawCall> m_drawCalls;

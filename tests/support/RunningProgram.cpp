@@ -12,6 +12,28 @@
 #include <cstdio>
 #include <cstdlib>
 
+void execInChild(char* const* argv, const std::string& workDir, const RunningProgram::Environment& env,
+                 bool ordinaryUser)
+{
+    if (ordinaryUser && !becomeOrdinaryUser()) {
+        std::perror("setuid");
+        _exit(127);
+    }
+    if (::chdir(workDir.c_str()) != 0) {
+        std::perror("chdir");
+        _exit(127);
+    }
+    for (const auto& [name, value] : env) {
+        if (value.empty())
+            ::unsetenv(name.c_str());
+        else
+            ::setenv(name.c_str(), value.c_str(), 1);
+    }
+    ::execv(argv[0], argv);
+    std::perror("execv");
+    _exit(127);
+}
+
 double monotonicSeconds()
 {
     timespec t;
@@ -58,18 +80,7 @@ bool RunningProgram::start(const std::vector<std::string>& argv, const std::stri
         if (outFd < 0 || errFd < 0 || dup2(outFd, STDOUT_FILENO) < 0 || dup2(errFd, STDERR_FILENO) < 0)
             _exit(127);
         // The output files are opened first: they lie in a folder of the test's.
-        if (ordinaryUser && !becomeOrdinaryUser())
-            _exit(127);
-        if (::chdir(workDir.c_str()) != 0)
-            _exit(127);
-        for (const auto& [name, value] : env) {
-            if (value.empty())
-                ::unsetenv(name.c_str());
-            else
-                ::setenv(name.c_str(), value.c_str(), 1);
-        }
-        ::execv(args[0], args.data());
-        _exit(127);
+        execInChild(args.data(), workDir, env, ordinaryUser);
     }
     m_pid = pid;
     m_bEnded = false;
@@ -96,12 +107,7 @@ ChildResult RunningProgram::wait(double timeoutSeconds)
         m_bEnded = true;
         result.timedOut = true;
     }
-    if (WIFEXITED(m_iStatus)) {
-        result.exited = true;
-        result.exitCode = WEXITSTATUS(m_iStatus);
-    } else if (WIFSIGNALED(m_iStatus)) {
-        result.signal = WTERMSIG(m_iStatus);
-    }
+    takeWaitStatus(m_iStatus, &result);
     result.out = readFileBytes(m_output.file("out.txt"));
     result.err = readFileBytes(m_output.file("err.txt"));
     return result;

@@ -43,6 +43,13 @@ private:
     int m_iStatus;
 };
 
+// The last steps of a forked child that becomes a program: the ordinary
+// user when asked (a child of root), `workDir`, the environment with `env`
+// applied (an empty value unsets the variable), then argv[0] executed. A
+// step that fails is named on standard error and the child exits with 127.
+[[noreturn]] void execInChild(char* const* argv, const std::string& workDir, const RunningProgram::Environment& env,
+                              bool ordinaryUser);
+
 double monotonicSeconds();
 void sleepMilliseconds(int ms);
 

@@ -20,8 +20,8 @@ void scriptSleep(int) {}
 } // namespace
 
 ScriptedEventSource::ScriptedEventSource()
-    : m_batches(), m_uNextBatch(0), m_iPolls(0), m_bDeliverNext(true), m_bQuitWhenDone(true), m_bQuitSent(false),
-      m_bKeepQuitting(false), m_bInstalled(false)
+    : m_batches(), m_before(), m_uNextBatch(0), m_iPolls(0), m_iChecksScripted(0), m_iChecksRun(0),
+      m_bDeliverNext(true), m_bQuitWhenDone(true), m_bQuitSent(false), m_bKeepQuitting(false), m_bInstalled(false)
 {
 }
 
@@ -57,6 +57,8 @@ ScriptedEventSource& ScriptedEventSource::batch(const std::vector<HEvent>& event
 ScriptedEventSource& ScriptedEventSource::batch(const std::vector<HEvent>& events, std::function<void()> before)
 {
     m_batches.push_back(events);
+    if (before)
+        ++m_iChecksScripted;
     m_before.push_back(std::move(before));
     return *this;
 }
@@ -71,8 +73,10 @@ void ScriptedEventSource::queryEventSource(HEventManager* manager)
     if (!deliver)
         return;
     if (m_uNextBatch < m_batches.size()) {
-        if (m_before[m_uNextBatch])
+        if (m_before[m_uNextBatch]) {
+            ++m_iChecksRun;
             m_before[m_uNextBatch]();
+        }
         for (const HEvent& e : m_batches[m_uNextBatch]) {
             g_scriptNowMs = e.time.getTime64();
             manager->appendEvent(e);

@@ -33,6 +33,12 @@ public:
     // the drawing pass of the batch before it, so a test can look at the
     // screen or the game at that moment.
     ScriptedEventSource& batch(const std::vector<HEvent>& events, std::function<void()> before);
+    // How many of those functions were scripted, and how many have run: a
+    // loop that ended before the script did leaves checks that never ran,
+    // and a test must not pass on them.
+    int checksScripted() const { return m_iChecksScripted; }
+    int checksRun() const { return m_iChecksRun; }
+    bool everyCheckRan() const { return m_iChecksRun == m_iChecksScripted; }
     // Off: the script's end appends nothing.
     void setQuitWhenDone(bool quit) { m_bQuitWhenDone = quit; }
     // On: once the script is used up, every delivering poll appends another
@@ -55,6 +61,8 @@ private:
     std::vector<std::function<void()>> m_before; // per batch; may be empty
     size_t m_uNextBatch;
     int m_iPolls;
+    int m_iChecksScripted;
+    int m_iChecksRun;
     bool m_bDeliverNext; // batches and empty polls alternate
     bool m_bQuitWhenDone;
     bool m_bQuitSent;

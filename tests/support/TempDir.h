@@ -31,3 +31,5 @@ private:
 // The whole content of a file; empty when it cannot be read.
 std::string readFileBytes(const std::string& path);
 bool fileExists(const std::string& path);
+// The names in a folder but "." and "..", sorted; none when it cannot be read.
+std::vector<std::string> namesIn(const std::string& dir);

@@ -14,20 +14,11 @@
 
 // --- Control ---------------------------------------------------------------
 
-TestControlDelegate::TestControlDelegate(int32_t width, int32_t height) : m_iWidth(width), m_iHeight(height) {}
-
-void TestControlDelegate::drawUIControl(UIControl* /*control*/, const HScreenRect& /*clip*/) {}
-
 void TestControlDelegate::invalidateControl(UIControl* control)
 {
+    FixedExtentsDelegate::invalidateControl(control);
     if (HPuzzleGame::sm_pPuzzleGame && control)
         HPuzzleGame::sm_pPuzzleGame->invalidateArea(control->getControlRect());
-}
-
-void TestControlDelegate::getExtents(HScreenPoint* size)
-{
-    size->x = m_iWidth;
-    size->y = m_iHeight;
 }
 
 TestControl::TestControl(TestGame* game, const HScreenRect& rect)

@@ -12,8 +12,8 @@
 #pragma once
 
 #include "framework/HPuzzleGame.h"
+#include "tests/support/FixedExtentsDelegate.h"
 #include "ui/UIControl.h"
-#include "ui/UIControlDelegate.h"
 
 #include <cstdint>
 #include <functional>
@@ -26,16 +26,10 @@ class TestGame;
 
 // A delegate of a fixed size that draws nothing and invalidates its
 // control's rectangle through the running game.
-class TestControlDelegate : public UIControlDelegate {
+class TestControlDelegate : public FixedExtentsDelegate {
 public:
-    TestControlDelegate(int32_t width, int32_t height);
-    void drawUIControl(UIControl* control, const HScreenRect& clip) override;
+    using FixedExtentsDelegate::FixedExtentsDelegate;
     void invalidateControl(UIControl* control) override;
-    void getExtents(HScreenPoint* size) override;
-
-private:
-    int32_t m_iWidth;
-    int32_t m_iHeight;
 };
 
 // A control that takes left-button presses inside its rectangle (the base

@@ -32,6 +32,18 @@ std::string TestLayout::text(const std::vector<TilePosition>& positions, const s
     return s;
 }
 
+void TestLayout::emptyBoard(QVBoard& board)
+{
+    board.deselect();
+    board.hoverTile = nullptr;
+    for (int i = 0; i < QVBoard::kTileCount; ++i) {
+        board.tiles[i] = QVTile();
+        board.drawOrder[i] = nullptr;
+    }
+    board.tilesLeft = 0;
+    board.availableMatches = 0;
+}
+
 QVTile* TestLayout::placeTile(QVBoard& board, int slot, int32_t x, int32_t y, int32_t z, int32_t face)
 {
     QVTile& t = board.tiles[slot];

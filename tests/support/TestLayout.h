@@ -16,6 +16,10 @@ public:
     static std::string text(const std::vector<TilePosition>& positions, const std::string& eol = "\n");
     // Puts a present tile of that face (its own match group) at (x, y, z)
     // into the board's slot, counts it, and brings the draw order up to
-    // date; for tests that lay out a few tiles by hand.
+    // date; for tests that lay out a few tiles by hand, on a board that
+    // emptyBoard emptied (or one never dealt), from slot 0 up.
     static QVTile* placeTile(QVBoard& board, int slot, int32_t x, int32_t y, int32_t z, int32_t face);
+    // Takes every tile off a board, dealt or not: no tile, no selection, no
+    // hovered tile, nothing in the draw order, no tile left and no match.
+    static void emptyBoard(QVBoard& board);
 };

@@ -1,10 +1,16 @@
 // Paths of the build seen from a test program, and reading lines of text.
 #include "tests/support/TestPaths.h"
 
+#include "engine/core/HUnix.h"
+
 #include <unistd.h>
+#include <sys/stat.h>
 
 #include <climits>
+#include <cstdlib>
 #include <sstream>
+
+const char* const kGameRegistryFile = ".moravel/registry_Moravel_Qinvar";
 
 std::string testBinDir()
 {
@@ -22,9 +28,34 @@ std::string buildProgram(const std::string& name)
     return testBinDir() + "/" + name;
 }
 
+std::string buildResourceDir()
+{
+    char resourceDir[4096];
+    HUnix::s_calcResourceDir(resourceDir, sizeof(resourceDir) - 1, "/proc/self/exe");
+    return resourceDir;
+}
+
 std::string buildArchivePath()
 {
-    return testBinDir() + "/../Resources/qinvar.mvz";
+    return buildResourceDir() + "qinvar.mvz";
+}
+
+std::string buildDir()
+{
+    const char* dir = std::getenv("QV_BINARY_DIR");
+    return dir && dir[0] ? std::string(dir) : testBinDir() + "/..";
+}
+
+std::string pictureFile(const std::string& folder, const std::string& name)
+{
+    const std::string dir = buildDir() + "/" + folder;
+    ::mkdir(dir.c_str(), 0755);
+    return dir + "/" + name;
+}
+
+std::string gameRegistryPath(const std::string& home)
+{
+    return home + "/" + kGameRegistryFile;
 }
 
 Lines splitLines(const std::string& text)

@@ -10,8 +10,21 @@
 std::string testBinDir();
 // A program of the build beside the test program: testBinDir() + "/" + name.
 std::string buildProgram(const std::string& name);
-// The build's resource archive, build/Resources/qinvar.mvz.
+// The build's resource directory, found as the game finds its own (the
+// executable's directory's parent + "/Resources/"), and the archive in it,
+// build/Resources/qinvar.mvz.
+std::string buildResourceDir();
 std::string buildArchivePath();
+// The build directory: $QV_BINARY_DIR (which CTest sets), else the parent of
+// the test program's bin/.
+std::string buildDir();
+// A folder of pictures that tests write for a person to look at,
+// <build>/<folder>, made when missing; and a file in it.
+std::string pictureFile(const std::string& folder, const std::string& name);
+
+// The game's per-user registry file, relative to HOME, and below a HOME.
+extern const char* const kGameRegistryFile;
+std::string gameRegistryPath(const std::string& home);
 
 using Lines = std::vector<std::string>;
 Lines splitLines(const std::string& text);

@@ -4,21 +4,15 @@
 // one under the pointer), through the same path as a real keyboard's.
 #pragma once
 
-#include <string>
+#include "tests/support/XTestDisplay.h"
 
-struct _XDisplay;
+#include <string>
 
 class XTestKeyboard {
 public:
-    XTestKeyboard();
-    ~XTestKeyboard();
-
-    XTestKeyboard(const XTestKeyboard&) = delete;
-    XTestKeyboard& operator=(const XTestKeyboard&) = delete;
-
     // Connects to the display; false when it cannot be opened or the server
     // lacks the XTEST extension.
-    bool open(const std::string& display);
+    bool open(const std::string& display) { return m_display.open(display); }
     // Presses or releases the key that carries the key symbol (X11/keysym.h:
     // XK_space, XK_a, ...); false when the server's keyboard has no such key.
     bool press(unsigned long keysym);
@@ -30,5 +24,5 @@ public:
 private:
     bool m_send(unsigned long keysym, bool down);
 
-    _XDisplay* m_pDisplay;
+    XTestDisplay m_display;
 };

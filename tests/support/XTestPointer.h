@@ -4,26 +4,16 @@
 // Positions are given in a window's own coordinates.
 #pragma once
 
+#include "tests/support/XTestDisplay.h"
+
 #include <cstdint>
 #include <string>
 
-struct _XDisplay;
-
-// A connection to the display, whose server must have the XTEST extension;
-// null when it cannot be opened or has none. The caller closes it.
-_XDisplay* openXTestDisplay(const std::string& display);
-
 class XTestPointer {
 public:
-    XTestPointer();
-    ~XTestPointer();
-
-    XTestPointer(const XTestPointer&) = delete;
-    XTestPointer& operator=(const XTestPointer&) = delete;
-
     // Connects to the display; false when it cannot be opened or the server
     // lacks the XTEST extension.
-    bool open(const std::string& display);
+    bool open(const std::string& display) { return m_display.open(display); }
     // Moves the pointer to (x, y) of the window; false when the window
     // cannot be placed on the screen.
     bool moveTo(unsigned long window, int32_t x, int32_t y);
@@ -31,5 +21,5 @@ public:
     bool click(unsigned long window, int32_t x, int32_t y);
 
 private:
-    _XDisplay* m_pDisplay;
+    XTestDisplay m_display;
 };

@@ -1,14 +1,15 @@
 // The tests' virtual X server.
 #include "tests/support/XvfbServer.h"
 
+#include "tests/support/RunningProgram.h"
+#include "tests/support/TempDir.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -16,19 +17,6 @@
 #include <cstring>
 
 namespace {
-
-double secondsNow()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-bool exists(const std::string& path)
-{
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
 
 // Scales a masked channel to 8 bits.
 uint32_t channel8(unsigned long pixel, unsigned long mask)
@@ -74,14 +62,14 @@ bool XvfbServer::s_isInstalled()
 bool XvfbServer::start(const char* screen, int timeoutSeconds)
 {
     stop();
-    const double deadline = secondsNow() + timeoutSeconds;
+    const double deadline = monotonicSeconds() + timeoutSeconds;
     // Spread parallel test processes over different numbers.
     int number = 100 + static_cast<int>(getpid() % 400);
-    for (int attempt = 0; attempt < 40 && secondsNow() < deadline; ++attempt, ++number) {
-        if (exists("/tmp/.X" + std::to_string(number) + "-lock") ||
-            exists("/tmp/.X11-unix/X" + std::to_string(number)))
+    for (int attempt = 0; attempt < 40 && monotonicSeconds() < deadline; ++attempt, ++number) {
+        if (fileExists("/tmp/.X" + std::to_string(number) + "-lock") ||
+            fileExists("/tmp/.X11-unix/X" + std::to_string(number)))
             continue;
-        const int left = static_cast<int>(deadline - secondsNow()) + 1;
+        const int left = static_cast<int>(deadline - monotonicSeconds()) + 1;
         const int r = m_tryStart(number, screen, left);
         if (r == 1)
             return true;
@@ -122,11 +110,11 @@ int XvfbServer::m_tryStart(int number, const char* screen, int timeoutSeconds)
     close(fds[1]);
 
     std::string got;
-    const double deadline = secondsNow() + timeoutSeconds;
+    const double deadline = monotonicSeconds() + timeoutSeconds;
     bool up = false;
     bool ended = false;
     while (!up && !ended) {
-        const int ms = static_cast<int>((deadline - secondsNow()) * 1000);
+        const int ms = static_cast<int>((deadline - monotonicSeconds()) * 1000);
         if (ms <= 0)
             break;
         pollfd p = {fds[0], POLLIN, 0};
@@ -157,16 +145,15 @@ void XvfbServer::stop()
     if (m_pid <= 0)
         return;
     kill(m_pid, SIGTERM);
-    const double deadline = secondsNow() + 5;
+    const double deadline = monotonicSeconds() + 5;
     int status = 0;
     while (waitpid(m_pid, &status, WNOHANG) == 0) {
-        if (secondsNow() > deadline) {
+        if (monotonicSeconds() > deadline) {
             kill(m_pid, SIGKILL);
             waitpid(m_pid, &status, 0);
             break;
         }
-        const timespec pause = {0, 10 * 1000 * 1000};
-        nanosleep(&pause, nullptr);
+        sleepMilliseconds(10);
     }
     m_pid = -1;
     m_display.clear();
