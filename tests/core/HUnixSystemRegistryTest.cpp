@@ -9,6 +9,7 @@
 #include "engine/core/HPlatform.h"
 #include "engine/core/HStandardFileSystem.h"
 #include "tests/support/OrdinaryUser.h"
+#include "tests/support/RegistryFile.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
@@ -37,20 +38,7 @@ const char* const kProduct = "Tiles";
 // One record of the registry file.
 std::string record(const std::string& key, const std::string& value)
 {
-    const uint32_t n = static_cast<uint32_t>(value.size());
-    std::string out = key;
-    out.push_back('\0');
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
-    return out + value;
-}
-
-std::string lengthBytes(uint32_t n)
-{
-    std::string out;
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
-    return out;
+    return registryBytes({{key, value}});
 }
 
 std::string captureStdout(const std::function<void()>& run)
@@ -100,14 +88,14 @@ struct Damage {
 const std::vector<Damage>& damages()
 {
     static const std::vector<Damage> all = {
-        {"length 0xFFFFFFFF", std::string("third\0", 6) + lengthBytes(0xFFFFFFFFu) + "abc"},
-        {"length past the end", std::string("third\0", 6) + lengthBytes(100) + "abc"},
-        {"truncated last value", std::string("third\0", 6) + lengthBytes(8) + "abcdefg"},
-        {"length above the cap", std::string("third\0", 6) + lengthBytes(HUnixSystemRegistry::kMaxValueLength + 1) +
+        {"length 0xFFFFFFFF", std::string("third\0", 6) + u32Bytes(0xFFFFFFFFu) + "abc"},
+        {"length past the end", std::string("third\0", 6) + u32Bytes(100) + "abc"},
+        {"truncated last value", std::string("third\0", 6) + u32Bytes(8) + "abcdefg"},
+        {"length above the cap", std::string("third\0", 6) + u32Bytes(HUnixSystemRegistry::kMaxValueLength + 1) +
                                      std::string(HUnixSystemRegistry::kMaxValueLength + 1, 'v')},
         {"length cut short", std::string("third\0", 6) + std::string("\x03\x00", 2)},
         {"key without its NUL at the end", "thi"},
-        {"key without a NUL within 1024 bytes", std::string(1500, 'k') + std::string("\0", 1) + lengthBytes(0)},
+        {"key without a NUL within 1024 bytes", std::string(1500, 'k') + std::string("\0", 1) + u32Bytes(0)},
     };
     return all;
 }

@@ -5,6 +5,7 @@
 #include "game/ScreenGeometry.h"
 #include "tests/support/ImageDisplayDevice.h"
 #include "tests/support/TestGame.h"
+#include "tests/support/TestPaths.h"
 #include "tools/mkarchive/Manifest.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +18,6 @@
 namespace {
 
 constexpr int kSpriteCount = 48;
-
-std::string binaryDir()
-{
-    const char* dir = std::getenv("QV_BINARY_DIR");
-    return dir ? dir : "build";
-}
 
 bool isLoadingScreenArt(const char* name)
 {
@@ -37,7 +32,7 @@ protected:
         game.setup().recordingDisplay = true;
         ASSERT_TRUE(game.m_createDisplayDevice("archive", false, false, 640, 480));
         display = game.recordingDisplay();
-        const std::string archive = binaryDir() + "/Resources/qinvar.mvz";
+        const std::string archive = buildArchivePath();
         ASSERT_TRUE(game.m_createReadFileSystem(archive.c_str(), true)) << archive << " (build the project first)";
     }
     void TearDown() override
@@ -67,7 +62,7 @@ TEST_F(ArchiveAssetsTest, LoadingScreenArt)
     game.m_showLoadingScreen(0.0f, nullptr, nullptr);
     game.m_showLoadingScreen(0.4f, nullptr, nullptr);
     EXPECT_EQ(game.m_loadingBarRevealed.right, 120 + static_cast<int32_t>(0.4f * 400.0f));
-    EXPECT_TRUE(display->savePng(binaryDir() + "/framework_loading_screen_40.png"));
+    EXPECT_TRUE(display->savePng(buildDir() + "/framework_loading_screen_40.png"));
     EXPECT_TRUE(display->guardIntact());
     game.m_unloadLoadingScreen();
 }
@@ -112,7 +107,7 @@ TEST_F(ArchiveAssetsTest, SpritesLoadBehindTheLoadingScreen)
         }
     }
     EXPECT_EQ(game.m_loadingBarRevealed.right, geo::kProgressBar.x + bar->width);
-    EXPECT_TRUE(display->savePng(binaryDir() + "/framework_loading_screen_done.png"));
+    EXPECT_TRUE(display->savePng(buildDir() + "/framework_loading_screen_done.png"));
 }
 
 } // namespace

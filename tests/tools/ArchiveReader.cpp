@@ -3,6 +3,7 @@
 
 #include "engine/core/HZIPFileSystem.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestPaths.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -43,17 +44,11 @@ const std::string& ArchiveReader::bytes(const std::string& name) const
     return it == m_entries.end() ? kNone : it->second;
 }
 
-std::string builtArchivePath()
-{
-    const char* dir = std::getenv("QV_BINARY_DIR");
-    return std::string(dir != nullptr ? dir : "build") + "/Resources/qinvar.mvz";
-}
-
 std::string openBuiltArchive(HZIPFileSystem& fs)
 {
-    const std::string bytes = readFileBytes(builtArchivePath());
+    const std::string bytes = readFileBytes(buildArchivePath());
     if (bytes.empty())
-        return "no archive at " + builtArchivePath();
+        return "no archive at " + buildArchivePath();
     void* buffer = std::malloc(bytes.size());
     if (!buffer)
         return "out of memory";

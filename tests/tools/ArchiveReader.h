@@ -2,6 +2,8 @@
 // bytes, in archive order. For tests of the generated resource archive.
 #pragma once
 
+#include "tests/support/TestPaths.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -23,9 +25,6 @@ private:
     std::vector<std::string> m_names;
     std::map<std::string, std::string> m_entries;
 };
-
-// The archive the build made: $QV_BINARY_DIR/Resources/qinvar.mvz.
-std::string builtArchivePath();
 
 class HZIPFileSystem;
 

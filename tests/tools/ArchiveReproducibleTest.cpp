@@ -2,6 +2,7 @@
 // folder tree holds exactly the archive's entries, the screen previews are
 // written, and bad requests fail without leaving a partial archive behind.
 #include "tests/support/TempDir.h"
+#include "tests/support/TestPaths.h"
 #include "tests/tools/ArchiveReader.h"
 
 #include <gtest/gtest.h>
@@ -20,16 +21,10 @@ extern char** environ;
 
 namespace {
 
-std::string generatorPath()
-{
-    const char* dir = std::getenv("QV_BINARY_DIR");
-    return std::string(dir != nullptr ? dir : "build") + "/bin/mkarchive";
-}
-
 // Runs the generator with `args` (no shell involved); its exit status, or -1.
 int runGenerator(const std::vector<std::string>& args)
 {
-    std::vector<std::string> all = {generatorPath()};
+    std::vector<std::string> all = {buildProgram("mkarchive")};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all)
@@ -75,8 +70,8 @@ TEST(ArchiveGenerator, SecondRunGivesTheSameBytesAndTheTreeMatches)
 {
     TempDir dir;
     ASSERT_EQ(runGenerator({"--archive", dir.file("again.mvz"), "--tree", dir.file("tree"), "--screens", dir.file("screens")}), 0);
-    const std::string built = readFileBytes(builtArchivePath());
-    ASSERT_FALSE(built.empty()) << builtArchivePath();
+    const std::string built = readFileBytes(buildArchivePath());
+    ASSERT_FALSE(built.empty()) << buildArchivePath();
     EXPECT_TRUE(readFileBytes(dir.file("again.mvz")) == built) << "two runs gave different archives";
 
     ArchiveReader archive;

@@ -63,7 +63,7 @@ TEST_F(ArchiveThroughEngineTest, EveryEntryIsFoundWithoutRegardToCaseAndReadsWho
 TEST(ArchiveFromPath, OpensLikeTheMemoryCopy)
 {
     HZIPFileSystem fs;
-    ASSERT_TRUE(fs.initFileSystem(builtArchivePath().c_str()));
+    ASSERT_TRUE(fs.initFileSystem(buildArchivePath().c_str()));
     HFile* f = fs.openFileForRead("config.txt");
     ASSERT_NE(f, nullptr);
     std::string text(static_cast<size_t>(f->length()), '\0');

@@ -166,7 +166,7 @@ class LayoutClearability : public testing::TestWithParam<const char*> {};
 TEST_P(LayoutClearability, CanBeCleared)
 {
     ArchiveReader archive;
-    ASSERT_TRUE(archive.open(builtArchivePath())) << builtArchivePath();
+    ASSERT_TRUE(archive.open(buildArchivePath())) << buildArchivePath();
     const std::vector<Tile> tiles = parse(archive.bytes(GetParam()));
     ASSERT_EQ(int32_t(tiles.size()), mkarchive::kLayoutTiles);
     EXPECT_TRUE(Board(tiles).clearable(20000)) << GetParam() << " cannot be cleared";
