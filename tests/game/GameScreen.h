@@ -88,6 +88,10 @@ inline HScreenRect exitButton()
 {
     return placed(geo::kExitButton, "art/icon_exit_lit_qz.tga");
 }
+inline HScreenRect newGameButton()
+{
+    return placed(geo::kNewGameButton, "art/icon_newgame_lit_qz.tga");
+}
 inline HScreenRect optionsButton()
 {
     return placed(geo::kOptionsButton, "art/icon_options_lit_qz.tga");
@@ -99,6 +103,14 @@ inline HScreenRect hintButton()
 inline HScreenRect pauseButton()
 {
     return placed(geo::kPauseButton, "art/icon_pause_lit_qz.tga");
+}
+
+// The arrows of the start screen's pickers (geo::kArrows): table top, tile
+// set and layout, each the previous one then the next one.
+enum PickerArrow { kTableTopDown, kTableTopUp, kTileSetDown, kTileSetUp, kLayoutDown, kLayoutUp };
+inline HScreenRect pickerArrow(PickerArrow a)
+{
+    return placed(geo::kArrows[a], a % 2 == 0 ? "art/arrow_left_lit_qz.tga" : "art/arrow_right_lit_qz.tga");
 }
 
 // Where the information strip's count of tiles left is drawn.
