@@ -263,6 +263,18 @@ protected:
     {
         return readFileBytes(gameRegistryPath(box.home().path()));
     }
+    // "amy" won layout 0 over the long-time player's registry: her entry
+    // heads the layout, the last name is hers, and nothing but that layout
+    // and the name changed.
+    static void expectAmysEntryStored(const std::string& before, const std::string& after)
+    {
+        EXPECT_EQ(storedNames(after, 0),
+                  (std::vector<std::string>{"amy", "L0P0", "L0P1", "L0P2", "L0P3", "L0P4", "L0P5", "L0P6"}));
+        expectOnlyAllowedChanged(changedKeys(before, after), layoutZeroAndTheName());
+        std::string name;
+        ASSERT_TRUE(registryValue(after, "LastHighScoreName", &name));
+        EXPECT_EQ(std::string(name.c_str()), "amy");
+    }
 
     ArchiveBoard mirror;
     std::vector<Move> moves;
@@ -312,13 +324,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
                   std::string::npos)
             << r.out;
 
-        const std::string after = registryOf(box);
-        EXPECT_EQ(storedNames(after, 0),
-                  (std::vector<std::string>{"amy", "L0P0", "L0P1", "L0P2", "L0P3", "L0P4", "L0P5", "L0P6"}));
-        expectOnlyAllowedChanged(changedKeys(before, after), layoutZeroAndTheName());
-        std::string name;
-        ASSERT_TRUE(registryValue(after, "LastHighScoreName", &name));
-        EXPECT_EQ(std::string(name.c_str()), "amy");
+        expectAmysEntryStored(before, registryOf(box));
     }
 }
 
@@ -369,13 +375,7 @@ TEST_F(SavedDataTest, AStoreThatFailedIsWrittenWhenTheGameEnds)
                   std::string::npos)
             << r.out;
 
-        const std::string after = registryOf(box);
-        EXPECT_EQ(storedNames(after, 0),
-                  (std::vector<std::string>{"amy", "L0P0", "L0P1", "L0P2", "L0P3", "L0P4", "L0P5", "L0P6"}));
-        expectOnlyAllowedChanged(changedKeys(before, after), layoutZeroAndTheName());
-        std::string name;
-        ASSERT_TRUE(registryValue(after, "LastHighScoreName", &name));
-        EXPECT_EQ(std::string(name.c_str()), "amy");
+        expectAmysEntryStored(before, registryOf(box));
     }
 }
 
