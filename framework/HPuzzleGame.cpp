@@ -53,8 +53,9 @@ void blendOver(const MVSprite& sprite, const HScreenRect& dst, const HScreenRect
                                         CO_PRODUCT, 255, BO_ADD);
 }
 
-// A game-clock span; a clock that went backwards (a demo's times, then live
-// input's) reads as no time passed rather than as 2^64 - n.
+// A game-clock span; a clock that went backwards (a demo whose times lie
+// before the clock it was started on) reads as no time passed rather than
+// as 2^64 - n.
 MvTime spanSince(const MvTime& now, const MvTime& start)
 {
     const int64_t span = static_cast<int64_t>(now.sub64(start));
