@@ -539,7 +539,11 @@ bool HPuzzleGame::m_runGame()
         }
         // A termination signal ends the game as a confirmed quit does, also
         // when it came while a dialog was open.
-        if (quit || HEventManager::s_isTerminationRequested())
+        if (HEventManager::s_isTerminationRequested()) {
+            m_endByTermination();
+            return true;
+        }
+        if (quit)
             return true;
         drawGame(false);
         drawCursor();
@@ -675,6 +679,8 @@ void HPuzzleGame::m_setActive(bool active)
 {
     m_bActive = active;
 }
+
+void HPuzzleGame::m_endByTermination() {}
 
 // --- Cursor ----------------------------------------------------------------
 
