@@ -201,8 +201,8 @@ public:
     void m_saveOptions();
     void toggleFullscreen();
     using HPuzzleGame::goToPartnerSite;
-    // Leaves full screen first and saves the options, then opens the partner
-    // link; does not return.
+    // Ranks a result on the end screen, as a quit does; leaves full screen
+    // and saves the options, then opens the partner link; does not return.
     void goToPartnerSite();
     void m_doOptionsDialog();
     // The automatic hint's idle time starts again (the options dialog's switch).

@@ -500,3 +500,28 @@ TEST(QinvarOptionsDialog, VisitPartnerSavesTheOptionsAndLeavesFullScreenFirst)
         EXPECT_EQ(g.toggleEvents, 0);
     }
 }
+
+// The link ends the game as a quit does: from an end screen, the result is
+// ranked first, the name asked when it makes the table, and the entry is in
+// the file before the link opens.
+TEST(QinvarOptionsDialog, VisitPartnerFromAnEndScreenStoresTheResultFirst)
+{
+    ProbeSession s;
+    ASSERT_TRUE(s.session().start());
+    QinvarDialogProbe& g = s.probe();
+    HUtil::s_strcpy(g.m_options.lastHighScoreName, "Nadia", sizeof(g.m_options.lastHighScoreName));
+    g.m_board.tilesLeft = 0;
+    g.m_gameStats.gameSeconds = 100;
+    g.m_gameStats.realSeconds = 90;
+    g.m_setGameState(GS_WON);
+    g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.m_doOptionsDialog(); };
+    bool nameEntry = false;
+    s.script().batch({commandAt(2000)});
+    s.script().batch(clickIn(2100, kVisitButton));
+    s.script().batch({moveTo(2200, 5, 5)}, [&] { nameEntry = openDialogCount() == 1; });
+    s.script().batch({typedAt(2300, 13)});
+    s.session().run();
+    EXPECT_TRUE(nameEntry) << "no name entry before the link";
+    EXPECT_EQ(g.partnerCalls, 1);
+    EXPECT_EQ(storedName(g.registryAtPartner, 0, 0), "Nadia");
+}
