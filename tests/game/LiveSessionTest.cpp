@@ -141,13 +141,13 @@ TEST_F(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession
 }
 
 // A dozen launches of the game on one virtual server, each on a fresh home,
-// Start clicked the same 300 ms after its window mapped: every launch deals
+// Start clicked the same 100 ms after its window mapped: every launch deals
 // another first board. The board each dealt is the deal of its journal's
 // first event time; each run ends with SIGTERM, giving its board up.
 TEST(LiveLaunches, EveryLaunchDealsAnotherFirstBoard)
 {
     constexpr int kLaunches = 12;
-    constexpr double kClickAfterMapSeconds = 0.3;
+    constexpr double kClickAfterMapSeconds = 0.1;
     XvfbServer server;
     ArchiveBoard mirror;
     ASSERT_TRUE(mirror.ok()) << ArchiveBoard::s_archivePath();
