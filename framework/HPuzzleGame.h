@@ -147,6 +147,10 @@ public:
     virtual void m_endDrawGame();
     // Stores the active (focus) flag.
     virtual void m_setActive(bool active);
+    // The main loop ends because the program was asked to end at once (a
+    // termination signal): what the game must keep, it keeps now, with no
+    // dialog (none would get an event). Nothing in the base.
+    virtual void m_endByTermination();
 
     // Devices. Each create first tears down a device of the same kind that
     // is still there; each shutdown does nothing without its device.

@@ -1,5 +1,5 @@
 // Operating-system services: the console message box, the trace file, the
-// user name, the web browser, sleeping and the millisecond clock.
+// user name, the web browser, sleeping and the event clock.
 #include "engine/core/HPlatform.h"
 
 #include "engine/core/HFile.h"
@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 HFile* HPlatform::sm_pTraceFile = nullptr;
 
@@ -83,17 +84,53 @@ void HPlatform::s_sleep(int ms)
     SDL_Delay(static_cast<Uint32>(ms < 0 ? 0 : ms));
 }
 
+namespace {
+
+// Where the clock started: the wall clock's milliseconds then, and the
+// monotonic clock's nanoseconds then, from which it counts on; and the last
+// time it gave.
+struct ClockStart {
+    bool started;
+    uint64_t wallMs;
+    uint64_t monotonicNs;
+    uint64_t lastMs;
+};
+
+ClockStart s_clockStart = {false, 0, 0, 0};
+
+uint64_t readClock(clockid_t id, uint64_t unitNs)
+{
+    struct timespec ts;
+    if (::clock_gettime(id, &ts) != 0 || ts.tv_sec < 0)
+        return 0;
+    return (static_cast<uint64_t>(ts.tv_sec) * 1000000000u + static_cast<uint64_t>(ts.tv_nsec)) / unitNs;
+}
+
+} // namespace
+
+void HPlatform::s_startClock()
+{
+    // Never 0, the time that means unset, even on a machine whose clock
+    // stands at 1970.
+    const uint64_t wall = readClock(CLOCK_REALTIME, 1000000u);
+    s_clockStart.wallMs = wall != 0 ? wall : 1;
+    s_clockStart.monotonicNs = readClock(CLOCK_MONOTONIC, 1u);
+    s_clockStart.lastMs = s_clockStart.wallMs;
+    s_clockStart.started = true;
+}
+
 MvTime HPlatform::s_getAbsoluteTimeMilliseconds()
 {
-    // SDL's clock starts with SDL_Init; the framework initialises SDL early,
-    // but a caller before that still gets a clock that starts now. SDL's
-    // parachute would take the fatal signals the engine's handler owns.
-    static bool s_bStarted = false;
-    if (!s_bStarted) {
-        SDL_Init(SDL_INIT_NOPARACHUTE);
-        s_bStarted = true;
-    }
-    return MvTime{SDL_GetTicks(), 0};
+    if (!s_clockStart.started)
+        s_startClock();
+    // The monotonic clock never goes back; should a reading fail, the clock
+    // stands still rather than go back.
+    const uint64_t now = readClock(CLOCK_MONOTONIC, 1u);
+    const uint64_t sinceNs = now > s_clockStart.monotonicNs ? now - s_clockStart.monotonicNs : 0;
+    const uint64_t ms = s_clockStart.wallMs + sinceNs / 1000000u;
+    if (ms > s_clockStart.lastMs)
+        s_clockStart.lastMs = ms;
+    return MvTime::s_fromTime64(s_clockStart.lastMs);
 }
 
 namespace {

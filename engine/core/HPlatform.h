@@ -34,8 +34,16 @@ public:
     // There is no clipboard here: returns 0 and leaves buf untouched.
     static int s_getClipboardText(char* buf, int len);
     static void s_sleep(int ms);
-    // Milliseconds since the media library started; the high word is 0.
+    // The event clock, in milliseconds: the wall clock's count since 1970
+    // when the clock started, plus the monotonic time since. So every run
+    // starts at another value (the first event's time seeds the deal), and
+    // within a run it never goes backwards, whatever is done to the wall
+    // clock meanwhile. The first reading starts it.
     static MvTime s_getAbsoluteTimeMilliseconds();
+    // Starts the clock now: its next reading is the wall clock's. A run
+    // starts it once (its first reading does); a test starts it again to
+    // see what a new run sees.
+    static void s_startClock();
 
 private:
     static HFile* sm_pTraceFile;

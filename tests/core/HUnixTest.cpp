@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <cstdlib>
 #include <string>
@@ -590,12 +591,53 @@ TEST(HPlatform, UserNameAndClipboard)
     EXPECT_STREQ(clip, "abc");
 }
 
-TEST(HPlatform, ClockStartsWithTheMediaLibrary)
+// The wall clock's milliseconds since 1970.
+uint64_t wallClockMs()
 {
-    const MvTime a = HPlatform::s_getAbsoluteTimeMilliseconds();
-    const MvTime b = HPlatform::s_getAbsoluteTimeMilliseconds();
-    EXPECT_EQ(a.high, 0u);
-    EXPECT_GE(b.getTime64(), a.getTime64());
+    timespec ts;
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+}
+
+// The event clock: each run starts at the wall clock's milliseconds (so two
+// runs started at different moments give different first times, and the
+// deal they seed differs), and within a run it never goes back. Each start
+// is a child process of its own, as a run is.
+TEST(HPlatform, EachStartOfTheClockBeginsAtTheWallClockAndItNeverGoesBack)
+{
+    uint64_t firsts[2] = {0, 0};
+    for (uint64_t& first : firsts) {
+        // The second start comes in a later millisecond than the first run's
+        // first time: at most a millisecond's wait.
+        while (firsts[0] != 0 && wallClockMs() <= firsts[0]) {
+        }
+        const ChildResult r = runInChild([&] {
+            ChildChecks check;
+            const uint64_t before = wallClockMs();
+            HPlatform::s_startClock();
+            const uint64_t t = HPlatform::s_getAbsoluteTimeMilliseconds().getTime64();
+            const uint64_t after = wallClockMs();
+            check(t >= before && t <= after, "the first time is the wall clock's at the start");
+            uint64_t last = t;
+            for (int i = 0; i < 200000; ++i) {
+                const uint64_t now = HPlatform::s_getAbsoluteTimeMilliseconds().getTime64();
+                if (now < last) {
+                    check(false, "the clock went back from " + std::to_string(last) + " to " + std::to_string(now));
+                    break;
+                }
+                last = now;
+            }
+            std::printf("%llu", static_cast<unsigned long long>(t));
+            std::fflush(stdout);
+            _exit(check.failures());
+        });
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+        first = std::strtoull(r.out.c_str(), nullptr, 10);
+        EXPECT_NE(first, 0u) << r.out;
+    }
+    EXPECT_NE(firsts[0], firsts[1]) << "two starts gave the same first time";
+    EXPECT_GT(firsts[0] >> 32, 0u) << "the high word holds the wall clock's count";
 }
 
 } // namespace

@@ -219,8 +219,10 @@ TEST_F(WholeProgramTest, TraceAndJournalOnlyWhenAsked)
     r = run({"-trace", "-demo", "replay.bin"});
     EXPECT_EXITED_CLEANLY(r);
     char first[96];
-    std::snprintf(first, sizeof(first), "event ET_TIMESTAMP(%u) clock=%u seed=%u", tick->time.low, tick->time.low,
-                  tick->time.low);
+    // The record's text shows the time's low 32 bits, the clock all 64; the
+    // seed is the low 32.
+    std::snprintf(first, sizeof(first), "event ET_TIMESTAMP(%u) clock=%llu seed=%u", tick->time.low,
+                  static_cast<unsigned long long>(tick->time.getTime64()), tick->time.low);
     EXPECT_TRUE(contains(game, first)) << first;
 }
 

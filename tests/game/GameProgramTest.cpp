@@ -301,6 +301,17 @@ TEST_F(TerminationTest, InPlay)
     double seconds = 0;
     const ChildResult r = terminateAfter(static_cast<size_t>(demo.count()), &seconds);
 
+    // The live input after the demo goes on from the demo's clock (2500 ms),
+    // not from the live clock, which reads some 55 years of milliseconds:
+    // the board's clock, timers and fades see no jump, and nothing goes back.
+    const std::vector<HEvent> journal = DemoWriter::s_decode(sandbox.workFile("journal.bin"));
+    ASSERT_GT(journal.size(), static_cast<size_t>(demo.count()));
+    for (size_t i = 1; i < journal.size(); ++i)
+        EXPECT_GE(journal[i].time.getTime64(), journal[i - 1].time.getTime64()) << "record " << i;
+    const uint64_t firstLive = journal[static_cast<size_t>(demo.count())].time.getTime64();
+    EXPECT_GT(firstLive, 2500u);
+    EXPECT_LT(firstLive, 2500u + 60000u);
+
     // The same game ended by a quit and its confirmation: starting the
     // board stored the options, and the registry is left as after that.
     ProgramSandbox confirmed;

@@ -5,10 +5,11 @@
 // that was killed midway; and a home directory too long for the registry's
 // path. Each test compares the registry file's bytes before and after.
 //
-// A program that must wait at a chosen point is left in the name entry at
-// the end of its demo (it then waits for live input, which the dummy video
-// driver never sends) and ended with SIGTERM, which SDL turns into a quit
-// request: the name entry then keeps the entry, as for a closed window.
+// A program that must wait at a chosen point is left there at the end of its
+// demo (it then waits for live input, which the dummy video driver never
+// sends) and ended with SIGTERM, which ends it at once: a name entry left
+// open then keeps the entry under the name typed so far, an end screen
+// stores its result under the last name entered.
 #include "tests/game/PlayerSession.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/OrdinaryUser.h"
@@ -106,10 +107,9 @@ protected:
         ASSERT_NE(seedTime, 0u) << "no deal cleared within the search's budget";
     }
 
-    // A won game up to its end screen's continue button, clicked: the board
-    // started and cleared pair by pair. A jump of the clock, when given,
-    // comes after the tenth pair.
-    PlayerSession wonGameUpToContinue(uint64_t jumpMs = 0) const
+    // A won game up to its end screen: the board started and cleared pair
+    // by pair. A jump of the clock, when given, comes after the tenth pair.
+    PlayerSession wonGameUpToTheEndScreen(uint64_t jumpMs = 0) const
     {
         PlayerSession s(seedTime);
         s.click(screen::startButton(), 1000);
@@ -118,6 +118,12 @@ protected:
         s.playPairs(mirror, before);
         s.t += jumpMs;
         s.playPairs(mirror, after);
+        return s;
+    }
+    // The same, and the end screen's continue button clicked.
+    PlayerSession wonGameUpToContinue(uint64_t jumpMs = 0) const
+    {
+        PlayerSession s = wonGameUpToTheEndScreen(jumpMs);
         s.click(screen::continueButton(), 1500);
         return s;
     }
@@ -163,10 +169,10 @@ protected:
         args.insert(args.end(), extra.begin(), extra.end());
         return box.run(buildProgram("qvgame"), args, env, 60);
     }
-    // Starts the game over a demo that ends in the name entry, and waits
-    // until every record of it was delivered (the journal holds them all):
-    // the game then waits there.
-    static bool startWaitingInTheNameEntry(const ProgramSandbox& box, RunningProgram* program,
+    // Starts the game over a demo, and waits until every record of it was
+    // delivered (the journal holds them all): the game then waits where the
+    // demo left it.
+    static bool startWaitingAtTheDemosEnd(const ProgramSandbox& box, RunningProgram* program,
                                            const PlayerSession& s, const std::vector<std::string>& extra = {},
                                            const ProgramSandbox::Environment& env = {})
     {
@@ -182,8 +188,8 @@ protected:
             return journal.compare(0, demo.size(), demo) == 0 || !program->running();
         }) && program->running();
     }
-    // Ends a game waiting in the name entry as a closed window would.
-    static ChildResult quitFromTheNameEntry(RunningProgram* program)
+    // Ends a waiting game with SIGTERM.
+    static ChildResult endBySigterm(RunningProgram* program)
     {
         ::kill(program->pid(), SIGTERM);
         return program->wait(60);
@@ -230,9 +236,9 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
 
         PlayerSession s = wonGameUpToTheName("amy");
         RunningProgram program;
-        ASSERT_TRUE(startWaitingInTheNameEntry(box, &program, s, c.extra)) << program.wait(1).out;
+        ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, s, c.extra)) << program.wait(1).out;
         ASSERT_EQ(::chmod(box.home().file(c.path).c_str(), c.after), 0);
-        const ChildResult r = quitFromTheNameEntry(&program);
+        const ChildResult r = endBySigterm(&program);
         EXPECT_CLEAN_EXIT(r);
         // The start-up did fail (the run was an ordinary user's).
         EXPECT_NE(r.out.find("failed to open registry: Permission denied"), std::string::npos) << r.out;
@@ -302,17 +308,92 @@ TEST_F(SavedDataTest, TwoWindowsWinningOnOneLayoutKeepBothEntries)
     const ProgramSandbox::Environment sameHome = {{"HOME", a.home().path()}};
 
     RunningProgram windowA;
-    ASSERT_TRUE(startWaitingInTheNameEntry(a, &windowA, wonGameUpToTheName("amy"))) << windowA.wait(1).out;
+    ASSERT_TRUE(startWaitingAtTheDemosEnd(a, &windowA, wonGameUpToTheName("amy"))) << windowA.wait(1).out;
     PlayerSession sb = wonGameUpToTheName("bea");
     enterAndQuit(sb);
     const ChildResult rb = play(b, sb, {}, sameHome);
     EXPECT_CLEAN_EXIT(rb);
     EXPECT_EQ(storedNames(registryOf(a), 0)[0], "bea");
 
-    const ChildResult ra = quitFromTheNameEntry(&windowA);
+    const ChildResult ra = endBySigterm(&windowA);
     EXPECT_CLEAN_EXIT(ra);
     EXPECT_EQ(storedNames(registryOf(a), 0),
               (std::vector<std::string>{"bea", "amy", "Vot", "Ressa", "Ondi", "Brum", "Tamsi", "Kelp"}));
+}
+
+// A result the end screen showed is stored however the game ends from
+// there without Continue. The exit button and the window's close bring up
+// the name entry; the name typed and Return, the game quits without showing
+// the best times (they would wait for input the demo never gives, and the
+// run would not end). SIGTERM stores the result at once under the last name
+// entered, with no dialog. Both end screens: a cleared board, and a game
+// ended from the no-more-moves dialog. Only layout 0's best times, and the
+// last name when one was typed, change in the file.
+TEST_F(SavedDataTest, AResultLeftOnItsEndScreenIsStoredHoweverTheGameEnds)
+{
+    struct Ending {
+        const char* name;
+        PlayerSession upToTheEndScreen;
+        uint32_t tilesLeft;
+    };
+    std::vector<Ending> endings = {{"a cleared board", wonGameUpToTheEndScreen(), 0}};
+    std::vector<Move> deadEnd;
+    const uint64_t deadEndSeed = findEarlyDeadEnd(mirror, &deadEnd);
+    ASSERT_NE(deadEndSeed, 0u) << "no deal ran out of moves early";
+    PlayerSession ended(deadEndSeed);
+    ended.click(screen::startButton(), 1000);
+    ended.playPairs(mirror, deadEnd);
+    ended.click(screen::endGameButton(), 2000);
+    endings.push_back({"a game without moves, ended", ended, 144u - 2u * static_cast<uint32_t>(deadEnd.size())});
+
+    enum Leaving { EXIT_BUTTON, WINDOW_CLOSED, TERMINATED };
+    const char* const leavingNames[] = {"the exit button", "the window closed", "SIGTERM"};
+    // The stored options: layout 0, the last name "Ada", no best times yet.
+    const std::vector<RegistryRecord> records = chosenOptionRecords(0);
+    for (const Ending& ending : endings) {
+        for (Leaving leaving : {EXIT_BUTTON, WINDOW_CLOSED, TERMINATED}) {
+            SCOPED_TRACE(std::string(ending.name) + ", left by " + leavingNames[leaving]);
+            ProgramSandbox box;
+            box.home().write(kGameRegistryFile, registryBytes(records));
+            const std::string before = registryOf(box);
+            PlayerSession s = ending.upToTheEndScreen;
+            ChildResult r;
+            std::string name = "Ada";
+            if (leaving == TERMINATED) {
+                s.idle(1000);
+                RunningProgram program;
+                ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, s)) << program.wait(1).out;
+                r = endBySigterm(&program);
+            } else {
+                if (leaving == EXIT_BUTTON)
+                    s.click(screen::exitButton(), 1000);
+                else
+                    s.quit();
+                name = "bea";
+                s.typeName(name);
+                s.key('\r');
+                r = play(box, s);
+            }
+            EXPECT_CLEAN_EXIT(r);
+            EXPECT_EQ(r.out, "");
+
+            const std::string after = registryOf(box);
+            const std::vector<std::string> names = storedNames(after, 0);
+            ASSERT_FALSE(names.empty()) << "no best time stored";
+            EXPECT_EQ(names[0], name);
+            std::string tiles;
+            ASSERT_TRUE(registryValue(after, "HStl:0x0", &tiles));
+            EXPECT_EQ(u32Of(tiles), ending.tilesLeft);
+            std::string last;
+            ASSERT_TRUE(registryValue(after, "LastHighScoreName", &last));
+            EXPECT_EQ(std::string(last.c_str()), name);
+            const std::vector<std::string> allowed = layoutZeroAndTheName();
+            for (const std::string& key : changedKeys(before, after)) {
+                EXPECT_TRUE(std::binary_search(allowed.begin(), allowed.end(), key)) << key << " changed";
+                EXPECT_TRUE(leaving != TERMINATED || key != "LastHighScoreName") << "no name was entered";
+            }
+        }
+    }
 }
 
 // A demo whose clock jumps by 3e12 ms in the middle of a won game: the time
