@@ -10,11 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -324,6 +327,64 @@ TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
         HEventManager::s_resetSharedState();
         std::raise(SIGTERM);
         check(HEventManager::s_isTerminationRequested(), "SIGTERM though started ignored");
+        std::exit(check.failures());
+    });
+    ASSERT_TRUE(r.exited) << "signal " << r.signal;
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+}
+
+TEST(HUnix, ClosedStandardStreamsAreOpenedOnDevNullAndOpenOnesAreLeft)
+{
+    const std::vector<std::vector<int>> cases = {{0}, {1}, {2}, {0, 2}, {1, 2}, {0, 1, 2}, {}};
+    for (const std::vector<int>& closed : cases) {
+        const ChildResult r = runInChild([&] {
+            ChildChecks check;
+            struct stat before[3];
+            for (int fd = 0; fd < 3; ++fd)
+                fstat(fd, &before[fd]);
+            for (int fd : closed)
+                close(fd);
+            HUnix::s_openClosedStandardStreams();
+            struct stat null;
+            stat("/dev/null", &null);
+            for (int fd = 0; fd < 3; ++fd) {
+                const bool wasClosed = std::find(closed.begin(), closed.end(), fd) != closed.end();
+                struct stat now;
+                check(fstat(fd, &now) == 0, "descriptor " + std::to_string(fd) + " open");
+                const struct stat& expected = wasClosed ? null : before[fd];
+                check(now.st_dev == expected.st_dev && now.st_ino == expected.st_ino,
+                      "descriptor " + std::to_string(fd) + (wasClosed ? " on /dev/null" : " left as it was"));
+            }
+            // The next file takes a descriptor above them.
+            const int next = open("/dev/null", O_RDONLY);
+            check(next > 2, "the next file takes descriptor " + std::to_string(next));
+            std::exit(check.failures());
+        });
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+    }
+}
+
+TEST(HUnix, WritesPastTheFileSizeLimitOrIntoABrokenPipeFailInsteadOfEndingTheProcess)
+{
+    const TempDir dir;
+    const ChildResult r = runInChild([&] {
+        ChildChecks check;
+        HUnix::s_ignoreWriteSignals();
+        int ends[2];
+        check(pipe(ends) == 0, "pipe");
+        close(ends[0]);
+        errno = 0;
+        check(write(ends[1], "x", 1) == -1 && errno == EPIPE, "the write into the pipe fails with EPIPE");
+
+        const rlimit limit = {16, 16};
+        check(setrlimit(RLIMIT_FSIZE, &limit) == 0, "the limit is set");
+        const int fd = open(dir.file("big").c_str(), O_WRONLY | O_CREAT, 0600);
+        const char bytes[32] = {};
+        check(write(fd, bytes, sizeof(bytes)) == 16, "the write stops at the limit");
+        errno = 0;
+        check(write(fd, bytes, 1) == -1 && errno == EFBIG, "the next write fails with EFBIG");
+        close(fd);
         std::exit(check.failures());
     });
     ASSERT_TRUE(r.exited) << "signal " << r.signal;

@@ -123,6 +123,9 @@ bool writeRegistry(const std::string& home)
         EXPECT_EQ((r).exitCode, code) << (r).out << (r).err;                                                          \
     } while (0)
 
+// The exit code of a start-up that failed, as the README gives it.
+constexpr int kStartupFailed = 1;
+
 class GameProgramTest : public testing::TestWithParam<const char*> {
 protected:
     // A demo that quits from the start screen: no confirmation there.
@@ -162,43 +165,86 @@ TEST_P(GameProgramTest, HelpPrintsTheUsageAndExitsBeforeAnythingStarts)
     EXPECT_FALSE(fileExists(sandbox.home().file(".moravel")));
 }
 
-TEST_P(GameProgramTest, AMissingArchiveShowsItsMessageAndExitsNormally)
+// A start-up that fails shows why and exits with the start-up failure's
+// code: no archive, a folder in the archive's place (the game reads only the
+// archive, whatever the folder holds), no video device; and the same when
+// the message goes into a pipe that nobody reads.
+TEST_P(GameProgramTest, AStartUpThatFailsSaysWhyAndExitsWithItsCode)
 {
-    TempDir tree;
-    const std::string copy = copyProgram(tree, GetParam());
-    const ChildResult r = sandbox.run(copy, {"-s", "-trace"});
-    EXPECT_EXITED(r, 0);
+    TempDir bare;
+    const std::string inBare = copyProgram(bare, GetParam());
+    TempDir folder;
+    const std::string inFolder = copyProgram(folder, GetParam());
+    for (const auto& entry : readArchive(buildArchivePath()))
+        folder.write("Resources/qinvar.mvz/" + entry.first, entry.second);
+    ASSERT_TRUE(fileExists(folder.file("Resources/qinvar.mvz/config.txt")));
     // The resource directory is the real one of the copy, with its links resolved.
-    char real[PATH_MAX];
-    ASSERT_NE(::realpath(tree.path().c_str(), real), nullptr);
-    EXPECT_EQ(r.out, messageBox("Missing Resource File", "Could not load the resource file '" + std::string(real) +
-                                                              "/Resources/qinvar.mvz'"));
-    // It never got as far as the devices.
-    EXPECT_FALSE(contains(splitLines(sandbox.workFile("trace.txt")), "...Creating display device"));
+    const auto missing = [](const TempDir& tree) {
+        char real[PATH_MAX];
+        const std::string path = ::realpath(tree.path().c_str(), real) ? real : "";
+        return messageBox("Missing Resource File",
+                          "Could not load the resource file '" + path + "/Resources/qinvar.mvz'");
+    };
+    const struct {
+        const char* what;
+        std::string program;
+        ProgramSandbox::Environment env;
+        std::string out;
+        bool brokenStdout;
+    } cases[] = {
+        {"no archive", inBare, {}, missing(bare), false},
+        {"a folder at the archive's path", inFolder, {}, missing(folder), false},
+        {"no video device", buildProgram(GetParam()), {{"SDL_VIDEODRIVER", "no-such-driver"}},
+         "initScreen: SDL_Init() failed: ", false},
+        {"no archive, the message into a pipe nobody reads", inBare, {}, "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgramSandbox box;
+        if (c.brokenStdout)
+            box.inEveryChild([] { brokenPipeInChild(STDOUT_FILENO); });
+        const ChildResult r = box.run(c.program, {"-s", "-trace"}, c.env);
+        EXPECT_EXITED(r, kStartupFailed);
+        if (c.out.rfind("\n", 0) == 0)
+            EXPECT_EQ(r.out, c.out);
+        else
+            EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        // It never got as far as the start screen.
+        EXPECT_FALSE(contains(splitLines(box.workFile("trace.txt")), "...loading assets"));
+    }
 }
 
-TEST_P(GameProgramTest, AnArchiveMissingOnePictureShowsTheLoadFailureAndExitsNormally)
+// The archive of the build with one entry replaced by `bytes`, or left out
+// when `bytes` is null, as tree/Resources/qinvar.mvz.
+bool writeArchiveWith(const TempDir& tree, const std::string& name, const char* bytes)
 {
-    const auto entries = readArchive(buildArchivePath());
-    ASSERT_GT(entries.size(), 100u);
+    ZipBuilder zip;
+    bool found = false;
+    for (const auto& entry : readArchive(buildArchivePath())) {
+        if (entry.first == name) {
+            found = true;
+            if (!bytes)
+                continue;
+            zip.add(entry.first, bytes, true);
+        } else {
+            zip.add(entry.first, entry.second, true);
+        }
+    }
+    const std::string archive = zip.bytes();
+    if (!found || archive.empty())
+        return false;
+    tree.write("Resources/qinvar.mvz", archive);
+    return true;
+}
+
+TEST_P(GameProgramTest, AnArchiveMissingOnePictureShowsTheLoadFailureAndExitsWithTheStartUpFailure)
+{
     TempDir tree;
     const std::string copy = copyProgram(tree, GetParam());
-    ZipBuilder zip;
-    bool dropped = false;
-    for (const auto& entry : entries) {
-        if (entry.first == "art/icon_rules_qz.tga") {
-            dropped = true;
-            continue;
-        }
-        zip.add(entry.first, entry.second, true);
-    }
-    ASSERT_TRUE(dropped);
-    const std::string bytes = zip.bytes();
-    ASSERT_FALSE(bytes.empty());
-    tree.write("Resources/qinvar.mvz", bytes);
+    ASSERT_TRUE(writeArchiveWith(tree, "art/icon_rules_qz.tga", nullptr));
     writeQuitDemo();
     const ChildResult r = sandbox.run(copy, {"-s", "-trace", "-demo", "quit.bin"});
-    EXPECT_EXITED(r, 0);
+    EXPECT_EXITED(r, kStartupFailed);
     EXPECT_EQ(r.out, messageBox("Error", "Failed to load bitmaps"));
     const Lines trace = splitLines(sandbox.workFile("trace.txt"));
     std::string missing;
