@@ -132,8 +132,11 @@ public:
     bool canShuffle() const;
     void doShowMoves();
     void m_suspendGame(bool suspend);
+    // A layout that cannot be read is reported and not dealt: the game stays
+    // on the start screen, where another layout can be picked.
     void startBoard();
-    void m_newBoard();
+    // False, with nothing changed, when the layout cannot be read.
+    bool m_newBoard();
     void restartGame(bool confirm);
     void quit();
     void m_debugMatchTiles();

@@ -8,6 +8,7 @@
 #include "tests/game/GameScreen.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/ProgramSandbox.h"
+#include "tests/support/RegistryFile.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
@@ -249,6 +250,43 @@ TEST_P(GameProgramTest, AnArchiveMissingOnePictureShowsTheLoadFailureAndExitsWit
     const Lines trace = splitLines(sandbox.workFile("trace.txt"));
     std::string missing;
     EXPECT_TRUE(inOrder(trace, {"...done initializing subsystems", "...loading assets"}, &missing)) << missing;
+}
+
+// A layout that cannot be read is reported when Start is clicked and not
+// dealt: the game stays on the start screen, whose layout picker then
+// takes the next layout, which deals; only that board's quit asks first.
+// The registry keeps the layout of the board that was dealt.
+TEST(DamagedLayout, IsReportedAndNotDealtAndTheStartScreenStays)
+{
+    TempDir tree;
+    const std::string copy = copyProgram(tree, "qvgame");
+    ASSERT_TRUE(writeArchiveWith(tree, "layouts/classic.qvl", "this is no layout\n"));
+    ProgramSandbox sandbox;
+    const HScreenPoint start = screen::middle(screen::startButton());
+    const HScreenPoint next = screen::middle(screen::layoutArrow(true));
+    const HScreenPoint exit = screen::middle(screen::exitButton());
+    const HScreenPoint yes = screen::middle(screen::confirmationButton(true));
+    DemoWriter demo;
+    demo.timestamp(1000).mouseMove(1100, start.x, start.y).click(1200, start.x, start.y, false, 50);
+    demo.timestamp(1500).mouseMove(1600, next.x, next.y).click(1700, next.x, next.y, false, 50);
+    demo.timestamp(2000).mouseMove(2100, start.x, start.y).click(2200, start.x, start.y, false, 50);
+    demo.timestamp(2500).mouseMove(2600, exit.x, exit.y).click(2700, exit.x, exit.y, false, 50);
+    demo.timestamp(3000).mouseMove(3100, yes.x, yes.y).click(3200, yes.x, yes.y, false, 50);
+    demo.timestamp(3500).quit(3600);
+    ASSERT_TRUE(demo.writeTo(sandbox.work().file("demo.bin")));
+    const ChildResult r = sandbox.run(copy, {"-s", "-journal", "-demo", "demo.bin"});
+    EXPECT_EXITED(r, 0);
+    EXPECT_EQ(r.out, messageBox("Error", "Could not load the layout 'layouts/classic.qvl'; pick another one"));
+    std::string layout;
+    ASSERT_TRUE(registryValue(readFileBytes(gameRegistryPath(sandbox.home().path())), "Layout", &layout));
+    EXPECT_EQ(u32Of(layout), 1u);
+    // The game ended on the confirmation of the board in play: the demo's
+    // own quit was never delivered.
+    const std::vector<HEvent> journal = DemoWriter::s_decode(sandbox.workFile("journal.bin"));
+    ASSERT_FALSE(journal.empty());
+    EXPECT_GE(journal.back().time.getTime64(), 3200u);
+    for (const HEvent& e : journal)
+        EXPECT_NE(e.type, ET_QUIT);
 }
 
 TEST_P(GameProgramTest, TheSoundSwitchRunsSilent)
