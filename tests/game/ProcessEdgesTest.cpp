@@ -138,13 +138,19 @@ protected:
         return box.start(program, buildProgram("qvgame"), {"-s", "-demo", "demo.bin"},
                          {{"PATH", box.work().file("bin")}, {"DISPLAY", display ? ":77" : ""}});
     }
-    // Waits until the stub runs; its process id.
+    // Waits until the stub runs; its process id. A detached stub may start
+    // after the game has gone: it is waited for a few seconds more.
     pid_t waitForTheStub(RunningProgram* program)
     {
         std::string text;
+        double gone = 0;
         waitFor(30, [&] {
             text = box.workFile("started");
-            return (!text.empty() && text.back() == '\n') || !program->running();
+            if (!text.empty() && text.back() == '\n')
+                return true;
+            if (gone == 0 && !program->running())
+                gone = monotonicSeconds();
+            return gone != 0 && monotonicSeconds() > gone + 5;
         }, 5);
         stubPid = text.empty() ? -1 : static_cast<pid_t>(std::atoi(text.c_str()));
         return stubPid;
