@@ -180,11 +180,12 @@ bool HPuzzleGame::go(const char* commandLine, const char* resourceDir)
     // Without a script engine every variable reads as missing; the game
     // still runs on its defaults.
     m_cvarManager.initCvarManager();
-    if (m_initPuzzleGame(commandLine, resourceDir))
+    const bool started = m_initPuzzleGame(commandLine, resourceDir);
+    if (started)
         m_runGame();
     m_shutdownPuzzleGame();
     m_quitPuzzleGame();
-    return true;
+    return started;
 }
 
 void HPuzzleGame::m_initCvars()

@@ -65,7 +65,8 @@ public:
     // The whole life of the game, called once by the program entry: the
     // command line registered, the console variables started, start-up, the
     // main loop when start-up succeeded, then both halves of shutdown
-    // whatever happened. The result means nothing.
+    // whatever happened. False when start-up failed (the entry then exits
+    // with the start-up failure's code), true after a run.
     bool go(const char* commandLine, const char* resourceDir);
 
     // --- Hooks and services (virtual) ------------------------------------

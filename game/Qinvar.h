@@ -135,8 +135,11 @@ public:
     bool canShuffle() const;
     void doShowMoves();
     void m_suspendGame(bool suspend);
+    // A layout that cannot be read is reported and not dealt: the game stays
+    // on the start screen, where another layout can be picked.
     void startBoard();
-    void m_newBoard();
+    // False, with nothing changed, when the layout cannot be read.
+    bool m_newBoard();
     void restartGame(bool confirm);
     // From the end screens without a confirmation; during a game after it.
     // Either way the result of a game that ended is ranked first.

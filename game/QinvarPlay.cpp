@@ -531,7 +531,8 @@ void Qinvar::restartGame(bool confirm)
 void Qinvar::startBoard()
 {
     m_saveOptions();
-    m_newBoard();
+    if (!m_newBoard())
+        return;
     m_showMovesStart = MvTime{0, 0};
     m_fShowMovesLevel = 0.0f;
     m_iPenaltySeconds = 0;
@@ -541,25 +542,31 @@ void Qinvar::startBoard()
     invalidateWholeScreen();
 }
 
-void Qinvar::m_newBoard()
+bool Qinvar::m_newBoard()
 {
-    m_rewindSoundtrack();
-    m_gameStats = QVGameStats{0, 0, 0, 0, 0, false};
-    m_playSoundtrack(true);
-    setSoundtrackVolume(m_options.musicVolume);
-
     // The option comes from the registry: never index past the table.
     int32_t layout = m_options.layout;
     if (layout < 0 || layout >= kLayoutCount)
         layout = 0;
-    m_board.newBoard(QVBoard::s_akpLayouts[layout]);
+    if (!m_board.newBoard(QVBoard::s_akpLayouts[layout])) {
+        HErrorManager::s_messageBox(49, "Error", "Could not load the layout '%s'; pick another one",
+                                    QVBoard::s_akpLayouts[layout]);
+        invalidateWholeScreen();
+        return false;
+    }
     invalidateWholeScreen();
+
+    m_rewindSoundtrack();
+    m_gameStats = QVGameStats{0, 0, 0, 0, 0, false};
+    m_playSoundtrack(true);
+    setSoundtrackVolume(m_options.musicVolume);
 
     m_gameStartTime = getGameClock();
     m_lastActionTime = getGameClock();
     m_noMatchTime = MvTime{0, 0};
     // Pauses of earlier games no longer count.
     m_resetPauseTime();
+    return true;
 }
 
 void Qinvar::m_setGameState(int32_t state)

@@ -100,6 +100,12 @@ inline HScreenRect pauseButton()
 {
     return placed(geo::kPauseButton, "art/icon_pause_lit_qz.tga");
 }
+// The start screen's layout picker: the arrow to the next layout, or to the
+// one before.
+inline HScreenRect layoutArrow(bool next)
+{
+    return next ? placed(geo::kArrows[5], "art/arrow_right_qz.tga") : placed(geo::kArrows[4], "art/arrow_left_qz.tga");
+}
 
 // Where the information strip's count of tiles left is drawn.
 inline HScreenRect tilesLeftCounter()

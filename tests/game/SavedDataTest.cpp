@@ -25,7 +25,9 @@
 #include <sys/time.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <map>
 #include <string>
@@ -55,6 +57,16 @@ std::vector<RegistryRecord> playersRegistry()
         }
     }
     return records;
+}
+
+// The file of `records` with one flipped bit in the length of the second
+// record: only the first one can be read.
+std::string damagedRegistryBytes(const std::vector<RegistryRecord>& records)
+{
+    std::string bytes = registryBytes(records);
+    const size_t secondLength = registryBytes({records[0]}).size() + records[1].key.size() + 1;
+    bytes[secondLength + 3] = static_cast<char>(bytes[secondLength + 3] ^ 0x80);
+    return bytes;
 }
 
 // The records of `after` that differ from `before`, or are new or gone, by key.
@@ -264,9 +276,7 @@ TEST_F(SavedDataTest, ADamagedFileIsKeptWhole)
 {
     ProgramSandbox box;
     const std::vector<RegistryRecord> records = playersRegistry();
-    std::string bytes = registryBytes(records);
-    const size_t secondLength = registryBytes({records[0]}).size() + records[1].key.size() + 1;
-    bytes[secondLength + 3] = static_cast<char>(bytes[secondLength + 3] ^ 0x80);
+    const std::string bytes = damagedRegistryBytes(records);
     box.home().write(kGameRegistryFile, bytes);
     const std::string path = box.home().file(kGameRegistryFile);
 
@@ -295,6 +305,48 @@ TEST_F(SavedDataTest, ADamagedFileIsKeptWhole)
                                                   {"Sound Volume", floatBytes(1.0f)},
                                                   {"Autohint", u32Bytes(1)},
                                                   records[0]}));
+}
+
+// A file-size limit of 1 KiB (`ulimit -f 1`), below the registry's size:
+// the won game's best time cannot be written. The save fails and says why,
+// the registry stays byte for byte with no temporary file beside it, and the
+// game goes on to its quit.
+TEST_F(SavedDataTest, AFileSizeLimitFailsTheSaveAndTheGameGoesOn)
+{
+    ProgramSandbox box;
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(box);
+    ASSERT_GT(before.size(), 1024u);
+    box.inEveryChild([] { fileSizeLimitInChild(1024); });
+    PlayerSession s = wonGameUpToTheName("amy");
+    enterAndQuit(s);
+    const ChildResult r = play(box, s);
+    EXPECT_CLEAN_EXIT(r);
+    EXPECT_NE(r.out.find(std::strerror(EFBIG)), std::string::npos) << r.out;
+    EXPECT_TRUE(registryOf(box) == before) << "changed: " << testing::PrintToString(changedKeys(before, registryOf(box)));
+    EXPECT_EQ(namesIn(box.home().file(".moravel")), std::vector<std::string>{"registry_Moravel_Qinvar"});
+}
+
+// Standard error a pipe whose reader has gone, and a damaged registry: the
+// first save (starting the board stores the options) keeps the damaged copy
+// and says so on standard error, into the pipe. The message is lost; the
+// board is dealt and played, and its best time stored.
+TEST_F(SavedDataTest, AStandardErrorNobodyReadsLosesTheMessageAndTheGameIsPlayed)
+{
+    ProgramSandbox box;
+    const std::string bytes = damagedRegistryBytes(playersRegistry());
+    box.home().write(kGameRegistryFile, bytes);
+    const std::string path = box.home().file(kGameRegistryFile);
+    box.inEveryChild([] { brokenPipeInChild(STDERR_FILENO); });
+
+    PlayerSession s = wonGameUpToTheName("amy");
+    enterAndQuit(s);
+    const ChildResult r = play(box, s);
+    EXPECT_CLEAN_EXIT(r);
+    EXPECT_TRUE(readFileBytes(path + ".damaged") == bytes) << "the copy is not the original";
+    const std::vector<std::string> names = storedNames(registryOf(box), 0);
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(names[0], "amy");
 }
 
 // Two windows of the game at once, both winning on layout 0: window A is in
