@@ -53,8 +53,9 @@ void blendOver(const MVSprite& sprite, const HScreenRect& dst, const HScreenRect
                                         CO_PRODUCT, 255, BO_ADD);
 }
 
-// A game-clock span; a clock that went backwards (a demo's times, then live
-// input's) reads as no time passed rather than as 2^64 - n.
+// A game-clock span; a clock that went backwards (a demo whose times lie
+// before the clock it was started on) reads as no time passed rather than
+// as 2^64 - n.
 MvTime spanSince(const MvTime& now, const MvTime& start)
 {
     const int64_t span = static_cast<int64_t>(now.sub64(start));
@@ -179,11 +180,12 @@ bool HPuzzleGame::go(const char* commandLine, const char* resourceDir)
     // Without a script engine every variable reads as missing; the game
     // still runs on its defaults.
     m_cvarManager.initCvarManager();
-    if (m_initPuzzleGame(commandLine, resourceDir))
+    const bool started = m_initPuzzleGame(commandLine, resourceDir);
+    if (started)
         m_runGame();
     m_shutdownPuzzleGame();
     m_quitPuzzleGame();
-    return true;
+    return started;
 }
 
 void HPuzzleGame::m_initCvars()
@@ -538,7 +540,11 @@ bool HPuzzleGame::m_runGame()
         }
         // A termination signal ends the game as a confirmed quit does, also
         // when it came while a dialog was open.
-        if (quit || HEventManager::s_isTerminationRequested())
+        if (HEventManager::s_isTerminationRequested()) {
+            m_endByTermination();
+            return true;
+        }
+        if (quit)
             return true;
         drawGame(false);
         drawCursor();
@@ -674,6 +680,8 @@ void HPuzzleGame::m_setActive(bool active)
 {
     m_bActive = active;
 }
+
+void HPuzzleGame::m_endByTermination() {}
 
 // --- Cursor ----------------------------------------------------------------
 

@@ -65,7 +65,8 @@ public:
     // The whole life of the game, called once by the program entry: the
     // command line registered, the console variables started, start-up, the
     // main loop when start-up succeeded, then both halves of shutdown
-    // whatever happened. The result means nothing.
+    // whatever happened. False when start-up failed (the entry then exits
+    // with the start-up failure's code), true after a run.
     bool go(const char* commandLine, const char* resourceDir);
 
     // --- Hooks and services (virtual) ------------------------------------
@@ -147,6 +148,10 @@ public:
     virtual void m_endDrawGame();
     // Stores the active (focus) flag.
     virtual void m_setActive(bool active);
+    // The main loop ends because the program was asked to end at once (a
+    // termination signal): what the game must keep, it keeps now, with no
+    // dialog (none would get an event). Nothing in the base.
+    virtual void m_endByTermination();
 
     // Devices. Each create first tears down a device of the same kind that
     // is still there; each shutdown does nothing without its device.

@@ -216,11 +216,11 @@ bool QVBoard::loadBoard(const char* layoutName, TilePosition* out, int bytes)
 
 bool QVBoard::newBoard(const char* layoutName)
 {
-    // Zeroed first: an unreadable layout leaves every position at (0, 0, 0).
+    // A layout that cannot be read deals nothing: 144 tiles on made-up
+    // places would be a board nobody can play, and its time would rank.
     TilePosition positions[kTileCount];
-    for (TilePosition& p : positions)
-        p = TilePosition{0, 0, 0};
-    const bool layoutRead = loadBoard(layoutName, positions, static_cast<int>(sizeof(positions)));
+    if (!loadBoard(layoutName, positions, static_cast<int>(sizeof(positions))))
+        return false;
 
     deselect();
     for (int i = 0; i < kTileCount; ++i) {
@@ -255,7 +255,7 @@ bool QVBoard::newBoard(const char* layoutName)
     sortTiles();
     availableMatches = countFreeTiles();
     clearUndoBuffer();
-    return layoutRead;
+    return true;
 }
 
 void QVBoard::sortTiles()

@@ -89,10 +89,10 @@ public:
 
     // --- The deal ---
 
-    // Deals a new board on the named layout. It deals all the same when the
-    // layout cannot be read, with every tile at (0, 0, 0); the result tells
-    // whether the layout was read, so the caller can refuse to play that
-    // board. Without a generator nothing is dealt and the result is false.
+    // Deals a new board on the named layout. A layout that cannot be read is
+    // not dealt: the result is false and the board is left as it was.
+    // Without a generator nothing is dealt, the board is emptied and the
+    // result is false.
     bool newBoard(const char* layoutName);
     // Reads the layout into bytes / 12 entries of out. False, with out
     // untouched, when the file cannot be opened, is longer than 8192 bytes,

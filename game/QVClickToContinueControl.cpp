@@ -14,6 +14,6 @@ void QVClickToContinueControl::clickAction()
     if (!game)
         return;
     game->m_playEffect(Qinvar::s_kpButtonSound, true);
-    game->checkForHighScore();
+    game->m_rankFinishedGame(Qinvar::HE_ASK_AND_SHOW);
     game->restartGame(false);
 }

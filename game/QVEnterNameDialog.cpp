@@ -10,6 +10,7 @@ namespace {
 
 // The login name is asked into a buffer of this size.
 constexpr int kLoginNameBytes = 25;
+static_assert(kLoginNameBytes > geo::kNameChars, "a whole name fits the login name's buffer");
 
 const HColor4f kNameColour{1.0f, 1.0f, 0.0f, 1.0f};
 const HColor4f kScoreColour{0.0f, 0.7f, 0.0f, 1.0f};
@@ -35,15 +36,8 @@ bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
     const geo::Point okAt = geo::enterNameOkAt(width, height, button.right, button.bottom);
     s_setUpButton(&m_okButton, "Enter Name OK Button", &m_okSprite, &m_okLitSprite, okAt);
 
-    // The offered name: the last one entered, else the login name. Either
-    // may come from outside the game (the registry, the password database):
-    // only printable characters are offered, and setText cuts to 12.
     char offered[kLoginNameBytes] = "";
-    if (lastName && lastName[0])
-        HUtil::s_strcpy(offered, lastName, sizeof(offered));
-    else if (!HPlatform::s_getUserName(offered, sizeof(offered)))
-        offered[0] = '\0';
-    QVNameTextLine::s_keepPrintable(offered);
+    s_offeredName(lastName, offered, sizeof(offered));
 
     m_editLine.setDialogItemName("Enter Name Edit Line");
     m_editLine.setFont(font);
@@ -74,6 +68,23 @@ bool QVEnterNameDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files
     addDialogItem(&m_scoreLine);
     addDialogItem(&m_editLine);
     return true;
+}
+
+void QVEnterNameDialog::s_offeredName(const char* lastName, char* out, int32_t size)
+{
+    if (!out || size <= 0)
+        return;
+    // The last one entered, else the login name. Either may come from
+    // outside the game (the registry, the password database): only
+    // printable characters are offered, as many as a player may type.
+    char offered[kLoginNameBytes] = "";
+    if (lastName && lastName[0])
+        HUtil::s_strcpy(offered, lastName, sizeof(offered));
+    else if (!HPlatform::s_getUserName(offered, sizeof(offered)))
+        offered[0] = '\0';
+    QVNameTextLine::s_keepPrintable(offered);
+    offered[geo::kNameChars] = '\0';
+    HUtil::s_strcpy(out, offered, size);
 }
 
 bool QVEnterNameDialog::handleItemClick(MVDialogItem* item)

@@ -32,6 +32,10 @@ public:
     // characters, cut to 12. True.
     bool initDialog(H2DDisplayDevice* display, HFileSystem* files, const QVGameStats& stats, H2DFont* font,
                     const char* lastName);
+    // The name the entry offers, into out (size bytes): lastName when it is
+    // not empty, else the login name, else nothing; its printable
+    // characters only, at most 12 of them.
+    static void s_offeredName(const char* lastName, char* out, int32_t size);
 
     MVDialogItemButton* getOkButton() { return &m_okButton; }
     QVNameTextLine* getEditLine() { return &m_editLine; }

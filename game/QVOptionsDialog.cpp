@@ -82,6 +82,15 @@ bool QVOptionsDialog::initDialog(H2DDisplayDevice* display, HFileSystem* files, 
     return true;
 }
 
+bool QVOptionsDialog::m_handleEvent(const HEvent& e)
+{
+    if (e.type == ET_TOGGLE_FULLSCREEN) {
+        handleItemClick(&m_fullscreenButton);
+        return true;
+    }
+    return QVDialog::m_handleEvent(e);
+}
+
 bool QVOptionsDialog::handleItemClick(MVDialogItem* item)
 {
     // Only the game runs this dialog.

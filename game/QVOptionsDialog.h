@@ -24,6 +24,11 @@ public:
     // "Best Times" keep it open (unless the game is quitting after the
     // best-times dialog, which closes this one too).
     bool handleItemClick(MVDialogItem* item) override;
+    // Alt+Enter (the input device's full-screen request), which the art
+    // names beside the full-screen switch, is the switch's own key while
+    // the dialog is up: it flips the switch as a click does. Everything
+    // else as in the base.
+    bool m_handleEvent(const HEvent& e) override;
 
     // Loads the twelve sprites, lays the dialog out at (125, 0) and adds the
     // items with the record's values; keeps the record (not owned). True.

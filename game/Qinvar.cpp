@@ -207,6 +207,7 @@ Qinvar::Qinvar()
       m_bDebugMode(false),
       m_board(),
       m_iGameState(GS_START),
+      m_bResultUnranked(false),
       m_gameStats{0, 0, 0, 0, 0, false},
       m_boardArea(rectOf(geo::kBoardArea)),
       m_noMatchArea(0, 0, 0, 0),

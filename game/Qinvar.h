@@ -46,6 +46,9 @@ enum QVGameState : int32_t {
 
 class Qinvar : public HPuzzleGame, public QVTilePainter {
 public:
+    // How a finished game is ranked (checkForHighScore).
+    enum HighScoreEntry { HE_ASK_AND_SHOW, HE_ASK, HE_LAST_NAME };
+
     static constexpr int kTileSetCount = 9;
     static constexpr int kBackgroundCount = 10;
     static constexpr int kLayoutCount = QVBoard::kLayoutCount;
@@ -144,9 +147,14 @@ public:
     bool canShuffle() const;
     void doShowMoves();
     void m_suspendGame(bool suspend);
+    // A layout that cannot be read is reported and not dealt: the game stays
+    // on the start screen, where another layout can be picked.
     void startBoard();
-    void m_newBoard();
+    // False, with nothing changed, when the layout cannot be read.
+    bool m_newBoard();
     void restartGame(bool confirm);
+    // From the end screens without a confirmation; during a game after it.
+    // Either way the result of a game that ended is ranked first.
     void quit();
     void m_debugMatchTiles();
     // Every change of the game state goes through here. Once the game is
@@ -156,8 +164,18 @@ public:
     // A quit request that must not be lost (a window closed while a dialog
     // was up): the state becomes GS_QUITTING and the soundtrack stops, so the
     // main loop ends at its next update. Callers first store whatever the
-    // dialog had already decided.
+    // dialog had already decided. A game that ended and is not ranked yet
+    // is ranked first (m_rankFinishedGame): with the name entry while there
+    // is a screen and no termination signal came, else under the last name.
     void m_requestQuit();
+    // The result of the game that ended (GS_WON, GS_NO_MORE_MOVES) is ranked
+    // once, by whatever leaves its end screen first: Continue, the exit
+    // button, the window's close, a termination signal. Nothing when no
+    // result waits.
+    void m_rankFinishedGame(HighScoreEntry how);
+    // The end by a termination signal: a result that waits is stored under
+    // the last name entered, without a dialog.
+    void m_endByTermination() override;
     // Timers, clock and penalties.
     bool m_updateBoard();
     void m_adjustPenalty(int32_t seconds);
@@ -204,8 +222,8 @@ public:
     void m_writeOptions(HSystemRegistry* registry);
     void toggleFullscreen();
     using HPuzzleGame::goToPartnerSite;
-    // Leaves full screen first and saves the options, then opens the partner
-    // link; does not return.
+    // Ranks a result on the end screen, as a quit does; leaves full screen
+    // and saves the options, then opens the partner link; does not return.
     void goToPartnerSite();
     void m_doOptionsDialog();
     // The automatic hint's idle time starts again (the options dialog's switch).
@@ -219,7 +237,8 @@ public:
     void m_endSwitchPause();
 
     // --- Best times (QinvarBestTimes.cpp) ---------------------------------
-    // The table only: the layout's eight entries become "nobody".
+    // The table only: the layout's eight entries become "nobody", and the
+    // newest entry's marker, when it was on this layout, is forgotten.
     void m_clearHighScores(int32_t layout);
     void m_loadHighScores(bool useDefaults);
     // Stores the entries of one layout made in this run and not stored yet,
@@ -241,7 +260,13 @@ public:
     // with this run's unsaved entries ranked into them (the latest entry's
     // marker follows it).
     void m_mergeHighScores(HSystemRegistry* registry, int32_t layout);
-    void checkForHighScore();
+    // How a finished game's result is ranked: Continue asks the name when
+    // the result makes the table, then shows the table (HE_ASK_AND_SHOW); a
+    // quit from the end screens asks the name and shows no table (HE_ASK);
+    // the end by a termination signal stores it under the last name entered
+    // (else the login name), with no dialog and the options left as they
+    // are (HE_LAST_NAME).
+    void checkForHighScore(HighScoreEntry how = HE_ASK_AND_SHOW);
     void m_doEnterNameDialog(char* name, int32_t size);
     void doBestTimesDialog(int32_t layout);
 
@@ -317,6 +342,7 @@ protected:
 
     QVBoard m_board;
     int32_t m_iGameState; // QVGameState
+    bool m_bResultUnranked; // a game ended and its result is not ranked yet
     QVGameStats m_gameStats;
 
     HScreenRect m_boardArea;

@@ -150,6 +150,11 @@ void Qinvar::m_clearHighScores(int32_t layout)
         m_aHighScores[layout][place] = defaultEntry("nobody");
         m_abUnsavedHighScores[layout][place] = false;
     }
+    // The newest entry was one of them: no row of this layout is it now.
+    if (m_iLastHighScoreLayout == layout) {
+        m_iLastHighScoreLayout = -1;
+        m_iLastHighScorePlace = -1;
+    }
 }
 
 void Qinvar::m_loadHighScores(bool useDefaults)
@@ -247,7 +252,7 @@ void Qinvar::m_clearStoredHighScores(int32_t layout)
     m_closeRegistry(registry);
 }
 
-void Qinvar::checkForHighScore()
+void Qinvar::checkForHighScore(HighScoreEntry how)
 {
     m_iLastHighScorePlace = -1;
     m_iLastHighScoreLayout = -1;
@@ -280,9 +285,12 @@ void Qinvar::checkForHighScore()
     m_iLastHighScorePlace = place;
     m_iLastHighScoreLayout = layout;
     // A quit request during the name entry still keeps the entry, under the
-    // name typed so far.
+    // name typed so far. Without the entry, the name it would have offered.
     char name[kEnteredNameBytes];
-    m_doEnterNameDialog(name, sizeof(name));
+    if (how == HE_LAST_NAME)
+        QVEnterNameDialog::s_offeredName(m_options.lastHighScoreName, name, sizeof(name));
+    else
+        m_doEnterNameDialog(name, sizeof(name));
     HUtil::s_strcpy(entry.name, name, sizeof(entry.name));
 
     const int32_t moved = kHighScorePlaces - 1 - place;
@@ -291,13 +299,18 @@ void Qinvar::checkForHighScore()
                  sizeof(bool) * moved);
     table[place] = entry;
     m_abUnsavedHighScores[layout][place] = true;
+    if (how == HE_LAST_NAME) {
+        // No name was entered: the options stay as they are.
+        m_storeHighScores(layout);
+        return;
+    }
     HUtil::s_strcpy(m_options.lastHighScoreName, name, sizeof(m_options.lastHighScoreName));
     m_options.markSet(QVOptions::kLastNameSet);
     m_storeHighScores(layout);
     // The name is offered again at the next entry, also after a restart.
     m_saveOptions();
 
-    if (m_iGameState == GS_QUITTING)
+    if (how != HE_ASK_AND_SHOW || m_iGameState == GS_QUITTING)
         return;
     doBestTimesDialog(layout);
 }

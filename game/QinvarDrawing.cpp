@@ -13,7 +13,6 @@
 #include "game/Qinvar.h"
 
 #include "engine/core/HMath.h"
-#include "engine/core/HPlatform.h"
 #include "engine/core/HUtil.h"
 #include "engine/media/H2DDisplayDevice.h"
 #include "game/ScreenGeometry.h"
@@ -235,10 +234,10 @@ void Qinvar::m_drawPuzzleBoard(const HScreenRect& clip, bool underDialog)
                          geo::kBoardPicture.y, clip);
         } else if (m_iGameState == GS_PLAYING) {
             copySpriteAt(&m_aSprites[QVS_TABLE_TOP], geo::kTableTop.x, geo::kTableTop.y, clip);
-            // The glow runs on the platform's clock, from the game-clock time
-            // the hint was given; a 32-bit span of milliseconds.
-            const int32_t t = static_cast<int32_t>(
-                static_cast<uint32_t>(HPlatform::s_getAbsoluteTimeMilliseconds().sub64(m_hintTime)));
+            // The glow runs on the game clock, from the time the hint was
+            // given: the hint's own clock, which a demo's times and the live
+            // clock after them both keep; a 32-bit span of milliseconds.
+            const int32_t t = static_cast<int32_t>(static_cast<uint32_t>(getGameClock().sub64(m_hintTime)));
             const float pulse = (HMath::s_sin(kPulseDegreesPerMs * static_cast<float>(t)) + 1.0f) * 0.5f;
             m_board.drawTiles(*this, getGameClock(), clip, m_apHintTiles[0], m_apHintTiles[1], m_apHintTiles[2],
                               m_apHintTiles[3], pulse, m_fShowMovesLevel);

@@ -214,6 +214,9 @@ void Qinvar::m_endSwitchPause()
 
 void Qinvar::goToPartnerSite()
 {
+    // The link ends the game as a quit does: a result on the end screen is
+    // ranked first, the name asked when it makes the table.
+    m_rankFinishedGame(HE_ASK);
     // The browser must not open behind a full screen; leaving it saves the
     // window as the mode of the next start.
     if (m_options.fullscreen != 0)

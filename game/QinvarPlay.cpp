@@ -10,6 +10,7 @@
 #include "game/Qinvar.h"
 
 #include "engine/core/HErrorManager.h"
+#include "engine/core/HEventManager.h"
 #include "engine/core/HKeyCodes.h"
 #include "game/ScreenGeometry.h"
 #include "ui/UIControl.h"
@@ -530,7 +531,8 @@ void Qinvar::restartGame(bool confirm)
 void Qinvar::startBoard()
 {
     m_saveOptions();
-    m_newBoard();
+    if (!m_newBoard())
+        return;
     m_showMovesStart = MvTime{0, 0};
     m_fShowMovesLevel = 0.0f;
     m_iPenaltySeconds = 0;
@@ -540,37 +542,69 @@ void Qinvar::startBoard()
     invalidateWholeScreen();
 }
 
-void Qinvar::m_newBoard()
+bool Qinvar::m_newBoard()
 {
-    m_rewindSoundtrack();
-    m_gameStats = QVGameStats{0, 0, 0, 0, 0, false};
-    m_playSoundtrack(true);
-    setSoundtrackVolume(m_options.musicVolume);
-
     // The option comes from the registry: never index past the table.
     int32_t layout = m_options.layout;
     if (layout < 0 || layout >= kLayoutCount)
         layout = 0;
-    m_board.newBoard(QVBoard::s_akpLayouts[layout]);
+    if (!m_board.newBoard(QVBoard::s_akpLayouts[layout])) {
+        HErrorManager::s_messageBox(49, "Error", "Could not load the layout '%s'; pick another one",
+                                    QVBoard::s_akpLayouts[layout]);
+        invalidateWholeScreen();
+        return false;
+    }
     invalidateWholeScreen();
+
+    m_rewindSoundtrack();
+    m_gameStats = QVGameStats{0, 0, 0, 0, 0, false};
+    m_playSoundtrack(true);
+    setSoundtrackVolume(m_options.musicVolume);
 
     m_gameStartTime = getGameClock();
     m_lastActionTime = getGameClock();
     m_noMatchTime = MvTime{0, 0};
     // Pauses of earlier games no longer count.
     m_resetPauseTime();
+    return true;
 }
 
 void Qinvar::m_setGameState(int32_t state)
 {
-    if (m_iGameState != GS_QUITTING)
-        m_iGameState = state;
+    if (m_iGameState == GS_QUITTING)
+        return;
+    // A game that has just ended waits to be ranked; a new board or the
+    // start screen means it was (or that no game ended).
+    if (state == GS_WON || state == GS_NO_MORE_MOVES)
+        m_bResultUnranked = true;
+    else if (state != GS_QUITTING)
+        m_bResultUnranked = false;
+    m_iGameState = state;
 }
 
 void Qinvar::m_requestQuit()
 {
+    // The end screen showed the result: it is ranked before the game ends,
+    // as Continue would rank it. The name is asked on the screen, unless the
+    // screen is gone or the program is to end at once.
+    const bool ask = m_pDisplayDevice && !HEventManager::s_isTerminationRequested();
+    m_rankFinishedGame(ask ? HE_ASK : HE_LAST_NAME);
     m_setGameState(GS_QUITTING);
     m_playSoundtrack(false);
+}
+
+void Qinvar::m_rankFinishedGame(HighScoreEntry how)
+{
+    if (!m_bResultUnranked)
+        return;
+    // Once: a quit request during the name entry comes back here.
+    m_bResultUnranked = false;
+    checkForHighScore(how);
+}
+
+void Qinvar::m_endByTermination()
+{
+    m_rankFinishedGame(HE_LAST_NAME);
 }
 
 void Qinvar::m_playEffect(const char* name, bool overlap)

@@ -1,7 +1,8 @@
-// The program's entry: turns the process's arguments into the resource
-// directory and the command line of "+set" tokens, installs the crash and
-// termination handlers, and runs the one game object. Everything else the
-// program does happens inside HPuzzleGame::go.
+// The program's entry: mends closed standard streams, turns the process's
+// arguments into the resource directory and the command line of "+set"
+// tokens, installs the signal handlers, and runs the one game object.
+// Everything else the program does happens inside HPuzzleGame::go; a
+// start-up that failed there ends the process with its own exit code.
 #include "engine/core/HUnix.h"
 #include "game/Qinvar.h"
 
@@ -29,6 +30,10 @@ Qinvar g_qv;
 
 int main(int argc, char** argv)
 {
+    // Before anything is opened: the command line's -f and -w already write
+    // the registry.
+    HUnix::s_openClosedStandardStreams();
+    HUnix::s_ignoreWriteSignals();
     HUnix::s_prepareHeap(kStartupHeapBytes);
     HUnix::s_calcResourceDir(s_szResourceDir, 4095, argc > 0 ? argv[0] : "");
     HUnix::s_buildCommandLine(s_szCommandLine, sizeof(s_szCommandLine), argc, argv, kProductName);
@@ -36,6 +41,6 @@ int main(int argc, char** argv)
     // Before the media library starts, which would otherwise take SIGINT and
     // SIGTERM for window-close requests (asking for a confirmation).
     HUnix::s_initTerminationSignals();
-    g_qv.go(s_szCommandLine, s_szResourceDir);
-    std::exit(0);
+    const bool ran = g_qv.go(s_szCommandLine, s_szResourceDir);
+    std::exit(ran ? HUnix::kExitNormal : HUnix::kExitStartupFailed);
 }

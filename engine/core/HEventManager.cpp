@@ -16,7 +16,7 @@ volatile std::sig_atomic_t HEventManager::sm_terminationRequested = 0;
 
 HEventManager::HEventManager()
     : m_ring(), m_iHead(0), m_iTail(0), m_sources(nullptr), m_pJournal(nullptr), m_pDemo(nullptr),
-      m_bTracing(false), m_iMouseX(0), m_iMouseY(0)
+      m_lastDemoTime{0, 0}, m_uLiveClockShift(0), m_bTracing(false), m_iMouseX(0), m_iMouseY(0)
 {
     for (HEvent& e : m_ring)
         e = HEvent::s_make(ET_NONE);
@@ -67,10 +67,17 @@ void HEventManager::endJournal()
 void HEventManager::beginDemo(HFile* demo)
 {
     m_pDemo = demo;
+    m_lastDemoTime = MvTime{0, 0};
 }
 
 void HEventManager::endDemo()
 {
+    if (m_pDemo && m_lastDemoTime.getTime64() != 0) {
+        // The next live time is the demo's last plus one, and the live clock
+        // runs on from there. A demo that delivered no time (none, or only
+        // zeros) set no game clock: live input keeps the clock as it reads.
+        m_uLiveClockShift = s_now().getTime64() - (m_lastDemoTime.getTime64() + 1);
+    }
     m_pDemo = nullptr;
 }
 
@@ -82,6 +89,11 @@ void HEventManager::enableEventTracing(bool on)
 MvTime HEventManager::s_now()
 {
     return sm_pClock ? sm_pClock() : HPlatform::s_getAbsoluteTimeMilliseconds();
+}
+
+MvTime HEventManager::m_now() const
+{
+    return MvTime::s_fromTime64(s_now().getTime64() - m_uLiveClockShift);
 }
 
 void HEventManager::s_setClock(ClockFunction now, SleepFunction sleep)
@@ -121,7 +133,7 @@ bool HEventManager::appendEvent(const HEvent& e)
             return true;
         sm_lastQueuedMousePoint = e.point;
     }
-    const MvTime now = s_now();
+    const MvTime now = m_now();
     if (e.type == ET_TIMESTAMP) {
         if (now.getTime64() == sm_lastTimestampTime.getTime64())
             return true;
@@ -215,6 +227,8 @@ bool HEventManager::getEvent(HEvent* out, bool wait)
         return false;
     if (m_pDemo) {
         if (m_getDemoEvent(out)) {
+            if (out->time.getTime64() != 0)
+                m_lastDemoTime = out->time;
             // Recorded alongside a demo, the journal holds the demo's records
             // as they were delivered, then the live input after them: played
             // back, it is the whole session, seed included.
@@ -238,7 +252,7 @@ bool HEventManager::getEvent(HEvent* out, bool wait)
         }
     }
 
-    const MvTime now = s_now();
+    const MvTime now = m_now();
     if (static_cast<int64_t>(now.sub64(sm_lastDeliveredTime)) <= 0 || wait) {
         if (sm_pSleep)
             sm_pSleep(1);

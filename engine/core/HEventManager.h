@@ -5,8 +5,11 @@
 // sources; when still nothing is pending it queues a time stamp, the tick on
 // which the game advances. In demo mode the records of a demo file are
 // delivered instead, with their recorded times; at the end of the demo the
-// manager returns to live input by itself. Once the program is asked to end
-// (a termination signal), no event is delivered any more, live or demo.
+// manager returns to live input by itself, its times going on from the
+// demo's last one (a demo's chosen times are small, a journal's are those of
+// the day it was recorded, and the live clock is neither). Once the program
+// is asked to end (a termination signal), no event is delivered any more,
+// live or demo.
 #pragma once
 
 #include "engine/core/HEvent.h"
@@ -43,6 +46,9 @@ public:
     void beginJournal(HFile* journal);
     void endJournal();
     void beginDemo(HFile* demo);
+    // Live input goes on from here: when the demo delivered a time, the live
+    // clock from now on counts on from just after that time, so that the
+    // game clock neither jumps nor goes back.
     void endDemo();
     bool isPlayingDemo() const { return m_pDemo != nullptr; }
 
@@ -83,7 +89,10 @@ public:
     static bool s_isTerminationRequested();
 
 private:
+    // The installed clock or the platform's, as it reads.
     static MvTime s_now();
+    // The live clock: s_now() moved to go on from the last demo.
+    MvTime m_now() const;
     // Writes one record to the journal, if there is one, and flushes it.
     void m_writeJournal(const HEvent& record);
     // Follows the pointer: mouse moves and left-button presses and releases.
@@ -95,6 +104,8 @@ private:
     HObjectList m_sources;
     HFile* m_pJournal;
     HFile* m_pDemo;
+    MvTime m_lastDemoTime;      // the last demo record's time delivered; 0 none
+    uint64_t m_uLiveClockShift; // subtracted from s_now() (modulo 2^64)
     bool m_bTracing;
     int32_t m_iMouseX;
     int32_t m_iMouseY;

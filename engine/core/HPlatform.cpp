@@ -1,7 +1,8 @@
 // Operating-system services: the console message box, the trace file, the
-// user name, the web browser, sleeping and the millisecond clock.
+// user name, the web browser, sleeping and the event clock.
 #include "engine/core/HPlatform.h"
 
+#include "engine/core/HEventManager.h"
 #include "engine/core/HFile.h"
 #include "engine/core/HUtil.h"
 
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 HFile* HPlatform::sm_pTraceFile = nullptr;
 
@@ -83,27 +85,66 @@ void HPlatform::s_sleep(int ms)
     SDL_Delay(static_cast<Uint32>(ms < 0 ? 0 : ms));
 }
 
+namespace {
+
+// Where the clock started: the wall clock's milliseconds then, and the
+// monotonic clock's nanoseconds then, from which it counts on; and the last
+// time it gave.
+struct ClockStart {
+    bool started;
+    uint64_t wallMs;
+    uint64_t monotonicNs;
+    uint64_t lastMs;
+};
+
+ClockStart s_clockStart = {false, 0, 0, 0};
+
+uint64_t readClock(clockid_t id, uint64_t unitNs)
+{
+    struct timespec ts;
+    if (::clock_gettime(id, &ts) != 0 || ts.tv_sec < 0)
+        return 0;
+    return (static_cast<uint64_t>(ts.tv_sec) * 1000000000u + static_cast<uint64_t>(ts.tv_nsec)) / unitNs;
+}
+
+} // namespace
+
+void HPlatform::s_startClock()
+{
+    // Never 0, the time that means unset, even on a machine whose clock
+    // stands at 1970.
+    const uint64_t wall = readClock(CLOCK_REALTIME, 1000000u);
+    s_clockStart.wallMs = wall != 0 ? wall : 1;
+    s_clockStart.monotonicNs = readClock(CLOCK_MONOTONIC, 1u);
+    s_clockStart.lastMs = s_clockStart.wallMs;
+    s_clockStart.started = true;
+}
+
 MvTime HPlatform::s_getAbsoluteTimeMilliseconds()
 {
-    // SDL's clock starts with SDL_Init; the framework initialises SDL early,
-    // but a caller before that still gets a clock that starts now. SDL's
-    // parachute would take the fatal signals the engine's handler owns.
-    static bool s_bStarted = false;
-    if (!s_bStarted) {
-        SDL_Init(SDL_INIT_NOPARACHUTE);
-        s_bStarted = true;
-    }
-    return MvTime{SDL_GetTicks(), 0};
+    if (!s_clockStart.started)
+        s_startClock();
+    // The monotonic clock never goes back; should a reading fail, the clock
+    // stands still rather than go back.
+    const uint64_t now = readClock(CLOCK_MONOTONIC, 1u);
+    const uint64_t sinceNs = now > s_clockStart.monotonicNs ? now - s_clockStart.monotonicNs : 0;
+    const uint64_t ms = s_clockStart.wallMs + sinceNs / 1000000u;
+    if (ms > s_clockStart.lastMs)
+        s_clockStart.lastMs = ms;
+    return MvTime::s_fromTime64(s_clockStart.lastMs);
 }
 
 namespace {
 
 struct Browser {
-    int console; // 1: runs in the terminal, for sessions without a display
+    // 1: a text browser, run in the game's terminal and waited for, for
+    // sessions without a display; 0: started detached, never waited for.
+    int console;
     const char* program;
     // The command: words split at blanks, '...' and "..." quoting blanks;
-    // each %s is the address. A last word "&" runs it detached; "a || b"
-    // runs b when a cannot be started or fails.
+    // each %s is the address. A last word "&" (a shell's "in the
+    // background") may end it; "a || b" runs b when a cannot be started or
+    // fails.
     const char* format;
 };
 
@@ -189,7 +230,6 @@ struct Command {
 struct Launch {
     Command commands[2]; // the second runs when the first fails
     int count;
-    bool detached;
     char text[kCommandBytes]; // the words' characters
     int used;
 };
@@ -208,8 +248,8 @@ bool addCharacter(Launch* launch, char c)
 bool parseFormat(const char* format, const char* url, Launch* out)
 {
     out->count = 1;
-    out->detached = false;
     out->used = 0;
+    bool ended = false; // by "&"
     out->commands[0].argc = 0;
     const char* p = format;
     for (;;) {
@@ -217,10 +257,10 @@ bool parseFormat(const char* format, const char* url, Launch* out)
             ++p;
         if (*p == '\0')
             break;
-        if (out->detached)
+        if (ended)
             return false; // "&" ends the command
         if (p[0] == '&' && (p[1] == ' ' || p[1] == '\0')) {
-            out->detached = true;
+            ended = true;
             ++p;
             continue;
         }
@@ -263,71 +303,183 @@ bool parseFormat(const char* format, const char* url, Launch* out)
     return true;
 }
 
-enum class Outcome { kNotStarted, kFailed, kSucceeded };
+// Between fork and exec only async-signal-safe calls are made.
 
-// Starts the command without a shell: the program is executed directly
-// with its words as its arguments. A detached one reads no terminal input
-// and outlives the game, as a shell's "&" would have it, and succeeds once
-// it runs; otherwise its end is waited for and its exit status tells.
-Outcome runCommand(const Command& command, bool detached)
+// What the game changed of the signals is put back, so that the browser
+// starts as it would from a shell: the write signals end it again, and
+// nothing is blocked. (Caught signals return to their defaults at exec; an
+// ignored SIGINT or SIGHUP the game was started with stays ignored.)
+void restoreSignals()
 {
-    // The child reports a failed exec through a pipe that a successful exec
-    // closes.
+    ::signal(SIGPIPE, SIG_DFL);
+    ::signal(SIGXFSZ, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+void nullStreams()
+{
+    const int null = ::open("/dev/null", O_RDWR);
+    if (null < 0)
+        return;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (null != fd)
+            ::dup2(null, fd);
+    }
+    if (null > STDERR_FILENO)
+        ::close(null);
+}
+
+// A start is reported through a pipe opened with O_CLOEXEC: a child that
+// cannot execute its program writes its errno there; a successful exec
+// closes the child's end, so the reader sees the end of the pipe with
+// nothing in it.
+void reportError(int report, int error)
+{
+    if (report < 0)
+        return;
+    const ssize_t ignored = ::write(report, &error, sizeof(error));
+    (void)ignored;
+}
+
+bool startedByReport(int report)
+{
+    int error = 0;
+    ssize_t n;
+    do {
+        n = ::read(report, &error, sizeof(error));
+    } while (n < 0 && errno == EINTR);
+    return n == 0;
+}
+
+int waitForChild(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+// What a forked child does with the launch from its command `index` on,
+// given the write end of the start report. It never returns.
+using ChildBody = void (*)(const Launch& launch, int index, int report);
+
+// Forks a child that runs `body`; its process id (-1 when none could be
+// made) and, in *started, whether it reported a start.
+pid_t forkReporting(const Launch& launch, int index, ChildBody body, bool* started)
+{
+    *started = false;
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
-        return Outcome::kNotStarted;
+        return -1;
     const pid_t pid = ::fork();
     if (pid < 0) {
         ::close(report[0]);
         ::close(report[1]);
-        return Outcome::kNotStarted;
+        return -1;
     }
     if (pid == 0) {
-        // Only async-signal-safe calls between fork and exec.
         ::close(report[0]);
-        if (detached) {
-            const int null = ::open("/dev/null", O_RDONLY);
-            if (null >= 0 && null != STDIN_FILENO) {
-                ::dup2(null, STDIN_FILENO);
-                ::close(null);
-            }
-            ::signal(SIGINT, SIG_IGN);
-            ::signal(SIGQUIT, SIG_IGN);
-        }
-        ::execv(command.path, command.argv);
-        const int error = errno;
-        const ssize_t ignored = ::write(report[1], &error, sizeof(error));
-        (void)ignored;
+        body(launch, index, report[1]);
         ::_exit(127);
     }
     ::close(report[1]);
-    int error = 0;
-    ssize_t n;
-    do {
-        n = ::read(report[0], &error, sizeof(error));
-    } while (n < 0 && errno == EINTR);
+    *started = startedByReport(report[0]);
     ::close(report[0]);
-    const bool started = n == 0;
-    if (detached && started)
-        return Outcome::kSucceeded; // the child is left to run; init reaps it
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!started)
-        return Outcome::kNotStarted;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? Outcome::kSucceeded : Outcome::kFailed;
+    return pid;
 }
 
-// Runs the row's commands, the second only when the first did not succeed;
-// false when not one of them could be started.
-bool startBrowser(const Launch& launch)
+[[noreturn]] void execCommand(const Launch& launch, int index, int report)
+{
+    const Command& command = launch.commands[index];
+    ::execv(command.path, command.argv);
+    reportError(report, errno);
+    ::_exit(127);
+}
+
+// Becomes the row's commands, run as "a || b" would run them: every command
+// but the last is run and waited for, and the next one runs only when it
+// could not be started or failed; the last replaces this process. `report`
+// tells the game that some command started, or that none could: it is
+// closed at the first start, and the last command's failure to start is
+// written there.
+[[noreturn]] void runCommands(const Launch& launch, int report)
+{
+    for (int i = 0; i + 1 < launch.count; ++i) {
+        bool started = false;
+        const pid_t pid = forkReporting(launch, i, execCommand, &started);
+        if (pid < 0)
+            continue;
+        if (started && report >= 0) {
+            ::close(report);
+            report = -1;
+        }
+        const int status = waitForChild(pid);
+        if (started && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            ::_exit(0);
+    }
+    execCommand(launch, launch.count - 1, report);
+}
+
+// A graphical browser, or the desktop's launcher, outlives the game: it
+// runs in a session of its own, away from the game's terminal and streams,
+// as the child of a process that ends at once, so that nobody waits for it
+// and init takes it over.
+[[noreturn]] void detachedChild(const Launch& launch, int /*index*/, int report)
+{
+    ::setsid();
+    const pid_t browser = ::fork();
+    if (browser < 0)
+        reportError(report, errno);
+    if (browser != 0)
+        ::_exit(0);
+    // Not the session's leader: it can never take a terminal.
+    nullStreams();
+    restoreSignals();
+    runCommands(launch, report);
+}
+
+// A text browser takes the game's terminal, its streams and its session.
+[[noreturn]] void terminalChild(const Launch& launch, int /*index*/, int report)
+{
+    restoreSignals();
+    runCommands(launch, report);
+}
+
+// True when one of the commands started; the process in between has ended
+// when this returns.
+bool startDetached(const Launch& launch)
 {
     bool started = false;
-    for (int i = 0; i < launch.count; ++i) {
-        const Outcome outcome = runCommand(launch.commands[i], launch.detached);
-        if (outcome == Outcome::kSucceeded)
-            return true;
-        started = started || outcome == Outcome::kFailed;
+    const pid_t pid = forkReporting(launch, 0, detachedChild, &started);
+    if (pid > 0)
+        waitForChild(pid);
+    return started;
+}
+
+constexpr long kTerminalPollNanoseconds = 10 * 1000 * 1000;
+
+// The text browser is waited for in the terminal; a termination signal ends
+// the wait at once, and the browser with it (the terminal goes back to the
+// shell). The wait polls: a signal cuts the sleep short, whatever restart
+// flag its handler was installed with. True when one of the commands
+// started.
+bool startInTerminal(const Launch& launch)
+{
+    bool started = false;
+    const pid_t pid = forkReporting(launch, 0, terminalChild, &started);
+    while (pid > 0) {
+        if (HEventManager::s_isTerminationRequested()) {
+            ::kill(pid, SIGTERM);
+            break;
+        }
+        int status = 0;
+        const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+        if (ended == pid || (ended < 0 && errno != EINTR))
+            break;
+        const timespec pause = {0, kTerminalPollNanoseconds};
+        ::nanosleep(&pause, nullptr);
     }
     return started;
 }
@@ -352,7 +504,8 @@ void HPlatform::s_openURL(const char* url)
     bool started = false;
     if (chosen) {
         static Launch command;
-        started = parseFormat(chosen->format, url, &command) && startBrowser(command);
+        if (parseFormat(chosen->format, url, &command))
+            started = chosen->console ? startInTerminal(command) : startDetached(command);
     }
     if (!started)
         std::fprintf(stderr, "You should be looking at [%s],\n but we can't launch a browser.\n", url ? url : "");

@@ -26,16 +26,29 @@ public:
     static char* s_getUserName(char* buf, int len);
     // Shuts the media library down, starts the first browser of a fixed list
     // found on the search path with the address, and ends the process with
-    // code 0 at once. The browser is started without a shell, the address
-    // one argument of its own; only an address that begins with http:// or
+    // code 0. The browser is started without a shell, the address one
+    // argument of its own; only an address that begins with http:// or
     // https:// and goes on is opened (anything else is refused with the
-    // message that no browser could be launched).
+    // message that no browser could be launched). With a display the
+    // desktop's launcher or a graphical browser is started detached (its own
+    // session, its standard streams on /dev/null, never waited for) and the
+    // process ends at once; without one a text browser runs in the terminal
+    // and is waited for, and a termination signal ends that wait, and the
+    // browser, at once.
     [[noreturn]] static void s_openURL(const char* url);
     // There is no clipboard here: returns 0 and leaves buf untouched.
     static int s_getClipboardText(char* buf, int len);
     static void s_sleep(int ms);
-    // Milliseconds since the media library started; the high word is 0.
+    // The event clock, in milliseconds: the wall clock's count since 1970
+    // when the clock started, plus the monotonic time since. So every run
+    // starts at another value (the first event's time seeds the deal), and
+    // within a run it never goes backwards, whatever is done to the wall
+    // clock meanwhile. The first reading starts it.
     static MvTime s_getAbsoluteTimeMilliseconds();
+    // Starts the clock now: its next reading is the wall clock's. A run
+    // starts it once (its first reading does); a test starts it again to
+    // see what a new run sees.
+    static void s_startClock();
 
 private:
     static HFile* sm_pTraceFile;

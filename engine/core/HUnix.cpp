@@ -1,5 +1,5 @@
-// Start-up helpers: command line, usage, resource directory, fatal and
-// termination signals.
+// Start-up helpers: command line, usage, resource directory, standard
+// streams, and the write, fatal and termination signals.
 #include "engine/core/HUnix.h"
 
 #include "engine/core/HEventManager.h"
@@ -7,12 +7,14 @@
 #include "engine/core/HUtil.h"
 
 #include <execinfo.h>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <csignal>
@@ -53,7 +55,7 @@ bool HUnix::s_buildCommandLine(char* buf, int size, int argc, char** argv, const
         } else if (HUtil::s_stricmp(arg, "-demo") == 0 || HUtil::s_stricmp(arg, "--demo") == 0) {
             if (i + 1 >= argc) {
                 std::puts("Failed to specify demo file, e.g. -demo demo.dem");
-                std::exit(42);
+                std::exit(kExitUsage);
             }
             demoFile = argv[++i];
             s_checkDemoFileName(demoFile);
@@ -87,7 +89,7 @@ void HUnix::s_checkDemoFileName(const char* name)
 {
     if (name[0] == '\0') {
         std::puts("Failed to specify demo file, e.g. -demo demo.dem");
-        std::exit(42);
+        std::exit(kExitUsage);
     }
     // The "+set" tokens are split at blanks and semicolons: such a name
     // would reach the game as another name and other settings.
@@ -95,7 +97,7 @@ void HUnix::s_checkDemoFileName(const char* name)
         std::fprintf(stderr, "The demo file name '%s' holds a blank or a ';', which the game cannot take; rename the "
                              "file.\n",
                      name);
-        std::exit(42);
+        std::exit(kExitUsage);
     }
 }
 
@@ -114,7 +116,7 @@ void HUnix::s_doUsage()
     std::puts("   --fullscreen   -f    Force fullscreen mode.");
     std::puts("   --windowed     -w    Force windowed mode.");
     std::puts("");
-    std::exit(42);
+    std::exit(kExitUsage);
 }
 
 void HUnix::s_setFullscreenValue(const char* product, int value)
@@ -287,6 +289,27 @@ void HUnix::s_prepareHeap(size_t bytes)
 #else
     (void)bytes;
 #endif
+}
+
+void HUnix::s_openClosedStandardStreams()
+{
+    // In order: open() takes the lowest free descriptor, so each one opened
+    // here lands on the closed descriptor being mended.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0 && null != fd) {
+            ::dup2(null, fd);
+            ::close(null);
+        }
+    }
+}
+
+void HUnix::s_ignoreWriteSignals()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 void HUnix::s_initBacktraceSignals()

@@ -2,7 +2,8 @@
 // starts: the heap made ready for the start-up, the resource directory from
 // the executable's location, the command line turned into "+set" tokens, the
 // usage text, the full-screen choice written to the per-user registry, the
-// fatal-signal handlers and the termination-signal handlers.
+// standard streams and the signals of the process, the fatal-signal handlers
+// and the termination-signal handlers.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +11,26 @@
 class HUnix {
 public:
     HUnix() = delete;
+
+    // The process's exit codes: a run that ended as the player or the
+    // system asked (a quit, the window closed, a termination signal, the
+    // partner link), the usage text and a demo file name that cannot be
+    // used, and a start-up that failed (no archive, no display, assets that
+    // did not load). A fatal signal exits with its number plus 127.
+    static constexpr int kExitNormal = 0;
+    static constexpr int kExitUsage = 42;
+    static constexpr int kExitStartupFailed = 1;
+
+    // Opens /dev/null on each of the descriptors 0, 1 and 2 that is closed,
+    // so that no file the program opens later takes one of them and
+    // receives what is written to standard output or error. Called first
+    // of all, before anything is opened.
+    static void s_openClosedStandardStreams();
+    // A write past the file-size limit (SIGXFSZ) or into a pipe that nobody
+    // reads (SIGPIPE) fails with an error instead of ending the process: a
+    // save then fails as on a full disk, a message is lost, and the game
+    // goes on.
+    static void s_ignoreWriteSignals();
 
     // Scans argv[1..] and writes the "+set" token string into buf. May end
     // the process: the usage text (-h) and a missing or unusable demo file

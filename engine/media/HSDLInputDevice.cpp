@@ -81,6 +81,12 @@ bool isEnter(uint32_t symbol)
     return symbol == SDLK_RETURN || symbol == SDLK_KP_ENTER;
 }
 
+// The bit of a Super key among the Super keys held; 0 for any other key.
+uint32_t superBit(uint32_t symbol)
+{
+    return symbol == SDLK_LSUPER ? 1u : (symbol == SDLK_RSUPER ? 2u : 0u);
+}
+
 HScreenPoint pointerPosition()
 {
     int x = 0;
@@ -102,6 +108,7 @@ uint32_t buttonCode(Uint8 button)
 } // namespace
 
 uint32_t HSDLInputDevice::sm_uModifiers = 0;
+uint32_t HSDLInputDevice::sm_uSuperKeys = 0;
 bool HSDLInputDevice::sm_bGrabRelease = false;
 bool HSDLInputDevice::sm_bQuitRelease = false;
 bool HSDLInputDevice::sm_bFullscreenRelease = false;
@@ -129,6 +136,7 @@ HSDLInputDevice::HSDLInputDevice(HCvarManager* cvarManager, MouseMode mouseMode)
 void HSDLInputDevice::s_resetInputState()
 {
     sm_uModifiers = 0;
+    sm_uSuperKeys = 0;
     sm_bGrabRelease = false;
     sm_bQuitRelease = false;
     sm_bFullscreenRelease = false;
@@ -178,6 +186,7 @@ bool HSDLInputDevice::updateInputDevice(HEventManager* manager)
             if (ev.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) {
                 e.type = ET_ACTIVATE;
                 e.state = ev.active.gain ? 1 : 0;
+                sm_uSuperKeys = 0;
             }
             break;
 
@@ -185,17 +194,19 @@ bool HSDLInputDevice::updateInputDevice(HEventManager* manager)
             const uint32_t symbol = static_cast<uint32_t>(ev.key.keysym.sym);
             const uint32_t mod = static_cast<uint32_t>(ev.key.keysym.mod);
             sm_uModifiers = modifierFlags(mod);
+            sm_uSuperKeys |= superBit(symbol);
+            const bool meta = (mod & KMOD_META) != 0 || sm_uSuperKeys != 0;
             if ((mod & KMOD_CTRL) && symbol == SDLK_g) {
                 const SDL_GrabMode grab = SDL_WM_GrabInput(SDL_GRAB_QUERY);
                 SDL_WM_GrabInput(grab != SDL_GRAB_ON ? SDL_GRAB_ON : SDL_GRAB_OFF);
                 sm_bGrabRelease = true;
-            } else if ((mod & KMOD_META) && symbol == SDLK_q) {
+            } else if (meta && symbol == SDLK_q) {
                 e.type = ET_QUIT;
                 sm_bQuitRelease = true;
-            } else if ((mod & (KMOD_ALT | KMOD_META)) && isEnter(symbol)) {
+            } else if ((meta || (mod & KMOD_ALT)) && isEnter(symbol)) {
                 e.type = ET_TOGGLE_FULLSCREEN;
                 sm_bFullscreenRelease = true;
-            } else if ((mod & KMOD_META) && symbol == SDLK_v) {
+            } else if (meta && symbol == SDLK_v) {
                 e.type = ET_PASTE;
                 sm_bPasteRelease = true;
             } else if (inTable(symbol)) {
@@ -214,6 +225,7 @@ bool HSDLInputDevice::updateInputDevice(HEventManager* manager)
         case SDL_KEYUP: {
             const uint32_t symbol = static_cast<uint32_t>(ev.key.keysym.sym);
             sm_uModifiers = modifierFlags(static_cast<uint32_t>(ev.key.keysym.mod));
+            sm_uSuperKeys &= ~superBit(symbol);
             // The release that ends a hot key is swallowed, whatever
             // modifiers are down by then.
             if (sm_bGrabRelease && symbol == SDLK_g) {

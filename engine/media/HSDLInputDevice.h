@@ -7,8 +7,15 @@
 // events (Control+G toggles the input grab and gives none), and the release
 // of each one's key is swallowed.
 //
-// The modifier flags and the hot-key release flags are process-wide and
-// kept between polls; only key events recompute the modifiers.
+// Meta, for the hot keys, is either Meta key or either Super key (the
+// Windows key of a PC keyboard, which X gives as Super, and for which SDL
+// 1.2 sets no modifier bit): the device follows the Super keys' presses and
+// releases itself, and forgets them when the window's focus changes (their
+// release may have gone to another window).
+//
+// The modifier flags, the Super keys held and the hot-key release flags
+// are process-wide and kept between polls; only key events recompute the
+// modifiers.
 #pragma once
 
 #include "engine/media/HInputDevice.h"
@@ -35,12 +42,13 @@ public:
     // The pointer to the middle of the video surface; nothing without one.
     void centerMouse() override;
 
-    // Test seam: modifier flags 0 and every hot-key release flag clear, as at
-    // process start.
+    // Test seam: modifier flags 0, no Super key held and every hot-key
+    // release flag clear, as at process start.
     static void s_resetInputState();
 
 private:
     static uint32_t sm_uModifiers;
+    static uint32_t sm_uSuperKeys; // bit 0 left Super held, bit 1 right
     static bool sm_bGrabRelease;
     static bool sm_bQuitRelease;
     static bool sm_bFullscreenRelease;

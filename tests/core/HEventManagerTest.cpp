@@ -399,10 +399,11 @@ TEST_F(JournalTest, ADemoPlayedWhileRecordingIsJournaledAsDeliveredThenTheLiveIn
     ASSERT_TRUE(m.getEvent(&e, false));
     EXPECT_EQ(readFileBytes(dir.file("journal.bin")), demoBytes);
 
-    // The demo is over: live input, journaled as it is queued.
+    // The demo is over: live input, journaled as it is queued, on a clock
+    // that goes on from the demo's last time.
     EXPECT_FALSE(m.getEvent(&e, false));
     EXPECT_FALSE(m.isPlayingDemo());
-    g_nowMs = 2000;
+    g_nowMs += 1000;
     m.appendEvent(HEvent::s_make(ET_QUIT));
     const std::vector<HEvent> live = drain(m);
     m.endJournal();
@@ -421,10 +422,63 @@ TEST_F(JournalTest, ADemoPlayedWhileRecordingIsJournaledAsDeliveredThenTheLiveIn
     bool sawQuit = false;
     for (const HEvent& r : after) {
         EXPECT_NE(r.type, ET_MOUSEMOVE) << "the move queued during the demo";
-        sawQuit = sawQuit || (r.type == ET_QUIT && r.time.getTime64() == 2000);
+        EXPECT_GE(r.time.getTime64(), 521u) << "a live time before the demo's last";
+        sawQuit = sawQuit || (r.type == ET_QUIT && r.time.getTime64() == 521 + 1000);
     }
     EXPECT_TRUE(sawQuit);
     ASSERT_FALSE(live.empty());
+}
+
+// When a demo ends, live input goes on where its clock left it, whatever
+// the live clock reads: a demo's small chosen times, a journal recorded on
+// another day (the live clock far ahead or behind), a clock that reads the
+// same as the demo. Live times then run on at the live clock's pace. A demo
+// that delivered no time (only zeros) leaves the live clock as it reads.
+TEST_F(JournalTest, AfterADemoTheLiveClockGoesOnFromTheDemosLastTime)
+{
+    const struct {
+        const char* name;
+        std::vector<uint64_t> demoTimes;
+        uint64_t liveClock; // when the demo ends
+        uint64_t firstLive; // the time stamp queued then
+    } cases[] = {
+        {"small chosen times, a wall clock far ahead", {1000, 1500, 2600}, 1754000000000ull, 2601},
+        {"a journal of a later day, a clock behind it", {1754000000000ull, 1754000000040ull}, 1000, 1754000000041ull},
+        {"the clock where the demo ended", {900, 999}, 1000, 1000},
+        {"only zero times: the clock as it reads", {0, 0}, 1754000000000ull, 1754000000000ull},
+        {"a last record of time zero: the last time delivered counts", {3000, 0}, 50, 3001},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HEventManager::s_resetSharedState();
+        std::string demoBytes;
+        for (size_t i = 0; i < c.demoTimes.size(); ++i) {
+            HEvent r = click(ET_KEYDOWN, static_cast<int32_t>(i), 0);
+            r.time = MvTime::s_fromTime64(c.demoTimes[i]);
+            demoBytes.append(reinterpret_cast<const char*>(&r), sizeof(r));
+        }
+        dir.write("demo.bin", demoBytes);
+        HEventManager m;
+        HFile* demo = fs.openFileForRead("demo.bin");
+        ASSERT_NE(demo, nullptr);
+        m.beginDemo(demo);
+        g_nowMs = 7; // the clock while the demo plays does not matter
+        HEvent e;
+        for (size_t i = 0; i < c.demoTimes.size(); ++i)
+            ASSERT_TRUE(m.getEvent(&e, false));
+
+        g_nowMs = c.liveClock;
+        EXPECT_FALSE(m.getEvent(&e, false));
+        EXPECT_FALSE(m.isPlayingDemo());
+        ASSERT_TRUE(m.getEvent(&e, false));
+        EXPECT_EQ(e.type, ET_TIMESTAMP);
+        EXPECT_EQ(e.time.getTime64(), c.firstLive);
+        g_nowMs += 250;
+        m.appendEvent(click(ET_KEYDOWN, 1, 1));
+        ASSERT_TRUE(m.getEvent(&e, false));
+        EXPECT_EQ(e.time.getTime64(), c.firstLive + 250) << "live times at the live clock's pace";
+        demo->close();
+    }
 }
 
 TEST_F(JournalTest, OnceTerminationIsRequestedNothingMoreIsDelivered)

@@ -6,18 +6,23 @@
 #include "engine/core/HUnix.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/RunningProgram.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <cstdlib>
 #include <string>
@@ -330,19 +335,89 @@ TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
     EXPECT_EQ(r.exitCode, 0) << r.out;
 }
 
+TEST(HUnix, ClosedStandardStreamsAreOpenedOnDevNullAndOpenOnesAreLeft)
+{
+    const std::vector<std::vector<int>> cases = {{0}, {1}, {2}, {0, 2}, {1, 2}, {0, 1, 2}, {}};
+    for (const std::vector<int>& closed : cases) {
+        const ChildResult r = runInChild([&] {
+            ChildChecks check;
+            struct stat before[3];
+            for (int fd = 0; fd < 3; ++fd)
+                fstat(fd, &before[fd]);
+            for (int fd : closed)
+                close(fd);
+            HUnix::s_openClosedStandardStreams();
+            struct stat null;
+            stat("/dev/null", &null);
+            for (int fd = 0; fd < 3; ++fd) {
+                const bool wasClosed = std::find(closed.begin(), closed.end(), fd) != closed.end();
+                struct stat now;
+                check(fstat(fd, &now) == 0, "descriptor " + std::to_string(fd) + " open");
+                const struct stat& expected = wasClosed ? null : before[fd];
+                check(now.st_dev == expected.st_dev && now.st_ino == expected.st_ino,
+                      "descriptor " + std::to_string(fd) + (wasClosed ? " on /dev/null" : " left as it was"));
+            }
+            // The next file takes a descriptor above them.
+            const int next = open("/dev/null", O_RDONLY);
+            check(next > 2, "the next file takes descriptor " + std::to_string(next));
+            std::exit(check.failures());
+        });
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+    }
+}
+
+TEST(HUnix, WritesPastTheFileSizeLimitOrIntoABrokenPipeFailInsteadOfEndingTheProcess)
+{
+    const TempDir dir;
+    const ChildResult r = runInChild([&] {
+        ChildChecks check;
+        HUnix::s_ignoreWriteSignals();
+        int ends[2];
+        check(pipe(ends) == 0, "pipe");
+        close(ends[0]);
+        errno = 0;
+        check(write(ends[1], "x", 1) == -1 && errno == EPIPE, "the write into the pipe fails with EPIPE");
+
+        const rlimit limit = {16, 16};
+        check(setrlimit(RLIMIT_FSIZE, &limit) == 0, "the limit is set");
+        const int fd = open(dir.file("big").c_str(), O_WRONLY | O_CREAT, 0600);
+        const char bytes[32] = {};
+        check(write(fd, bytes, sizeof(bytes)) == 16, "the write stops at the limit");
+        errno = 0;
+        check(write(fd, bytes, 1) == -1 && errno == EFBIG, "the next write fails with EFBIG");
+        close(fd);
+        std::exit(check.failures());
+    });
+    ASSERT_TRUE(r.exited) << "signal " << r.signal;
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+}
+
 // Stub browsers on an otherwise empty search path. Each one appends what it
-// was started with to "received": its parent's process id, its own name and
-// each argument, each ended by a NUL, and one more NUL. Called as
-// "netscape -remote ..." the netscape stub fails, as a netscape with no
-// window to take the request does.
+// was started with to "received": its process id, its session, its parent's
+// process id, where its standard streams lead ("null" for /dev/null, else
+// "other", for descriptors 0 to 2), its own name and each argument, each
+// ended by a NUL, and one more NUL. Called as "netscape -remote ..." the
+// netscape stub fails, as a netscape with no window to take the request
+// does. A browser started detached may still be starting when the game has
+// ended: the records are waited for.
 class OpenURLTest : public testing::Test {
 protected:
     void addStub(const std::string& name)
     {
-        const std::string script = "#!/bin/sh\n{ printf '%s\\0' \"$PPID\" \"${0##*/}\"; for a in \"$@\"; do printf "
-                                   "'%s\\0' \"$a\"; done; printf '\\0'; } >> '" +
-                                   dir.file("received") + "'\n" +
-                                   (name == "netscape" ? "[ \"$1\" = -remote ] && exit 1\n" : "") + "exit 0\n";
+        // Shell builtins only: the search path holds nothing but the stubs.
+        const std::string script =
+            "#!/bin/sh\n"
+            "read -r s < /proc/$$/stat\n"
+            "s=${s##*) }\n"
+            "session() { shift 3; printf %s \"$1\"; }\n"
+            "streams=\n"
+            "for fd in 0 1 2; do if [ /proc/$$/fd/$fd -ef /dev/null ]; then streams=${streams}n; else "
+            "streams=${streams}o; fi; done\n"
+            "{ printf '%s\\0' \"$$\" \"$(session $s)\" \"$PPID\" \"$streams\" \"${0##*/}\"; for a in \"$@\"; do "
+            "printf '%s\\0' \"$a\"; done; printf '\\0'; } >> '" +
+            dir.file("received") + "'\n" + (name == "netscape" ? "[ \"$1\" = -remote ] && exit 1\n" : "") +
+            "exit 0\n";
         dir.write("bin/" + name, script);
         chmod(dir.file("bin/" + name).c_str(), 0755);
         stubs.push_back(name);
@@ -356,8 +431,8 @@ protected:
     }
 
     // Opens the address in a child process whose search path holds only the
-    // stubs, with or without a display; the child's process id is written
-    // to "opener" first.
+    // stubs, with or without a display; the child's process id and session
+    // are written to "opener" first.
     ChildResult open(const std::string& url, bool display)
     {
         return runInChild([&] {
@@ -368,17 +443,31 @@ protected:
             setenv("PATH", dir.file("bin").c_str(), 1);
             if (chdir(dir.path().c_str()) != 0)
                 _exit(90);
-            dir.write("opener", std::to_string(getpid()));
+            dir.write("opener", std::to_string(getpid()) + " " + std::to_string(getsid(0)));
             HPlatform::s_openURL(url.c_str());
         });
     }
 
-    // One started program: its name, then its arguments, and its parent.
+    // One started program: its name, then its arguments; where it ran.
     struct Start {
         std::vector<std::string> words;
+        std::string pid;
+        std::string session;
         std::string parent;
+        std::string streams; // "nnn": all three on /dev/null
     };
-    std::vector<Start> received() const
+    // The whole records in "received" once it holds `count` of them (or
+    // after a few seconds).
+    std::vector<Start> received(size_t count = 0) const
+    {
+        std::vector<Start> out;
+        waitFor(count > 0 ? 5.0 : 0.0, [&] {
+            out = receivedNow();
+            return out.size() >= count;
+        });
+        return out;
+    }
+    std::vector<Start> receivedNow() const
     {
         std::vector<Start> out;
         const std::string text = readFileBytes(dir.file("received"));
@@ -389,10 +478,13 @@ protected:
                 field += c;
                 continue;
             }
-            if (field.empty() && !fields.empty()) {
+            if (field.empty() && fields.size() >= 4) {
                 Start start;
-                start.parent = fields[0];
-                start.words.assign(fields.begin() + 1, fields.end());
+                start.pid = fields[0];
+                start.session = fields[1];
+                start.parent = fields[2];
+                start.streams = fields[3];
+                start.words.assign(fields.begin() + 4, fields.end());
                 out.push_back(start);
                 fields.clear();
             } else {
@@ -402,12 +494,19 @@ protected:
         }
         return out;
     }
-    std::vector<std::vector<std::string>> startedWords() const
+    std::vector<std::vector<std::string>> startedWords(size_t count) const
     {
         std::vector<std::vector<std::string>> out;
-        for (const Start& s : received())
+        for (const Start& s : received(count))
             out.push_back(s.words);
         return out;
+    }
+    // The opener's process id and session.
+    std::pair<std::string, std::string> opener() const
+    {
+        const std::string text = readFileBytes(dir.file("opener"));
+        const size_t blank = text.find(' ');
+        return {text.substr(0, blank), blank == std::string::npos ? "" : text.substr(blank + 1)};
     }
 
     TempDir dir;
@@ -461,13 +560,30 @@ TEST_F(OpenURLTest, EachRowStartsItsProgramWithTheAddressAsItsFormatSays)
         ASSERT_TRUE(r.exited);
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_EQ(r.err, "");
-        EXPECT_EQ(startedWords(), c.started);
+        EXPECT_EQ(startedWords(c.started.size()), c.started);
+        // With a display every browser is detached: a session of its own,
+        // which it does not lead (so it can never take a terminal), and no
+        // stream of the game's. Without one the text browser is the game's
+        // own child in its session, on its streams.
+        const auto [openerPid, openerSession] = opener();
+        for (const Start& start : received()) {
+            if (c.display) {
+                EXPECT_NE(start.session, openerSession);
+                EXPECT_NE(start.session, start.pid);
+                EXPECT_EQ(start.streams, "nnn");
+            } else {
+                EXPECT_EQ(start.session, openerSession);
+                EXPECT_EQ(start.parent, openerPid) << "no shell between them";
+                EXPECT_EQ(start.streams.substr(1), "oo") << "the game's output and error";
+            }
+        }
     }
 }
 
 TEST_F(OpenURLTest, TheAddressIsOneArgumentExactlyAsGivenAndNoShellRuns)
 {
     addStub("xdg-open");
+    addStub("links");
     // Names a shell's globbing would match.
     dir.write("aXb", "");
     dir.write("passwd", "");
@@ -493,16 +609,23 @@ TEST_F(OpenURLTest, TheAddressIsOneArgumentExactlyAsGivenAndNoShellRuns)
     for (const char* address : addresses) {
         SCOPED_TRACE(address);
         ::unlink(dir.file("received").c_str());
-        const ChildResult r = open(address, true);
-        ASSERT_TRUE(r.exited);
-        EXPECT_EQ(r.exitCode, 0);
-        EXPECT_EQ(r.err, "");
-        const std::vector<Start> started = received();
-        ASSERT_EQ(started.size(), 1u);
-        EXPECT_EQ(started[0].words, (std::vector<std::string>{"xdg-open", address}));
-        // The browser's parent is the game's process itself: no shell ran
-        // between them.
-        EXPECT_EQ(started[0].parent, readFileBytes(dir.file("opener")));
+        // The text browser first: it has ended when the game has.
+        std::string textOpener;
+        for (bool display : {false, true}) {
+            const ChildResult r = open(address, display);
+            ASSERT_TRUE(r.exited);
+            EXPECT_EQ(r.exitCode, 0);
+            EXPECT_EQ(r.err, "");
+            if (!display)
+                textOpener = opener().first;
+        }
+        const std::vector<Start> started = received(2);
+        ASSERT_EQ(started.size(), 2u);
+        EXPECT_EQ(started[0].words, (std::vector<std::string>{"links", address}));
+        EXPECT_EQ(started[1].words, (std::vector<std::string>{"xdg-open", address}));
+        // The text browser's parent is the game's process itself: no shell
+        // ran between them.
+        EXPECT_EQ(started[0].parent, textOpener);
         EXPECT_FALSE(fileExists(dir.file("made")));
     }
 }
@@ -590,12 +713,53 @@ TEST(HPlatform, UserNameAndClipboard)
     EXPECT_STREQ(clip, "abc");
 }
 
-TEST(HPlatform, ClockStartsWithTheMediaLibrary)
+// The wall clock's milliseconds since 1970.
+uint64_t wallClockMs()
 {
-    const MvTime a = HPlatform::s_getAbsoluteTimeMilliseconds();
-    const MvTime b = HPlatform::s_getAbsoluteTimeMilliseconds();
-    EXPECT_EQ(a.high, 0u);
-    EXPECT_GE(b.getTime64(), a.getTime64());
+    timespec ts;
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+}
+
+// The event clock: each run starts at the wall clock's milliseconds (so two
+// runs started at different moments give different first times, and the
+// deal they seed differs), and within a run it never goes back. Each start
+// is a child process of its own, as a run is.
+TEST(HPlatform, EachStartOfTheClockBeginsAtTheWallClockAndItNeverGoesBack)
+{
+    uint64_t firsts[2] = {0, 0};
+    for (uint64_t& first : firsts) {
+        // The second start comes in a later millisecond than the first run's
+        // first time: at most a millisecond's wait.
+        while (firsts[0] != 0 && wallClockMs() <= firsts[0]) {
+        }
+        const ChildResult r = runInChild([&] {
+            ChildChecks check;
+            const uint64_t before = wallClockMs();
+            HPlatform::s_startClock();
+            const uint64_t t = HPlatform::s_getAbsoluteTimeMilliseconds().getTime64();
+            const uint64_t after = wallClockMs();
+            check(t >= before && t <= after, "the first time is the wall clock's at the start");
+            uint64_t last = t;
+            for (int i = 0; i < 200000; ++i) {
+                const uint64_t now = HPlatform::s_getAbsoluteTimeMilliseconds().getTime64();
+                if (now < last) {
+                    check(false, "the clock went back from " + std::to_string(last) + " to " + std::to_string(now));
+                    break;
+                }
+                last = now;
+            }
+            std::printf("%llu", static_cast<unsigned long long>(t));
+            std::fflush(stdout);
+            _exit(check.failures());
+        });
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+        first = std::strtoull(r.out.c_str(), nullptr, 10);
+        EXPECT_NE(first, 0u) << r.out;
+    }
+    EXPECT_NE(firsts[0], firsts[1]) << "two starts gave the same first time";
+    EXPECT_GT(firsts[0] >> 32, 0u) << "the high word holds the wall clock's count";
 }
 
 } // namespace

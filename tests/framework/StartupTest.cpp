@@ -161,12 +161,24 @@ TEST_F(StartupTest, GoRunsTheWholeLifeOnce)
     dir.write("demo.bin", std::string());
     TestGame game2;
     game2.setup().liveQuitAfter = 1;
-    game2.go("+set mv_trace 1 +set mv_demoFile demo.bin", "");
+    EXPECT_TRUE(game2.go("+set mv_trace 1 +set mv_demoFile demo.bin", "")) << "a run";
     EXPECT_EQ(game2.indexOf("init"), 0);
     EXPECT_GE(game2.indexOf("live quit"), 0);
     EXPECT_EQ(game2.m_pTraceFile, nullptr);
     EXPECT_EQ(game2.m_pDemoFile, nullptr);
     EXPECT_EQ(game2.getCvarManager()->getVariableString("mv_trace"), nullptr) << "console variables shut down";
+
+    // A start-up that fails is told to the entry, after both halves of
+    // shutdown; the loop never ran.
+    TestGame failing;
+    failing.setup().resources = dir.file("none.mvz");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(failing.go("+set mv_trace 1", ""));
+    testing::internal::GetCapturedStdout();
+    EXPECT_GE(failing.indexOf("init failed: resources"), 0);
+    EXPECT_EQ(failing.indexOf("live quit"), -1);
+    EXPECT_EQ(failing.m_pTraceFile, nullptr);
+    EXPECT_EQ(failing.getReadFileSystem(), nullptr);
 }
 
 } // namespace

@@ -96,12 +96,17 @@ protected:
     Lines game;
 };
 
-#define EXPECT_EXITED_CLEANLY(r)                                                                                      \
+#define EXPECT_EXITED_WITH(r, code)                                                                                   \
     do {                                                                                                              \
         EXPECT_FALSE((r).timedOut);                                                                                   \
         EXPECT_TRUE((r).exited) << "signal " << (r).signal;                                                           \
-        EXPECT_EQ((r).exitCode, 0) << (r).out << (r).err;                                                             \
+        EXPECT_EQ((r).exitCode, code) << (r).out << (r).err;                                                          \
     } while (0)
+
+#define EXPECT_EXITED_CLEANLY(r) EXPECT_EXITED_WITH(r, 0)
+
+// The exit code of a start-up that failed, as the README gives it.
+constexpr int kStartupFailed = 1;
 
 TEST_F(WholeProgramTest, StartUpMainLoopAndShutdown)
 {
@@ -219,16 +224,18 @@ TEST_F(WholeProgramTest, TraceAndJournalOnlyWhenAsked)
     r = run({"-trace", "-demo", "replay.bin"});
     EXPECT_EXITED_CLEANLY(r);
     char first[96];
-    std::snprintf(first, sizeof(first), "event ET_TIMESTAMP(%u) clock=%u seed=%u", tick->time.low, tick->time.low,
-                  tick->time.low);
+    // The record's text shows the time's low 32 bits, the clock all 64; the
+    // seed is the low 32.
+    std::snprintf(first, sizeof(first), "event ET_TIMESTAMP(%u) clock=%llu seed=%u", tick->time.low,
+                  static_cast<unsigned long long>(tick->time.getTime64()), tick->time.low);
     EXPECT_TRUE(contains(game, first)) << first;
 }
 
-TEST_F(WholeProgramTest, MissingArchiveShowsTheMessageAndExitsNormally)
+TEST_F(WholeProgramTest, MissingArchiveShowsTheMessageAndExitsWithTheStartUpFailure)
 {
     const std::string path = sandbox.work().file("nothing.mvz");
     const ChildResult r = run({"-trace"}, {{"QVTEST_RESOURCES", path}});
-    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EXITED_WITH(r, kStartupFailed);
     const std::string title = "Missing Resource File";
     EXPECT_EQ(r.out, "\n\n+-" + std::string(title.size(), '-') + "-+\n| " + title + " |\n+-" +
                          std::string(title.size(), '-') + "-+\nCould not load the resource file '" + path + "'\n\n");
@@ -252,7 +259,7 @@ TEST_F(WholeProgramTest, ArchivesThatCannotBeReadFailCleanly)
     for (const Case& c : cases) {
         const std::string path = sandbox.work().write(c.name, c.bytes);
         const ChildResult r = run({"-trace"}, {{"QVTEST_RESOURCES", path}});
-        EXPECT_EXITED_CLEANLY(r);
+        EXPECT_EXITED_WITH(r, kStartupFailed);
         EXPECT_NE(r.out.find("| Missing Resource File |"), std::string::npos) << c.name;
         EXPECT_NE(r.out.find("Could not load the resource file '" + path + "'"), std::string::npos) << c.name;
         EXPECT_TRUE(contains(game, "init failed: resources")) << c.name;
@@ -261,7 +268,7 @@ TEST_F(WholeProgramTest, ArchivesThatCannotBeReadFailCleanly)
     const std::string dir = sandbox.work().file("folder.mvz");
     ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
     const ChildResult r = run({"-trace"}, {{"QVTEST_RESOURCES", dir}});
-    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EXITED_WITH(r, kStartupFailed);
     EXPECT_NE(r.out.find("| Missing Resource File |"), std::string::npos);
 
     // The whole archive opens.

@@ -164,9 +164,7 @@ TEST_F(EndToEndTest, AWonGameEndsInTheBestTimesWithThePenaltyAndWithoutThePauses
 TEST_F(EndToEndTest, AGameWithoutMovesIsEndedFromTheDialogAndEntersItsTilesLeft)
 {
     std::vector<Move> moves;
-    const uint64_t seedTime = mirror.findSeedTime(10025, 40, [&](ArchiveBoard& m) {
-        return BoardSolver(m.board).findDeadEnd(&moves) && moves.size() <= 30;
-    });
+    const uint64_t seedTime = findEarlyDeadEnd(mirror, &moves);
     ASSERT_NE(seedTime, 0u) << "no deal ran out of moves early";
     const uint32_t tilesLeft = 144u - 2u * static_cast<uint32_t>(moves.size());
 

@@ -8,6 +8,7 @@
 #include "tests/game/GameScreen.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/ProgramSandbox.h"
+#include "tests/support/RegistryFile.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
@@ -123,6 +124,9 @@ bool writeRegistry(const std::string& home)
         EXPECT_EQ((r).exitCode, code) << (r).out << (r).err;                                                          \
     } while (0)
 
+// The exit code of a start-up that failed, as the README gives it.
+constexpr int kStartupFailed = 1;
+
 class GameProgramTest : public testing::TestWithParam<const char*> {
 protected:
     // A demo that quits from the start screen: no confirmation there.
@@ -162,47 +166,127 @@ TEST_P(GameProgramTest, HelpPrintsTheUsageAndExitsBeforeAnythingStarts)
     EXPECT_FALSE(fileExists(sandbox.home().file(".moravel")));
 }
 
-TEST_P(GameProgramTest, AMissingArchiveShowsItsMessageAndExitsNormally)
+// A start-up that fails shows why and exits with the start-up failure's
+// code: no archive, a folder in the archive's place (the game reads only the
+// archive, whatever the folder holds), no video device; and the same when
+// the message goes into a pipe that nobody reads.
+TEST_P(GameProgramTest, AStartUpThatFailsSaysWhyAndExitsWithItsCode)
 {
-    TempDir tree;
-    const std::string copy = copyProgram(tree, GetParam());
-    const ChildResult r = sandbox.run(copy, {"-s", "-trace"});
-    EXPECT_EXITED(r, 0);
+    TempDir bare;
+    const std::string inBare = copyProgram(bare, GetParam());
+    TempDir folder;
+    const std::string inFolder = copyProgram(folder, GetParam());
+    for (const auto& entry : readArchive(buildArchivePath()))
+        folder.write("Resources/qinvar.mvz/" + entry.first, entry.second);
+    ASSERT_TRUE(fileExists(folder.file("Resources/qinvar.mvz/config.txt")));
     // The resource directory is the real one of the copy, with its links resolved.
-    char real[PATH_MAX];
-    ASSERT_NE(::realpath(tree.path().c_str(), real), nullptr);
-    EXPECT_EQ(r.out, messageBox("Missing Resource File", "Could not load the resource file '" + std::string(real) +
-                                                              "/Resources/qinvar.mvz'"));
-    // It never got as far as the devices.
-    EXPECT_FALSE(contains(splitLines(sandbox.workFile("trace.txt")), "...Creating display device"));
+    const auto missing = [](const TempDir& tree) {
+        char real[PATH_MAX];
+        const std::string path = ::realpath(tree.path().c_str(), real) ? real : "";
+        return messageBox("Missing Resource File",
+                          "Could not load the resource file '" + path + "/Resources/qinvar.mvz'");
+    };
+    const struct {
+        const char* what;
+        std::string program;
+        ProgramSandbox::Environment env;
+        std::string out;
+        bool brokenStdout;
+    } cases[] = {
+        {"no archive", inBare, {}, missing(bare), false},
+        {"a folder at the archive's path", inFolder, {}, missing(folder), false},
+        {"no video device", buildProgram(GetParam()), {{"SDL_VIDEODRIVER", "no-such-driver"}},
+         "initScreen: SDL_Init() failed: ", false},
+        {"no archive, the message into a pipe nobody reads", inBare, {}, "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgramSandbox box;
+        if (c.brokenStdout)
+            box.inEveryChild([] { brokenPipeInChild(STDOUT_FILENO); });
+        const ChildResult r = box.run(c.program, {"-s", "-trace"}, c.env);
+        EXPECT_EXITED(r, kStartupFailed);
+        if (c.out.rfind("\n", 0) == 0)
+            EXPECT_EQ(r.out, c.out);
+        else
+            EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        // It never got as far as the start screen.
+        EXPECT_FALSE(contains(splitLines(box.workFile("trace.txt")), "...loading assets"));
+    }
 }
 
-TEST_P(GameProgramTest, AnArchiveMissingOnePictureShowsTheLoadFailureAndExitsNormally)
+// The archive of the build with one entry replaced by `bytes`, or left out
+// when `bytes` is null, as tree/Resources/qinvar.mvz.
+bool writeArchiveWith(const TempDir& tree, const std::string& name, const char* bytes)
 {
-    const auto entries = readArchive(buildArchivePath());
-    ASSERT_GT(entries.size(), 100u);
+    ZipBuilder zip;
+    bool found = false;
+    for (const auto& entry : readArchive(buildArchivePath())) {
+        if (entry.first == name) {
+            found = true;
+            if (!bytes)
+                continue;
+            zip.add(entry.first, bytes, true);
+        } else {
+            zip.add(entry.first, entry.second, true);
+        }
+    }
+    const std::string archive = zip.bytes();
+    if (!found || archive.empty())
+        return false;
+    tree.write("Resources/qinvar.mvz", archive);
+    return true;
+}
+
+TEST_P(GameProgramTest, AnArchiveMissingOnePictureShowsTheLoadFailureAndExitsWithTheStartUpFailure)
+{
     TempDir tree;
     const std::string copy = copyProgram(tree, GetParam());
-    ZipBuilder zip;
-    bool dropped = false;
-    for (const auto& entry : entries) {
-        if (entry.first == "art/icon_rules_qz.tga") {
-            dropped = true;
-            continue;
-        }
-        zip.add(entry.first, entry.second, true);
-    }
-    ASSERT_TRUE(dropped);
-    const std::string bytes = zip.bytes();
-    ASSERT_FALSE(bytes.empty());
-    tree.write("Resources/qinvar.mvz", bytes);
+    ASSERT_TRUE(writeArchiveWith(tree, "art/icon_rules_qz.tga", nullptr));
     writeQuitDemo();
     const ChildResult r = sandbox.run(copy, {"-s", "-trace", "-demo", "quit.bin"});
-    EXPECT_EXITED(r, 0);
+    EXPECT_EXITED(r, kStartupFailed);
     EXPECT_EQ(r.out, messageBox("Error", "Failed to load bitmaps"));
     const Lines trace = splitLines(sandbox.workFile("trace.txt"));
     std::string missing;
     EXPECT_TRUE(inOrder(trace, {"...done initializing subsystems", "...loading assets"}, &missing)) << missing;
+}
+
+// A layout that cannot be read is reported when Start is clicked and not
+// dealt: the game stays on the start screen, whose layout picker then
+// takes the next layout, which deals; only that board's quit asks first.
+// The registry keeps the layout of the board that was dealt.
+TEST(DamagedLayout, IsReportedAndNotDealtAndTheStartScreenStays)
+{
+    TempDir tree;
+    const std::string copy = copyProgram(tree, "qvgame");
+    ASSERT_TRUE(writeArchiveWith(tree, "layouts/classic.qvl", "this is no layout\n"));
+    ProgramSandbox sandbox;
+    const HScreenPoint start = screen::middle(screen::startButton());
+    const HScreenPoint next = screen::middle(screen::layoutArrow(true));
+    const HScreenPoint exit = screen::middle(screen::exitButton());
+    const HScreenPoint yes = screen::middle(screen::confirmationButton(true));
+    DemoWriter demo;
+    demo.timestamp(1000).mouseMove(1100, start.x, start.y).click(1200, start.x, start.y, false, 50);
+    demo.timestamp(1500).mouseMove(1600, next.x, next.y).click(1700, next.x, next.y, false, 50);
+    demo.timestamp(2000).mouseMove(2100, start.x, start.y).click(2200, start.x, start.y, false, 50);
+    demo.timestamp(2500).mouseMove(2600, exit.x, exit.y).click(2700, exit.x, exit.y, false, 50);
+    demo.timestamp(3000).mouseMove(3100, yes.x, yes.y).click(3200, yes.x, yes.y, false, 50);
+    demo.timestamp(3500).quit(3600);
+    ASSERT_TRUE(demo.writeTo(sandbox.work().file("demo.bin")));
+    const ChildResult r = sandbox.run(copy, {"-s", "-journal", "-demo", "demo.bin"});
+    EXPECT_EXITED(r, 0);
+    EXPECT_EQ(r.out, messageBox("Error", "Could not load the layout 'layouts/classic.qvl'; pick another one"));
+    std::string layout;
+    ASSERT_TRUE(registryValue(readFileBytes(gameRegistryPath(sandbox.home().path())), "Layout", &layout));
+    EXPECT_EQ(u32Of(layout), 1u);
+    // The game ended on the confirmation of the board in play: the demo's
+    // own quit was never delivered.
+    const std::vector<HEvent> journal = DemoWriter::s_decode(sandbox.workFile("journal.bin"));
+    ASSERT_FALSE(journal.empty());
+    EXPECT_GE(journal.back().time.getTime64(), 3200u);
+    for (const HEvent& e : journal)
+        EXPECT_NE(e.type, ET_QUIT);
 }
 
 TEST_P(GameProgramTest, TheSoundSwitchRunsSilent)
@@ -300,6 +384,17 @@ TEST_F(TerminationTest, InPlay)
     ASSERT_TRUE(demo.writeTo(sandbox.work().file("demo.bin")));
     double seconds = 0;
     const ChildResult r = terminateAfter(static_cast<size_t>(demo.count()), &seconds);
+
+    // The live input after the demo goes on from the demo's clock (2500 ms),
+    // not from the live clock, which reads some 55 years of milliseconds:
+    // the board's clock, timers and fades see no jump, and nothing goes back.
+    const std::vector<HEvent> journal = DemoWriter::s_decode(sandbox.workFile("journal.bin"));
+    ASSERT_GT(journal.size(), static_cast<size_t>(demo.count()));
+    for (size_t i = 1; i < journal.size(); ++i)
+        EXPECT_GE(journal[i].time.getTime64(), journal[i - 1].time.getTime64()) << "record " << i;
+    const uint64_t firstLive = journal[static_cast<size_t>(demo.count())].time.getTime64();
+    EXPECT_GT(firstLive, 2500u);
+    EXPECT_LT(firstLive, 2500u + 60000u);
 
     // The same game ended by a quit and its confirmation: starting the
     // board stored the options, and the registry is left as after that.

@@ -104,6 +104,12 @@ inline HScreenRect pauseButton()
 {
     return placed(geo::kPauseButton, "art/icon_pause_lit_qz.tga");
 }
+// The start screen's layout picker: the arrow to the next layout, or to the
+// one before.
+inline HScreenRect layoutArrow(bool next)
+{
+    return next ? placed(geo::kArrows[5], "art/arrow_right_qz.tga") : placed(geo::kArrows[4], "art/arrow_left_qz.tga");
+}
 
 // The arrows of the start screen's pickers (geo::kArrows): table top, tile
 // set and layout, each the previous one then the next one.

@@ -5,9 +5,10 @@
 // picks the next tile set and clicks the start button, a matching pair, the
 // exit button and the yes of its confirmation; its journal, replayed with
 // -demo, must leave the same registry file. Another lights the free tiles
-// with the space bar, tapped and held. The deal depends on the time of the session's first event,
-// which the test reads from the journal while the game runs. Skipped when
-// Xvfb or XTEST is missing.
+// with the space bar, tapped and held. The deal depends on the time of the
+// session's first event, which the test reads from the journal while the
+// game runs; a dozen launches, one after another, deal a dozen first boards.
+// Skipped when Xvfb or XTEST is missing.
 #include "tests/game/GameScreen.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/ArchiveBoard.h"
@@ -20,6 +21,7 @@
 #include "tests/support/XTestKeyboard.h"
 
 #include <X11/keysym.h>
+#include <signal.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -140,6 +142,52 @@ TEST_F(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession
     EXPECT_FALSE(again.timedOut) << "the replay did not reach the quit";
     EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
     EXPECT_EQ(readFileBytes(gameRegistryPath(replay.home().path())), registry);
+}
+
+// A dozen launches of the game on one virtual server, each on a fresh home,
+// Start clicked the same 100 ms after its window mapped: every launch deals
+// another first board. The board each dealt is the deal of its journal's
+// first event time; each run ends with SIGTERM, giving its board up.
+TEST(LiveLaunches, EveryLaunchDealsAnotherFirstBoard)
+{
+    constexpr int kLaunches = 12;
+    constexpr double kClickAfterMapSeconds = 0.1;
+    XvfbServer server;
+    ArchiveBoard mirror;
+    ASSERT_TRUE(mirror.ok()) << ArchiveBoard::s_archivePath();
+    std::vector<uint64_t> firstTimes;
+    std::vector<std::vector<int32_t>> boards;
+    for (int launch = 0; launch < kLaunches; ++launch) {
+        SCOPED_TRACE("launch " + std::to_string(launch + 1));
+        LiveGame live(&server);
+        if (!live.start("qvgame", {"-s"}, kStartSeconds)) {
+            if (live.unavailable())
+                GTEST_SKIP() << live.error();
+            FAIL() << live.error();
+        }
+        const double clickAt = live.mappedAt() + kClickAfterMapSeconds;
+        while (monotonicSeconds() < clickAt)
+            sleepMilliseconds(1);
+        ASSERT_TRUE(live.click(screen::middle(screen::startButton()), kStepSeconds));
+        ::kill(live.program().pid(), SIGTERM);
+        const ChildResult r = live.program().wait(kStepSeconds);
+        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+
+        const uint64_t first = live.firstEventTime();
+        ASSERT_NE(first, 0u);
+        ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(first)));
+        std::vector<int32_t> faces;
+        for (const QVTile& t : mirror.board.tiles)
+            faces.push_back(t.face);
+        firstTimes.push_back(first);
+        boards.push_back(faces);
+    }
+    for (size_t a = 0; a < boards.size(); ++a) {
+        for (size_t b = a + 1; b < boards.size(); ++b) {
+            EXPECT_NE(firstTimes[a], firstTimes[b]) << "launches " << a + 1 << " and " << b + 1;
+            EXPECT_NE(boards[a], boards[b]) << "launches " << a + 1 << " and " << b + 1 << " dealt the same board";
+        }
+    }
 }
 
 // The free-tile highlight on the real window, the space bar pressed through

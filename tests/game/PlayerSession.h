@@ -14,6 +14,16 @@
 #include <string>
 #include <vector>
 
+// The first seed time from `from` on (of 40) whose deal of layout 0 runs out
+// of moves within 30 pairs, played as `moves`; the mirror keeps that deal.
+// 0 when none does.
+inline uint64_t findEarlyDeadEnd(ArchiveBoard& mirror, std::vector<BoardSolver::Move>* moves, uint64_t from = 10025)
+{
+    return mirror.findSeedTime(from, 40, [&](ArchiveBoard& m) {
+        return BoardSolver(m.board).findDeadEnd(moves) && moves->size() <= 30;
+    });
+}
+
 class PlayerSession {
 public:
     // The first record seeds the deal.

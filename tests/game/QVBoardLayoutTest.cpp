@@ -9,6 +9,7 @@
 
 #include <climits>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -217,20 +218,38 @@ TEST_F(LoadBoard, NeedsAFileSystem)
 
 // --- The deal on a layout it cannot read --------------------------------------
 
-TEST(NewBoardOnAnUnreadableLayout, DealsEveryTileAtTheOriginAndSaysSo)
+TEST(NewBoardOnAnUnreadableLayout, DealsNothingAndLeavesTheBoardAsItWas)
 {
-    const char* const cases[] = {"missing", "no first triple", "too long"};
+    const char* const cases[] = {"missing", "no first triple", "too long", "out of range"};
     for (const char* name : cases) {
         DealtBoard t;
         t.writeLayout("layouts/no first triple", "tiles\n2,0,0\n");
         t.writeLayout("layouts/too long", std::string(8193, ' '));
-        // A readable deal first, so stale positions would show.
+        t.writeLayout("layouts/out of range", "2,0,0\n2,2,99999999\n");
+        // A readable deal first, with a pair taken and a tile selected.
         ASSERT_TRUE(t.deal(7));
+        QVTile* first = nullptr;
+        QVTile* second = nullptr;
+        ASSERT_TRUE(t.board.matchExists(&first, &second, 0));
+        t.board.removeTiles(first, second, MvTime{100, 0});
+        ASSERT_TRUE(t.board.matchExists(&first, &second, 0));
+        t.board.selectedTile = first;
+        first->selected = true;
+        const std::vector<QVTile> tiles(std::begin(t.board.tiles), std::end(t.board.tiles));
+        const std::vector<QVTile*> order(std::begin(t.board.drawOrder), std::end(t.board.drawOrder));
+        const int undoTop = t.board.undoTop;
+
         EXPECT_FALSE(t.deal(7, std::string("layouts/") + name)) << name;
-        EXPECT_EQ(t.board.tilesLeft, QVBoard::kTileCount) << name;
-        for (const QVTile& tile : t.board.tiles) {
-            ASSERT_TRUE(tile.present) << name;
-            ASSERT_TRUE(tile.x == 0 && tile.y == 0 && tile.z == 0) << name;
+        EXPECT_EQ(t.board.tilesLeft, QVBoard::kTileCount - 2) << name;
+        EXPECT_EQ(t.board.undoTop, undoTop) << name;
+        EXPECT_EQ(t.board.selectedTile, first) << name;
+        for (int i = 0; i < QVBoard::kTileCount; ++i) {
+            const QVTile& was = tiles[static_cast<size_t>(i)];
+            const QVTile& is = t.board.tiles[i];
+            ASSERT_TRUE(is.present == was.present && is.selected == was.selected && is.x == was.x &&
+                        is.y == was.y && is.z == was.z && is.face == was.face && is.matchGroup == was.matchGroup)
+                << name << " slot " << i;
+            ASSERT_EQ(t.board.drawOrder[i], order[static_cast<size_t>(i)]) << name;
         }
     }
 }

@@ -14,6 +14,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -445,6 +446,113 @@ TEST(QinvarBestTimes, ClearPersistsAfterItsConfirmation)
     for (int place = 0; place < 8; ++place) {
         EXPECT_STREQ(again.probe().m_aHighScores[2][place].name, "nobody");
         EXPECT_STREQ(again.probe().m_aHighScores[0][place].name, kDefaultNames[place]);
+    }
+}
+
+// Clear forgets the newest-entry marker of its layout: the cleared rows
+// stop blinking, now and when the dialog is opened again. A marker on
+// another layout is kept.
+TEST(QinvarBestTimes, ClearForgetsTheNewestEntryOfItsLayout)
+{
+    for (int32_t markedLayout : {2, 5}) {
+        SCOPED_TRACE("the newest entry on layout " + std::to_string(markedLayout + 1));
+        ProbeSession s;
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        g.m_aHighScores[markedLayout][0] = entry("New", 0, 100, 90);
+        g.m_iLastHighScoreLayout = markedLayout;
+        g.m_iLastHighScorePlace = 0;
+        g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.doBestTimesDialog(2); };
+        const auto blinking = [] {
+            int lines = 0;
+            if (QVBestTimesDialog* d = openDialog<QVBestTimesDialog>()) {
+                for (int place = 0; place < 8; ++place)
+                    lines += d->getNameLine(place)->getTextLineEffects() != 0 ? 1 : 0;
+            }
+            return lines;
+        };
+        s.script().batch({commandAt(2000)});
+        s.script().batch({moveTo(2050, 5, 5)}, [&] { EXPECT_EQ(blinking(), markedLayout == 2 ? 1 : 0); });
+        s.script().batch(clickIn(2100, kBestClear));
+        s.script().batch(clickIn(2300, kYes));
+        s.script().batch({moveTo(2400, 5, 5)}, [&] {
+            ASSERT_EQ(openDialogCount(), 1);
+            EXPECT_EQ(blinking(), 0) << "a cleared row blinks";
+        });
+        s.script().batch(clickIn(2500, kBestOk));
+        s.script().batch({commandAt(2600)});
+        s.script().batch({moveTo(2700, 5, 5)}, [&] { EXPECT_EQ(blinking(), 0) << "opened again"; });
+        s.script().batch(clickIn(2800, kBestOk));
+        s.session().run();
+        EXPECT_EQ(g.getLastHighScoreLayout(), markedLayout == 2 ? -1 : markedLayout);
+        EXPECT_EQ(g.getLastHighScorePlace(), markedLayout == 2 ? -1 : 0);
+    }
+}
+
+// The result of a game that ended is ranked once, by whatever leaves its
+// end screen first: the exit button (the name entry, then the quit, with no
+// best times), Continue (the name entry and the best times), a termination
+// signal (no dialog: the last name entered, the options left as they are).
+// Whatever comes after ranks nothing again. A game in play ranks nothing.
+TEST(QinvarBestTimes, AFinishedGameIsRankedOnceByWhateverLeavesItsEndScreen)
+{
+    enum Leaving { EXIT, CONTINUE, TERMINATION, TERMINATION_IN_PLAY };
+    const struct {
+        const char* what;
+        Leaving leaving;
+        int dialogs;        // the dialogs that came up, one after another
+        int32_t stateAfter; // once the result was ranked
+        bool stored;
+    } cases[] = {
+        {"the exit button", EXIT, 1, GS_QUITTING, true},
+        {"continue", CONTINUE, 2, GS_WON, true},
+        {"a termination signal", TERMINATION, 0, GS_WON, true},
+        {"a termination signal in play", TERMINATION_IN_PLAY, 0, GS_PLAYING, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProbeSession s;
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        HUtil::s_strcpy(g.m_options.lastHighScoreName, "Nadia", sizeof(g.m_options.lastHighScoreName));
+        finishGame(g, 0, 100, 90);
+        g.m_setGameState(c.leaving == TERMINATION_IN_PLAY ? GS_PLAYING : GS_WON);
+        int dialogs = 0;
+        int32_t state = -1;
+        g.onCommand = [&](QinvarDialogProbe& p, uint32_t) {
+            if (c.leaving == EXIT)
+                p.quit();
+            else if (c.leaving == CONTINUE)
+                p.m_rankFinishedGame(Qinvar::HE_ASK_AND_SHOW);
+            else
+                p.m_endByTermination();
+            state = p.getState();
+            // Anything after ranks nothing more.
+            p.m_endByTermination();
+            p.m_rankFinishedGame(Qinvar::HE_ASK_AND_SHOW);
+            if (c.leaving == CONTINUE)
+                p.restartGame(false);
+        };
+        s.script().batch({commandAt(2000)});
+        for (int i = 0; i < 3; ++i) {
+            s.script().batch({moveTo(2100 + 200 * static_cast<uint64_t>(i), 5, 5)},
+                             [&] { dialogs += openDialogCount() > 0 ? 1 : 0; });
+            s.script().batch({enterAt(2200 + 200 * static_cast<uint64_t>(i))});
+        }
+        s.session().run();
+        EXPECT_EQ(dialogs, c.dialogs);
+        EXPECT_EQ(state, c.stateAfter);
+        const std::string registry = readFileBytes(s.session().registryPath());
+        if (!c.stored) {
+            EXPECT_TRUE(registry.empty());
+            continue;
+        }
+        const std::vector<std::string> names = storedNames(registry, 0);
+        EXPECT_EQ(std::count(names.begin(), names.end(), "Nadia"), 1) << testing::PrintToString(names);
+        EXPECT_EQ(names[0], "Nadia");
+        std::string last;
+        EXPECT_EQ(registryValue(registry, "LastHighScoreName", &last), c.leaving != TERMINATION)
+            << "the options are saved only after a name entry";
     }
 }
 

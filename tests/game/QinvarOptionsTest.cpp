@@ -264,10 +264,24 @@ TEST(QinvarOptions, ASaveLeavesWhatAnotherWindowChoseSinceTheStart)
 // The full-screen switch of the dialog changes only the record; a changed
 // choice queues one switch when the dialog closes, which the main loop then
 // carries out (saving the new choice); a choice toggled back queues nothing.
+// Alt+Enter, as the art beside the switch says, flips it too while the
+// dialog is up: the dialog takes the request, the game does not see it.
 TEST(QinvarOptionsDialog, AChangedFullScreenChoiceQueuesExactlyOneSwitch)
 {
-    for (int clicks : {1, 2, 3}) {
-        SCOPED_TRACE(clicks);
+    const struct {
+        const char* what;
+        std::vector<bool> byKey; // each flip: Alt+Enter (true) or a click on the switch
+    } cases[] = {
+        {"one click", {false}},
+        {"two clicks", {false, false}},
+        {"three clicks", {false, false, false}},
+        {"Alt+Enter", {true}},
+        {"Alt+Enter twice", {true, true}},
+        {"a click, then Alt+Enter", {false, true}},
+        {"Alt+Enter, a click, Alt+Enter", {true, false, true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         ProbeSession s;
         ASSERT_TRUE(s.session().start());
         QinvarDialogProbe& g = s.probe();
@@ -275,8 +289,13 @@ TEST(QinvarOptionsDialog, AChangedFullScreenChoiceQueuesExactlyOneSwitch)
         g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.m_doOptionsDialog(); };
         int32_t shownWhileOpen = -1;
         s.script().batch({commandAt(2000)});
-        for (int i = 0; i < clicks; ++i)
-            s.script().batch(clickIn(2100 + 100 * static_cast<uint64_t>(i), kFullscreenButton));
+        for (size_t i = 0; i < c.byKey.size(); ++i) {
+            const uint64_t t = 2100 + 100 * static_cast<uint64_t>(i);
+            if (c.byKey[i])
+                s.script().batch({moveTo(t, 10, 10), InputEvents::s_toggleFullscreen(t + 10)});
+            else
+                s.script().batch(clickIn(t, kFullscreenButton));
+        }
         s.script().batch({moveTo(2800, 10, 10)}, [&] {
             // Only the record changed while the dialog is up.
             shownWhileOpen = g.m_options.fullscreen;
@@ -288,7 +307,7 @@ TEST(QinvarOptionsDialog, AChangedFullScreenChoiceQueuesExactlyOneSwitch)
         s.script().batch({InputEvents::s_timestamp(4000)});
         s.session().run();
 
-        const int32_t chosen = clicks % 2;
+        const int32_t chosen = static_cast<int32_t>(c.byKey.size() % 2);
         EXPECT_EQ(shownWhileOpen, chosen);
         EXPECT_EQ(g.toggleEvents, chosen);
         EXPECT_EQ(g.m_options.fullscreen, chosen);
@@ -516,4 +535,29 @@ TEST(QinvarOptionsDialog, VisitPartnerSavesTheOptionsAndLeavesFullScreenFirst)
         EXPECT_EQ(g.m_options.fullscreen, 0);
         EXPECT_EQ(g.toggleEvents, 0);
     }
+}
+
+// The link ends the game as a quit does: from an end screen, the result is
+// ranked first, the name asked when it makes the table, and the entry is in
+// the file before the link opens.
+TEST(QinvarOptionsDialog, VisitPartnerFromAnEndScreenStoresTheResultFirst)
+{
+    ProbeSession s;
+    ASSERT_TRUE(s.session().start());
+    QinvarDialogProbe& g = s.probe();
+    HUtil::s_strcpy(g.m_options.lastHighScoreName, "Nadia", sizeof(g.m_options.lastHighScoreName));
+    g.m_board.tilesLeft = 0;
+    g.m_gameStats.gameSeconds = 100;
+    g.m_gameStats.realSeconds = 90;
+    g.m_setGameState(GS_WON);
+    g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.m_doOptionsDialog(); };
+    bool nameEntry = false;
+    s.script().batch({commandAt(2000)});
+    s.script().batch(clickIn(2100, kVisitButton));
+    s.script().batch({moveTo(2200, 5, 5)}, [&] { nameEntry = openDialogCount() == 1; });
+    s.script().batch({typedAt(2300, 13)});
+    s.session().run();
+    EXPECT_TRUE(nameEntry) << "no name entry before the link";
+    EXPECT_EQ(g.partnerCalls, 1);
+    EXPECT_EQ(storedName(g.registryAtPartner, 0, 0), "Nadia");
 }

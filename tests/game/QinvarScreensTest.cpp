@@ -5,7 +5,6 @@
 // the build directory (game_screens/) for a person to look at, and probed
 // here pixel by pixel against the art it was drawn from.
 #include "engine/core/HObjectList.h"
-#include "engine/core/HPlatform.h"
 #include "engine/media/H2DDisplayDevice.h"
 #include "engine/media/H2DMemorySurface.h"
 #include "game/Qinvar.h"
@@ -21,7 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -419,31 +417,15 @@ TEST_F(QinvarScreens, SelectionHintHighlightAndHoverOutlines)
     selected->selected = true;
     g.m_board.selectedTile = selected;
     g.m_board.hoverTile = middle;
-    // The glow at its height: 180 ms into its 720 ms period, on the
-    // platform's clock, which the test cannot hold still.
+    // The glow at its height: 180 ms into its 720 ms period of the game
+    // clock, where it adds the whole face onto itself, as the selection does.
     g.m_apHintTiles[0] = hinted;
-    const uint64_t before = HPlatform::s_getAbsoluteTimeMilliseconds().getTime64();
-    g.m_hintTime = MvTime::s_fromTime64(before - 180);
+    g.setGameClock(MvTime::s_fromTime64(1700000000180ull));
+    g.m_hintTime = MvTime::s_fromTime64(1700000000000ull);
     drawScreen();
-    const uint64_t late = HPlatform::s_getAbsoluteTimeMilliseconds().getTime64() - before;
     save("selected_hint_hover_blocked");
     expectFace(selected, doubled, "selected");
-    // The glow is the selection's brightening scaled by the pulse, which
-    // falls from 1 as the drawing comes later than the height: the weakest
-    // it can have been bounds it from below.
-    const double degrees = late > 360 ? 270.0 : 0.5 * static_cast<double>(180 + late);
-    const int32_t weakest = static_cast<int32_t>((std::sin(degrees * 3.14159265358979 / 180.0) + 1.0) * 0.5 * 255.0);
-    const auto glowing = [&](uint16_t p, uint16_t x, uint16_t y) {
-        const uint16_t seen = screenPixel(x, y);
-        for (int i = 0; i < 3; ++i) {
-            const int32_t ch = format.channel(p, i);
-            const int32_t high = std::min(2 * ch, format.max(i));
-            const int32_t low = std::min(ch * std::max(weakest - 1, 0) / 255 + ch, format.max(i));
-            if (format.channel(seen, i) < low || format.channel(seen, i) > high)
-                return static_cast<uint16_t>(~seen);
-        }
-        return seen;
-    };
+    const auto& glowing = doubled;
     expectFace(hinted, glowing, "hint");
     // The red outline on the blocked tile, within its face.
     HScreenRect face;

@@ -4,15 +4,17 @@
 // time is stored; damaged files, one run after another and twice in one run;
 // several windows of the game at once, saving at the same moment or one
 // after another; a demo whose clock jumps; a save that was killed midway; a
-// FIFO, a device and a symbolic link in the registry file's place; and a
-// home directory too long for the registry's path. Each test compares the
+// FIFO, a device and a symbolic link in the registry file's place; a
+// file-size limit and a standard error nobody reads; a result left on its
+// end screen; and a home directory too long for the registry's path. Each test compares the
 // registry file's bytes before and after.
 //
-// A program that must wait at a chosen point is either left in the name
-// entry (or on the start screen) at the end of its demo (it then waits for
-// live input, which the dummy video driver never sends) and ended with
-// SIGTERM, which ends the game as a quit request does; or held at an event
-// of its demo by its journal read at the test's pace (JournalGate).
+// A program that must wait at a chosen point is either left there at the
+// end of its demo (it then waits for live input, which the dummy video
+// driver never sends) and ended with SIGTERM, which ends it at once: a name
+// entry left open then keeps the entry under the name typed so far, an end
+// screen stores its result under the last name entered; or it is held at an
+// event of its demo by its journal read at the test's pace (JournalGate).
 #include "tests/game/PlayerSession.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/JournalGate.h"
@@ -29,7 +31,9 @@
 #include <sys/time.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <map>
@@ -61,6 +65,17 @@ std::vector<RegistryRecord> playersRegistry()
         }
     }
     return records;
+}
+
+// The file of `records` with one flipped bit in the length of record k (the
+// second unless told): only the records before it can be read.
+std::string damagedRegistryBytes(const std::vector<RegistryRecord>& records, size_t k = 1)
+{
+    std::string bytes = registryBytes(records);
+    const std::vector<RegistryRecord> before(records.begin(), records.begin() + static_cast<long>(k));
+    const size_t length = registryBytes(before).size() + records[k].key.size() + 1;
+    bytes[length + 3] = static_cast<char>(bytes[length + 3] ^ 0x80);
+    return bytes;
 }
 
 // The records of `after` that differ from `before`, or are new or gone, by key.
@@ -138,10 +153,9 @@ protected:
         ASSERT_NE(seedTime, 0u) << "no deal cleared within the search's budget";
     }
 
-    // A won game up to its end screen's continue button, clicked: the board
-    // started and cleared pair by pair. A jump of the clock, when given,
-    // comes after the tenth pair.
-    PlayerSession wonGameUpToContinue(uint64_t jumpMs = 0) const
+    // A won game up to its end screen: the board started and cleared pair
+    // by pair. A jump of the clock, when given, comes after the tenth pair.
+    PlayerSession wonGameUpToTheEndScreen(uint64_t jumpMs = 0) const
     {
         PlayerSession s(seedTime);
         s.click(screen::startButton(), 1000);
@@ -150,6 +164,12 @@ protected:
         s.playPairs(mirror, before);
         s.t += jumpMs;
         s.playPairs(mirror, after);
+        return s;
+    }
+    // The same, and the end screen's continue button clicked.
+    PlayerSession wonGameUpToContinue(uint64_t jumpMs = 0) const
+    {
+        PlayerSession s = wonGameUpToTheEndScreen(jumpMs);
         s.click(screen::continueButton(), 1500);
         return s;
     }
@@ -238,11 +258,11 @@ protected:
             return journal.compare(0, demo.size(), demo) == 0 || !program->running();
         }) && program->running();
     }
-    // Starts the game over a demo that ends in the name entry, and waits
-    // until the game waits there.
-    static bool startWaitingInTheNameEntry(const ProgramSandbox& box, RunningProgram* program,
-                                           const PlayerSession& s, const std::vector<std::string>& extra = {},
-                                           const ProgramSandbox::Environment& env = {})
+    // Starts the game over a demo, and waits until the game waits where the
+    // demo left it.
+    static bool startWaitingAtTheDemosEnd(const ProgramSandbox& box, RunningProgram* program,
+                                          const PlayerSession& s, const std::vector<std::string>& extra = {},
+                                          const ProgramSandbox::Environment& env = {})
     {
         return startOver(box, program, s, extra, env) && waitForTheDemo(box, program, s);
     }
@@ -252,8 +272,8 @@ protected:
     {
         return gate->open(box.work().path()) && startOver(box, program, s);
     }
-    // Ends a game waiting in the name entry as a closed window would.
-    static ChildResult quitFromTheNameEntry(RunningProgram* program)
+    // Ends a waiting game with SIGTERM.
+    static ChildResult endBySigterm(RunningProgram* program)
     {
         ::kill(program->pid(), SIGTERM);
         return program->wait(60);
@@ -313,9 +333,9 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
 
         PlayerSession s = wonGameUpToTheName("amy");
         RunningProgram program;
-        ASSERT_TRUE(startWaitingInTheNameEntry(box, &program, s, c.extra)) << program.wait(1).out;
+        ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, s, c.extra)) << program.wait(1).out;
         ASSERT_EQ(::chmod(box.home().file(c.path).c_str(), c.after), 0);
-        const ChildResult r = quitFromTheNameEntry(&program);
+        const ChildResult r = endBySigterm(&program);
         EXPECT_CLEAN_EXIT(r);
         // The start-up did fail (the run was an ordinary user's), and said
         // which step and why.
@@ -427,17 +447,10 @@ TEST_F(SavedDataTest, EveryDamagedOriginalIsKept)
 {
     ProgramSandbox box;
     const std::vector<RegistryRecord> records = playersRegistry();
-    // One flipped bit in the length of record k.
-    auto damagedAt = [&](size_t k) {
-        std::string bytes = registryBytes(records);
-        std::vector<RegistryRecord> head(records.begin(), records.begin() + static_cast<long>(k));
-        const size_t length = registryBytes(head).size() + records[k].key.size() + 1;
-        bytes[length + 3] = static_cast<char>(bytes[length + 3] ^ 0x80);
-        return bytes;
-    };
     const std::string path = box.home().file(kGameRegistryFile);
     auto copy = [&](int n) { return path + ".damaged" + (n == 1 ? std::string() : "." + std::to_string(n)); };
-    const std::vector<std::string> originals = {damagedAt(1), damagedAt(2), damagedAt(3), damagedAt(4)};
+    const std::vector<std::string> originals = {damagedRegistryBytes(records, 1), damagedRegistryBytes(records, 2),
+                                                damagedRegistryBytes(records, 3), damagedRegistryBytes(records, 4)};
 
     box.home().write(kGameRegistryFile, originals[0]);
     ChildResult r = play(box, quitAtOnce(), {"-trace"});
@@ -496,6 +509,49 @@ TEST_F(SavedDataTest, EveryDamagedOriginalIsKept)
     }
 }
 
+// A file-size limit of 1 KiB (`ulimit -f 1`), below the registry's size:
+// the won game's best time cannot be written. The save fails and says why,
+// the registry stays byte for byte with no temporary file beside it, and the
+// game goes on to its quit.
+TEST_F(SavedDataTest, AFileSizeLimitFailsTheSaveAndTheGameGoesOn)
+{
+    ProgramSandbox box;
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(box);
+    ASSERT_GT(before.size(), 1024u);
+    box.inEveryChild([] { fileSizeLimitInChild(1024); });
+    PlayerSession s = wonGameUpToTheName("amy");
+    enterAndQuit(s);
+    const ChildResult r = play(box, s);
+    EXPECT_CLEAN_EXIT(r);
+    EXPECT_NE(r.out.find(std::strerror(EFBIG)), std::string::npos) << r.out;
+    EXPECT_TRUE(registryOf(box) == before) << "changed: " << testing::PrintToString(changedKeys(before, registryOf(box)));
+    EXPECT_EQ(namesIn(box.home().file(".moravel")),
+              (std::vector<std::string>{"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"}));
+}
+
+// Standard error a pipe whose reader has gone, and a damaged registry: the
+// first save (the won game's best time) keeps the damaged copy and says so
+// on standard error, into the pipe. The message is lost; the
+// board is dealt and played, and its best time stored.
+TEST_F(SavedDataTest, AStandardErrorNobodyReadsLosesTheMessageAndTheGameIsPlayed)
+{
+    ProgramSandbox box;
+    const std::string bytes = damagedRegistryBytes(playersRegistry());
+    box.home().write(kGameRegistryFile, bytes);
+    const std::string path = box.home().file(kGameRegistryFile);
+    box.inEveryChild([] { brokenPipeInChild(STDERR_FILENO); });
+
+    PlayerSession s = wonGameUpToTheName("amy");
+    enterAndQuit(s);
+    const ChildResult r = play(box, s);
+    EXPECT_CLEAN_EXIT(r);
+    EXPECT_TRUE(readFileBytes(path + ".damaged") == bytes) << "the copy is not the original";
+    const std::vector<std::string> names = storedNames(registryOf(box), 0);
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(names[0], "amy");
+}
+
 // Two windows of the game at once, both winning on layout 0: window A is in
 // its name entry when window B starts, wins and stores "bea"; then A stores
 // "amy". Both are in the table, ranked together (the same game: B's, stored
@@ -507,14 +563,14 @@ TEST_F(SavedDataTest, TwoWindowsWinningOnOneLayoutKeepBothEntries)
     const ProgramSandbox::Environment sameHome = {{"HOME", a.home().path()}};
 
     RunningProgram windowA;
-    ASSERT_TRUE(startWaitingInTheNameEntry(a, &windowA, wonGameUpToTheName("amy"))) << windowA.wait(1).out;
+    ASSERT_TRUE(startWaitingAtTheDemosEnd(a, &windowA, wonGameUpToTheName("amy"))) << windowA.wait(1).out;
     PlayerSession sb = wonGameUpToTheName("bea");
     enterAndQuit(sb);
     const ChildResult rb = play(b, sb, {}, sameHome);
     EXPECT_CLEAN_EXIT(rb);
     EXPECT_EQ(storedNames(registryOf(a), 0)[0], "bea");
 
-    const ChildResult ra = quitFromTheNameEntry(&windowA);
+    const ChildResult ra = endBySigterm(&windowA);
     EXPECT_CLEAN_EXIT(ra);
     EXPECT_EQ(storedNames(registryOf(a), 0),
               (std::vector<std::string>{"bea", "amy", "Vot", "Ressa", "Ondi", "Brum", "Tamsi", "Kelp"}));
@@ -586,7 +642,7 @@ TEST_F(SavedDataTest, AnotherWindowsChoiceSurvivesThisOnesLaterSave)
     a.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
     const std::string before = registryOf(a);
     RunningProgram windowA;
-    ASSERT_TRUE(startWaitingInTheNameEntry(a, &windowA, wonGameUpToTheName("amy"))) << windowA.wait(1).out;
+    ASSERT_TRUE(startWaitingAtTheDemosEnd(a, &windowA, wonGameUpToTheName("amy"))) << windowA.wait(1).out;
 
     PlayerSession sb(1000);
     sb.click(screen::optionsButton(), 500);
@@ -599,7 +655,7 @@ TEST_F(SavedDataTest, AnotherWindowsChoiceSurvivesThisOnesLaterSave)
     const std::string betweenRuns = registryOf(a);
     EXPECT_EQ(changedKeys(before, betweenRuns), (std::vector<std::string>{"Autohint", "Tileset"}));
 
-    const ChildResult ra = quitFromTheNameEntry(&windowA);
+    const ChildResult ra = endBySigterm(&windowA);
     EXPECT_CLEAN_EXIT(ra);
     const std::string after = registryOf(a);
     std::string value;
@@ -609,6 +665,81 @@ TEST_F(SavedDataTest, AnotherWindowsChoiceSurvivesThisOnesLaterSave)
     EXPECT_EQ(value, u32Bytes(4)) << "B's tile set was put back";
     EXPECT_EQ(storedName(after, 0, 0), "amy");
     expectOnlyAllowedChanged(changedKeys(betweenRuns, after), layoutZeroAndTheName());
+}
+
+// A result the end screen showed is stored however the game ends from
+// there without Continue. The exit button and the window's close bring up
+// the name entry; the name typed and Return, the game quits without showing
+// the best times (they would wait for input the demo never gives, and the
+// run would not end). SIGTERM stores the result at once under the last name
+// entered, with no dialog. Both end screens: a cleared board, and a game
+// ended from the no-more-moves dialog. Only layout 0's best times, and the
+// last name when one was typed, change in the file.
+TEST_F(SavedDataTest, AResultLeftOnItsEndScreenIsStoredHoweverTheGameEnds)
+{
+    struct Ending {
+        const char* name;
+        PlayerSession upToTheEndScreen;
+        uint32_t tilesLeft;
+    };
+    std::vector<Ending> endings = {{"a cleared board", wonGameUpToTheEndScreen(), 0}};
+    std::vector<Move> deadEnd;
+    const uint64_t deadEndSeed = findEarlyDeadEnd(mirror, &deadEnd);
+    ASSERT_NE(deadEndSeed, 0u) << "no deal ran out of moves early";
+    PlayerSession ended(deadEndSeed);
+    ended.click(screen::startButton(), 1000);
+    ended.playPairs(mirror, deadEnd);
+    ended.click(screen::endGameButton(), 2000);
+    endings.push_back({"a game without moves, ended", ended, 144u - 2u * static_cast<uint32_t>(deadEnd.size())});
+
+    enum Leaving { EXIT_BUTTON, WINDOW_CLOSED, TERMINATED };
+    const char* const leavingNames[] = {"the exit button", "the window closed", "SIGTERM"};
+    // The stored options: layout 0, the last name "Ada", no best times yet.
+    const std::vector<RegistryRecord> records = chosenOptionRecords(0);
+    for (const Ending& ending : endings) {
+        for (Leaving leaving : {EXIT_BUTTON, WINDOW_CLOSED, TERMINATED}) {
+            SCOPED_TRACE(std::string(ending.name) + ", left by " + leavingNames[leaving]);
+            ProgramSandbox box;
+            box.home().write(kGameRegistryFile, registryBytes(records));
+            const std::string before = registryOf(box);
+            PlayerSession s = ending.upToTheEndScreen;
+            ChildResult r;
+            std::string name = "Ada";
+            if (leaving == TERMINATED) {
+                s.idle(1000);
+                RunningProgram program;
+                ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, s)) << program.wait(1).out;
+                r = endBySigterm(&program);
+            } else {
+                if (leaving == EXIT_BUTTON)
+                    s.click(screen::exitButton(), 1000);
+                else
+                    s.quit();
+                name = "bea";
+                s.typeName(name);
+                s.key('\r');
+                r = play(box, s);
+            }
+            EXPECT_CLEAN_EXIT(r);
+            EXPECT_EQ(r.out, "");
+
+            const std::string after = registryOf(box);
+            const std::vector<std::string> names = storedNames(after, 0);
+            ASSERT_FALSE(names.empty()) << "no best time stored";
+            EXPECT_EQ(names[0], name);
+            std::string tiles;
+            ASSERT_TRUE(registryValue(after, "HStl:0x0", &tiles));
+            EXPECT_EQ(u32Of(tiles), ending.tilesLeft);
+            std::string last;
+            ASSERT_TRUE(registryValue(after, "LastHighScoreName", &last));
+            EXPECT_EQ(std::string(last.c_str()), name);
+            const std::vector<std::string> allowed = layoutZeroAndTheName();
+            for (const std::string& key : changedKeys(before, after)) {
+                EXPECT_TRUE(std::binary_search(allowed.begin(), allowed.end(), key)) << key << " changed";
+                EXPECT_TRUE(leaving != TERMINATED || key != "LastHighScoreName") << "no name was entered";
+            }
+        }
+    }
 }
 
 // A demo whose clock jumps by 3e12 ms in the middle of a won game: the time

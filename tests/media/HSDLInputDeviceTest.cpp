@@ -351,6 +351,30 @@ TEST_F(SdlInput, EventsComeOutAsTheEngineEventsTheyStandFor)
         {"a hot key's release flag waits for its own key",
          {{{down(SDLK_v, KMOD_LMETA), up(SDLK_q), up(SDLK_v)}, {only(ET_PASTE), keyUp(KC_Q)}}}},
 
+        // Super (the Windows key under X) is Meta for the hot keys. SDL sets
+        // no modifier bit for it: the keys that follow its press carry none.
+        // The Super key itself is a key without a code, as before.
+        {"left super and q quit",
+         {{{down(SDLK_LSUPER), down(SDLK_q, KMOD_NONE, 'q')}, {keyDown(0), only(ET_QUIT)}},
+          {{up(SDLK_q), up(SDLK_LSUPER)}, {keyUp(0)}}}},
+        {"right super and v paste, the key held across polls",
+         {{{down(SDLK_RSUPER)}, {keyDown(0)}}, {{down(SDLK_v, KMOD_NONE, 'v'), up(SDLK_v)}, {only(ET_PASTE)}}}},
+        {"super and return, and keypad enter, toggle full screen",
+         {{{down(SDLK_LSUPER), down(SDLK_RETURN, KMOD_NONE, 13), up(SDLK_RETURN), down(SDLK_KP_ENTER, KMOD_NONE, 13)},
+           {keyDown(0), only(ET_TOGGLE_FULLSCREEN), only(ET_TOGGLE_FULLSCREEN)}}}},
+        {"super gives no modifier flag",
+         {{{down(SDLK_RSUPER), down(SDLK_x, KMOD_NONE, 'x')}, {keyDown(0), keyDown(KC_X, 'x')}}}},
+        {"once super is released q is a plain key",
+         {{{down(SDLK_LSUPER), up(SDLK_LSUPER), down(SDLK_q, KMOD_NONE, 'q')},
+           {keyDown(0), keyUp(0), keyDown(KC_Q, 'q')}}}},
+        {"with both held, one released still holds meta",
+         {{{down(SDLK_LSUPER), down(SDLK_RSUPER), up(SDLK_LSUPER), down(SDLK_q, KMOD_NONE, 'q')},
+           {keyDown(0), keyDown(0), keyUp(0), only(ET_QUIT)}}}},
+        {"a focus change forgets a held super, whose release went elsewhere",
+         {{{down(SDLK_LSUPER), active(0, SDL_APPINPUTFOCUS)}, {keyDown(0), only(ET_ACTIVATE, 0, 0)}},
+          {{active(1, SDL_APPINPUTFOCUS), down(SDLK_q, KMOD_NONE, 'q')},
+           {only(ET_ACTIVATE, 0, 1), keyDown(KC_Q, 'q')}}}},
+
         // Activation: only input focus and the application's active state.
         {"input focus gained and lost",
          {{{active(1, SDL_APPINPUTFOCUS), active(0, SDL_APPINPUTFOCUS | SDL_APPMOUSEFOCUS)},
@@ -435,6 +459,9 @@ TEST_F(SdlInput, TheTestSupportsEventsAreTheOnesTheDeviceMakes)
         {"a paint", {blank(SDL_VIDEOEXPOSE)}, {InputEvents::s_paint(0)}},
         {"Alt+Return", {down(SDLK_RETURN, KMOD_LALT, 13)}, {InputEvents::s_toggleFullscreen(0)}},
         {"Meta+V", {down(SDLK_v, KMOD_RMETA, 'v')}, {InputEvents::s_paste(0)}},
+        {"Super+Q: the Super key, a key without a code, then the quit",
+         {down(SDLK_LSUPER), down(SDLK_q, KMOD_NONE, 'q')},
+         {InputEvents::s_keyDown(0, 0, 0, 0, pointer), InputEvents::s_quit(0)}},
     };
     for (const Conformance& c : cases) {
         SCOPED_TRACE(c.name);

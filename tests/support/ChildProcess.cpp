@@ -3,6 +3,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -82,4 +83,28 @@ ChildResult runInChild(const std::function<void()>& body, int timeoutSeconds)
     waitpid(pid, &status, 0);
     takeWaitStatus(status, &result);
     return result;
+}
+
+void closeInChild(int fd)
+{
+    ::close(fd);
+}
+
+void brokenPipeInChild(int fd)
+{
+    int ends[2];
+    if (::pipe(ends) != 0)
+        _exit(126);
+    ::close(ends[0]);
+    if (ends[1] != fd) {
+        ::dup2(ends[1], fd);
+        ::close(ends[1]);
+    }
+}
+
+void fileSizeLimitInChild(unsigned long bytes)
+{
+    const rlimit limit = {static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        _exit(126);
 }

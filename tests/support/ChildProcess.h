@@ -23,6 +23,16 @@ void takeWaitStatus(int status, ChildResult* result);
 // The child is killed after timeoutSeconds.
 ChildResult runInChild(const std::function<void()>& body, int timeoutSeconds = 20);
 
+// Steps a child takes before it becomes a program, for the edges a hostile
+// environment gives a process (ProgramSandbox::inEveryChild): `fd` closed;
+// `fd` the writing end of a pipe whose reading end is already closed, so
+// every write to it fails (EPIPE) or raises SIGPIPE; a file-size limit of
+// `bytes`, past which writes fail (EFBIG) or raise SIGXFSZ, as under
+// `ulimit -f`.
+void closeInChild(int fd);
+void brokenPipeInChild(int fd);
+void fileSizeLimitInChild(unsigned long bytes);
+
 // Checks made inside a child process, where GoogleTest's own would not reach
 // the parent: each failure is printed ("FAIL: ...") and counted, and the
 // child's exit code tells the parent whether any failed.

@@ -5,8 +5,9 @@
 #include "tests/support/DemoWriter.h"
 #include "tests/support/TestPaths.h"
 
-LiveGame::LiveGame()
-    : m_suppressions(), m_server(), m_pointer(), m_sandbox(), m_program(), m_window(0), m_error(), m_bUnavailable(false)
+LiveGame::LiveGame(XvfbServer* server)
+    : m_suppressions(), m_ownServer(), m_pServer(server ? server : &m_ownServer), m_pointer(), m_sandbox(),
+      m_program(), m_window(0), m_mappedAt(0), m_error(), m_bUnavailable(false)
 {
 }
 
@@ -17,11 +18,11 @@ bool LiveGame::start(const std::string& program, const std::vector<std::string>&
         m_error = "Xvfb is not installed";
         return false;
     }
-    if (!m_server.start("640x480x24", static_cast<int>(timeoutSeconds))) {
+    if (m_pServer->display().empty() && !m_pServer->start("640x480x24", static_cast<int>(timeoutSeconds))) {
         m_error = "Xvfb did not start";
         return false;
     }
-    if (!m_pointer.open(m_server.display())) {
+    if (!m_pointer.open(m_pServer->display())) {
         m_bUnavailable = true;
         m_error = "the X server has no XTEST extension";
         return false;
@@ -33,15 +34,16 @@ bool LiveGame::start(const std::string& program, const std::vector<std::string>&
     const std::string suppressions = m_suppressions.write("lsan.supp", std::string("leak:libX11.so\n"));
     if (!m_sandbox.start(&m_program, buildProgram(program), all,
                          {{"SDL_VIDEODRIVER", "x11"},
-                          {"DISPLAY", m_server.display()},
+                          {"DISPLAY", m_pServer->display()},
                           {"LSAN_OPTIONS", "suppressions=" + suppressions}})) {
         m_error = "the program did not start";
         return false;
     }
     waitFor(timeoutSeconds, [this] {
-        m_window = XvfbServer::s_findWindow(m_server.display(), "Qinvar", kWidth, kHeight);
+        m_window = XvfbServer::s_findWindow(m_pServer->display(), "Qinvar", kWidth, kHeight);
         return m_window != 0 || !m_program.running();
     });
+    m_mappedAt = monotonicSeconds();
     if (m_window == 0) {
         const ChildResult r = m_program.wait(1);
         m_error = "no game window; output: " + r.out + r.err;
@@ -86,7 +88,7 @@ bool LiveGame::moveTo(HScreenPoint p)
 
 LiveGame::Pixels LiveGame::picture() const
 {
-    return XvfbServer::s_readWindow(m_server.display(), m_window, kWidth, kHeight);
+    return XvfbServer::s_readWindow(m_pServer->display(), m_window, kWidth, kHeight);
 }
 
 LiveGame::Pixels LiveGame::settled(double timeoutSeconds) const

@@ -26,7 +26,10 @@ public:
 
     using Pixels = std::vector<uint32_t>;
 
-    LiveGame();
+    // With a server, the game runs on that one (started here when it is
+    // not running yet), so that several games, one after another, share
+    // it; without, on a server of its own.
+    explicit LiveGame(XvfbServer* server = nullptr);
 
     LiveGame(const LiveGame&) = delete;
     LiveGame& operator=(const LiveGame&) = delete;
@@ -36,6 +39,8 @@ public:
     // and `args`; waits up to timeoutSeconds until its window is up and its
     // main loop has journaled an event. False with the reason in error().
     bool start(const std::string& program, const std::vector<std::string>& args, double timeoutSeconds);
+    // When the window was first seen mapped (monotonicSeconds()).
+    double mappedAt() const { return m_mappedAt; }
     const std::string& error() const { return m_error; }
     // Whether start failed only because Xvfb or XTEST is missing.
     bool unavailable() const { return m_bUnavailable; }
@@ -58,16 +63,18 @@ public:
 
     RunningProgram& program() { return m_program; }
     const ProgramSandbox& sandbox() const { return m_sandbox; }
-    const std::string& display() const { return m_server.display(); }
+    const std::string& display() const { return m_pServer->display(); }
 
 private:
     // Leak-checker suppressions for the program (sanitizer builds only read them).
     TempDir m_suppressions;
-    XvfbServer m_server;
+    XvfbServer m_ownServer;
+    XvfbServer* m_pServer; // the own one or the shared one
     XTestPointer m_pointer;
     ProgramSandbox m_sandbox;
     RunningProgram m_program;
     unsigned long m_window;
+    double m_mappedAt;
     std::string m_error;
     bool m_bUnavailable;
 };

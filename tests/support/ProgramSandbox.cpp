@@ -3,7 +3,7 @@
 
 #include "tests/support/OrdinaryUser.h"
 
-ProgramSandbox::ProgramSandbox() : m_work(), m_home(), m_bOrdinaryUser(false) {}
+ProgramSandbox::ProgramSandbox() : m_work(), m_home(), m_bOrdinaryUser(false), m_childSetup() {}
 
 ChildResult ProgramSandbox::run(const std::string& program, const std::vector<std::string>& args,
                                 const Environment& env, int timeoutSeconds) const
@@ -16,6 +16,7 @@ ChildResult ProgramSandbox::run(const std::string& program, const std::vector<st
     const Environment all = m_environment(env);
     const std::string workDir = m_work.path();
     const bool ordinaryUser = m_bOrdinaryUser;
+    const RunningProgram::ChildSetup& setup = m_childSetup;
     m_handOverFolders();
 
     return runInChild(
@@ -24,7 +25,7 @@ ChildResult ProgramSandbox::run(const std::string& program, const std::vector<st
             for (const std::string& a : argvStrings)
                 argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
-            execInChild(argv.data(), workDir, all, ordinaryUser);
+            execInChild(argv.data(), workDir, all, ordinaryUser, setup);
         },
         timeoutSeconds);
 }
@@ -43,7 +44,7 @@ bool ProgramSandbox::start(RunningProgram* out, const std::string& program, cons
     argv.push_back(program);
     argv.insert(argv.end(), args.begin(), args.end());
     m_handOverFolders();
-    return out->start(argv, m_work.path(), m_environment(env), m_bOrdinaryUser);
+    return out->start(argv, m_work.path(), m_environment(env), m_bOrdinaryUser, m_childSetup);
 }
 
 void ProgramSandbox::m_handOverFolders() const

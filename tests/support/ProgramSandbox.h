@@ -50,6 +50,12 @@ public:
     // given to that user before each run.
     void asOrdinaryUser() { m_bOrdinaryUser = true; }
 
+    // From now on every run and start runs `setup` in the child, after its
+    // output streams are in place and before it becomes the program: the
+    // hostile edges of a process (a stream closed or a pipe nobody reads, a
+    // file-size limit; tests/support/ChildProcess.h).
+    void inEveryChild(RunningProgram::ChildSetup setup) { m_childSetup = std::move(setup); }
+
 private:
     // The child's environment changes: HOME, the dummy drivers, then `env`.
     Environment m_environment(const Environment& env) const;
@@ -60,4 +66,5 @@ private:
     TempDir m_work;
     TempDir m_home;
     bool m_bOrdinaryUser;
+    RunningProgram::ChildSetup m_childSetup;
 };

@@ -13,8 +13,10 @@
 #include <cstdlib>
 
 void execInChild(char* const* argv, const std::string& workDir, const RunningProgram::Environment& env,
-                 bool ordinaryUser)
+                 bool ordinaryUser, const RunningProgram::ChildSetup& setup)
 {
+    if (setup)
+        setup();
     if (ordinaryUser && !becomeOrdinaryUser()) {
         std::perror("setuid");
         _exit(127);
@@ -58,7 +60,7 @@ RunningProgram::~RunningProgram()
 }
 
 bool RunningProgram::start(const std::vector<std::string>& argv, const std::string& workDir, const Environment& env,
-                           bool ordinaryUser)
+                           bool ordinaryUser, const ChildSetup& setup)
 {
     if (m_pid > 0 || argv.empty())
         return false;
@@ -80,7 +82,7 @@ bool RunningProgram::start(const std::vector<std::string>& argv, const std::stri
         if (outFd < 0 || errFd < 0 || dup2(outFd, STDOUT_FILENO) < 0 || dup2(errFd, STDERR_FILENO) < 0)
             _exit(127);
         // The output files are opened first: they lie in a folder of the test's.
-        execInChild(args.data(), workDir, env, ordinaryUser);
+        execInChild(args.data(), workDir, env, ordinaryUser, setup);
     }
     m_pid = pid;
     m_bEnded = false;

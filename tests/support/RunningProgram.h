@@ -9,6 +9,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,10 @@
 class RunningProgram {
 public:
     using Environment = std::vector<std::pair<std::string, std::string>>;
+    // A step of the forked child before anything else it does to become the
+    // program (after its output streams are in place): a descriptor closed,
+    // a limit set (tests/support/ChildProcess.h has the usual ones).
+    using ChildSetup = std::function<void()>;
 
     RunningProgram();
     ~RunningProgram();
@@ -27,9 +32,10 @@ public:
     // with `env` applied (an empty value unsets the variable). False when
     // no process could be made; a program that cannot be executed exits
     // with 127. With `ordinaryUser` a child of root takes the ordinary user
-    // (tests/support/OrdinaryUser.h) before it executes.
+    // (tests/support/OrdinaryUser.h) before it executes; `setup` runs in the
+    // child first.
     bool start(const std::vector<std::string>& argv, const std::string& workDir, const Environment& env,
-               bool ordinaryUser = false);
+               bool ordinaryUser = false, const ChildSetup& setup = nullptr);
     // Whether it still runs (false before start).
     bool running();
     pid_t pid() const { return m_pid; }
@@ -43,12 +49,13 @@ private:
     int m_iStatus;
 };
 
-// The last steps of a forked child that becomes a program: the ordinary
-// user when asked (a child of root), `workDir`, the environment with `env`
-// applied (an empty value unsets the variable), then argv[0] executed. A
-// step that fails is named on standard error and the child exits with 127.
+// The last steps of a forked child that becomes a program: `setup` when
+// given, the ordinary user when asked (a child of root), `workDir`, the
+// environment with `env` applied (an empty value unsets the variable), then
+// argv[0] executed. A step that fails is named on standard error and the
+// child exits with 127.
 [[noreturn]] void execInChild(char* const* argv, const std::string& workDir, const RunningProgram::Environment& env,
-                              bool ordinaryUser);
+                              bool ordinaryUser, const RunningProgram::ChildSetup& setup = nullptr);
 
 double monotonicSeconds();
 void sleepMilliseconds(int ms);

@@ -2,8 +2,9 @@
 // "qinvar.mvz" from code. Usage:
 //   mkarchive --archive <file.mvz> [--tree <folder>] [--contact-sheet <file.png>]
 //             [--screens <folder>]
-// --tree writes the same entries as a plain folder tree (the game reads such a
-// folder in place of the archive); --contact-sheet writes every image and a
+// --tree writes the same entries as a plain folder tree, for reading them one
+// by one (the engine's directory file system reads it; the game itself only
+// opens the archive); --contact-sheet writes every image and a
 // picture of every layout into one PNG for review; --screens writes every
 // screen and dialog assembled as the game shows it, one PNG each.
 #include "tools/mkarchive/Composites.h"

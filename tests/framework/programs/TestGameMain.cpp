@@ -64,6 +64,6 @@ int main(int argc, char** argv)
         setup.liveQuitAfter = std::atoi(quit);
 
     g_game.setTraceHooks(true);
-    g_game.go(g_commandLine, setup.resources.c_str());
-    std::exit(0);
+    const bool ran = g_game.go(g_commandLine, setup.resources.c_str());
+    std::exit(ran ? HUnix::kExitNormal : HUnix::kExitStartupFailed);
 }
