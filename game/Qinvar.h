@@ -110,17 +110,18 @@ public:
     // 16 bits at 22050 Hz (every sound of the archive's format).
     bool m_initDevices(bool sound, bool fullscreen);
     // Every use of the registry by the game opens it here and ends with
-    // m_closeRegistry. Null when it does not open (reported by the
-    // registry): whatever could not be saved stays pending.
+    // m_closeRegistry (but the start-up's reading of the options, when
+    // nothing can be pending yet). Null when it does not open (reported by
+    // the registry): whatever could not be saved stays pending.
     HSystemRegistry* m_openRegistry();
     // Ends a use of the registry: whatever this run could not save before
     // (the options, best times) goes into the open store as well, then the
     // store is closed, which saves it. False when the save failed: all of
     // it stays pending, for the next use that succeeds.
     bool m_closeRegistry(HSystemRegistry* registry);
-    // Saves whatever is pending, if anything is: at the end of the game
-    // (a quit, the window closed, a termination signal) and before the
-    // partner link ends the process.
+    // Saves whatever is pending, if anything is, at the end of the game (a
+    // quit, the window closed, a termination signal). The partner link's
+    // options save takes it along before the link ends the process.
     void m_savePending();
     bool hasPendingSaves() const;
     // The 4 bytes of a key, only when the stored value is exactly 4 bytes
