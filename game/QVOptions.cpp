@@ -9,6 +9,7 @@ QVOptions::QVOptions()
       background(0),
       layout(0),
       fullscreen(0),
-      lastHighScoreName{}
+      lastHighScoreName{},
+      setInThisRun(0)
 {
 }

@@ -18,7 +18,25 @@ struct QVOptions {
     int32_t fullscreen;  // 0 or 1
     char lastHighScoreName[kNameBytes];
 
+    // The fields the player set in this run, whatever their values now (a
+    // choice changed and changed back is still his): a save writes these
+    // and leaves the others as the registry holds them. Bits of Field.
+    enum Field : uint32_t {
+        kSoundVolumeSet = 1u << 0,
+        kMusicVolumeSet = 1u << 1,
+        kAutoHintSet = 1u << 2,
+        kTileSetSet = 1u << 3,
+        kBackgroundSet = 1u << 4,
+        kLayoutSet = 1u << 5,
+        kFullscreenSet = 1u << 6,
+        kLastNameSet = 1u << 7,
+    };
+    uint32_t setInThisRun;
+    void markSet(uint32_t fields) { setInThisRun |= fields; }
+    bool wasSet(uint32_t field) const { return (setInThisRun & field) != 0; }
+
     // The values before anything is read: both volumes 1.0, automatic hints
-    // on, the first tile set, table top and layout, a window, no name.
+    // on, the first tile set, table top and layout, a window, no name;
+    // nothing set.
     QVOptions();
 };

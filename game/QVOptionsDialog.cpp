@@ -114,11 +114,13 @@ bool QVOptionsDialog::handleItemClick(MVDialogItem* item)
         // Only the record changes here; the switch waits for the dialog to
         // close.
         m_pOptions->fullscreen = m_pOptions->fullscreen != 0 ? 0 : 1;
+        m_pOptions->markSet(QVOptions::kFullscreenSet);
         m_showSwitch(&m_fullscreenButton, m_pOptions->fullscreen);
         return false;
     }
     if (item == &m_autoHintButton) {
         m_pOptions->autoHint = m_pOptions->autoHint != 0 ? 0 : 1;
+        m_pOptions->markSet(QVOptions::kAutoHintSet);
         if (game)
             game->m_restartAutoHintTimer();
         m_showSwitch(&m_autoHintButton, m_pOptions->autoHint);

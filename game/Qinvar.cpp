@@ -221,8 +221,7 @@ Qinvar::Qinvar()
       m_iLastHighScoreLayout(-1),
       m_iLastHighScorePlace(-1),
       m_loadedOptions(),
-      m_bOptionsLoaded(false),
-      m_bHighScoreNameEntered(false),
+      m_bOptionsPending(false),
       m_lastMouseMovePoint{0, 0},
       m_iDebugSequence(0),
       m_iLastClockSeconds(0),
@@ -305,6 +304,48 @@ HSystemRegistry* Qinvar::m_openRegistry()
     return registry;
 }
 
+bool Qinvar::m_closeRegistry(HSystemRegistry* registry)
+{
+    const bool options = m_bOptionsPending;
+    if (options)
+        m_writeOptions(registry);
+    bool layouts[kLayoutCount] = {};
+    m_writePendingHighScores(registry, layouts);
+    // A failed save has told the player; everything stays pending.
+    if (!registry->closeRegistry())
+        return false;
+    if (options)
+        m_bOptionsPending = false;
+    for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
+        if (!layouts[layout])
+            continue;
+        for (bool& unsaved : m_abUnsavedHighScores[layout])
+            unsaved = false;
+    }
+    return true;
+}
+
+bool Qinvar::hasPendingSaves() const
+{
+    if (m_bOptionsPending)
+        return true;
+    for (const auto& layout : m_abUnsavedHighScores) {
+        for (bool unsaved : layout) {
+            if (unsaved)
+                return true;
+        }
+    }
+    return false;
+}
+
+void Qinvar::m_savePending()
+{
+    if (!hasPendingSaves())
+        return;
+    if (HSystemRegistry* registry = m_openRegistry())
+        m_closeRegistry(registry);
+}
+
 bool Qinvar::s_readFourBytes(HSystemRegistry* registry, const char* key, uint8_t (&bytes)[4])
 {
     uint8_t buffer[5] = {};
@@ -380,6 +421,9 @@ void Qinvar::m_releaseSounds()
 
 void Qinvar::m_shutdownPuzzleGame()
 {
+    // However the game ends, nothing the player was shown is left unsaved
+    // when the registry can take it now.
+    m_savePending();
     if (m_pDisplayDevice && m_pGameFont)
         m_pDisplayDevice->destroyFont(m_pGameFont);
     // Cleared whether or not a display was left to destroy it: a failed

@@ -109,8 +109,21 @@ public:
     // screen in a window or full screen, sound when wanted, two channels of
     // 16 bits at 22050 Hz (every sound of the archive's format).
     bool m_initDevices(bool sound, bool fullscreen);
-    // The registry opened for the game; null when it does not open.
+    // Every use of the registry by the game opens it here and ends with
+    // m_closeRegistry (but the start-up's reading of the options, when
+    // nothing can be pending yet). Null when it does not open (reported by
+    // the registry): whatever could not be saved stays pending.
     HSystemRegistry* m_openRegistry();
+    // Ends a use of the registry: whatever this run could not save before
+    // (the options, best times) goes into the open store as well, then the
+    // store is closed, which saves it. False when the save failed: all of
+    // it stays pending, for the next use that succeeds.
+    bool m_closeRegistry(HSystemRegistry* registry);
+    // Saves whatever is pending, if anything is, at the end of the game (a
+    // quit, the window closed, a termination signal). The partner link's
+    // options save takes it along before the link ends the process.
+    void m_savePending();
+    bool hasPendingSaves() const;
     // The 4 bytes of a key, only when the stored value is exactly 4 bytes
     // long: a shorter or longer value is not one of ours.
     static bool s_readFourBytes(HSystemRegistry* registry, const char* key, uint8_t (&bytes)[4]);
@@ -201,7 +214,13 @@ public:
 
     // --- Options (QinvarOptions.cpp) --------------------------------------
     bool m_loadOptions();
+    // Writes the options set in this run (and those that differ from what
+    // was read at start-up), and the last name once one was entered; every
+    // other option keeps what the registry holds. When they cannot be
+    // saved they stay pending.
     void m_saveOptions();
+    // Those options into an open store.
+    void m_writeOptions(HSystemRegistry* registry);
     void toggleFullscreen();
     using HPuzzleGame::goToPartnerSite;
     // Ranks a result on the end screen, as a quit does; leaves full screen
@@ -223,13 +242,18 @@ public:
     // newest entry's marker, when it was on this layout, is forgotten.
     void m_clearHighScores(int32_t layout);
     void m_loadHighScores(bool useDefaults);
-    // Stores the entries of one layout made in this run and not stored yet:
-    // re-reads the layout's eight entries from the registry (another window
-    // may have stored since), ranks those entries into them and writes that
-    // layout back. No other layout is written. False when the registry could
-    // not be opened or saved: the entries then stay in the table, unsaved,
-    // and go with the next store of their layout.
+    // Stores the entries of one layout made in this run and not stored yet,
+    // with those of any other layout still pending: re-reads each such
+    // layout's eight entries from the registry (another window may have
+    // stored since), ranks the entries into them and writes that layout
+    // back. No other layout is written. False when the registry could not
+    // be opened or saved: the entries then stay in the table, unsaved, and
+    // go with the next use of the registry that succeeds, at the latest
+    // when the game ends.
     bool m_storeHighScores(int32_t layout);
+    // Every layout with unsaved entries, merged (m_mergeHighScores) and
+    // written into the open store; `written` marks those layouts.
+    void m_writePendingHighScores(HSystemRegistry* registry, bool (&written)[kLayoutCount]);
     // Clear: the layout's eight entries become "nobody", in the table and in
     // the registry.
     void m_clearStoredHighScores(int32_t layout);
@@ -339,11 +363,10 @@ protected:
     int32_t m_iLastHighScoreLayout; // -1: no entry made in this run
     int32_t m_iLastHighScorePlace;
     // The options as read at start-up (the defaults when the registry could
-    // not be read), whether they were read, and whether a name was entered
-    // in this run: options that never loaded are not saved as if chosen.
+    // not be read): options that never loaded are not saved as if chosen.
     QVOptions m_loadedOptions;
-    bool m_bOptionsLoaded;
-    bool m_bHighScoreNameEntered;
+    // An options save that has not succeeded yet.
+    bool m_bOptionsPending;
 
     // State the play flow keeps between events.
     HScreenPoint m_lastMouseMovePoint; // the last mouse move handled

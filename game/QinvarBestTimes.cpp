@@ -175,7 +175,7 @@ void Qinvar::m_loadHighScores(bool useDefaults)
             readLayout(registry, layout, m_aHighScores[layout]);
         }
     }
-    registry->closeRegistry();
+    m_closeRegistry(registry);
 }
 
 void Qinvar::m_mergeHighScores(HSystemRegistry* registry, int32_t layout)
@@ -213,6 +213,20 @@ void Qinvar::m_mergeHighScores(HSystemRegistry* registry, int32_t layout)
     }
 }
 
+void Qinvar::m_writePendingHighScores(HSystemRegistry* registry, bool (&written)[kLayoutCount])
+{
+    for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
+        bool pending = false;
+        for (bool unsaved : m_abUnsavedHighScores[layout])
+            pending = pending || unsaved;
+        if (!pending)
+            continue;
+        m_mergeHighScores(registry, layout);
+        writeLayout(registry, layout, m_aHighScores[layout]);
+        written[layout] = true;
+    }
+}
+
 bool Qinvar::m_storeHighScores(int32_t layout)
 {
     if (layout < 0 || layout >= kLayoutCount)
@@ -220,26 +234,22 @@ bool Qinvar::m_storeHighScores(int32_t layout)
     HSystemRegistry* registry = openOrWarn(this, "could not open registry");
     if (!registry)
         return false;
-    m_mergeHighScores(registry, layout);
-    writeLayout(registry, layout, m_aHighScores[layout]);
-    // A failed save has told the player; the entries stay unsaved.
-    if (!registry->closeRegistry())
-        return false;
-    for (bool& unsaved : m_abUnsavedHighScores[layout])
-        unsaved = false;
-    return true;
+    // The layout's unsaved entries go with every other pending one; a failed
+    // save has told the player, and they all stay pending.
+    return m_closeRegistry(registry);
 }
 
 void Qinvar::m_clearStoredHighScores(int32_t layout)
 {
     if (layout < 0 || layout >= kLayoutCount)
         return;
+    // The layout's unsaved entries are cleared with it.
     m_clearHighScores(layout);
     HSystemRegistry* registry = openOrWarn(this, "could not open registry");
     if (!registry)
         return;
     writeLayout(registry, layout, m_aHighScores[layout]);
-    registry->closeRegistry();
+    m_closeRegistry(registry);
 }
 
 void Qinvar::checkForHighScore(HighScoreEntry how)
@@ -260,10 +270,11 @@ void Qinvar::checkForHighScore(HighScoreEntry how)
     entry.remainingTiles = static_cast<uint32_t>(m_board.tilesLeft);
 
     // The table as the registry holds it now: another window may have
-    // stored entries since the start. Reading writes nothing.
+    // stored entries since the start. Reading writes nothing but what is
+    // still pending.
     if (HSystemRegistry* registry = m_openRegistry()) {
         m_mergeHighScores(registry, layout);
-        registry->closeRegistry();
+        m_closeRegistry(registry);
     }
 
     QVHighScore* table = m_aHighScores[layout];
@@ -294,7 +305,7 @@ void Qinvar::checkForHighScore(HighScoreEntry how)
         return;
     }
     HUtil::s_strcpy(m_options.lastHighScoreName, name, sizeof(m_options.lastHighScoreName));
-    m_bHighScoreNameEntered = true;
+    m_options.markSet(QVOptions::kLastNameSet);
     m_storeHighScores(layout);
     // The name is offered again at the next entry, also after a restart.
     m_saveOptions();

@@ -159,18 +159,26 @@ int32_t wrapIndex(int32_t value, int32_t delta, int32_t count)
 void Qinvar::adjustBackgroundPreview(int32_t delta)
 {
     m_options.background = wrapIndex(m_options.background, delta, kBackgroundCount);
+    // A step of the picker is the player's choice; 0 only puts a stored
+    // index in range.
+    if (delta != 0)
+        m_options.markSet(QVOptions::kBackgroundSet);
     invalidateWholeScreen();
 }
 
 void Qinvar::adjustTileSetPreview(int32_t delta)
 {
     m_options.tileSet = wrapIndex(m_options.tileSet, delta, kTileSetCount);
+    if (delta != 0)
+        m_options.markSet(QVOptions::kTileSetSet);
     invalidateWholeScreen();
 }
 
 void Qinvar::adjustLayoutPreview(int32_t delta)
 {
     m_options.layout = wrapIndex(m_options.layout, delta, kLayoutCount);
+    if (delta != 0)
+        m_options.markSet(QVOptions::kLayoutSet);
     invalidateWholeScreen();
 }
 

@@ -60,9 +60,7 @@ int32_t sanitizeFlag(int32_t value, int32_t fallback)
 
 bool Qinvar::m_loadOptions()
 {
-    HSystemRegistry* registry = m_openRegistry();
-    m_bOptionsLoaded = registry != nullptr;
-    if (m_bOptionsLoaded) {
+    if (HSystemRegistry* registry = m_openRegistry()) {
         registry->getStringValue("LastHighScoreName", m_options.lastHighScoreName,
                                  sizeof(m_options.lastHighScoreName));
         readInt(registry, "Layout", &m_options.layout);
@@ -76,6 +74,7 @@ bool Qinvar::m_loadOptions()
         if (s_readFourBytes(registry, "Fullscreen", bytes))
             std::memcpy(&fullscreen, bytes, sizeof(fullscreen));
         m_options.fullscreen = fullscreen;
+        // Only read: nothing of this run is there to save yet.
         registry->closeRegistry();
     }
     // A damaged or hand-edited registry must never leave a switch that cannot
@@ -85,39 +84,54 @@ bool Qinvar::m_loadOptions()
     adjustBackgroundPreview(0);
     adjustTileSetPreview(0);
     adjustLayoutPreview(0);
+    // The run starts here: nothing is set in it yet.
+    m_options.setInThisRun = 0;
     m_loadedOptions = m_options;
-    m_bHighScoreNameEntered = false;
     return true;
 }
 
 void Qinvar::m_saveOptions()
 {
-    HSystemRegistry* registry = m_openRegistry();
-    if (!registry)
-        return;
-    // Options that never loaded are the defaults, not the player's choice:
-    // then only those changed in this run, and a name entered, are written,
-    // and every other option keeps the value the registry holds.
-    const QVOptions& o = m_options;
+    // Written with this use of the registry, or with the next that succeeds.
+    m_bOptionsPending = true;
+    if (HSystemRegistry* registry = m_openRegistry())
+        m_closeRegistry(registry);
+}
+
+void Qinvar::m_writeOptions(HSystemRegistry* registry)
+{
+    // Only what this run decided: another window may have saved its own
+    // choices since the start, and the options read at start-up (the
+    // defaults, when they could not be read) are not this run's choice.
+    // An option that differs from what start-up read was set in this run
+    // however it changed, and stays set when changed back. The name is
+    // offered at every name entry; only one entered is chosen.
+    QVOptions& o = m_options;
     const QVOptions& loaded = m_loadedOptions;
-    const bool all = m_bOptionsLoaded;
-    if (all || o.autoHint != loaded.autoHint)
+    const uint32_t differs = (o.autoHint != loaded.autoHint ? QVOptions::kAutoHintSet : 0u) |
+                             (o.soundVolume != loaded.soundVolume ? QVOptions::kSoundVolumeSet : 0u) |
+                             (o.musicVolume != loaded.musicVolume ? QVOptions::kMusicVolumeSet : 0u) |
+                             (o.tileSet != loaded.tileSet ? QVOptions::kTileSetSet : 0u) |
+                             (o.background != loaded.background ? QVOptions::kBackgroundSet : 0u) |
+                             (o.layout != loaded.layout ? QVOptions::kLayoutSet : 0u) |
+                             (o.fullscreen != loaded.fullscreen ? QVOptions::kFullscreenSet : 0u);
+    o.markSet(differs);
+    if (o.wasSet(QVOptions::kAutoHintSet))
         registry->setU32Value("Autohint", static_cast<uint32_t>(o.autoHint));
-    if (all || o.soundVolume != loaded.soundVolume)
+    if (o.wasSet(QVOptions::kSoundVolumeSet))
         registry->setFloatValue("Sound Volume", o.soundVolume);
-    if (all || o.musicVolume != loaded.musicVolume)
+    if (o.wasSet(QVOptions::kMusicVolumeSet))
         registry->setFloatValue("Music Volume", o.musicVolume);
-    if (all || o.tileSet != loaded.tileSet)
+    if (o.wasSet(QVOptions::kTileSetSet))
         registry->setU32Value("Tileset", static_cast<uint32_t>(o.tileSet));
-    if (all || o.background != loaded.background)
+    if (o.wasSet(QVOptions::kBackgroundSet))
         registry->setU32Value("Background", static_cast<uint32_t>(o.background));
-    if (all || o.layout != loaded.layout)
+    if (o.wasSet(QVOptions::kLayoutSet))
         registry->setU32Value("Layout", static_cast<uint32_t>(o.layout));
-    if (all || o.fullscreen != loaded.fullscreen)
+    if (o.wasSet(QVOptions::kFullscreenSet))
         registry->setBinaryValue("Fullscreen", &o.fullscreen, sizeof(o.fullscreen));
-    if (all || m_bHighScoreNameEntered)
+    if (o.wasSet(QVOptions::kLastNameSet))
         registry->setStringValue("LastHighScoreName", o.lastHighScoreName, sizeof(o.lastHighScoreName));
-    registry->closeRegistry();
 }
 
 void Qinvar::toggleFullscreen()
@@ -130,6 +144,7 @@ void Qinvar::toggleFullscreen()
     // clock must not count them.
     m_beginPause();
     m_options.fullscreen = 1 - oldMode;
+    m_options.markSet(QVOptions::kFullscreenSet);
     m_saveOptions();
     invalidateWholeScreen();
     if (!m_quickToggleFullScreen() && !m_restartDevices(oldMode, sound, musicWasPlaying)) {
@@ -206,7 +221,8 @@ void Qinvar::goToPartnerSite()
     // window as the mode of the next start.
     if (m_options.fullscreen != 0)
         toggleFullscreen();
-    // The link ends the process: whatever the player changed is kept now.
+    // The link ends the process: whatever the player changed, and whatever
+    // is still pending, is saved now.
     m_saveOptions();
     goToPartnerSite(kHomePage, s_kpCompany, s_kpProduct);
 }

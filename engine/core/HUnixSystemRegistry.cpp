@@ -6,7 +6,9 @@
 #include "engine/core/HUtil.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,13 +22,22 @@ namespace {
 
 constexpr int kPathBytes = HUnixSystemRegistry::kPathBytes;
 // Names made from the registry file's path: its temporary files
-// ("<path>.XXXXXX") and the copy of a damaged file ("<path>.damaged").
+// ("<path>.XXXXXX"), its lock ("<path>.lock") and the copies of damaged
+// files ("<path>.damaged", "<path>.damaged.9").
 constexpr int kDerivedPathBytes = kPathBytes + 16;
 const char kTemporarySuffix[] = ".XXXXXX";
+const char kLockSuffix[] = ".lock";
 const char kDamagedSuffix[] = ".damaged";
 // The length field of every record.
 constexpr int kLengthBytes = 4;
 static_assert(sizeof(int32_t) == kLengthBytes, "the stored length is 4 bytes");
+// Links followed from the registry's path to the file, at most (the
+// system's own limit).
+constexpr int kMaxLinks = 40;
+// Between two tries for the lock.
+constexpr int kLockPauseMs = 10;
+// Files are read and compared in pieces of this size.
+constexpr size_t kChunkBytes = 64 * 1024;
 
 // "HOME", else the real user's entry in the password database; null when
 // neither names a directory.
@@ -59,15 +70,164 @@ char* copyValue(const char* data, int32_t len)
     return copy;
 }
 
-// A new temporary file beside `path`, open for writing; its name goes to
-// `temp`. Null (errno set) when none can be made.
-FILE* createTemporary(const char* path, char (&temp)[kDerivedPathBytes])
+// The keys of the records read so far, to find one read twice: a set of
+// pointers to the entries' own keys, hashed and probed in a table that
+// doubles when half full.
+class KeySet {
+public:
+    KeySet() : m_pSlots(new const char*[kFirstCapacity]()), m_capacity(kFirstCapacity), m_count(0) {}
+    ~KeySet() { delete[] m_pSlots; }
+
+    KeySet(const KeySet&) = delete;
+    KeySet& operator=(const KeySet&) = delete;
+
+    // False when `key` is in the set already. The key must outlive the set.
+    bool insert(const char* key)
+    {
+        if (2 * (m_count + 1) > m_capacity)
+            m_grow();
+        const char** slot = m_find(m_pSlots, m_capacity, key);
+        if (*slot)
+            return false;
+        *slot = key;
+        ++m_count;
+        return true;
+    }
+
+private:
+    static constexpr size_t kFirstCapacity = 64;
+
+    // FNV-1a over the key's characters.
+    static uint32_t s_hash(const char* key)
+    {
+        uint32_t h = 2166136261u;
+        for (const unsigned char* c = reinterpret_cast<const unsigned char*>(key); *c; ++c)
+            h = (h ^ *c) * 16777619u;
+        return h;
+    }
+    // The slot that holds `key`, or the empty one where it would go.
+    static const char** m_find(const char** slots, size_t capacity, const char* key)
+    {
+        size_t i = s_hash(key) & (capacity - 1);
+        while (slots[i] && std::strcmp(slots[i], key) != 0)
+            i = (i + 1) & (capacity - 1);
+        return &slots[i];
+    }
+    void m_grow()
+    {
+        const size_t capacity = m_capacity * 2;
+        const char** slots = new const char*[capacity]();
+        for (size_t i = 0; i < m_capacity; ++i) {
+            if (m_pSlots[i])
+                *m_find(slots, capacity, m_pSlots[i]) = m_pSlots[i];
+        }
+        delete[] m_pSlots;
+        m_pSlots = slots;
+        m_capacity = capacity;
+    }
+
+    const char** m_pSlots;
+    size_t m_capacity; // a power of two
+    size_t m_count;
+};
+
+// `path` with every symbolic link along its last name followed, into
+// `out`: the file that a read of `path` reads (or would create, when it
+// does not exist). False with errno set when a link cannot be read, the
+// links go round, or the result would not fit.
+bool followLinks(const char* path, char (&out)[kPathBytes])
+{
+    HUtil::s_strcpy(out, path, kPathBytes);
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        struct stat st;
+        // Not there (or not reachable): the read says why.
+        if (::lstat(out, &st) != 0 || !S_ISLNK(st.st_mode))
+            return true;
+        char link[kPathBytes];
+        const ssize_t n = ::readlink(out, link, sizeof(link));
+        if (n < 0)
+            return false;
+        if (n >= static_cast<ssize_t>(sizeof(link))) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        link[n] = '\0';
+        if (link[0] == '/') {
+            HUtil::s_strcpy(out, link, kPathBytes);
+            continue;
+        }
+        // Relative to the folder that holds the link.
+        char* slash = std::strrchr(out, '/');
+        const size_t folder = slash ? static_cast<size_t>(slash - out) + 1 : 0;
+        if (folder + static_cast<size_t>(n) >= static_cast<size_t>(kPathBytes)) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        std::memcpy(out + folder, link, static_cast<size_t>(n) + 1);
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// A file opened for reading without ever waiting (a FIFO has no writer to
+// wait for, a device is not read), and only when it is a regular file.
+// -1 with errno set otherwise (EISDIR for a folder, EINVAL for anything else
+// that is not a regular file). With `noFollow` a link is not followed.
+int openRegularFile(const char* path, bool noFollow)
+{
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (!S_ISREG(st.st_mode))
+        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    if (err != 0) {
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    // Reads of a regular file never wait anyway; the stream gets the
+    // ordinary flags.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// The reason a file could not be read, for the player: the system's text,
+// or what the file is when it is not a regular file.
+const char* readFailure(const char* path, int err)
+{
+    if (err != EINVAL)
+        return std::strerror(err);
+    struct stat st;
+    if (::stat(path, &st) != 0)
+        return std::strerror(err);
+    if (S_ISFIFO(st.st_mode))
+        return "it is a FIFO, not a regular file";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return "it is a device, not a regular file";
+    if (S_ISSOCK(st.st_mode))
+        return "it is a socket, not a regular file";
+    return "it is not a regular file";
+}
+
+// The step of a save that failed and its error number.
+struct Failure {
+    const char* step;
+    int err;
+};
+
+// A new temporary file beside `path`, open for writing, with the access
+// `mode`; its name goes to `temp`. Null (errno set) when none can be made.
+FILE* createTemporary(const char* path, mode_t mode, char (&temp)[kDerivedPathBytes])
 {
     HUtil::s_sprintf(temp, sizeof(temp), "%s%s", path, kTemporarySuffix);
-    const int fd = ::mkstemp(temp);
+    const int fd = ::mkostemp(temp, O_CLOEXEC);
     if (fd < 0)
         return nullptr;
-    FILE* f = ::fdopen(fd, "wb");
+    FILE* f = ::fchmod(fd, mode) == 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!f) {
         const int err = errno;
         ::close(fd);
@@ -79,27 +239,89 @@ FILE* createTemporary(const char* path, char (&temp)[kDerivedPathBytes])
 
 // Flushes the temporary file to disk, closes it and renames it to `target`;
 // when anything fails the temporary file is removed and false comes back
-// with the error number in *err. `written` says whether the caller's writes
-// all succeeded.
-bool finishTemporary(FILE* f, const char* temp, const char* target, bool written, int* err)
+// with the step and its error number in *failure. `written` says whether
+// the caller's writes all succeeded.
+bool finishTemporary(FILE* f, const char* temp, const char* target, bool written, Failure* failure)
 {
-    int e = written ? 0 : (errno != 0 ? errno : EIO);
-    bool ok = written && std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
-    if (written && !ok)
-        e = errno;
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        e = errno;
+    Failure failed = {nullptr, 0};
+    if (!written)
+        failed = {"write", errno != 0 ? errno : EIO};
+    else if (std::fflush(f) != 0)
+        failed = {"write", errno};
+    else if (::fsync(::fileno(f)) != 0)
+        failed = {"flush to disk", errno};
+    if (std::fclose(f) != 0 && !failed.step)
+        failed = {"close", errno};
+    if (!failed.step && std::rename(temp, target) != 0)
+        failed = {"rename", errno};
+    if (!failed.step)
+        return true;
+    ::unlink(temp);
+    failed.err = failed.err != 0 ? failed.err : EIO;
+    *failure = failed;
+    return false;
+}
+
+// "failed to write registry: cannot <step> <temp>[ to <target>]: <reason>"
+void reportWriteFailure(const Failure& failure, const char* temp, const char* target)
+{
+    if (std::strcmp(failure.step, "rename") == 0)
+        HErrorManager::s_alert("failed to write registry: cannot rename %s to %s: %s", temp, target,
+                               std::strerror(failure.err));
+    else
+        HErrorManager::s_alert("failed to write registry: cannot %s %s: %s", failure.step, temp,
+                               std::strerror(failure.err));
+}
+
+// Copies the rest of `from`, from its start, to `to`; false when a read or
+// a write fails.
+bool copyStream(FILE* from, FILE* to)
+{
+    if (std::fseek(from, 0, SEEK_SET) != 0)
+        return false;
+    char* buffer = new char[kChunkBytes];
+    bool ok = true;
+    for (;;) {
+        const size_t n = std::fread(buffer, 1, kChunkBytes, from);
+        if (n > 0 && std::fwrite(buffer, 1, n, to) != n)
+            ok = false;
+        if (!ok || n < kChunkBytes) {
+            ok = ok && !std::ferror(from);
+            break;
+        }
     }
-    if (ok && std::rename(temp, target) != 0) {
-        ok = false;
-        e = errno;
-    }
-    if (!ok) {
-        ::unlink(temp);
-        *err = e != 0 ? e : EIO;
-    }
+    delete[] buffer;
     return ok;
+}
+
+// Whether the regular file at `path` holds exactly the bytes of `file`.
+// -1 when there is nothing at `path` (not even a link or a folder).
+int holdsTheBytesOf(const char* path, FILE* file)
+{
+    const int fd = openRegularFile(path, true);
+    if (fd < 0) {
+        struct stat st;
+        return ::lstat(path, &st) != 0 && errno == ENOENT ? -1 : 0;
+    }
+    FILE* other = ::fdopen(fd, "rb");
+    if (!other) {
+        ::close(fd);
+        return 0;
+    }
+    bool same = std::fseek(file, 0, SEEK_SET) == 0;
+    char* mine = new char[kChunkBytes];
+    char* theirs = new char[kChunkBytes];
+    while (same) {
+        const size_t a = std::fread(mine, 1, kChunkBytes, file);
+        const size_t b = std::fread(theirs, 1, kChunkBytes, other);
+        same = a == b && std::memcmp(mine, theirs, a) == 0 && !std::ferror(file) && !std::ferror(other);
+        if (a < kChunkBytes)
+            break;
+    }
+    delete[] mine;
+    delete[] theirs;
+    std::fclose(other);
+    return same ? 1 : 0;
 }
 
 // Whether `name` is one of the temporary files of the registry file `base`:
@@ -116,22 +338,39 @@ bool isTemporaryOf(const char* name, const char* base)
     return true;
 }
 
+void pauseMilliseconds(void* /*context*/, int ms)
+{
+    timespec t = {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+    ::nanosleep(&t, nullptr);
+}
+
 } // namespace
 
 HUnixSystemRegistry::HUnixSystemRegistry()
     : m_pHead(nullptr),
       m_pszPath(nullptr),
+      m_pszTarget(nullptr),
       m_bChanged(false),
       m_bDamaged(false),
       m_pDamagedFile(nullptr),
-      m_pszCopiedPath(nullptr)
+      m_iLockFd(-1),
+      m_iFolderError(0),
+      m_iLockTimeoutMs(kLockTimeoutMs),
+      m_pLockPause(nullptr),
+      m_pLockPauseContext(nullptr)
 {
 }
 
 HUnixSystemRegistry::~HUnixSystemRegistry()
 {
     closeRegistry();
-    delete[] m_pszCopiedPath;
+}
+
+void HUnixSystemRegistry::setLockWait(int timeoutMs, LockPause pause, void* context)
+{
+    m_iLockTimeoutMs = timeoutMs < 0 ? 0 : timeoutMs;
+    m_pLockPause = pause;
+    m_pLockPauseContext = context;
 }
 
 bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* company, const char* product)
@@ -162,20 +401,43 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
     }
     char dir[kPathBytes];
     HUtil::s_sprintf(dir, sizeof(dir), "%s%s.moravel", home, separator);
-    // Owner only; when it cannot be made, opening or saving the file says so.
-    ::mkdir(dir, 0700);
+    // Owner only. A folder that cannot be made matters only to a save,
+    // which then names this error.
+    m_iFolderError = 0;
+    if (::mkdir(dir, 0700) != 0 && errno != EEXIST) {
+        const int err = errno;
+        struct stat st;
+        if (::stat(dir, &st) != 0 || !S_ISDIR(st.st_mode))
+            m_iFolderError = err;
+    }
 
-    struct stat st;
-    if (::stat(path, &st) != 0 && errno == ENOENT) {
+    // From the read on, no other process of the game saves until this
+    // store is closed.
+    if (!m_lock(path))
+        return false;
+    char target[kPathBytes];
+    if (!followLinks(path, target)) {
+        HErrorManager::s_alert("failed to open registry: cannot follow the link %s: %s", path, std::strerror(errno));
+        m_unlock();
+        return false;
+    }
+    m_pszTarget = HUtil::s_cloneString(target);
+
+    const int fd = openRegularFile(target, false);
+    if (fd < 0 && errno == ENOENT) {
         m_pszPath = HUtil::s_cloneString(path);
         return true; // no file yet: an empty store
     }
-
     // The path is only kept once the file has been read whole: a store that
     // missed the file's records would replace them at the next save.
-    FILE* f = std::fopen(path, "rb");
+    FILE* f = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
     if (!f) {
-        HErrorManager::s_alert("failed to open registry: %s", std::strerror(errno));
+        const int err = errno;
+        if (fd >= 0)
+            ::close(fd);
+        HErrorManager::s_alert("failed to open registry: cannot read %s: %s", target, readFailure(target, err));
+        m_unlock();
+        m_freePaths();
         return false;
     }
     errno = 0;
@@ -183,12 +445,14 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
     const int err = errno;
     if (!read) {
         std::fclose(f);
-        HErrorManager::s_alert("failed to open registry: %s", std::strerror(err != 0 ? err : EIO));
+        HErrorManager::s_alert("failed to open registry: cannot read %s: %s", target,
+                               std::strerror(err != 0 ? err : EIO));
+        m_unlock();
+        m_freePaths();
         return false;
     }
     // A damaged file stays open until the store is closed: its copy, made
-    // before a save replaces it, must hold the bytes that were read, even
-    // when another program has renamed a file over the path meanwhile.
+    // before a save replaces it, must hold the bytes that were read.
     if (m_bDamaged)
         m_pDamagedFile = f;
     else
@@ -201,8 +465,9 @@ bool HUnixSystemRegistry::closeRegistry()
 {
     const bool saved = !m_pszPath || !m_bChanged || m_saveToPath();
     m_freeEntries();
-    m_freePath();
+    m_freePaths();
     m_forgetDamagedFile();
+    m_unlock();
     m_bChanged = false;
     m_bDamaged = false;
     return saved;
@@ -275,71 +540,77 @@ bool HUnixSystemRegistry::m_readRegistry(FILE* file)
     if (!file)
         return false;
 
-    // The bytes left after the current position bound every stated length.
-    int64_t left = -1;
-    const long start = std::ftell(file);
-    if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
-        const long end = std::ftell(file);
-        if (std::fseek(file, start, SEEK_SET) != 0)
-            return false;
-        if (end >= start)
-            left = end - start;
+    // One byte more than the bound tells a file that is longer: however
+    // long it is (a file of zeros, a device), no more is read.
+    constexpr size_t kMost = static_cast<size_t>(kMaxFileBytes) + 1;
+    size_t capacity = kChunkBytes < kMost ? kChunkBytes : kMost;
+    char* bytes = new char[capacity];
+    size_t size = 0;
+    for (;;) {
+        if (size == capacity) {
+            if (capacity == kMost)
+                break;
+            const size_t grown = capacity * 2 < kMost ? capacity * 2 : kMost;
+            char* larger = new char[grown];
+            std::memcpy(larger, bytes, size);
+            delete[] bytes;
+            bytes = larger;
+            capacity = grown;
+        }
+        const size_t want = capacity - size;
+        const size_t n = std::fread(bytes + size, 1, want, file);
+        size += n;
+        if (n < want)
+            break;
     }
+    if (std::ferror(file)) {
+        delete[] bytes;
+        return false;
+    }
+    const bool cut = size > static_cast<size_t>(kMaxFileBytes);
+    if (cut)
+        size = static_cast<size_t>(kMaxFileBytes);
 
     Entry* tail = nullptr;
-    char key[kMaxKeyBytes];
+    KeySet keys;
+    size_t at = 0;
     // Every way out of the loop but the end of the bytes at a record's start
-    // is damage.
+    // is damage; so are bytes beyond the bound.
     bool damaged = true;
     for (;;) {
-        int k = 0;
-        bool terminated = false;
-        while (k < kMaxKeyBytes) {
-            const int c = std::fgetc(file);
-            if (c == EOF)
-                break;
-            key[k++] = static_cast<char>(c);
-            if (c == 0) {
-                terminated = true;
-                break;
-            }
-        }
-        if (!terminated) {
-            damaged = k > 0;
+        const size_t left = size - at;
+        if (left == 0) {
+            damaged = cut;
             break;
         }
-
+        const char* key = bytes + at;
+        const void* nul = std::memchr(key, 0, left < static_cast<size_t>(kMaxKeyBytes) ? left : kMaxKeyBytes);
+        if (!nul)
+            break;
+        const size_t k = static_cast<size_t>(static_cast<const char*>(nul) - key) + 1;
+        if (left - k < static_cast<size_t>(kLengthBytes))
+            break;
         int32_t stored = 0;
-        if (std::fread(&stored, 1, kLengthBytes, file) != static_cast<size_t>(kLengthBytes))
-            break;
+        std::memcpy(&stored, key + k, kLengthBytes);
         const uint32_t n = static_cast<uint32_t>(HEndian::s_littleLong(stored));
-        if (left >= 0)
-            left -= k + kLengthBytes;
-        if (n > static_cast<uint32_t>(kMaxValueLength) || (left >= 0 && static_cast<int64_t>(n) > left))
+        if (n > static_cast<uint32_t>(kMaxValueLength) || n > left - k - kLengthBytes)
             break;
 
-        char* data = new char[n + 1];
-        if (std::fread(data, 1, n, file) != n) {
-            delete[] data;
+        Entry* e = new Entry{HUtil::s_cloneString(key), static_cast<int32_t>(n),
+                             copyValue(key + k + kLengthBytes, static_cast<int32_t>(n)), nullptr};
+        // The writer never writes a key twice.
+        if (!keys.insert(e->m_pszKey)) {
+            freeEntry(e);
             break;
         }
-        data[n] = '\0';
-        if (left >= 0)
-            left -= n;
-
-        Entry* e = new Entry{HUtil::s_cloneString(key), static_cast<int32_t>(n), data, nullptr};
         if (tail)
             tail->m_pNext = e;
         else
             m_pHead = e;
         tail = e;
+        at += k + kLengthBytes + n;
     }
-    // Every loop above ends at the end of the bytes, at damage, or at a read
-    // error; only the last leaves the stream's error flag set.
-    if (std::ferror(file)) {
-        m_freeEntries();
-        return false;
-    }
+    delete[] bytes;
     m_bDamaged = damaged;
     return true;
 }
@@ -362,27 +633,97 @@ bool HUnixSystemRegistry::m_writeRegistry(FILE* file) const
     return true;
 }
 
+bool HUnixSystemRegistry::m_lock(const char* path)
+{
+    // Beside the registry's own path, in the game's folder, even when the
+    // file is a link to somewhere else: only a save makes files there.
+    char lockPath[kDerivedPathBytes];
+    HUtil::s_sprintf(lockPath, sizeof(lockPath), "%s%s", path, kLockSuffix);
+    // A lock file that is there but may not be written is locked all the
+    // same; one that cannot be made is in a folder no save can write to
+    // either: the store stays unlocked, and a save says why it failed.
+    int fd = ::open(lockPath, O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        fd = ::open(lockPath, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    for (int waited = 0;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            m_iLockFd = fd;
+            return true;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK) {
+            // A file system without locks: as before locks were taken.
+            ::close(fd);
+            return true;
+        }
+        if (waited >= m_iLockTimeoutMs)
+            break;
+        (m_pLockPause ? m_pLockPause : pauseMilliseconds)(m_pLockPauseContext, kLockPauseMs);
+        waited += kLockPauseMs;
+    }
+    ::close(fd);
+    HErrorManager::s_alert("failed to open registry: cannot lock %s: another process of the game has held it for %d "
+                           "ms",
+                           lockPath, m_iLockTimeoutMs);
+    return false;
+}
+
+void HUnixSystemRegistry::m_unlock()
+{
+    // Closing the only descriptor of the lock file lets the lock go.
+    if (m_iLockFd >= 0)
+        ::close(m_iLockFd);
+    m_iLockFd = -1;
+}
+
 bool HUnixSystemRegistry::m_saveToPath()
 {
+    // The file written must read back whole.
+    int64_t bytes = 0;
+    for (const Entry* e = m_pHead; e; e = e->m_pNext)
+        bytes += static_cast<int64_t>(std::strlen(e->m_pszKey)) + 1 + kLengthBytes + e->m_iLength;
+    if (bytes > kMaxFileBytes) {
+        HErrorManager::s_alert("failed to write registry: it would take %lld bytes, more than the %d a registry file "
+                               "may hold",
+                               static_cast<long long>(bytes), static_cast<int>(kMaxFileBytes));
+        return false;
+    }
     // What a damaged file held after its damage is only lost from the store,
     // never from the disk: no save replaces it before its copy is made.
     if (m_bDamaged && !m_keepDamagedCopy())
         return false;
-    m_removeStaleTemporaries();
+    if (isLocked())
+        m_removeStaleTemporaries();
 
     // The whole store goes to a new file in the same directory, which only
-    // replaces the old one once every byte of it is on disk.
+    // replaces the old one once every byte of it is on disk. It keeps the
+    // access of the file it replaces.
+    struct stat old;
+    const mode_t mode = ::stat(m_pszTarget, &old) == 0 && S_ISREG(old.st_mode) ? (old.st_mode & 07777) : 0600;
     char temp[kDerivedPathBytes];
-    FILE* f = createTemporary(m_pszPath, temp);
+    FILE* f = createTemporary(m_pszTarget, mode, temp);
     if (!f) {
-        HErrorManager::s_alert("failed to open registry: %s", std::strerror(errno));
+        const int err = errno;
+        char dir[kPathBytes];
+        HUtil::s_strcpy(dir, m_pszPath, sizeof(dir));
+        if (char* slash = std::strrchr(dir, '/'))
+            *slash = '\0';
+        if (err == ENOENT && m_iFolderError != 0)
+            HErrorManager::s_alert("failed to open registry: cannot create the folder %s: %s", dir,
+                                   std::strerror(m_iFolderError));
+        else
+            HErrorManager::s_alert("failed to open registry: cannot create a temporary file beside %s: %s",
+                                   m_pszTarget, std::strerror(err));
         return false;
     }
     errno = 0;
     const bool written = m_writeRegistry(f);
-    int err = 0;
-    if (!finishTemporary(f, temp, m_pszPath, written, &err)) {
-        HErrorManager::s_alert("failed to write registry: %s", std::strerror(err));
+    Failure failure = {nullptr, 0};
+    if (!finishTemporary(f, temp, m_pszTarget, written, &failure)) {
+        reportWriteFailure(failure, temp, m_pszTarget);
         return false;
     }
     return true;
@@ -390,38 +731,41 @@ bool HUnixSystemRegistry::m_saveToPath()
 
 bool HUnixSystemRegistry::m_keepDamagedCopy()
 {
-    // One copy per run: a later save of the same run finds the file whole
-    // again, and a copy already kept is never overwritten.
-    if (m_pszCopiedPath && std::strcmp(m_pszCopiedPath, m_pszPath) == 0)
-        return true;
+    // The first name that is free, unless one holds these bytes already (a
+    // save of this file that failed after its copy was made).
     char copy[kDerivedPathBytes];
-    HUtil::s_sprintf(copy, sizeof(copy), "%s%s", m_pszPath, kDamagedSuffix);
-
-    char temp[kDerivedPathBytes];
-    FILE* out = m_pDamagedFile ? createTemporary(m_pszPath, temp) : nullptr;
-    int err = m_pDamagedFile ? errno : EBADF;
-    bool written = false;
-    if (out) {
-        written = std::fseek(m_pDamagedFile, 0, SEEK_SET) == 0;
-        char buffer[4096];
-        while (written) {
-            const size_t n = std::fread(buffer, 1, sizeof(buffer), m_pDamagedFile);
-            if (n > 0 && std::fwrite(buffer, 1, n, out) != n)
-                written = false;
-            if (n < sizeof(buffer)) {
-                written = written && !std::ferror(m_pDamagedFile);
-                break;
-            }
+    bool kept = false;
+    bool vacant = false;
+    for (int n = 1; n <= kMaxDamagedCopies && !kept && !vacant; ++n) {
+        if (n == 1)
+            HUtil::s_sprintf(copy, sizeof(copy), "%s%s", m_pszTarget, kDamagedSuffix);
+        else
+            HUtil::s_sprintf(copy, sizeof(copy), "%s%s.%d", m_pszTarget, kDamagedSuffix, n);
+        const int holds = m_pDamagedFile ? holdsTheBytesOf(copy, m_pDamagedFile) : -1;
+        kept = holds == 1;
+        vacant = holds == -1;
+    }
+    if (!kept && !vacant) {
+        std::fprintf(stderr,
+                     "The registry file %s was damaged: only the records before the damage could be read. It could "
+                     "not be kept: %s%s to %s%s.%d hold other damaged files. It is replaced by the records that "
+                     "were read.\n",
+                     m_pszPath, m_pszTarget, kDamagedSuffix, m_pszTarget, kDamagedSuffix, kMaxDamagedCopies);
+        HErrorManager::s_trace("...registry file damaged: no copy kept, %d copies of other damaged files exist\n",
+                               kMaxDamagedCopies);
+        return true;
+    }
+    if (vacant) {
+        char temp[kDerivedPathBytes];
+        FILE* out = m_pDamagedFile ? createTemporary(m_pszTarget, 0600, temp) : nullptr;
+        Failure failure = {"create", m_pDamagedFile ? errno : EBADF};
+        if (!out || !finishTemporary(out, temp, copy, copyStream(m_pDamagedFile, out), &failure)) {
+            HErrorManager::s_alert("failed to write registry: the damaged file could not be kept as %s: cannot %s "
+                                   "it: %s",
+                                   copy, failure.step, std::strerror(failure.err != 0 ? failure.err : EIO));
+            return false;
         }
-        err = 0;
     }
-    if (!out || !finishTemporary(out, temp, copy, written, &err)) {
-        HErrorManager::s_alert("failed to write registry: the damaged file could not be kept as %s: %s", copy,
-                               std::strerror(err != 0 ? err : EIO));
-        return false;
-    }
-    delete[] m_pszCopiedPath;
-    m_pszCopiedPath = HUtil::s_cloneString(m_pszPath);
     std::fprintf(stderr,
                  "The registry file %s was damaged: only the records before the damage could be read. "
                  "The file as it was is kept in %s.\n",
@@ -432,24 +776,22 @@ bool HUnixSystemRegistry::m_keepDamagedCopy()
 
 void HUnixSystemRegistry::m_removeStaleTemporaries() const
 {
-    const char* slash = std::strrchr(m_pszPath, '/');
+    const char* slash = std::strrchr(m_pszTarget, '/');
     if (!slash)
         return;
     char dir[kPathBytes];
-    HUtil::s_sprintf(dir, static_cast<int>(slash - m_pszPath) + 1, "%s", m_pszPath);
+    HUtil::s_sprintf(dir, static_cast<int>(slash - m_pszTarget) + 1, "%s", m_pszTarget);
     const char* base = slash + 1;
     DIR* d = ::opendir(dir[0] ? dir : "/");
     if (!d)
         return;
-    const time_t now = std::time(nullptr);
     while (const dirent* e = ::readdir(d)) {
         if (!isTemporaryOf(e->d_name, base))
             continue;
         char stray[kDerivedPathBytes];
         HUtil::s_sprintf(stray, sizeof(stray), "%s/%s", dir, e->d_name);
-        // A younger one may be another window's save in progress.
         struct stat st;
-        if (::lstat(stray, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime > kStaleTemporarySeconds)
+        if (::lstat(stray, &st) == 0 && S_ISREG(st.st_mode))
             ::unlink(stray);
     }
     ::closedir(d);
@@ -473,10 +815,12 @@ void HUnixSystemRegistry::m_freeEntries()
     }
 }
 
-void HUnixSystemRegistry::m_freePath()
+void HUnixSystemRegistry::m_freePaths()
 {
     delete[] m_pszPath;
     m_pszPath = nullptr;
+    delete[] m_pszTarget;
+    m_pszTarget = nullptr;
 }
 
 void HUnixSystemRegistry::m_forgetDamagedFile()

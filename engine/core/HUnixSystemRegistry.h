@@ -8,9 +8,18 @@
 // bytes. List order is file order: loading appends at the tail, a new key is
 // inserted at the head, an existing key keeps its place.
 //
+// Several processes of the game share the file: each open takes an
+// exclusive lock on "<registry file>.lock" and holds it until the store is
+// closed, so one process's read, change and rename never interleave with
+// another's. A registry file that is a symbolic link is followed: the file
+// read and replaced is the link's target (its temporary files and the
+// copies of a damaged one beside it), and the link stays; the lock stays
+// beside the link.
+//
 // A file whose reading stopped at damage keeps its records before the damage
-// in the store; before the first save that would replace it, the file as it
-// was is copied once to "<registry file>.damaged" and the player is told.
+// in the store; before a save replaces it, the file as it was is copied to
+// "<registry file>.damaged" (or ".damaged.2" to ".damaged.9" when those hold
+// other damaged files) and the player is told.
 #pragma once
 
 #include "engine/core/HSystemRegistry.h"
@@ -24,13 +33,17 @@ public:
     static constexpr int kMaxKeyBytes = 1024;
     // Longest value the store accepts or loads.
     static constexpr int32_t kMaxValueLength = 1024 * 1024;
+    // At most this many bytes of a registry file are read (the game's own
+    // is about 16 KB): a longer file is damaged after them. A store that
+    // would not fit is not saved.
+    static constexpr int32_t kMaxFileBytes = 1024 * 1024;
     // The registry file's path with its NUL must fit in this many bytes; a
-    // longer one is refused rather than cut.
+    // longer one is refused rather than cut. So must a link's target.
     static constexpr int kPathBytes = 1024;
-    // A temporary file of this registry (its name, a dot and six letters or
-    // digits) older than this many seconds was left by an interrupted save;
-    // the next save removes it.
-    static constexpr int kStaleTemporarySeconds = 60;
+    // How long an open waits for the lock that another process holds.
+    static constexpr int kLockTimeoutMs = 2000;
+    // Copies of damaged files kept beside the registry file, at most.
+    static constexpr int kMaxDamagedCopies = 9;
 
     struct Entry {
         char* m_pszKey;    // owned, terminated
@@ -39,20 +52,29 @@ public:
         Entry* m_pNext;
     };
 
+    // Between two tries for a lock held elsewhere: waits `ms` milliseconds.
+    using LockPause = void (*)(void* context, int ms);
+
     HUnixSystemRegistry();
     ~HUnixSystemRegistry() override;
 
-    // A store still open is closed first (saved when it changed). A file
-    // that exists but cannot be read (refused, an I/O error), or a path
-    // that does not fit kPathBytes, gives false and leaves the registry
-    // closed, so nothing is ever saved over it or under a cut name.
+    // A store still open is closed first (saved when it changed). Then the
+    // lock is taken, waiting for another process for up to the lock
+    // timeout; one that does not come in time gives false (reported) and
+    // the registry stays closed. A lock file that cannot be made (a folder
+    // that cannot be written, where no save can be made either) leaves the
+    // store unlocked. A file that exists but cannot be read (refused,
+    // not a regular file, an I/O error), or a path that does not fit
+    // kPathBytes, gives false and leaves the registry closed, so nothing is
+    // ever saved over it or under a cut name.
     bool openRegistry(HCvarManager* manager, const char* company, const char* product) override;
     // Only when a value was set to something new since the file was read:
-    // writes the store to a temporary file beside the registry file and
-    // renames it over the old one. On any failure the old file is untouched,
-    // the failure is reported, and the result is false. Either way the store
-    // is closed: a later open reads the file again, and nothing unsaved is
-    // ever written over what the file has gained since.
+    // writes the store to a temporary file beside the registry file (with
+    // the old file's mode, 0600 for a new one) and renames it over the old
+    // one. On any failure the old file is untouched, the failure is
+    // reported, and the result is false. Either way the store is closed and
+    // the lock let go: a later open reads the file again, and nothing
+    // unsaved is ever written over what the file has gained since.
     bool closeRegistry() override;
     bool getStringValue(const char* key, char* dst, int len) override;
     // Setting a key to the bytes it holds already changes nothing.
@@ -61,15 +83,20 @@ public:
     bool setBinaryValue(const char* key, const void* data, int len) override;
 
     // Replaces the store with the records read from `file`, from its current
-    // position to its end. Damage is not a failure: the records before the
-    // first damaged one (a key without a NUL within 1024 bytes, a key or
-    // length cut short, a length above kMaxValueLength or beyond the bytes
-    // left) are the store, and isDamaged() tells. A stream that cannot be
-    // read (an I/O error) leaves the store empty and gives false: what it
-    // holds is unknown, not missing.
+    // position on, at most kMaxFileBytes of them. Damage is not a failure:
+    // the records before the first damaged one (a key without a NUL within
+    // 1024 bytes, a key read before, a key or length cut short, a length
+    // above kMaxValueLength or beyond the bytes left, bytes beyond
+    // kMaxFileBytes) are the store, and isDamaged() tells. A stream that
+    // cannot be read (an I/O error) leaves the store empty and gives false:
+    // what it holds is unknown, not missing.
     bool m_readRegistry(FILE* file);
     // Writes every entry in list order; false when any write fails.
     bool m_writeRegistry(FILE* file) const;
+
+    // How long an open waits for the lock, and how it waits between tries
+    // (null: it sleeps); tests shorten the wait or act while it lasts.
+    void setLockWait(int timeoutMs, LockPause pause, void* context);
 
     // The registry file's path while open, else null.
     const char* getPath() const { return m_pszPath; }
@@ -78,25 +105,46 @@ public:
     bool isDamaged() const { return m_bDamaged; }
     // Whether a value was set to something new since the store was read.
     bool hasChanged() const { return m_bChanged; }
+    // Whether this object holds the lock (from an open to its close).
+    bool isLocked() const { return m_iLockFd >= 0; }
 
 private:
     Entry* m_findEntry(const char* key) const;
     void m_freeEntries();
-    void m_freePath();
+    void m_freePaths();
     // Closes the damaged file kept open for its copy.
     void m_forgetDamagedFile();
+    // Takes the lock beside `path`; false (reported) when another process
+    // held it for the whole wait. A lock file that cannot be opened or
+    // locked leaves the store unlocked.
+    bool m_lock(const char* path);
+    void m_unlock();
     bool m_saveToPath();
-    // Copies the damaged file as it was read to "<path>.damaged", once per
-    // path in the life of this object; false when the copy cannot be made.
+    // Copies the damaged file as it was read to the first free copy name,
+    // unless one of them holds its bytes already; tells the player. False
+    // when the copy could not be written; true also when every name holds
+    // other bytes (the save then goes on and says so).
     bool m_keepDamagedCopy();
+    // Every temporary file of this registry left by a save that was cut
+    // short: the lock is held, so no save of another process is under way.
     void m_removeStaleTemporaries() const;
 
     Entry* m_pHead;
+    // The registry file's path as formed from the home directory, and the
+    // file it names once symbolic links are followed (the same path when
+    // it is none): the file read, locked beside and replaced.
     char* m_pszPath;
+    char* m_pszTarget;
     bool m_bChanged;
     bool m_bDamaged;
     // The damaged registry file, open for reading from its open to its close.
     FILE* m_pDamagedFile;
-    // The path whose damaged file was copied; null until a copy is made.
-    char* m_pszCopiedPath;
+    // The lock file, locked, while the store is open; -1 otherwise.
+    int m_iLockFd;
+    // Why the registry folder could not be made at the last open; 0 when
+    // it was made or was there.
+    int m_iFolderError;
+    int m_iLockTimeoutMs;
+    LockPause m_pLockPause;
+    void* m_pLockPauseContext;
 };

@@ -1,7 +1,9 @@
 // The per-user registry: its file's exact bytes and record order, the typed
-// helpers, no write without a change, damaged files and their kept copy,
-// saves that must not lose the old file nor block the next open, stray
-// temporary files, and paths that do not fit.
+// helpers, no write without a change, damaged files and their kept copies,
+// the bound on what is read, saves that must not lose the old file nor block
+// the next open (and say which step failed), the lock that serialises
+// processes, stray temporary files, files that are not regular, symbolic
+// links, and paths that do not fit.
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUnixSystemRegistry.h"
 
@@ -15,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -96,6 +100,7 @@ const std::vector<Damage>& damages()
         {"length cut short", std::string("third\0", 6) + std::string("\x03\x00", 2)},
         {"key without its NUL at the end", "thi"},
         {"key without a NUL within 1024 bytes", std::string(1500, 'k') + std::string("\0", 1) + u32Bytes(0)},
+        {"a key read before", record("first", "again")},
     };
     return all;
 }
@@ -134,6 +139,14 @@ protected:
     std::string dir() const { return home.file(".moravel"); }
     std::string file() const { return home.file(".moravel/registry_Acme_Tiles"); }
     std::string damagedCopy() const { return file() + ".damaged"; }
+    // The names in the registry's folder besides the file and its lock.
+    std::vector<std::string> namesBeside(std::vector<std::string> others = {}) const
+    {
+        others.push_back("registry_Acme_Tiles");
+        others.push_back("registry_Acme_Tiles.lock");
+        std::sort(others.begin(), others.end());
+        return others;
+    }
     bool open() { return reg.openRegistry(nullptr, kCompany, kProduct); }
     void writeFile(const std::string& bytes) const { home.write(".moravel/registry_Acme_Tiles", bytes); }
 
@@ -180,7 +193,7 @@ TEST_F(HUnixSystemRegistryTest, FileBytesAndRecordOrder)
     ASSERT_TRUE(reg.setStringValue("a", "longer value", 12));
     ASSERT_TRUE(reg.closeRegistry());
     EXPECT_EQ(readFileBytes(file()), record("c", "1") + b + record("a", "longer value"));
-    EXPECT_EQ(namesIn(dir()), std::vector<std::string>{"registry_Acme_Tiles"}) << "no temporary file is left";
+    EXPECT_EQ(namesIn(dir()), namesBeside()) << "no temporary file is left";
 }
 
 // Only a value set to something new makes a close write: reading, and
@@ -362,23 +375,31 @@ TEST_F(HUnixSystemRegistryTest, ADamagedFileIsLeftAloneThenCopiedBeforeTheFirstS
         ASSERT_TRUE(run.openRegistry(nullptr, kCompany, kProduct));
         ASSERT_TRUE(run.setStringValue("new", "v", 1));
         err = captureStderr([&] { EXPECT_TRUE(run.closeRegistry()); });
-        EXPECT_EQ(readFileBytes(damagedCopy()), original);
+        EXPECT_TRUE(readFileBytes(damagedCopy()) == original);
         EXPECT_EQ(readFileBytes(file()), record("new", "v") + kGood);
-        EXPECT_EQ(occurrences(err, "kept in " + damagedCopy()), 1) << err;
-        EXPECT_EQ(namesIn(dir()), (std::vector<std::string>{"registry_Acme_Tiles", "registry_Acme_Tiles.damaged"}));
+        EXPECT_EQ(occurrences(err, "kept in " + damagedCopy() + ".\n"), 1) << err;
+        EXPECT_EQ(namesIn(dir()), namesBeside({"registry_Acme_Tiles.damaged"}));
     }
 }
 
-// One copy per run: a later save of the same run never overwrites it, and it
-// holds the bytes that were read even when another program has renamed its
-// own file over the path since.
-TEST_F(HUnixSystemRegistryTest, TheDamagedCopyIsMadeOncePerRunFromTheBytesThatWereRead)
+// Every damaged original is kept: a copy holds the bytes that were read
+// (also when another program has renamed its own file over the path since),
+// a file damaged again in the same run, or in a later run, goes to the next
+// free name past anything in the way, the same damaged bytes are not copied
+// twice, and the player is told each time.
+TEST_F(HUnixSystemRegistryTest, EveryDamagedOriginalIsKept)
 {
     const std::string first = kGood + damages()[0].tail;
     const std::string second = record("other", "window") + damages()[1].tail;
+    const std::string third = record("later", "run") + damages()[2].tail;
     TempDir traceDir;
     TraceToFile trace(traceDir);
     std::string err;
+    auto saveOnce = [&](HUnixSystemRegistry& run, const char* value) {
+        ASSERT_TRUE(run.openRegistry(nullptr, kCompany, kProduct));
+        ASSERT_TRUE(run.setStringValue("mine", value, 1));
+        err += captureStderr([&] { EXPECT_TRUE(run.closeRegistry()); });
+    };
 
     writeFile(first);
     ASSERT_TRUE(open());
@@ -390,42 +411,97 @@ TEST_F(HUnixSystemRegistryTest, TheDamagedCopyIsMadeOncePerRunFromTheBytesThatWe
     EXPECT_EQ(readFileBytes(file()), record("mine", "1") + kGood);
 
     // The file is whole again; then damaged once more in the same run.
-    ASSERT_TRUE(open());
-    EXPECT_FALSE(reg.isDamaged());
-    ASSERT_TRUE(reg.setStringValue("mine", "2", 1));
-    err += captureStderr([&] { EXPECT_TRUE(reg.closeRegistry()); });
+    saveOnce(reg, "2");
     writeFile(second);
-    ASSERT_TRUE(open());
-    EXPECT_TRUE(reg.isDamaged());
-    ASSERT_TRUE(reg.setStringValue("mine", "3", 1));
-    err += captureStderr([&] { EXPECT_TRUE(reg.closeRegistry()); });
-    EXPECT_EQ(readFileBytes(damagedCopy()), first) << "the kept copy was overwritten";
+    saveOnce(reg, "3");
+    EXPECT_EQ(readFileBytes(damagedCopy()), first) << "the first copy was overwritten";
+    EXPECT_EQ(readFileBytes(damagedCopy() + ".2"), second);
     EXPECT_EQ(readFileBytes(file()), record("mine", "3") + record("other", "window"));
+    // The same damaged bytes once more: they are kept already.
+    writeFile(second);
+    saveOnce(reg, "4");
+    EXPECT_EQ(namesIn(dir()), namesBeside({"registry_Acme_Tiles.damaged", "registry_Acme_Tiles.damaged.2"}));
 
-    EXPECT_EQ(occurrences(err, "The registry file " + file() + " was damaged"), 1) << err;
-    EXPECT_EQ(occurrences(err, "kept in " + damagedCopy()), 1) << err;
+    // A later run, with a folder in the way of the next name.
+    home.write(".moravel/registry_Acme_Tiles.damaged.3/inside", "x");
+    writeFile(third);
+    HUnixSystemRegistry later;
+    saveOnce(later, "5");
+    EXPECT_EQ(readFileBytes(damagedCopy()), first);
+    EXPECT_EQ(readFileBytes(damagedCopy() + ".2"), second);
+    EXPECT_EQ(readFileBytes(damagedCopy() + ".4"), third);
+    EXPECT_EQ(readFileBytes(file()), record("mine", "5") + record("later", "run"));
+
+    EXPECT_EQ(occurrences(err, "The registry file " + file() + " was damaged"), 4) << err;
+    EXPECT_EQ(occurrences(err, "kept in " + damagedCopy() + ".\n"), 1) << err;
+    EXPECT_EQ(occurrences(err, "kept in " + damagedCopy() + ".2.\n"), 2) << err;
+    EXPECT_EQ(occurrences(err, "kept in " + damagedCopy() + ".4.\n"), 1) << err;
     const std::string traced = trace.stop();
-    EXPECT_EQ(occurrences(traced, "...registry file damaged: the file as it was is kept in " + damagedCopy() + "\n"),
-              1)
-        << traced;
+    for (const char* suffix : {"", ".2", ".4"}) {
+        EXPECT_NE(traced.find("...registry file damaged: the file as it was is kept in " + damagedCopy() + suffix +
+                              "\n"),
+                  std::string::npos)
+            << traced;
+    }
 }
 
-// When the copy cannot be made, the damaged file is not replaced.
+// Nine copies at most: with every name taken by other bytes the save says
+// so and goes on.
+TEST_F(HUnixSystemRegistryTest, WithNineCopiesTheSaveSaysSoAndGoesOn)
+{
+    std::vector<std::string> copies;
+    for (int n = 1; n <= HUnixSystemRegistry::kMaxDamagedCopies; ++n) {
+        const std::string name = "registry_Acme_Tiles.damaged" + (n == 1 ? std::string() : "." + std::to_string(n));
+        home.write(".moravel/" + name, "copy " + std::to_string(n));
+        copies.push_back(name);
+    }
+    writeFile(kGood + damages()[0].tail);
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(reg.setStringValue("new", "v", 1));
+    const std::string err = captureStderr([&] { EXPECT_TRUE(reg.closeRegistry()); });
+    EXPECT_NE(err.find("It could not be kept: " + damagedCopy() + " to " + damagedCopy() + ".9 hold other damaged "
+                       "files. It is replaced by the records that were read."),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(readFileBytes(file()), record("new", "v") + kGood);
+    EXPECT_EQ(namesIn(dir()), namesBeside(copies));
+    EXPECT_EQ(readFileBytes(damagedCopy()), "copy 1");
+}
+
+// Writes past `bytes` fail as on a full disk, for root as well, while `run`
+// runs (the signal such a write raises is ignored, as the game ignores it).
+void withFileSizeLimit(rlim_t bytes, const std::function<void()>& run)
+{
+    rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = bytes;
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    run();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+}
+
+// When the copy cannot be written, the damaged file is not replaced.
 TEST_F(HUnixSystemRegistryTest, ADamagedFileThatCannotBeCopiedIsNotReplaced)
 {
-    const std::string original = kGood + damages()[0].tail;
+    // A damaged tail of 4 KB: its copy does not fit under the limit, the
+    // records read would.
+    const std::string original = kGood + std::string("third\0", 6) + u32Bytes(100000) + std::string(4096, 'g');
     writeFile(original);
-    // A folder in the copy's place: nothing can be renamed over it, for root either.
-    home.write(".moravel/registry_Acme_Tiles.damaged/inside", "x");
     ASSERT_TRUE(open());
     ASSERT_TRUE(reg.setStringValue("new", "v", 1));
     bool closed = true;
-    const std::string out = captureStdout([&] { closed = reg.closeRegistry(); });
+    std::string out;
+    withFileSizeLimit(1024, [&] { out = captureStdout([&] { closed = reg.closeRegistry(); }); });
     EXPECT_FALSE(closed);
-    EXPECT_NE(out.find("the damaged file could not be kept as " + damagedCopy()), std::string::npos) << out;
-    EXPECT_EQ(readFileBytes(file()), original);
-    EXPECT_EQ(namesIn(dir()), (std::vector<std::string>{"registry_Acme_Tiles", "registry_Acme_Tiles.damaged"}))
-        << "no temporary file is left";
+    EXPECT_NE(out.find("failed to write registry: the damaged file could not be kept as " + damagedCopy() +
+                       ": cannot write it: File too large"),
+              std::string::npos)
+        << out;
+    EXPECT_TRUE(readFileBytes(file()) == original);
+    EXPECT_EQ(namesIn(dir()), namesBeside()) << "no temporary file is left";
 }
 
 TEST_F(HUnixSystemRegistryTest, AnEmptyFileIsAnEmptyStore)
@@ -437,9 +513,62 @@ TEST_F(HUnixSystemRegistryTest, AnEmptyFileIsAnEmptyStore)
     EXPECT_EQ(readFileBytes(file()), "");
 }
 
-// A save that fails is reported once and gives its store up: the old file
-// stays, the next open reads it again, and what was not saved is never
-// written later over what the file has gained meanwhile.
+// At most kMaxFileBytes are read: a longer file is damaged after them,
+// however long it is, and keeps what was read before; a file of zeros holds
+// one empty key, then the same key again.
+TEST_F(HUnixSystemRegistryTest, ReadingStopsAtTheBound)
+{
+    const int32_t bound = HUnixSystemRegistry::kMaxFileBytes;
+    const std::string fits = record("a", std::string(static_cast<size_t>(bound) - 6, 'x'));
+    ASSERT_EQ(fits.size(), static_cast<size_t>(bound));
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool damaged;
+        std::vector<std::string> keys;
+    } cases[] = {
+        {"exactly the bound", fits, false, {"a"}},
+        {"one byte more", fits + "z", true, {"a"}},
+        {"a record across the bound", record("b", "1") + fits, true, {"b"}},
+        {"8 MiB of zeros", std::string(8u << 20, '\0'), true, {""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(c.bytes);
+        ASSERT_TRUE(open());
+        EXPECT_EQ(reg.isDamaged(), c.damaged);
+        std::vector<std::string> keys;
+        for (const HUnixSystemRegistry::Entry* e = reg.getHead(); e; e = e->m_pNext)
+            keys.push_back(e->m_pszKey);
+        EXPECT_EQ(keys, c.keys);
+        ASSERT_TRUE(reg.closeRegistry());
+    }
+}
+
+// A store whose file would be longer than the reader takes is not saved:
+// the old file stays.
+TEST_F(HUnixSystemRegistryTest, AStoreLargerThanTheBoundIsNotSaved)
+{
+    const std::string old = record("Volume", "200");
+    writeFile(old);
+    ASSERT_TRUE(open());
+    // With the old record, key, NUL and length: one byte over the bound.
+    const std::string value(static_cast<size_t>(HUnixSystemRegistry::kMaxFileBytes) + 1 - old.size() - 8, 'v');
+    ASSERT_TRUE(reg.setBinaryValue("big", value.data(), static_cast<int>(value.size())));
+    bool closed = true;
+    const std::string out = captureStdout([&] { closed = reg.closeRegistry(); });
+    EXPECT_FALSE(closed);
+    EXPECT_NE(out.find("failed to write registry: it would take 1048577 bytes, more than the 1048576 a registry "
+                       "file may hold"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(readFileBytes(file()), old);
+}
+
+// A save that fails is reported once, with the step that failed, and gives
+// its store up: the old file stays, the next open reads it again, and what
+// was not saved is never written later over what the file has gained
+// meanwhile.
 TEST_F(HUnixSystemRegistryTest, AFailedSaveKeepsTheOldFileAndDoesNotBlockTheNextOpen)
 {
     const std::string old = record("Volume", "200");
@@ -455,9 +584,10 @@ TEST_F(HUnixSystemRegistryTest, AFailedSaveKeepsTheOldFileAndDoesNotBlockTheNext
         out = captureStdout([&] {
             EXPECT_FALSE(reg.closeRegistry());
             EXPECT_EQ(readFileBytes(file()), old);
-            EXPECT_EQ(namesIn(dir()), std::vector<std::string>{"registry_Acme_Tiles"});
+            EXPECT_EQ(namesIn(dir()), namesBeside());
             EXPECT_EQ(reg.getPath(), nullptr);
             EXPECT_EQ(reg.getHead(), nullptr);
+            EXPECT_FALSE(reg.isLocked());
             // The next open reads the file again.
             ASSERT_TRUE(open());
             EXPECT_EQ(text("Volume"), "200");
@@ -465,7 +595,10 @@ TEST_F(HUnixSystemRegistryTest, AFailedSaveKeepsTheOldFileAndDoesNotBlockTheNext
             EXPECT_TRUE(reg.closeRegistry());
         });
     }
-    EXPECT_EQ(occurrences(out, "failed to open registry: Permission denied"), 1) << out;
+    EXPECT_EQ(occurrences(out, "failed to open registry: cannot create a temporary file beside " + file() +
+                                   ": Permission denied"),
+              1)
+        << out;
     ASSERT_EQ(::chmod(dir().c_str(), 0700), 0);
     // Another window saves; this run's store is gone, so its closes write nothing.
     const std::string gained = record("Volume", "150") + record("Tileset", "3");
@@ -484,23 +617,15 @@ TEST_F(HUnixSystemRegistryTest, AFullDiskDuringASaveLosesNothing)
     ASSERT_TRUE(open());
     ASSERT_TRUE(reg.setStringValue("Names", std::string(4096, 'n').c_str(), 4096));
 
-    // Writes beyond 1024 bytes fail as on a full disk, for root as well; the
-    // captured alert still fits.
-    rlimit saved;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
-    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     bool closed = true;
-    const std::string out = captureStdout([&] { closed = reg.closeRegistry(); });
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
+    std::string out;
+    withFileSizeLimit(1024, [&] { out = captureStdout([&] { closed = reg.closeRegistry(); }); });
     EXPECT_FALSE(closed);
-    EXPECT_NE(out.find("failed to write registry: File too large"), std::string::npos) << out;
+    const size_t at = out.find("failed to write registry: cannot write " + file() + ".");
+    EXPECT_NE(at, std::string::npos) << out;
+    EXPECT_NE(out.find(": File too large", at), std::string::npos) << out;
     EXPECT_EQ(readFileBytes(file()), old);
-    EXPECT_EQ(namesIn(dir()), std::vector<std::string>{"registry_Acme_Tiles"}) << "the partial file is removed";
+    EXPECT_EQ(namesIn(dir()), namesBeside()) << "the partial file is removed";
     // Space again: the next open reads the file and a new save succeeds.
     ASSERT_TRUE(open());
     EXPECT_EQ(text("Names"), "<absent>");
@@ -509,8 +634,135 @@ TEST_F(HUnixSystemRegistryTest, AFullDiskDuringASaveLosesNothing)
     EXPECT_EQ(readFileBytes(file()), record("Names", std::string(4096, 'n')) + old);
 }
 
-// An interrupted save leaves "<file>.XXXXXX" behind; the next save removes
-// those older than a minute, and nothing else.
+// A registry folder that cannot be made: the store opens empty, and a save
+// names the folder and the reason it could not be made.
+TEST_F(HUnixSystemRegistryTest, AFolderThatCannotBeMadeIsNamedBySave)
+{
+    const struct {
+        const char* what;
+        std::string home;
+        mode_t homeMode;
+        const char* reason;
+    } cases[] = {
+        {"a home that is not there", home.file("gone"), 0, "No such file or directory"},
+        {"a home that may not be written", home.file("locked"), 0500, "Permission denied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.homeMode != 0) {
+            ASSERT_EQ(::mkdir(c.home.c_str(), c.homeMode), 0);
+        }
+        ScopedEnv env("HOME", c.home.c_str());
+        std::string out;
+        {
+            AsOrdinaryUser user(home.path());
+            if (c.homeMode != 0 && !user.active())
+                continue; // root writes anywhere
+            HUnixSystemRegistry run;
+            out = captureStdout([&] {
+                EXPECT_TRUE(run.openRegistry(nullptr, kCompany, kProduct));
+                EXPECT_TRUE(run.setStringValue("k", "v", 1));
+                EXPECT_FALSE(run.closeRegistry());
+            });
+        }
+        EXPECT_EQ(out, "\n\n+-------+\n| Alert |\n+-------+\nfailed to open registry: cannot create the folder " +
+                           c.home + "/.moravel: " + c.reason + "\n\n");
+    }
+}
+
+// The lock: held from the open to the close; a second registry object (or
+// process) waits for it, then treats the registry as one that cannot be
+// opened, said once, and saves nothing; the wait ends as soon as the holder
+// lets go.
+namespace lockwait {
+
+// The pauses of one wait; the first may act (let the holder go).
+struct Waiting {
+    int pauses = 0;
+    int ms = 0;
+    std::function<void()> onFirstPause;
+};
+
+void pause(void* context, int ms)
+{
+    Waiting* w = static_cast<Waiting*>(context);
+    w->ms += ms;
+    if (w->pauses++ == 0 && w->onFirstPause)
+        w->onFirstPause();
+}
+
+// Whether another open file description could take the lock now.
+bool lockIsFree(const std::string& lockFile)
+{
+    const int fd = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
+}
+
+} // namespace lockwait
+
+TEST_F(HUnixSystemRegistryTest, ASecondOpenWaitsForTheLockThenFails)
+{
+    const std::string old = record("k", "v");
+    writeFile(old);
+    const std::string lockFile = file() + ".lock";
+    ASSERT_TRUE(open());
+    EXPECT_TRUE(reg.isLocked());
+    EXPECT_FALSE(lockwait::lockIsFree(lockFile));
+    // A temporary file of a save cut short: only a holder of the lock may
+    // remove it.
+    home.write(".moravel/registry_Acme_Tiles.Ab12Cd", "cut short");
+
+    HUnixSystemRegistry other;
+    lockwait::Waiting w;
+    other.setLockWait(HUnixSystemRegistry::kLockTimeoutMs, lockwait::pause, &w);
+    bool opened = true;
+    const std::string out = captureStdout([&] { opened = other.openRegistry(nullptr, kCompany, kProduct); });
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(w.ms, HUnixSystemRegistry::kLockTimeoutMs) << "the whole wait";
+    EXPECT_EQ(occurrences(out, "failed to open registry: cannot lock " + lockFile + ": another process of the game "
+                                   "has held it for 2000 ms"),
+              1)
+        << out;
+    EXPECT_EQ(occurrences(out, "failed to"), 1) << out;
+    EXPECT_EQ(other.getPath(), nullptr);
+    EXPECT_FALSE(other.isLocked());
+    EXPECT_TRUE(other.setStringValue("k", "lost", 4));
+    EXPECT_TRUE(other.closeRegistry()) << "a registry that did not open has nothing to save";
+    EXPECT_EQ(readFileBytes(file()), old);
+    EXPECT_TRUE(fileExists(file() + ".Ab12Cd"));
+
+    // The holder saves, under its lock: the stray file goes.
+    ASSERT_TRUE(reg.setStringValue("k", "w", 1));
+    ASSERT_TRUE(reg.closeRegistry());
+    EXPECT_FALSE(reg.isLocked());
+    EXPECT_TRUE(lockwait::lockIsFree(lockFile));
+    EXPECT_EQ(namesIn(dir()), namesBeside());
+}
+
+TEST_F(HUnixSystemRegistryTest, TheWaitEndsWhenTheHolderLetsGo)
+{
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(reg.setStringValue("k", "mine", 4));
+    HUnixSystemRegistry other;
+    lockwait::Waiting w;
+    w.onFirstPause = [&] { EXPECT_TRUE(reg.closeRegistry()); };
+    other.setLockWait(HUnixSystemRegistry::kLockTimeoutMs, lockwait::pause, &w);
+    ASSERT_TRUE(other.openRegistry(nullptr, kCompany, kProduct));
+    EXPECT_EQ(w.pauses, 1);
+    EXPECT_TRUE(other.isLocked());
+    char value[8] = {};
+    ASSERT_TRUE(other.getStringValue("k", value, sizeof(value)));
+    EXPECT_STREQ(value, "mine") << "the holder's save is what the next open reads";
+    EXPECT_TRUE(other.closeRegistry());
+}
+
+// An interrupted save leaves "<file>.XXXXXX" behind; the next save, which
+// holds the lock, removes every one of them whatever its age (no save of
+// another process can be under way), and nothing else.
 TEST_F(HUnixSystemRegistryTest, StaleTemporaryFilesAreRemovedByTheNextSave)
 {
     writeFile(record("k", "v"));
@@ -521,7 +773,7 @@ TEST_F(HUnixSystemRegistryTest, StaleTemporaryFilesAreRemovedByTheNextSave)
     } files[] = {
         {"registry_Acme_Tiles.a1B2c3", 120, true},
         {"registry_Acme_Tiles.ZZZZZZ", 3600, true},
-        {"registry_Acme_Tiles.Z9y8X7", 30, false}, // another window's save in progress
+        {"registry_Acme_Tiles.Z9y8X7", 0, true},
         {"registry_Acme_Tiles.damaged", 120, false},
         {"registry_Acme_Other.a1B2c3", 120, false},
         {"registry_Acme_Tiles.a1B2c", 120, false},
@@ -529,7 +781,7 @@ TEST_F(HUnixSystemRegistryTest, StaleTemporaryFilesAreRemovedByTheNextSave)
         {"registry_Acme_Tiles.a1-2c3", 120, false},
         {"registry_Acme_Tilesxa1B2c3", 120, false},
     };
-    std::vector<std::string> kept = {"registry_Acme_Tiles", "registry_Acme_Tiles.q1w2e3"};
+    std::vector<std::string> kept = {"registry_Acme_Tiles.q1w2e3"};
     for (const auto& f : files) {
         ASSERT_TRUE(age(home.write(".moravel/" + std::string(f.name), std::string(4096, 't')), f.ageSeconds));
         if (!f.removed)
@@ -537,20 +789,85 @@ TEST_F(HUnixSystemRegistryTest, StaleTemporaryFilesAreRemovedByTheNextSave)
     }
     // A folder of that name is not a temporary file.
     home.write(".moravel/registry_Acme_Tiles.q1w2e3/inside", "x");
-    ASSERT_TRUE(age(file() + ".q1w2e3", 120));
-    std::sort(kept.begin(), kept.end());
 
     // No save, no removal.
-    const std::vector<std::string> before = namesIn(dir());
     ASSERT_TRUE(open());
     ASSERT_TRUE(reg.closeRegistry());
-    EXPECT_EQ(namesIn(dir()), before);
+    const std::vector<std::string> before = namesIn(dir());
 
     ASSERT_TRUE(open());
     ASSERT_TRUE(reg.setStringValue("k", "w", 1));
     ASSERT_TRUE(reg.closeRegistry());
-    EXPECT_EQ(namesIn(dir()), kept);
+    EXPECT_EQ(namesIn(dir()), namesBeside(kept));
+    EXPECT_EQ(before.size(), namesBeside(kept).size() + 3);
     EXPECT_EQ(readFileBytes(file()), record("k", "w"));
+}
+
+// A registry file that is a symbolic link (a dotfiles set-up) is read
+// through it and saved over its target, which keeps its mode; the link
+// stays a link, and nothing is left beside the target. A link that leads
+// nowhere yet makes its target; links that go round are refused.
+TEST_F(HUnixSystemRegistryTest, ASymbolicLinkStaysALink)
+{
+    TempDir dotfiles;
+    const std::string target = dotfiles.write("registry", record("k", "v"));
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    // A relative link in the folder to an absolute one.
+    ASSERT_EQ(::mkdir(dir().c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(target.c_str(), home.file(".moravel/second").c_str()), 0);
+    ASSERT_EQ(::symlink("second", file().c_str()), 0);
+
+    ASSERT_TRUE(open());
+    EXPECT_EQ(text("k"), "v");
+    ASSERT_TRUE(reg.setStringValue("k", "w", 1));
+    ASSERT_TRUE(reg.closeRegistry());
+    char link[256] = {};
+    ASSERT_EQ(::readlink(file().c_str(), link, sizeof(link) - 1), 6);
+    EXPECT_STREQ(link, "second");
+    EXPECT_EQ(readFileBytes(target), record("k", "w"));
+    struct stat st;
+    ASSERT_EQ(::lstat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(namesIn(dotfiles.path()), std::vector<std::string>{"registry"});
+
+    // A link whose target is not there yet: a new file, the owner's only,
+    // whatever the creation mask.
+    ASSERT_EQ(::unlink(target.c_str()), 0);
+    const mode_t mask = ::umask(0);
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(reg.setStringValue("new", "n", 1));
+    ASSERT_TRUE(reg.closeRegistry());
+    ::umask(mask);
+    EXPECT_EQ(readFileBytes(target), record("new", "n"));
+    ASSERT_EQ(::lstat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    ASSERT_EQ(::lstat(file().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // Links that go round.
+    ASSERT_EQ(::unlink(home.file(".moravel/second").c_str()), 0);
+    ASSERT_EQ(::symlink("registry_Acme_Tiles", home.file(".moravel/second").c_str()), 0);
+    bool opened = true;
+    const std::string out = captureStdout([&] { opened = open(); });
+    EXPECT_FALSE(opened);
+    EXPECT_NE(out.find("failed to open registry: cannot follow the link " + file() +
+                       ": Too many levels of symbolic links"),
+              std::string::npos)
+        << out;
+    EXPECT_FALSE(reg.isLocked());
+}
+
+// A plain file keeps its mode across a save too.
+TEST_F(HUnixSystemRegistryTest, ASaveKeepsTheFilesMode)
+{
+    writeFile(record("k", "v"));
+    ASSERT_EQ(::chmod(file().c_str(), 0644), 0);
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(reg.setStringValue("k", "w", 1));
+    ASSERT_TRUE(reg.closeRegistry());
+    struct stat st;
+    ASSERT_EQ(::stat(file().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
 }
 
 // The registry file's path must fit in 1023 characters: a longer one is
@@ -604,16 +921,18 @@ TEST_F(HUnixSystemRegistryTest, ARegistryPathThatDoesNotFitIsRefused)
 // anyway (and the close at exit) leaves the file as it was.
 class HUnixSystemRegistryUnreadableTest : public HUnixSystemRegistryTest {
 protected:
-    void runThatChangesValuesAndCloses(const char* alert)
+    void runThatChangesValuesAndCloses(const std::string& alert)
     {
         const std::string out = captureStdout([&] { EXPECT_FALSE(open()); });
         EXPECT_NE(out.find(alert), std::string::npos) << out;
+        EXPECT_EQ(occurrences(out, "failed to"), 1) << out;
         EXPECT_EQ(reg.getHead(), nullptr);
         EXPECT_EQ(reg.getPath(), nullptr) << "nothing is left that could be saved over the file";
+        EXPECT_FALSE(reg.isLocked());
         reg.setStringValue("Volume", "10", 3);
         reg.setU32Value("Fullscreen", 1);
         EXPECT_TRUE(reg.closeRegistry());
-        EXPECT_EQ(namesIn(dir()), std::vector<std::string>{"registry_Acme_Tiles"}) << "no temporary file either";
+        EXPECT_EQ(namesIn(dir()), namesBeside()) << "no temporary file either";
     }
 
     const std::string oldFile = record("Best 1", std::string(48, 'b')) + record("Volume", "200");
@@ -627,22 +946,53 @@ TEST_F(HUnixSystemRegistryUnreadableTest, AFileThatMayNotBeReadIsNeverReplaced)
         AsOrdinaryUser user(home.path());
         if (!user.active())
             GTEST_SKIP() << "cannot leave root here, so file permissions do not apply";
-        runThatChangesValuesAndCloses("failed to open registry: Permission denied");
+        runThatChangesValuesAndCloses("failed to open registry: cannot read " + file() + ": Permission denied");
     }
     ASSERT_EQ(::chmod(file().c_str(), 0600), 0);
     EXPECT_EQ(readFileBytes(file()), oldFile);
 }
 
-// Opening a directory for reading succeeds and its first read fails, as an
-// I/O error would, for root as well.
-TEST_F(HUnixSystemRegistryUnreadableTest, AReadErrorLeavesNothingToSaveOverTheFile)
+// Only a regular file is read, and nothing waits on what is not one: a
+// folder, a FIFO without a writer, a link to a device that never ends. Each
+// is reported by what it is and left as it is.
+TEST_F(HUnixSystemRegistryUnreadableTest, WhatIsNotARegularFileIsNeitherReadNorReplaced)
 {
-    home.write(".moravel/registry_Acme_Tiles/inside", oldFile);
-    runThatChangesValuesAndCloses("failed to open registry: Is a directory");
-    struct stat st;
-    ASSERT_EQ(::stat(file().c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(readFileBytes(file() + "/inside"), oldFile);
+    const struct {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        const char* reason;
+        mode_t type;
+    } cases[] = {
+        {"a folder", [](const std::string& p) { ASSERT_EQ(::mkdir(p.c_str(), 0700), 0); }, "Is a directory",
+         S_IFDIR},
+        {"a FIFO", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+         "it is a FIFO, not a regular file", S_IFIFO},
+        {"a link to /dev/zero", [](const std::string& p) { ASSERT_EQ(::symlink("/dev/zero", p.c_str()), 0); },
+         "it is a device, not a regular file", S_IFLNK},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir other;
+        ScopedEnv env("HOME", other.path().c_str());
+        const std::string path = other.file(".moravel/registry_Acme_Tiles");
+        ASSERT_EQ(::mkdir(other.file(".moravel").c_str(), 0700), 0);
+        c.make(path);
+        HUnixSystemRegistry run;
+        bool opened = true;
+        const std::string out = captureStdout([&] { opened = run.openRegistry(nullptr, kCompany, kProduct); });
+        EXPECT_FALSE(opened);
+        const std::string target = c.type == S_IFLNK ? "/dev/zero" : path;
+        EXPECT_NE(out.find("failed to open registry: cannot read " + target + ": " + c.reason), std::string::npos)
+            << out;
+        run.setStringValue("Volume", "10", 3);
+        EXPECT_TRUE(run.closeRegistry());
+        struct stat st;
+        ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & S_IFMT, c.type);
+        EXPECT_EQ(namesIn(other.file(".moravel")),
+                  (std::vector<std::string>{"registry_Acme_Tiles", "registry_Acme_Tiles.lock"}));
+    }
+    EXPECT_FALSE(fileExists("/dev/zero.lock"));
 }
 
 TEST_F(HUnixSystemRegistryTest, WithoutAHomeDirectoryOpeningFails)

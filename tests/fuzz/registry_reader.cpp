@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     registry.m_readRegistry(in);
     std::fclose(in);
 
-    // Every loaded key reads back through the getters. (A damaged file may
-    // hold a key twice; the getters answer with its first record.)
+    // Every loaded key reads back through the getters, and no key is loaded
+    // twice (a key read again is damage).
     for (const HUnixSystemRegistry::Entry* e = registry.getHead(); e; e = e->m_pNext) {
         char text[64];
         int copied = -1;
@@ -31,6 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             !registry.getBinaryValue(e->m_pszKey, text, sizeof(text), &copied) || copied < 0 ||
             copied > static_cast<int>(sizeof(text)))
             std::abort();
+        for (const HUnixSystemRegistry::Entry* later = e->m_pNext; later; later = later->m_pNext) {
+            if (std::strcmp(e->m_pszKey, later->m_pszKey) == 0)
+                std::abort();
+        }
     }
 
     char* out = nullptr;

@@ -88,6 +88,10 @@ inline HScreenRect exitButton()
 {
     return placed(geo::kExitButton, "art/icon_exit_lit_qz.tga");
 }
+inline HScreenRect newGameButton()
+{
+    return placed(geo::kNewGameButton, "art/icon_newgame_lit_qz.tga");
+}
 inline HScreenRect optionsButton()
 {
     return placed(geo::kOptionsButton, "art/icon_options_lit_qz.tga");
@@ -105,6 +109,14 @@ inline HScreenRect pauseButton()
 inline HScreenRect layoutArrow(bool next)
 {
     return next ? placed(geo::kArrows[5], "art/arrow_right_qz.tga") : placed(geo::kArrows[4], "art/arrow_left_qz.tga");
+}
+
+// The arrows of the start screen's pickers (geo::kArrows): table top, tile
+// set and layout, each the previous one then the next one.
+enum PickerArrow { kTableTopDown, kTableTopUp, kTileSetDown, kTileSetUp, kLayoutDown, kLayoutUp };
+inline HScreenRect pickerArrow(PickerArrow a)
+{
+    return placed(geo::kArrows[a], a % 2 == 0 ? "art/arrow_left_lit_qz.tga" : "art/arrow_right_lit_qz.tga");
 }
 
 // Where the information strip's count of tiles left is drawn.

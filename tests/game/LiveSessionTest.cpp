@@ -2,13 +2,13 @@
 // X server (Xvfb) with SDL's X11 driver and records its journal, while the
 // test moves and clicks the server's pointer and presses its keys through
 // the XTEST extension, as a player's mouse and keyboard would. One session
-// clicks the start button, a matching pair, the exit button and the yes of
-// its confirmation; its journal, replayed with -demo, must leave the same
-// registry file. Another lights the free tiles with the space bar, tapped
-// and held. The deal depends on the time of the session's first event,
-// which the test reads from the journal while the game runs; a dozen
-// launches, one after another, deal a dozen first boards. Skipped when
-// Xvfb or XTEST is missing.
+// picks the next tile set and clicks the start button, a matching pair, the
+// exit button and the yes of its confirmation; its journal, replayed with
+// -demo, must leave the same registry file. Another lights the free tiles
+// with the space bar, tapped and held. The deal depends on the time of the
+// session's first event, which the test reads from the journal while the
+// game runs; a dozen launches, one after another, deal a dozen first boards.
+// Skipped when Xvfb or XTEST is missing.
 #include "tests/game/GameScreen.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/ArchiveBoard.h"
@@ -94,7 +94,9 @@ TEST_F(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession
     const HScreenPoint a = ArchiveBoard::s_faceCentre(mirror.board.tiles[pairs[0].first]);
     const HScreenPoint b = ArchiveBoard::s_faceCentre(mirror.board.tiles[pairs[0].second]);
 
-    // The start screen, then the board after the start button.
+    // The start screen with the next tile set picked (a choice the start
+    // saves), then the board after the start button.
+    ASSERT_TRUE(live.click(screen::middle(screen::pickerArrow(screen::kTileSetUp)), kStepSeconds));
     const Pixels startScreen = live.settled(kStepSeconds);
     keep(startScreen, "start");
     ASSERT_TRUE(live.click(screen::middle(screen::startButton()), kStepSeconds));
@@ -128,7 +130,9 @@ TEST_F(LiveSession, StartAPairAndQuitWithTheMouseThenTheJournalReplaysTheSession
     EXPECT_EQ(r.out, "");
 
     const std::string registry = readFileBytes(gameRegistryPath(live.sandbox().home().path()));
-    ASSERT_FALSE(registry.empty()) << "starting the board saves the options";
+    std::string tileSet;
+    ASSERT_TRUE(registryValue(registry, "Tileset", &tileSet)) << "starting the board saves the options";
+    EXPECT_EQ(tileSet, u32Bytes(1));
 
     // The journal replayed without a window, in a fresh HOME.
     ProgramSandbox replay;

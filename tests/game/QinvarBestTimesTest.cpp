@@ -785,6 +785,67 @@ TEST(QinvarBestTimes, AnEntryThatCouldNotBeStoredGoesWithTheNextOne)
     EXPECT_EQ(g.getLastHighScorePlace(), 5);
 }
 
+// An entry and a name whose save failed stay pending: they are written at
+// the next use of the registry that succeeds, whatever it is (here an
+// options save, as a board's start makes), before the partner link ends the
+// process, or at the latest when the game ends; the entry ranked into what
+// the file holds then.
+TEST(QinvarBestTimes, WhatCouldNotBeSavedIsWrittenAtTheNextUseOrAtTheEnd)
+{
+    // Also the commands: 0 ranks the game.
+    enum When { kNextUse = 1, kPartnerLink, kEnd };
+    for (When when : {kNextUse, kPartnerLink, kEnd}) {
+        SCOPED_TRACE(when == kNextUse ? "at the next use" : (when == kPartnerLink ? "at the link" : "at the end"));
+        ProbeSession s;
+        makeRegistryUnreadable(s.session());
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        g.onCommand = [](QinvarDialogProbe& p, uint32_t which) {
+            if (which == 0)
+                p.checkForHighScore();
+            else if (which == kNextUse)
+                p.m_saveOptions();
+            else
+                p.goToPartnerSite();
+        };
+        HUtil::s_strcpy(g.m_options.lastHighScoreName, "Amy", sizeof(g.m_options.lastHighScoreName));
+        finishGame(g, 0, 250, 240);
+        const std::vector<std::string> want = {"A0", "A1", "Amy", "A2", "A3", "A4", "A5", "A6"};
+        auto expectStored = [&](const std::string& registry) {
+            EXPECT_EQ(storedNames(registry, 0), want);
+            std::string name;
+            ASSERT_TRUE(registryValue(registry, "LastHighScoreName", &name));
+            EXPECT_EQ(std::string(name.c_str()), "Amy");
+        };
+        s.script().batch({commandAt(2000)});
+        s.script().batch({enterAt(2100)});
+        s.script().batch({enterAt(2200)});
+        s.script().batch({moveTo(2300, 5, 5)}, [&] {
+            EXPECT_TRUE(g.hasPendingSaves());
+            replaceUnreadableRegistry(s.session(), tableRecords(0, storedTable("A", 0)));
+        });
+        if (when != kEnd) {
+            s.script().batch({commandAt(2400, when)});
+            s.script().batch({moveTo(2500, 6, 6)}, [&] {
+                EXPECT_FALSE(g.hasPendingSaves());
+                expectStored(readFileBytes(s.session().registryPath()));
+            });
+        }
+        s.session().run();
+        const std::string shown = testing::internal::GetCapturedStdout();
+        EXPECT_NE(shown.find("Qinvar MahJong could not open registry."), std::string::npos);
+        EXPECT_EQ(shown.find("Failure"), std::string::npos) << shown;
+        expectStored(readFileBytes(s.session().registryPath()));
+        if (when == kPartnerLink) {
+            EXPECT_EQ(g.partnerCalls, 1);
+            expectStored(g.registryAtPartner);
+        }
+        EXPECT_FALSE(g.hasPendingSaves());
+        EXPECT_EQ(g.getLastHighScorePlace(), 2) << "the entry's place among the file's";
+    }
+}
+
 // A game whose time fell outside what a best time holds is not ranked: no
 // name is asked and the file stays as it was.
 TEST(QinvarBestTimes, AGameWithATimeOutOfRangeIsNotRanked)

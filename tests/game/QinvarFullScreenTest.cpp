@@ -253,38 +253,48 @@ TEST(QinvarFullScreen, TheTimeTheSwitchTookCountsAsPause)
 }
 
 // When the devices do not come up in the new mode, the old mode is built
-// again, and stored.
+// again, and stored: the mode that worked, also when the options could not
+// be read at start-up (the switch stored the new mode first).
 TEST(QinvarFullScreen, ARestartThatFailsInTheNewModeReturnsToTheOldOne)
 {
-    ProbeSession s;
-    ASSERT_TRUE(s.session().start());
-    QinvarDialogProbe& g = s.probe();
-    VideoModes modes(VideoModes::kWindowOnly);
-    g.duringQuickToggle = pretendWindowManager;
-    std::vector<bool> modesTried;
-    g.beforeInitSubsystems = [&](bool fullscreen) {
-        modesTried.push_back(fullscreen);
-        return true;
-    };
-    testing::internal::CaptureStdout();
-    s.script().batch({InputEvents::s_toggleFullscreen(2000)});
-    s.script().batch({InputEvents::s_timestamp(3000)}, [&] {
-        EXPECT_EQ(g.quickToggleCalls, 1);
-        EXPECT_EQ(modesTried, (std::vector<bool>{true, false}));
-        EXPECT_EQ(g.m_options.fullscreen, 0);
-        EXPECT_FALSE(screenIsFullscreen());
-        EXPECT_NE(g.getDisplayDevice(), nullptr);
-        EXPECT_NE(g.getGameFont(), nullptr);
-        EXPECT_TRUE(g.m_aSprites[QVS_FONT].isSpriteValid());
-        EXPECT_EQ(g.getState(), GS_START);
-        EXPECT_EQ(g.m_getPauseCount(), 0);
-    });
-    s.session().run();
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("toggleFullscreen - could not restart subsystems!"), std::string::npos) << out;
-    std::string value;
-    ASSERT_TRUE(registryValue(readFileBytes(s.session().registryPath()), "Fullscreen", &value));
-    EXPECT_EQ(value, u32Bytes(0));
+    for (bool readAtStart : {true, false}) {
+        SCOPED_TRACE(readAtStart ? "options read at start-up" : "options unreadable at start-up");
+        ProbeSession s;
+        if (!readAtStart)
+            makeRegistryUnreadable(s.session());
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(s.session().start());
+        testing::internal::GetCapturedStdout();
+        if (!readAtStart)
+            replaceUnreadableRegistry(s.session(), {{"Fullscreen", u32Bytes(0)}});
+        QinvarDialogProbe& g = s.probe();
+        VideoModes modes(VideoModes::kWindowOnly);
+        g.duringQuickToggle = pretendWindowManager;
+        std::vector<bool> modesTried;
+        g.beforeInitSubsystems = [&](bool fullscreen) {
+            modesTried.push_back(fullscreen);
+            return true;
+        };
+        testing::internal::CaptureStdout();
+        s.script().batch({InputEvents::s_toggleFullscreen(2000)});
+        s.script().batch({InputEvents::s_timestamp(3000)}, [&] {
+            EXPECT_EQ(g.quickToggleCalls, 1);
+            EXPECT_EQ(modesTried, (std::vector<bool>{true, false}));
+            EXPECT_EQ(g.m_options.fullscreen, 0);
+            EXPECT_FALSE(screenIsFullscreen());
+            EXPECT_NE(g.getDisplayDevice(), nullptr);
+            EXPECT_NE(g.getGameFont(), nullptr);
+            EXPECT_TRUE(g.m_aSprites[QVS_FONT].isSpriteValid());
+            EXPECT_EQ(g.getState(), GS_START);
+            EXPECT_EQ(g.m_getPauseCount(), 0);
+        });
+        s.session().run();
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find("toggleFullscreen - could not restart subsystems!"), std::string::npos) << out;
+        std::string value;
+        ASSERT_TRUE(registryValue(readFileBytes(s.session().registryPath()), "Fullscreen", &value));
+        EXPECT_EQ(value, u32Bytes(0));
+    }
 }
 
 // When neither mode comes up, the player is told and the game quits without

@@ -74,6 +74,8 @@ TEST(QinvarOptions, EveryKeyIsWrittenInItsOrderAndFormatAndReadBack)
     o.layout = 11;
     o.fullscreen = 1;
     HUtil::s_strcpy(o.lastHighScoreName, "Mirela", sizeof(o.lastHighScoreName));
+    // As the pickers, the dialog and the name entry leave them.
+    o.markSet(~0u);
     s.probe().m_saveOptions();
 
     // New keys go to the head of the file: it lists them last written first.
@@ -187,9 +189,10 @@ TEST(QinvarOptions, HostileRegistryValuesAreSanitised)
 }
 
 // Options the registry could not give at start-up are the defaults, not the
-// player's choice: a later save writes only the options changed in this run
-// (and a name entered); every other option keeps what the file holds, also
-// what it gains from another window meanwhile.
+// player's choice: a later save writes only the options set in this run
+// (and a name entered), whatever their values (a choice changed back to the
+// default is still his); every other option keeps what the file holds,
+// also what it gains from another window meanwhile.
 TEST(QinvarOptions, OptionsThatNeverLoadedAreNotSavedAsChosen)
 {
     ProbeSession s;
@@ -223,6 +226,39 @@ TEST(QinvarOptions, OptionsThatNeverLoadedAreNotSavedAsChosen)
     want[4].value = u32Bytes(0);
     EXPECT_EQ(readFileBytes(s.session().registryPath()), registryBytes(want))
         << "automatic hints were turned off in this run";
+
+    // Back to what start-up had: the tile set by the picker (6 and 3 more
+    // wrap to 0), the sound volume by any way at all.
+    g.adjustTileSetPreview(3);
+    o.soundVolume = 1.0f;
+    g.m_saveOptions();
+    want[3].value = u32Bytes(0);
+    want[5].value = floatBytes(1.0f);
+    EXPECT_EQ(readFileBytes(s.session().registryPath()), registryBytes(want)) << "the choices changed back";
+}
+
+// Options read at start-up are not written back as this run's: a save
+// writes what this run set and leaves another window's later choices in
+// the file.
+TEST(QinvarOptions, ASaveLeavesWhatAnotherWindowChoseSinceTheStart)
+{
+    ProbeSession s;
+    const std::vector<RegistryRecord> stored = chosenOptionRecords(7);
+    writeRegistry(s.session(), stored);
+    ASSERT_TRUE(s.session().start());
+    QinvarDialogProbe& g = s.probe();
+    EXPECT_EQ(g.m_options.autoHint, 0);
+
+    // The other window turns automatic hints on and picks table top 9.
+    std::vector<RegistryRecord> want = stored;
+    want[2].value = u32Bytes(9);
+    want[4].value = u32Bytes(1);
+    writeRegistry(s.session(), want);
+    // This one picks the next layout and saves.
+    g.adjustLayoutPreview(1);
+    g.m_saveOptions();
+    want[1].value = u32Bytes(8);
+    EXPECT_EQ(readFileBytes(s.session().registryPath()), registryBytes(want));
 }
 
 // The full-screen switch of the dialog changes only the record; a changed

@@ -1,17 +1,23 @@
 // The per-user registry treated as a hostile machine treats it, through the
 // real program (build/bin/qvgame) under SDL's dummy drivers: a registry that
-// cannot be read, or its folder written, when the game starts; one damaged
-// byte; two windows of the game at once; a demo whose clock jumps; a save
-// that was killed midway; and a home directory too long for the registry's
-// path. Each test compares the registry file's bytes before and after.
+// cannot be read, or its folder written, when the game starts or when a best
+// time is stored; damaged files, one run after another and twice in one run;
+// several windows of the game at once, saving at the same moment or one
+// after another; a demo whose clock jumps; a save that was killed midway; a
+// FIFO, a device and a symbolic link in the registry file's place; a
+// file-size limit and a standard error nobody reads; a result left on its
+// end screen; and a home directory too long for the registry's path. Each test compares the
+// registry file's bytes before and after.
 //
-// A program that must wait at a chosen point is left there at the end of its
-// demo (it then waits for live input, which the dummy video driver never
-// sends) and ended with SIGTERM, which ends it at once: a name entry left
-// open then keeps the entry under the name typed so far, an end screen
-// stores its result under the last name entered.
+// A program that must wait at a chosen point is either left there at the
+// end of its demo (it then waits for live input, which the dummy video
+// driver never sends) and ended with SIGTERM, which ends it at once: a name
+// entry left open then keeps the entry under the name typed so far, an end
+// screen stores its result under the last name entered; or it is held at an
+// event of its demo by its journal read at the test's pace (JournalGate).
 #include "tests/game/PlayerSession.h"
 #include "tests/game/QinvarDialogProbe.h"
+#include "tests/support/JournalGate.h"
 #include "tests/support/OrdinaryUser.h"
 #include "tests/support/ProgramSandbox.h"
 #include "tests/support/RunningProgram.h"
@@ -29,7 +35,9 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,13 +67,14 @@ std::vector<RegistryRecord> playersRegistry()
     return records;
 }
 
-// The file of `records` with one flipped bit in the length of the second
-// record: only the first one can be read.
-std::string damagedRegistryBytes(const std::vector<RegistryRecord>& records)
+// The file of `records` with one flipped bit in the length of record k (the
+// second unless told): only the records before it can be read.
+std::string damagedRegistryBytes(const std::vector<RegistryRecord>& records, size_t k = 1)
 {
     std::string bytes = registryBytes(records);
-    const size_t secondLength = registryBytes({records[0]}).size() + records[1].key.size() + 1;
-    bytes[secondLength + 3] = static_cast<char>(bytes[secondLength + 3] ^ 0x80);
+    const std::vector<RegistryRecord> before(records.begin(), records.begin() + static_cast<long>(k));
+    const size_t length = registryBytes(before).size() + records[k].key.size() + 1;
+    bytes[length + 3] = static_cast<char>(bytes[length + 3] ^ 0x80);
     return bytes;
 }
 
@@ -108,6 +117,31 @@ std::vector<std::string> layoutZeroAndTheName()
         EXPECT_EQ((r).exitCode, 0) << (r).out << (r).err;                                                             \
     } while (0)
 
+// Every key of `changed` is one of `allowed` (both sorted).
+void expectOnlyAllowedChanged(const std::vector<std::string>& changed, const std::vector<std::string>& allowed)
+{
+    for (const std::string& key : changed)
+        EXPECT_TRUE(std::binary_search(allowed.begin(), allowed.end(), key)) << key << " changed";
+}
+
+std::vector<std::string> sorted(std::vector<std::string> v)
+{
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+// The most memory the process has held, in KiB (VmHWM); -1 when unknown.
+long peakKilobytes(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
 class SavedDataTest : public testing::Test {
 protected:
     void SetUp() override
@@ -146,12 +180,17 @@ protected:
         s.typeName(name);
         return s;
     }
-    // The name entered, the best times closed, a quit from the start screen.
-    static void enterAndQuit(PlayerSession& s)
+    // The name entered and the best times closed: back on the start screen.
+    static void enterTheName(PlayerSession& s)
     {
         s.key('\r');
         s.click(screen::bestTimesOkButton(), 1000);
         s.idle(500);
+    }
+    // The same, then a quit from the start screen.
+    static void enterAndQuit(PlayerSession& s)
+    {
+        enterTheName(s);
         s.quit();
     }
     // A demo that quits from the start screen.
@@ -162,14 +201,30 @@ protected:
         s.quit();
         return s;
     }
-    // A demo that starts a board, which saves the options, and quits.
-    static PlayerSession startABoardAndQuit()
+    // A choice of the start screen (the tile-set picker's arrow), then a
+    // board started, which saves the options, and left for the start screen
+    // (a new game, confirmed).
+    static void pickAndStartABoard(PlayerSession& s, screen::PickerArrow arrow = screen::kTileSetUp)
+    {
+        s.click(screen::pickerArrow(arrow), 500);
+        s.click(screen::startButton(), 1000);
+        s.click(screen::newGameButton(), 1000);
+        s.click(screen::confirmationButton(true), 1000);
+        s.idle(200);
+    }
+    static PlayerSession pickStartABoardAndQuit()
     {
         PlayerSession s(1000);
-        s.click(screen::startButton(), 1000);
-        s.click(screen::exitButton(), 1000);
-        s.click(screen::confirmationButton(true), 1000);
+        pickAndStartABoard(s);
+        s.quit();
         return s;
+    }
+    // More idle time than a gate lets the program run ahead: what follows
+    // comes only after the test has read past the gate's point.
+    static void padForTheGate(PlayerSession& s)
+    {
+        for (int i = 0; i < JournalGate::kSlackRecords + 8; ++i)
+            s.idle(10);
     }
 
     // Runs the game over the demo to its end (-s, -demo and `extra`).
@@ -181,24 +236,41 @@ protected:
         args.insert(args.end(), extra.begin(), extra.end());
         return box.run(buildProgram("qvgame"), args, env, 60);
     }
-    // Starts the game over a demo, and waits until every record of it was
-    // delivered (the journal holds them all): the game then waits where the
-    // demo left it.
-    static bool startWaitingAtTheDemosEnd(const ProgramSandbox& box, RunningProgram* program,
-                                           const PlayerSession& s, const std::vector<std::string>& extra = {},
-                                           const ProgramSandbox::Environment& env = {})
+    // Starts the game over a demo, recording its journal (-s, -journal,
+    // -demo and `extra`).
+    static bool startOver(const ProgramSandbox& box, RunningProgram* program, const PlayerSession& s,
+                          const std::vector<std::string>& extra = {}, const ProgramSandbox::Environment& env = {})
     {
         if (!s.demo.writeTo(box.work().file("demo.bin")))
             return false;
         std::vector<std::string> args = {"-s", "-journal", "-demo", "demo.bin"};
         args.insert(args.end(), extra.begin(), extra.end());
-        if (!box.start(program, buildProgram("qvgame"), args, env))
-            return false;
+        return box.start(program, buildProgram("qvgame"), args, env);
+    }
+    // Waits until every record of the demo was delivered (the journal holds
+    // them all): the game then waits for live input where the demo left it.
+    static bool waitForTheDemo(const ProgramSandbox& box, RunningProgram* program, const PlayerSession& s,
+                               double timeoutSeconds = 60)
+    {
         const std::string demo = s.demo.bytes();
-        return waitFor(60, [&] {
+        return waitFor(timeoutSeconds, [&] {
             const std::string journal = box.workFile("journal.bin");
             return journal.compare(0, demo.size(), demo) == 0 || !program->running();
         }) && program->running();
+    }
+    // Starts the game over a demo, and waits until the game waits where the
+    // demo left it.
+    static bool startWaitingAtTheDemosEnd(const ProgramSandbox& box, RunningProgram* program,
+                                          const PlayerSession& s, const std::vector<std::string>& extra = {},
+                                          const ProgramSandbox::Environment& env = {})
+    {
+        return startOver(box, program, s, extra, env) && waitForTheDemo(box, program, s);
+    }
+    // The same start with the journal read through `gate`.
+    static bool startGated(const ProgramSandbox& box, RunningProgram* program, JournalGate* gate,
+                           const PlayerSession& s)
+    {
+        return gate->open(box.work().path()) && startOver(box, program, s);
     }
     // Ends a waiting game with SIGTERM.
     static ChildResult endBySigterm(RunningProgram* program)
@@ -210,6 +282,18 @@ protected:
     static std::string registryOf(const ProgramSandbox& box)
     {
         return readFileBytes(gameRegistryPath(box.home().path()));
+    }
+    // "amy" won layout 0 over the long-time player's registry: her entry
+    // heads the layout, the last name is hers, and nothing but that layout
+    // and the name changed.
+    static void expectAmysEntryStored(const std::string& before, const std::string& after)
+    {
+        EXPECT_EQ(storedNames(after, 0),
+                  (std::vector<std::string>{"amy", "L0P0", "L0P1", "L0P2", "L0P3", "L0P4", "L0P5", "L0P6"}));
+        expectOnlyAllowedChanged(changedKeys(before, after), layoutZeroAndTheName());
+        std::string name;
+        ASSERT_TRUE(registryValue(after, "LastHighScoreName", &name));
+        EXPECT_EQ(std::string(name.c_str()), "amy");
     }
 
     ArchiveBoard mirror;
@@ -229,11 +313,12 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         const char* path; // under HOME
         mode_t during, after;
         std::vector<std::string> extra;
+        const char* message; // after "failed to open registry: "
     } cases[] = {
-        {"the file may not be read", kGameRegistryFile, 0000, 0600, {}},
+        {"the file may not be read", kGameRegistryFile, 0000, 0600, {}, "cannot read "},
         // The full-screen switch of the command line saves at once, and
         // that save fails, as on a full disk.
-        {"the folder may not be written", ".moravel", 0500, 0700, {"-f"}},
+        {"the folder may not be written", ".moravel", 0500, 0700, {"-f"}, "cannot create a temporary file beside "},
     };
     const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
     if (user.exitCode != 0)
@@ -252,59 +337,176 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         ASSERT_EQ(::chmod(box.home().file(c.path).c_str(), c.after), 0);
         const ChildResult r = endBySigterm(&program);
         EXPECT_CLEAN_EXIT(r);
-        // The start-up did fail (the run was an ordinary user's).
-        EXPECT_NE(r.out.find("failed to open registry: Permission denied"), std::string::npos) << r.out;
+        // The start-up did fail (the run was an ordinary user's), and said
+        // which step and why.
+        EXPECT_NE(r.out.find(std::string("failed to open registry: ") + c.message + gameRegistryPath(box.home().path()) +
+                             ": Permission denied"),
+                  std::string::npos)
+            << r.out;
 
-        const std::string after = registryOf(box);
-        EXPECT_EQ(storedNames(after, 0),
-                  (std::vector<std::string>{"amy", "L0P0", "L0P1", "L0P2", "L0P3", "L0P4", "L0P5", "L0P6"}));
-        const std::vector<std::string> changed = changedKeys(before, after);
-        const std::vector<std::string> allowed = layoutZeroAndTheName();
-        for (const std::string& key : changed)
-            EXPECT_TRUE(std::binary_search(allowed.begin(), allowed.end(), key)) << key << " changed";
-        std::string name;
-        ASSERT_TRUE(registryValue(after, "LastHighScoreName", &name));
-        EXPECT_EQ(std::string(name.c_str()), "amy");
+        expectAmysEntryStored(before, registryOf(box));
     }
 }
 
-// One flipped bit in the length of the second record: a start and a quit
-// leave the file byte for byte; a run that changes an option keeps the
-// original bytes in "<registry>.damaged", says so on standard error and in
-// the trace, and then saves what it could read.
-TEST_F(SavedDataTest, ADamagedFileIsKeptWhole)
+// A best time whose store failed (the folder may not be written) is shown
+// all the same and stays pending; the folder recovers, and the player quits
+// from the start screen, or a termination signal ends the game: the entry,
+// ranked into what the file holds then, and the name are in the file.
+TEST_F(SavedDataTest, AStoreThatFailedIsWrittenWhenTheGameEnds)
+{
+    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
+    if (user.exitCode != 0)
+        GTEST_SKIP() << "cannot leave root here, so directory permissions do not apply";
+    for (bool quit : {true, false}) {
+        SCOPED_TRACE(quit ? "the player quits" : "a termination signal");
+        ProgramSandbox box;
+        box.asOrdinaryUser();
+        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+        const std::string before = registryOf(box);
+        const std::string folder = box.home().file(".moravel");
+        ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+
+        PlayerSession s = wonGameUpToTheName("amy");
+        enterTheName(s);
+        RunningProgram program;
+        ChildResult r;
+        if (quit) {
+            // Held on the start screen after the store, then the quit.
+            const size_t point = static_cast<size_t>(s.demo.count());
+            padForTheGate(s);
+            s.quit();
+            JournalGate gate;
+            ASSERT_TRUE(startGated(box, &program, &gate, s));
+            ASSERT_TRUE(gate.readUntil(&program, point + 1, 60)) << program.wait(1).out;
+            EXPECT_TRUE(registryOf(box) == before) << "the store did not fail";
+            ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+            gate.release();
+            r = program.wait(60);
+        } else {
+            ASSERT_TRUE(startOver(box, &program, s) && waitForTheDemo(box, &program, s)) << program.wait(1).out;
+            EXPECT_TRUE(registryOf(box) == before) << "the store did not fail";
+            ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+            ::kill(program.pid(), SIGTERM);
+            r = program.wait(60);
+        }
+        EXPECT_CLEAN_EXIT(r);
+        EXPECT_NE(r.out.find("failed to open registry: cannot create a temporary file beside " +
+                             gameRegistryPath(box.home().path()) + ": Permission denied"),
+                  std::string::npos)
+            << r.out;
+
+        expectAmysEntryStored(before, registryOf(box));
+    }
+}
+
+// The options cannot be read at start-up (a folder in the file's place);
+// then the file is back, with the player's choices. A choice changed and
+// changed back (tile set 1, a board, tile set 0 again, a board) leaves the
+// last choice in the file, and only that key changed.
+TEST_F(SavedDataTest, AChoiceChangedAndChangedBackIsSavedWhenTheOptionsDidNotLoad)
+{
+    ProgramSandbox box;
+    box.home().write(std::string(kGameRegistryFile) + "/inside", "x");
+    PlayerSession s(1000);
+    const size_t point = static_cast<size_t>(s.demo.count());
+    padForTheGate(s);
+    pickAndStartABoard(s, screen::kTileSetUp);
+    pickAndStartABoard(s, screen::kTileSetDown);
+    s.quit();
+
+    JournalGate gate;
+    RunningProgram program;
+    ASSERT_TRUE(startGated(box, &program, &gate, s));
+    // The first event came: the start-up, and its reading, is over.
+    ASSERT_TRUE(gate.readUntil(&program, point + 1, 60)) << program.wait(1).out;
+    const std::string path = gameRegistryPath(box.home().path());
+    ASSERT_EQ(::unlink((path + "/inside").c_str()), 0);
+    ASSERT_EQ(::rmdir(path.c_str()), 0);
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(box);
+    gate.release();
+    const ChildResult r = program.wait(60);
+    EXPECT_CLEAN_EXIT(r);
+    EXPECT_NE(r.out.find("failed to open registry: cannot read " + path + ": Is a directory"), std::string::npos)
+        << r.out;
+
+    const std::string after = registryOf(box);
+    EXPECT_EQ(changedKeys(before, after), std::vector<std::string>{"Tileset"});
+    std::string value;
+    ASSERT_TRUE(registryValue(after, "Tileset", &value));
+    EXPECT_EQ(value, u32Bytes(0));
+}
+
+// Every damaged original is kept: a start and a quit leave a damaged file
+// byte for byte; a run that saves keeps the original bytes in
+// "<registry>.damaged", the next run's other damage in ".damaged.2", and two
+// damaged files in one run in the next two names; each time the player is
+// told on standard error and in the trace, and the save writes what it
+// could read and what the run chose.
+TEST_F(SavedDataTest, EveryDamagedOriginalIsKept)
 {
     ProgramSandbox box;
     const std::vector<RegistryRecord> records = playersRegistry();
-    const std::string bytes = damagedRegistryBytes(records);
-    box.home().write(kGameRegistryFile, bytes);
     const std::string path = box.home().file(kGameRegistryFile);
+    auto copy = [&](int n) { return path + ".damaged" + (n == 1 ? std::string() : "." + std::to_string(n)); };
+    const std::vector<std::string> originals = {damagedRegistryBytes(records, 1), damagedRegistryBytes(records, 2),
+                                                damagedRegistryBytes(records, 3), damagedRegistryBytes(records, 4)};
 
+    box.home().write(kGameRegistryFile, originals[0]);
     ChildResult r = play(box, quitAtOnce(), {"-trace"});
     EXPECT_CLEAN_EXIT(r);
     EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(readFileBytes(path) == bytes) << "the damaged file was written";
-    EXPECT_EQ(namesIn(box.home().file(".moravel")), std::vector<std::string>{"registry_Moravel_Qinvar"});
+    EXPECT_TRUE(readFileBytes(path) == originals[0]) << "the damaged file was written";
+    EXPECT_EQ(namesIn(box.home().file(".moravel")),
+              (std::vector<std::string>{"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"}));
 
-    // Starting a board saves the options: those after the damage are new.
-    r = play(box, startABoardAndQuit(), {"-trace"});
+    // One damaged file in each of two runs.
+    std::string err;
+    Lines trace;
+    auto noteOutput = [&](const ChildResult& run) {
+        err += run.err;
+        const Lines more = splitLines(box.workFile("trace.txt"));
+        trace.insert(trace.end(), more.begin(), more.end());
+    };
+    for (int run = 0; run < 2; ++run) {
+        box.home().write(kGameRegistryFile, originals[static_cast<size_t>(run)]);
+        r = play(box, pickStartABoardAndQuit(), {"-trace"});
+        EXPECT_CLEAN_EXIT(r);
+        noteOutput(r);
+        EXPECT_TRUE(readFileBytes(copy(run + 1)) == originals[static_cast<size_t>(run)]) << run;
+    }
+    // The records before the damage, and the one choice of the run.
+    EXPECT_EQ(readFileBytes(path), registryBytes({{"Tileset", u32Bytes(1)}, records[0], records[1]}));
+
+    // Two in one run: the file is damaged again while the game runs.
+    box.home().write(kGameRegistryFile, originals[2]);
+    PlayerSession s(1000);
+    pickAndStartABoard(s);
+    const size_t point = static_cast<size_t>(s.demo.count());
+    padForTheGate(s);
+    pickAndStartABoard(s);
+    s.quit();
+    JournalGate gate;
+    RunningProgram program;
+    ASSERT_TRUE(gate.open(box.work().path()) && startOver(box, &program, s, {"-trace"}));
+    ASSERT_TRUE(gate.readUntil(&program, point + 1, 60)) << program.wait(1).out;
+    box.home().write(kGameRegistryFile, originals[3]);
+    gate.release();
+    r = program.wait(60);
     EXPECT_CLEAN_EXIT(r);
-    EXPECT_TRUE(readFileBytes(path + ".damaged") == bytes) << "the copy is not the original";
-    EXPECT_NE(r.err.find("The registry file " + path + " was damaged"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("kept in " + path + ".damaged"), std::string::npos) << r.err;
-    const Lines trace = splitLines(box.workFile("trace.txt"));
-    EXPECT_NE(std::find(trace.begin(), trace.end(),
-                        "...registry file damaged: the file as it was is kept in " + path + ".damaged"),
-              trace.end());
-    // The record before the damage, and the options saved, newest first.
-    EXPECT_EQ(readFileBytes(path), registryBytes({{"Fullscreen", u32Bytes(0)},
-                                                  {"Layout", u32Bytes(0)},
-                                                  {"Background", u32Bytes(0)},
-                                                  {"Tileset", u32Bytes(0)},
-                                                  {"Music Volume", floatBytes(0.25f)},
-                                                  {"Sound Volume", floatBytes(1.0f)},
-                                                  {"Autohint", u32Bytes(1)},
-                                                  records[0]}));
+    noteOutput(r);
+
+    for (int n = 1; n <= 4; ++n) {
+        EXPECT_TRUE(readFileBytes(copy(n)) == originals[static_cast<size_t>(n - 1)]) << "copy " << n;
+        EXPECT_NE(err.find("The registry file " + path + " was damaged: only the records before the damage could "
+                           "be read. The file as it was is kept in " + copy(n) + ".\n"),
+                  std::string::npos)
+            << err;
+        EXPECT_NE(std::find(trace.begin(), trace.end(),
+                            "...registry file damaged: the file as it was is kept in " + copy(n)),
+                  trace.end())
+            << n;
+    }
 }
 
 // A file-size limit of 1 KiB (`ulimit -f 1`), below the registry's size:
@@ -324,12 +526,13 @@ TEST_F(SavedDataTest, AFileSizeLimitFailsTheSaveAndTheGameGoesOn)
     EXPECT_CLEAN_EXIT(r);
     EXPECT_NE(r.out.find(std::strerror(EFBIG)), std::string::npos) << r.out;
     EXPECT_TRUE(registryOf(box) == before) << "changed: " << testing::PrintToString(changedKeys(before, registryOf(box)));
-    EXPECT_EQ(namesIn(box.home().file(".moravel")), std::vector<std::string>{"registry_Moravel_Qinvar"});
+    EXPECT_EQ(namesIn(box.home().file(".moravel")),
+              (std::vector<std::string>{"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"}));
 }
 
 // Standard error a pipe whose reader has gone, and a damaged registry: the
-// first save (starting the board stores the options) keeps the damaged copy
-// and says so on standard error, into the pipe. The message is lost; the
+// first save (the won game's best time) keeps the damaged copy and says so
+// on standard error, into the pipe. The message is lost; the
 // board is dealt and played, and its best time stored.
 TEST_F(SavedDataTest, AStandardErrorNobodyReadsLosesTheMessageAndTheGameIsPlayed)
 {
@@ -371,6 +574,97 @@ TEST_F(SavedDataTest, TwoWindowsWinningOnOneLayoutKeepBothEntries)
     EXPECT_CLEAN_EXIT(ra);
     EXPECT_EQ(storedNames(registryOf(a), 0),
               (std::vector<std::string>{"bea", "amy", "Vot", "Ressa", "Ondi", "Brum", "Tamsi", "Kelp"}));
+}
+
+// Eight windows of the game on one home, saving at the same moment, round
+// after round: every window's entry is in the file.
+class SeveralWindowsTest : public SavedDataTest {
+protected:
+    static constexpr int kWindows = 8;
+    static constexpr int kRounds = 3;
+
+    // `signalled`: all sit in the name entry and one termination signal
+    // ends them (a logout); otherwise all win, enter the name and quit.
+    void playRounds(bool signalled)
+    {
+        for (int round = 0; round < kRounds; ++round) {
+            SCOPED_TRACE("round " + std::to_string(round));
+            ProgramSandbox home;
+            const ProgramSandbox::Environment sameHome = {{"HOME", home.home().path()}};
+            std::vector<std::unique_ptr<ProgramSandbox>> boxes;
+            std::vector<std::unique_ptr<RunningProgram>> windows;
+            std::vector<PlayerSession> sessions;
+            std::vector<std::string> names;
+            for (int w = 0; w < kWindows; ++w) {
+                names.push_back("w" + std::to_string(w) + "r" + std::to_string(round));
+                sessions.push_back(wonGameUpToTheName(names.back()));
+                if (!signalled)
+                    enterAndQuit(sessions.back());
+                boxes.push_back(std::make_unique<ProgramSandbox>());
+                windows.push_back(std::make_unique<RunningProgram>());
+            }
+            for (int w = 0; w < kWindows; ++w)
+                ASSERT_TRUE(startOver(*boxes[w], windows[w].get(), sessions[w], {}, sameHome));
+            if (signalled) {
+                for (int w = 0; w < kWindows; ++w)
+                    ASSERT_TRUE(waitForTheDemo(*boxes[w], windows[w].get(), sessions[w])) << w;
+                for (int w = 0; w < kWindows; ++w)
+                    ::kill(windows[w]->pid(), SIGTERM);
+            }
+            for (int w = 0; w < kWindows; ++w) {
+                const ChildResult r = windows[w]->wait(60);
+                EXPECT_CLEAN_EXIT(r);
+                EXPECT_EQ(r.out, "") << w;
+            }
+            EXPECT_EQ(sorted(storedNames(readFileBytes(gameRegistryPath(home.home().path())), 0)), sorted(names));
+        }
+    }
+};
+
+TEST_F(SeveralWindowsTest, EndedByOneSignalInTheNameEntryKeepEveryEntry)
+{
+    playRounds(true);
+}
+
+TEST_F(SeveralWindowsTest, WinningAtOnceKeepEveryEntry)
+{
+    playRounds(false);
+}
+
+// Window A loaded its options at start and sits in the name entry; window
+// B turns automatic hints on in the options dialog, picks the next tile set
+// and starts a board; then A stores its best time and the name: B's choices
+// are still in the file, since A set neither.
+TEST_F(SavedDataTest, AnotherWindowsChoiceSurvivesThisOnesLaterSave)
+{
+    ProgramSandbox a;
+    ProgramSandbox b;
+    a.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(a);
+    RunningProgram windowA;
+    ASSERT_TRUE(startWaitingAtTheDemosEnd(a, &windowA, wonGameUpToTheName("amy"))) << windowA.wait(1).out;
+
+    PlayerSession sb(1000);
+    sb.click(screen::optionsButton(), 500);
+    sb.click(screen::autoHintButton(), 500);
+    sb.click(screen::optionsOkButton(), 500);
+    pickAndStartABoard(sb);
+    sb.quit();
+    const ChildResult rb = play(b, sb, {}, {{"HOME", a.home().path()}});
+    EXPECT_CLEAN_EXIT(rb);
+    const std::string betweenRuns = registryOf(a);
+    EXPECT_EQ(changedKeys(before, betweenRuns), (std::vector<std::string>{"Autohint", "Tileset"}));
+
+    const ChildResult ra = endBySigterm(&windowA);
+    EXPECT_CLEAN_EXIT(ra);
+    const std::string after = registryOf(a);
+    std::string value;
+    ASSERT_TRUE(registryValue(after, "Autohint", &value));
+    EXPECT_EQ(value, u32Bytes(1)) << "B's automatic hints were put back";
+    ASSERT_TRUE(registryValue(after, "Tileset", &value));
+    EXPECT_EQ(value, u32Bytes(4)) << "B's tile set was put back";
+    EXPECT_EQ(storedName(after, 0, 0), "amy");
+    expectOnlyAllowedChanged(changedKeys(betweenRuns, after), layoutZeroAndTheName());
 }
 
 // A result the end screen showed is stored however the game ends from
@@ -473,8 +767,8 @@ TEST_F(SavedDataTest, AClockJumpStoresNoImpossibleTime)
 }
 
 // A save killed midway leaves its temporary file ("<registry>.XXXXXX"); the
-// next save removes it once it is older than a minute, and leaves a younger
-// one (another window's save in progress) and every other name alone.
+// next save, which holds the lock, removes every one of them, however
+// young, and leaves every other name alone.
 TEST_F(SavedDataTest, AStaleTemporaryFileIsRemovedByTheNextSave)
 {
     ProgramSandbox box;
@@ -491,10 +785,10 @@ TEST_F(SavedDataTest, AStaleTemporaryFileIsRemovedByTheNextSave)
         bool removed;
     } strays[] = {
         {"registry_Moravel_Qinvar.Ab12Cd", 120, true},
-        {"registry_Moravel_Qinvar.Zz99Yy", 10, false},
+        {"registry_Moravel_Qinvar.Zz99Yy", 0, true},
         {"registry_Moravel_Other.Ab12Cd", 120, false},
     };
-    std::vector<std::string> kept = {"registry_Moravel_Qinvar"};
+    std::vector<std::string> kept = {"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"};
     for (const auto& stray : strays) {
         const std::string file = box.home().write(".moravel/" + std::string(stray.name), before);
         const timeval then = {static_cast<time_t>(std::time(nullptr) - stray.ageSeconds), 0};
@@ -512,6 +806,92 @@ TEST_F(SavedDataTest, AStaleTemporaryFileIsRemovedByTheNextSave)
     EXPECT_EQ(changedKeys(before, registryOf(box)), std::vector<std::string>{"Fullscreen"});
 }
 
+// What is not a regular file in the registry file's place: a FIFO that no
+// one writes, a link to a device that never ends. The game starts without
+// waiting, reads nothing, says what it found, stays small, plays, and ends
+// on a termination signal; the FIFO and the link stay as they were.
+TEST_F(SavedDataTest, AFifoOrADeviceAsTheRegistryIsNeitherReadNorReplaced)
+{
+    PlayerSession s(1000);
+    pickAndStartABoard(s);
+    // The most memory of the same play on a plain registry file, in KiB.
+    auto playAndEnd = [&](const ProgramSandbox& box, long* peak) {
+        RunningProgram program;
+        EXPECT_TRUE(startOver(box, &program, s));
+        EXPECT_TRUE(waitForTheDemo(box, &program, s, 20)) << "the game did not play its demo";
+        *peak = peakKilobytes(program.pid());
+        ::kill(program.pid(), SIGTERM);
+        return program.wait(20);
+    };
+    long plain = 0;
+    {
+        ProgramSandbox box;
+        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+        const ChildResult r = playAndEnd(box, &plain);
+        EXPECT_CLEAN_EXIT(r);
+        ASSERT_GT(plain, 0);
+    }
+
+    const struct {
+        const char* what;
+        bool fifo;
+        const char* found; // what the message says
+    } cases[] = {
+        {"a FIFO", true, ": it is a FIFO, not a regular file"},
+        {"a link to /dev/zero", false, ": it is a device, not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgramSandbox box;
+        const std::string path = gameRegistryPath(box.home().path());
+        ASSERT_EQ(::mkdir(box.home().file(".moravel").c_str(), 0700), 0);
+        ASSERT_EQ(c.fifo ? ::mkfifo(path.c_str(), 0600) : ::symlink("/dev/zero", path.c_str()), 0);
+        long peak = 0;
+        const ChildResult r = playAndEnd(box, &peak);
+        EXPECT_LT(peak, plain + 32 * 1024) << "KiB, where a plain registry file takes " << plain;
+        EXPECT_CLEAN_EXIT(r);
+        EXPECT_NE(r.out.find("failed to open registry: cannot read " + std::string(c.fifo ? path : "/dev/zero") +
+                             c.found),
+                  std::string::npos)
+            << r.out;
+        struct stat st;
+        ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & S_IFMT, c.fifo ? S_IFIFO : S_IFLNK);
+        EXPECT_EQ(namesIn(box.home().file(".moravel")),
+                  (std::vector<std::string>{"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"}));
+    }
+}
+
+// A registry file that is a symbolic link into a dotfiles folder: after a
+// save it is still the same link, its target holds the save, with the mode
+// it had, and nothing else is left beside the target.
+TEST_F(SavedDataTest, ASymbolicLinkStaysALinkAfterASave)
+{
+    ProgramSandbox box;
+    TempDir dotfiles;
+    const std::string target = dotfiles.write("qinvar-registry", registryBytes(playersRegistry()));
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const std::string before = readFileBytes(target);
+    const std::string path = gameRegistryPath(box.home().path());
+    ASSERT_EQ(::mkdir(box.home().file(".moravel").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+
+    const ChildResult r = play(box, pickStartABoardAndQuit());
+    EXPECT_CLEAN_EXIT(r);
+    EXPECT_EQ(r.out, "");
+    struct stat st;
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    ASSERT_TRUE(S_ISLNK(st.st_mode)) << "the link was replaced";
+    char link[4096] = {};
+    ASSERT_GT(::readlink(path.c_str(), link, sizeof(link) - 1), 0);
+    EXPECT_EQ(std::string(link), target);
+    const std::string after = readFileBytes(target);
+    EXPECT_EQ(changedKeys(before, after), std::vector<std::string>{"Tileset"});
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(namesIn(dotfiles.path()), std::vector<std::string>{"qinvar-registry"});
+}
+
 // A home directory too long for the registry's path: a clear message, and
 // nothing read or written under a cut name.
 TEST_F(SavedDataTest, AHomeTooLongForTheRegistryPathIsRefused)
@@ -522,7 +902,7 @@ TEST_F(SavedDataTest, AHomeTooLongForTheRegistryPathIsRefused)
         const std::string home = box.home().folderOfLength(length);
         ASSERT_EQ(home.size(), length);
         // "-w" stores the window at once; starting a board saves the options.
-        const ChildResult r = play(box, startABoardAndQuit(), {"-w"}, {{"HOME", home}});
+        const ChildResult r = play(box, pickStartABoardAndQuit(), {"-w"}, {{"HOME", home}});
         EXPECT_CLEAN_EXIT(r);
         EXPECT_NE(r.out.find("failed to open registry: the path of the registry file under the home directory "
                              "would be longer than 1023 characters"),
