@@ -53,20 +53,6 @@ void blendOver(const MVSprite& sprite, const HScreenRect& dst, const HScreenRect
                                         CO_PRODUCT, 255, BO_ADD);
 }
 
-// A game-clock span; a clock that went backwards (a demo whose times lie
-// before the clock it was started on) reads as no time passed rather than
-// as 2^64 - n.
-MvTime spanSince(const MvTime& now, const MvTime& start)
-{
-    const int64_t span = static_cast<int64_t>(now.sub64(start));
-    return MvTime::s_fromTime64(span > 0 ? static_cast<uint64_t>(span) : 0);
-}
-
-MvTime addTimes(const MvTime& a, const MvTime& b)
-{
-    return MvTime::s_fromTime64(a.getTime64() + b.getTime64());
-}
-
 // The whole file in a malloc'd buffer (the archive takes it over), or null
 // when any step fails: the size, the allocation, or a read that comes back
 // short. A partial archive is never handed on.
@@ -120,10 +106,7 @@ HPuzzleGame::HPuzzleGame()
       m_bActive(false),
       m_fMusicVolume(0.25f),
       m_iSoundtrackHandle(0),
-      m_iPauseCount(0),
-      m_pauseTime{0, 0},
-      m_pauseStart{0, 0},
-      m_pauseEnd{0, 0},
+      m_pauseClock(),
       m_cvarManager(),
       m_eventManager(),
       m_soundManager(),
@@ -772,52 +755,38 @@ void HPuzzleGame::m_showSystemCursor(bool show)
 
 void HPuzzleGame::m_beginPause()
 {
-    if (m_iPauseCount == 0)
-        m_pauseStart = m_gameClock;
-    ++m_iPauseCount;
+    m_pauseClock.begin(m_gameClock);
     HErrorManager::s_db_trace("m_beginPause - pause = %d, beginPause = %" PRIu64 ", pauseTime = %" PRIu64 "\n",
-                              m_iPauseCount, m_pauseStart.getTime64(), m_pauseTime.getTime64());
+                              m_pauseClock.getCount(), m_pauseClock.getPauseStart().getTime64(),
+                              m_pauseClock.getEndedPauseTime().getTime64());
 }
 
 void HPuzzleGame::m_endPause()
 {
-    const int32_t before = m_iPauseCount;
-    --m_iPauseCount;
-    if (before <= 1) {
-        m_iPauseCount = 0;
-        m_pauseEnd = m_gameClock;
-        // A pause begun before the first event (clock 0) has no start to
-        // measure from and adds nothing.
-        if (m_pauseStart.getTime64() != 0)
-            m_pauseTime = addTimes(m_pauseTime, spanSince(m_pauseEnd, m_pauseStart));
-        m_pauseStart = MvTime{0, 0};
-    }
+    m_pauseClock.end(m_gameClock);
     HErrorManager::s_db_trace("m_endPause - pauseCount = %d, endPause = %" PRIu64 ", pauseTime = %" PRIu64 "\n",
-                              m_iPauseCount, m_pauseEnd.getTime64(), m_pauseTime.getTime64());
+                              m_pauseClock.getCount(), m_pauseClock.getPauseEnd().getTime64(),
+                              m_pauseClock.getEndedPauseTime().getTime64());
 }
 
 bool HPuzzleGame::isPaused() const
 {
-    return m_iPauseCount > 0;
+    return m_pauseClock.isPaused();
 }
 
 int HPuzzleGame::m_getPauseCount() const
 {
-    return m_iPauseCount;
+    return m_pauseClock.getCount();
 }
 
 MvTime HPuzzleGame::m_getPauseTime() const
 {
-    // A running pause counts as far as it will when it ends: nothing when it
-    // began at clock 0.
-    if (m_iPauseCount != 0 && m_pauseStart.getTime64() != 0)
-        return addTimes(m_pauseTime, spanSince(m_gameClock, m_pauseStart));
-    return m_pauseTime;
+    return m_pauseClock.getPauseTime(m_gameClock);
 }
 
 void HPuzzleGame::m_resetPauseTime()
 {
-    m_pauseTime = MvTime{0, 0};
+    m_pauseClock.resetPauseTime();
 }
 
 // --- Game-state stack ------------------------------------------------------

@@ -26,6 +26,7 @@
 #include "engine/media/HDirtyRectangleManager.h"
 #include "engine/media/HSoundManager.h"
 #include "framework/HGameStateRecord.h"
+#include "framework/HPauseClock.h"
 #include "framework/MVCollisionMap.h"
 #include "framework/MVSpriteInfo.h"
 #include "ui/MVSprite.h"
@@ -363,10 +364,7 @@ protected:
     int32_t m_iSoundtrackHandle; // written by the mixer
 
     // Pause clock, in game-clock milliseconds.
-    int32_t m_iPauseCount;
-    MvTime m_pauseTime;  // accumulated
-    MvTime m_pauseStart; // 0 when no pause runs
-    MvTime m_pauseEnd;   // the clock at the last end of a pause
+    HPauseClock m_pauseClock;
 
     HCvarManager m_cvarManager;
     HEventManager m_eventManager;

@@ -1,6 +1,7 @@
 // The game-state stack and its 36-byte record: the 32 entries are never
 // written or read outside, and a record that would put the top outside them
-// is refused.
+// is refused. The stack is seen only through its operations; its record
+// shows the top index and every entry.
 #include "framework/HGameStateRecord.h"
 #include "tests/support/TestGame.h"
 
@@ -22,13 +23,27 @@ Bytes record(const TestGame& game)
     return out;
 }
 
+// The top index, as the record stores it (little-endian, at 0).
+int32_t topOf(const TestGame& game)
+{
+    const Bytes r = record(game);
+    return static_cast<int32_t>(static_cast<uint32_t>(r[0]) | static_cast<uint32_t>(r[1]) << 8 |
+                                static_cast<uint32_t>(r[2]) << 16 | static_cast<uint32_t>(r[3]) << 24);
+}
+
+// Entry i of the 32, bottom first, as the record stores it (at 4 + i).
+int8_t entryOf(const TestGame& game, int i)
+{
+    return static_cast<int8_t>(record(game)[static_cast<size_t>(4 + i)]);
+}
+
 TEST(GameStateStackTest, FreshStackIsEmpty)
 {
     TestGame game;
     EXPECT_EQ(game.getGameState(0), -1);
-    EXPECT_EQ(game.m_iGameStateTop, -1);
-    for (int8_t s : game.m_aGameStates)
-        EXPECT_EQ(s, -1);
+    EXPECT_EQ(topOf(game), -1);
+    for (int i = 0; i < 32; ++i)
+        EXPECT_EQ(entryOf(game, i), -1) << i;
     EXPECT_FALSE(game.stateStackContains(-1));
     EXPECT_FALSE(game.stateStackContains(0));
 }
@@ -74,10 +89,10 @@ TEST(GameStateStackTest, PushOnAFullStackIsIgnored)
     TestGame game;
     for (int i = 0; i < 32; ++i)
         game.pushGameState(static_cast<signed char>(i));
-    EXPECT_EQ(game.m_iGameStateTop, 31);
+    EXPECT_EQ(topOf(game), 31);
     game.pushGameState(99);
     game.pushGameState(100);
-    EXPECT_EQ(game.m_iGameStateTop, 31);
+    EXPECT_EQ(topOf(game), 31);
     EXPECT_EQ(game.getGameState(0), 31);
     EXPECT_FALSE(game.stateStackContains(99));
     EXPECT_EQ(game.getGameState(-31), 0);
@@ -88,11 +103,11 @@ TEST(GameStateStackTest, PopOnAnEmptyStackLeavesItEmpty)
     TestGame game;
     game.popGameState();
     game.popGameState();
-    EXPECT_EQ(game.m_iGameStateTop, -1);
+    EXPECT_EQ(topOf(game), -1);
     EXPECT_EQ(game.getGameState(0), -1);
     // The first push after it lands in entry 0.
     game.pushGameState(6);
-    EXPECT_EQ(game.m_iGameStateTop, 0);
+    EXPECT_EQ(topOf(game), 0);
     EXPECT_EQ(game.getGameState(0), 6);
 }
 
@@ -120,7 +135,7 @@ TEST(GameStateStackTest, RecordRoundTrip)
 
     TestGame b;
     ASSERT_TRUE(b.deserializeGameState(bytes.data(), 36));
-    EXPECT_EQ(b.m_iGameStateTop, 31);
+    EXPECT_EQ(topOf(b), 31);
     for (int depth = 0; depth > -33; --depth)
         EXPECT_EQ(b.getGameState(depth), a.getGameState(depth)) << depth;
     EXPECT_EQ(record(b), bytes);
@@ -154,7 +169,7 @@ TEST(GameStateStackTest, DeserializeRefusesWrongLengths)
         EXPECT_FALSE(game.deserializeGameState(bytes.data(), len)) << len;
     EXPECT_FALSE(game.deserializeGameState(nullptr, 36));
     EXPECT_EQ(game.getGameState(0), 4);
-    EXPECT_EQ(game.m_iGameStateTop, 0);
+    EXPECT_EQ(topOf(game), 0);
 }
 
 TEST(GameStateStackTest, DeserializeRefusesTopsOutsideTheStack)
@@ -175,17 +190,17 @@ TEST(GameStateStackTest, DeserializeRefusesTopsOutsideTheStack)
         game.resetGameState(6);
         EXPECT_EQ(game.deserializeGameState(bytes.data(), 36), c.accepted) << c.top;
         if (c.accepted) {
-            EXPECT_EQ(game.m_iGameStateTop, c.top);
-            EXPECT_EQ(game.m_aGameStates[31], 3);
+            EXPECT_EQ(topOf(game), c.top);
+            EXPECT_EQ(entryOf(game, 31), 3);
         } else {
-            EXPECT_EQ(game.m_iGameStateTop, 0) << c.top;
+            EXPECT_EQ(topOf(game), 0) << c.top;
             EXPECT_EQ(game.getGameState(0), 6) << c.top;
-            EXPECT_EQ(game.m_aGameStates[1], -1) << c.top;
+            EXPECT_EQ(entryOf(game, 1), -1) << c.top;
         }
         // Whatever was read, the stack stays usable within its entries.
         game.pushGameState(1);
         game.popGameState();
-        EXPECT_LE(game.m_iGameStateTop, 31);
+        EXPECT_LE(topOf(game), 31);
     }
 }
 

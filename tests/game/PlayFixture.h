@@ -236,6 +236,25 @@ protected:
         });
     }
 
+    // The start of a game that most play tests share: the session's first
+    // event at seedTime (the mirror must hold that seed's deal) and its
+    // board started kBoardDelay later, checked to be the mirror's deal.
+    static constexpr uint64_t kBoardDelay = 100;
+    void startGame(uint64_t seedTime)
+    {
+        startSession(seedTime);
+        startBoard(seedTime + kBoardDelay);
+    }
+    // The same on the first deal from 20000 on with the usual picks; its
+    // seed time, or 0 (and no session) when none of them has the picks.
+    uint64_t startUsualGame()
+    {
+        const uint64_t seedTime = usualSeedTime();
+        if (seedTime != 0)
+            startGame(seedTime);
+        return seedTime;
+    }
+
     // A batch of events; `before` runs just before it is delivered (after
     // the drawing pass of the batch before it).
     void at(const std::vector<HEvent>& events, std::function<void()> before = nullptr)

@@ -1,13 +1,16 @@
 // The game's buttons, in the game started in the test's process: where each
-// one sits and which pictures it shows, which buttons each game state (and
-// a suspended game) shows, the pictures that follow the selection and the
+// one sits and which pictures of the archive it shows there, drawn on the
+// screen; which buttons each game state (and a suspended game) shows, and
+// that only those are drawn; the pictures that follow the selection and the
 // pause, the hidden buttons that let clicks through to the game, and what
 // each button does when it is pressed.
 #include "engine/core/HObjectList.h"
 #include "engine/media/H2DDisplayDevice.h"
 #include "engine/media/HAudioMixerStreamingAudioSource.h"
+#include "game/ScreenGeometry.h"
 #include "tests/game/PlayFixture.h"
 #include "tests/support/ArchiveBoard.h"
+#include "tests/support/ArchivePictures.h"
 #include "tests/support/InputEvents.h"
 #include "tests/support/PlayTestGame.h"
 #include "tests/support/QinvarSession.h"
@@ -98,38 +101,76 @@ const char* const kNames[B_COUNT] = {
 // board area, or on the board area's information strip beside the counters.
 enum Region { R_PANEL, R_BOARD, R_STRIP };
 
-struct Placement {
+// What a button shows: its pictures, entries of the archive (the lit one is
+// also the pushed one; the continue buttons have only a lit one, so they
+// show nothing until the pointer is over them), and where it belongs.
+struct Look {
+    const char* normal; // null: none
+    const char* lit;
     Region region;
-    int normal; // -1: none
-    int lit;
-    const char* litArt; // the lit picture's entry, which sizes the button
 };
 
-// Where each button belongs and its pictures (the lit one is also the
-// pushed one).
-const Placement kPlacements[B_COUNT] = {
-    {R_PANEL, QVS_EXIT, QVS_EXIT_LIT, "art/icon_exit_lit_qz.tga"},
-    {R_PANEL, QVS_OPTIONS, QVS_OPTIONS_LIT, "art/icon_options_lit_qz.tga"},
-    {R_PANEL, QVS_SHOW_MOVES, QVS_SHOW_MOVES_LIT, "art/icon_showmoves_lit_qz.tga"},
-    {R_PANEL, QVS_HINT, QVS_HINT_LIT, "art/icon_hint_lit_qz.tga"},
-    {R_PANEL, QVS_PAUSE, QVS_PAUSE_LIT, "art/icon_pause_lit_qz.tga"},
-    {R_PANEL, QVS_NEW_GAME, QVS_NEW_GAME_LIT, "art/icon_newgame_lit_qz.tga"},
-    {R_PANEL, QVS_RULES, QVS_RULES_LIT, "art/icon_rules_lit_qz.tga"},
-    {R_PANEL, QVS_SHUFFLE, QVS_SHUFFLE_LIT, "art/icon_shuffle_lit_qz.tga"},
-    {R_PANEL, QVS_UNDO, QVS_UNDO_LIT, "art/icon_undo_lit_qz.tga"},
-    {R_BOARD, QVS_START_BUTTON, QVS_START_BUTTON_LIT, "art/icon_start_lit_qz.tga"},
-    {R_BOARD, -1, QVS_CONTINUE_LIT, "art/icon_clicktocontinue_lit.tga"},
-    {R_BOARD, -1, QVS_CONTINUE_LIT, "art/icon_clicktocontinue_lit.tga"},
-    {R_BOARD, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
-    {R_BOARD, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
-    {R_BOARD, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
-    {R_BOARD, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
-    {R_BOARD, QVS_ARROW_LEFT, QVS_ARROW_LEFT_LIT, "art/arrow_left_lit_qz.tga"},
-    {R_BOARD, QVS_ARROW_RIGHT, QVS_ARROW_RIGHT_LIT, "art/arrow_right_lit_qz.tga"},
-    {R_STRIP, QVS_SCORE_LABEL, QVS_SCORE_LABEL, "art/icon_score_qz.tga"},
-    {R_STRIP, QVS_AVAILABLE_LABEL, QVS_AVAILABLE_LABEL, "art/icon_available_qz.tga"},
-    {R_STRIP, QVS_TILES_LEFT_LABEL, QVS_TILES_LEFT_LABEL, "art/icon_tiles_left_qz.tga"},
+const Look kLooks[B_COUNT] = {
+    {"art/icon_exit_qz.tga", "art/icon_exit_lit_qz.tga", R_PANEL},
+    {"art/icon_options_qz.tga", "art/icon_options_lit_qz.tga", R_PANEL},
+    {"art/icon_showmoves_qz.tga", "art/icon_showmoves_lit_qz.tga", R_PANEL},
+    {"art/icon_hint_qz.tga", "art/icon_hint_lit_qz.tga", R_PANEL},
+    {"art/icon_pause_qz.tga", "art/icon_pause_lit_qz.tga", R_PANEL},
+    {"art/icon_newgame_qz.tga", "art/icon_newgame_lit_qz.tga", R_PANEL},
+    {"art/icon_rules_qz.tga", "art/icon_rules_lit_qz.tga", R_PANEL},
+    {"art/icon_shuffle_qz.tga", "art/icon_shuffle_lit_qz.tga", R_PANEL},
+    {"art/icon_undo_qz.tga", "art/icon_undo_lit_qz.tga", R_PANEL},
+    {"art/icon_start_qz.tga", "art/icon_start_lit_qz.tga", R_BOARD},
+    {nullptr, "art/icon_clicktocontinue_lit.tga", R_BOARD},
+    {nullptr, "art/icon_clicktocontinue_lit.tga", R_BOARD},
+    {"art/arrow_left_qz.tga", "art/arrow_left_lit_qz.tga", R_BOARD},
+    {"art/arrow_right_qz.tga", "art/arrow_right_lit_qz.tga", R_BOARD},
+    {"art/arrow_left_qz.tga", "art/arrow_left_lit_qz.tga", R_BOARD},
+    {"art/arrow_right_qz.tga", "art/arrow_right_lit_qz.tga", R_BOARD},
+    {"art/arrow_left_qz.tga", "art/arrow_left_lit_qz.tga", R_BOARD},
+    {"art/arrow_right_qz.tga", "art/arrow_right_lit_qz.tga", R_BOARD},
+    {"art/icon_score_qz.tga", "art/icon_score_qz.tga", R_STRIP},
+    {"art/icon_available_qz.tga", "art/icon_available_qz.tga", R_STRIP},
+    {"art/icon_tiles_left_qz.tga", "art/icon_tiles_left_qz.tga", R_STRIP},
 };
+
+// What the hint button shows while a tile is selected, and the pause button
+// while the game is suspended.
+const Look kFindMatch = {"art/icon_findmatch_qz.tga", "art/icon_findmatch_lit_qz.tga", R_PANEL};
+const Look kResume = {"art/icon_resume_qz.tga", "art/icon_resume_lit_qz.tga", R_PANEL};
+
+// The left panel's picture.
+const char* const kLeftPanel = "art/left_qz.jpg";
+
+// The archive entry of the picture the button's delegate draws in the
+// button's present state; "" for none.
+std::string artShown(UIControl* c)
+{
+    const MVSprite* s = static_cast<MVControlDelegate*>(c->getControlDelegate())->m_getSpriteForControl(c);
+    return s ? s->getSpriteName() : "";
+}
+
+std::string artOf(const char* name)
+{
+    return name ? name : "";
+}
+
+// The archive's picture against the session's screen at the button's place.
+ArchivePictures::Match pictureAt(ArchivePictures& pictures, const QinvarSession& session, UIControl* c,
+                                 const char* art)
+{
+    const HScreenRect& r = c->getControlRect();
+    return pictures.compare(art, r.left, r.top, [&session](int32_t x, int32_t y) { return session.rgbAt(x, y); });
+}
+
+// The screen shows the whole picture there (every pixel that is drawn as
+// it is).
+void expectPictureAt(ArchivePictures& pictures, const QinvarSession& session, UIControl* c, const char* art)
+{
+    const ArchivePictures::Match m = pictureAt(pictures, session, c, art);
+    EXPECT_GT(m.compared, 0) << art;
+    EXPECT_EQ(m.differing, 0) << art << ": " << m.differing << " of " << m.compared << " pixels differ";
+}
 
 bool within(const HScreenRect& inner, const HScreenRect& outer)
 {
@@ -208,9 +249,42 @@ protected:
         }
         return out;
     }
+    // What the game shows: the active buttons that are enabled (a disabled
+    // button draws no picture and takes no event).
+    std::vector<Button> shownButtons()
+    {
+        std::vector<Button> out;
+        for (Button b : activeButtons()) {
+            if (button(b)->isEnabled())
+                out.push_back(b);
+        }
+        return out;
+    }
+    // The pictures the button takes now: the hint button's while a tile is
+    // selected, the pause button's while the game is suspended.
+    const Look& lookNow(Button b)
+    {
+        if (b == B_HINT && game().getBoard()->selectedTile)
+            return kFindMatch;
+        if (b == B_PAUSE && game().isSuspended())
+            return kResume;
+        return kLooks[b];
+    }
+
+    // The whole screen through the game's drawing passes, presented.
+    void drawScreen()
+    {
+        game().invalidateWholeScreen();
+        game().drawGame(false);
+        game().updateScreen();
+    }
+    // The archive's picture against the screen at the button's place.
+    ArchivePictures::Match onScreen(Button b, const char* art) { return pictureAt(pictures, session, button(b), art); }
+    void expectOnScreen(Button b, const char* art) { expectPictureAt(pictures, session, button(b), art); }
 
     GameSession<ButtonsGame> session;
     std::vector<UIControl*> buttons;
+    ArchivePictures pictures;
 };
 
 std::string names(const std::vector<Button>& list)
@@ -227,27 +301,22 @@ TEST_F(ControlsTest, EachButtonSitsInItsPlaceWithItsPictures)
     // the screen; each label of the strip stands left of its own counter.
     const H2DDisplayDevice* display = game().getDisplayDevice();
     ASSERT_NE(display, nullptr);
-    MVSprite* leftPanel = sprite(QVS_LEFT_PANEL);
-    ASSERT_NE(leftPanel, nullptr);
-    const HScreenRect panel(0, 0, leftPanel->getSpriteWidth(), leftPanel->getSpriteHeight());
+    const HScreenRect panel(0, 0, screen::widthOf(kLeftPanel), screen::heightOf(kLeftPanel));
+    ASSERT_GT(panel.right, 0);
     const HScreenRect boardArea(panel.right, 0, display->m_iScreenWidth, display->m_iScreenHeight);
     for (int b = 0; b < B_COUNT; ++b) {
         SCOPED_TRACE(kNames[b]);
-        const Placement& p = kPlacements[b];
+        const Look& look = kLooks[b];
         UIControl* c = button(static_cast<Button>(b));
         // No class record of their own.
         EXPECT_EQ(c->getClassInfo(), &UIControl::sm_classInfoUIControl);
         // Sized by the lit picture, which is also the pushed one: the size
         // the archive's manifest gives it.
-        MVSprite* lit = sprite(p.lit);
-        ASSERT_NE(lit, nullptr);
         const HScreenRect& r = c->getControlRect();
-        EXPECT_EQ(r.width(), screen::widthOf(p.litArt));
-        EXPECT_EQ(r.height(), screen::heightOf(p.litArt));
-        EXPECT_EQ(r.width(), lit->getSpriteWidth());
-        EXPECT_EQ(r.height(), lit->getSpriteHeight());
-        EXPECT_TRUE(within(r, p.region == R_PANEL ? panel : boardArea)) << "at " << r.left << "," << r.top;
-        if (p.region == R_STRIP) {
+        EXPECT_EQ(r.width(), screen::widthOf(look.lit));
+        EXPECT_EQ(r.height(), screen::heightOf(look.lit));
+        EXPECT_TRUE(within(r, look.region == R_PANEL ? panel : boardArea)) << "at " << r.left << "," << r.top;
+        if (look.region == R_STRIP) {
             EXPECT_EQ(r.top, button(B_LABEL_TIME)->getControlRect().top) << "the labels stand on one row";
             const geo::Box counter = b == B_LABEL_TIME    ? geo::kClockArea
                                      : b == B_LABEL_MOVES ? geo::kPairsArea
@@ -255,21 +324,28 @@ TEST_F(ControlsTest, EachButtonSitsInItsPlaceWithItsPictures)
             EXPECT_LE(r.right, counter.x);
         }
 
-        if (!c->isEnabled())
-            continue;
-        // Unlit, lit, pushed (the hint and pause buttons' own pictures are
-        // checked where they swap).
+        // Unlit, lit, pushed: the archive's pictures that the delegate holds
+        // (a disabled button shows none; enabled for a moment, it shows what
+        // it holds). The hint and pause buttons' pictures are checked where
+        // they swap.
         if (b == B_HINT || b == B_PAUSE)
             continue;
+        const bool enabled = c->isEnabled();
+        c->enableControl(true);
         c->m_setLit(false);
         c->m_setPushed(false);
-        EXPECT_EQ(shown(static_cast<Button>(b)), sprite(p.normal));
+        EXPECT_EQ(artShown(c), artOf(look.normal));
         c->m_setLit(true);
-        EXPECT_EQ(shown(static_cast<Button>(b)), lit);
+        EXPECT_EQ(artShown(c), look.lit);
+        const MVSprite* lit = shown(static_cast<Button>(b));
+        ASSERT_NE(lit, nullptr);
+        EXPECT_EQ(r.width(), lit->getSpriteWidth());
+        EXPECT_EQ(r.height(), lit->getSpriteHeight());
         c->m_setLit(false);
         c->m_setPushed(true);
-        EXPECT_EQ(shown(static_cast<Button>(b)), lit);
+        EXPECT_EQ(artShown(c), look.lit);
         c->m_setPushed(false);
+        c->enableControl(enabled);
     }
     // The game keeps the buttons that the play flow reaches.
     EXPECT_EQ(game().showMovesButton(), button(B_SHOW_MOVES));
@@ -286,16 +362,11 @@ TEST_F(ControlsTest, TheButtonsShownTogetherDoNotOverlap)
     for (int32_t state : {GS_START, GS_PLAYING, GS_WON, GS_NO_MORE_MOVES}) {
         SCOPED_TRACE("state " + std::to_string(state));
         game().setState(state);
-        std::vector<Button> shownButtons;
-        for (Button b : activeButtons()) {
-            if (button(b)->isEnabled())
-                shownButtons.push_back(b);
-        }
-        for (size_t i = 0; i < shownButtons.size(); ++i) {
-            for (size_t j = i + 1; j < shownButtons.size(); ++j)
-                EXPECT_FALSE(overlap(button(shownButtons[i])->getControlRect(),
-                                     button(shownButtons[j])->getControlRect()))
-                    << kNames[shownButtons[i]] << " and " << kNames[shownButtons[j]];
+        const std::vector<Button> shown = shownButtons();
+        for (size_t i = 0; i < shown.size(); ++i) {
+            for (size_t j = i + 1; j < shown.size(); ++j)
+                EXPECT_FALSE(overlap(button(shown[i])->getControlRect(), button(shown[j])->getControlRect()))
+                    << kNames[shown[i]] << " and " << kNames[shown[j]];
         }
     }
     game().getBoard()->tilesLeft = 0;
@@ -344,42 +415,101 @@ TEST_F(ControlsTest, TheHiddenButtonsAreDisabledAndShowNothing)
     }
 }
 
+// Which buttons each state shows, and what the screen holds: each shown
+// button's own picture of the archive in its place, its lit picture while
+// the pointer is over it, and nothing of a hidden button's.
 TEST_F(ControlsTest, EachStateShowsItsButtons)
 {
-    // The show-moves button counts as active in every state; being disabled
-    // it is never drawn nor offered events all the same.
-    const std::vector<Button> always = {B_EXIT, B_OPTIONS, B_SHOW_MOVES, B_RULES};
+    const std::vector<Button> always = {B_EXIT, B_OPTIONS, B_RULES};
+    const std::vector<Button> labels = {B_LABEL_TIME, B_LABEL_MOVES, B_LABEL_TILES};
     struct Case {
+        const char* what;
         int32_t state;
         bool suspended;
+        bool selected; // a tile of the board selected
         std::vector<Button> more;
     };
-    const std::vector<Case> cases = {
-        {GS_START, false,
+    const Case cases[] = {
+        {"the start screen", GS_START, false, false,
          {B_START, B_TABLE_TOP_DOWN, B_TABLE_TOP_UP, B_TILE_SET_DOWN, B_TILE_SET_UP, B_LAYOUT_DOWN, B_LAYOUT_UP}},
-        {GS_START, true, {}},
-        {GS_PLAYING, false, {B_HINT, B_PAUSE, B_NEW_GAME, B_SHUFFLE, B_LABEL_TIME, B_LABEL_MOVES, B_LABEL_TILES}},
+        {"the start screen, suspended", GS_START, true, false, {}},
+        {"a board in play", GS_PLAYING, false, false, {B_HINT, B_PAUSE, B_NEW_GAME, B_SHUFFLE}},
+        {"a board in play, a tile selected", GS_PLAYING, false, true, {B_HINT, B_PAUSE, B_NEW_GAME, B_SHUFFLE}},
         // The shuffle button stays; its action refuses while suspended.
-        {GS_PLAYING, true, {B_PAUSE, B_SHUFFLE}},
-        {GS_WON, false, {B_CONTINUE_WON, B_LABEL_TIME, B_LABEL_MOVES, B_LABEL_TILES}},
-        {GS_WON, true, {}},
-        {GS_NO_MORE_MOVES, false, {B_CONTINUE_NO_MORE_MOVES, B_LABEL_TIME, B_LABEL_MOVES, B_LABEL_TILES}},
-        {GS_NO_MORE_MOVES, true, {}},
-        {GS_QUITTING, false, {}},
-        {GS_QUITTING, true, {}},
+        {"a board in play, suspended", GS_PLAYING, true, false, {B_PAUSE, B_SHUFFLE}},
+        {"won", GS_WON, false, false, {B_CONTINUE_WON}},
+        {"won, suspended", GS_WON, true, false, {}},
+        {"no more moves", GS_NO_MORE_MOVES, false, false, {B_CONTINUE_NO_MORE_MOVES}},
+        {"no more moves, suspended", GS_NO_MORE_MOVES, true, false, {}},
+        {"quitting", GS_QUITTING, false, false, {}},
+        {"quitting, suspended", GS_QUITTING, true, false, {}},
     };
-    // A full board: the shuffle button shows whenever a game is in play.
-    game().getBoard()->tilesLeft = QVBoard::kTileCount;
+    ASSERT_TRUE(pictures.ok()) << ArchiveBoard::s_archivePath();
+    // A board dealt and in play (a full one: the shuffle button shows
+    // whenever a game is in play); the other states are set over it.
+    game().startBoard();
+    ASSERT_EQ(game().getState(), GS_PLAYING);
+    ASSERT_EQ(game().getBoard()->tilesLeft, QVBoard::kTileCount);
+    QVTile* selectable = &game().getBoard()->tiles[0];
+    // Where the pointer rests between checks: on the left panel, over no
+    // button.
+    const HScreenPoint away{5, 5};
     for (const Case& c : cases) {
-        SCOPED_TRACE("state " + std::to_string(c.state) + (c.suspended ? " suspended" : ""));
+        SCOPED_TRACE(c.what);
         game().setState(c.state);
-        game().setSuspended(c.suspended);
+        game().m_suspendGame(c.suspended);
+        ASSERT_EQ(game().isSuspended(), c.suspended);
+        if (c.selected)
+            game().selectTile(selectable);
+        else
+            game().deselect();
+        offer(move(away.x, away.y));
+
         std::vector<Button> expected = always;
         expected.insert(expected.end(), c.more.begin(), c.more.end());
+        if ((c.state == GS_WON || c.state == GS_NO_MORE_MOVES || c.state == GS_PLAYING) && !c.suspended)
+            expected.insert(expected.end(), labels.begin(), labels.end());
         std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(names(activeButtons()), names(expected));
+        EXPECT_EQ(names(shownButtons()), names(expected));
+        // The show-moves button counts as active in every state; being
+        // disabled it is never drawn nor offered events all the same.
+        std::vector<Button> active = expected;
+        active.push_back(B_SHOW_MOVES);
+        std::sort(active.begin(), active.end());
+        EXPECT_EQ(names(activeButtons()), names(active));
+
+        drawScreen();
+        for (int i = 0; i < B_COUNT; ++i) {
+            const Button b = static_cast<Button>(i);
+            SCOPED_TRACE(kNames[b]);
+            const bool isShown = std::find(expected.begin(), expected.end(), b) != expected.end();
+            const Look& look = lookNow(b);
+            if (isShown && look.normal) {
+                expectOnScreen(b, look.normal);
+            } else if (look.normal) {
+                EXPECT_GT(onScreen(b, look.normal).differing, 0) << "a hidden button is not drawn";
+            } else {
+                EXPECT_GT(onScreen(b, look.lit).differing, 0) << "invisible away from the pointer";
+            }
+        }
+        // The pointer over each shown button lights it.
+        for (Button b : expected) {
+            SCOPED_TRACE(kNames[b]);
+            const HScreenPoint at = inside(b);
+            offer(move(at.x, at.y));
+            EXPECT_TRUE(button(b)->isLit());
+            drawScreen();
+            const Look& look = lookNow(b);
+            expectOnScreen(b, look.lit);
+            if (look.normal && std::string(look.normal) != look.lit) {
+                EXPECT_GT(onScreen(b, look.normal).differing, 0) << "the lit picture is another";
+            }
+            offer(move(away.x, away.y));
+            EXPECT_FALSE(button(b)->isLit());
+        }
     }
-    game().setSuspended(false);
+    game().deselect();
+    game().m_suspendGame(false);
     game().setState(GS_START);
 }
 
@@ -432,7 +562,7 @@ TEST_F(ControlsTest, TheContinueButtonShowsOnlyUnderThePointer)
         const HScreenPoint at = inside(b);
         EXPECT_FALSE(offer(move(at.x, at.y)));
         EXPECT_TRUE(button(b)->isLit());
-        EXPECT_EQ(shown(b), sprite(QVS_CONTINUE_LIT));
+        EXPECT_EQ(artShown(button(b)), kLooks[b].lit);
         // The pointer leaves: nothing shows.
         EXPECT_FALSE(offer(move(5, 5)));
         EXPECT_FALSE(button(b)->isLit());
@@ -479,23 +609,23 @@ TEST_F(ControlsTest, ThePauseButtonShowsResumeWhileSuspended)
     game().setState(GS_PLAYING);
     UIControl* pause = button(B_PAUSE);
     pause->drawControl(HScreenRect(0, 0, 640, 480));
-    EXPECT_EQ(shown(B_PAUSE), sprite(QVS_PAUSE));
+    EXPECT_EQ(artShown(button(B_PAUSE)), kLooks[B_PAUSE].normal);
     pause->m_setLit(true);
-    EXPECT_EQ(shown(B_PAUSE), sprite(QVS_PAUSE_LIT));
+    EXPECT_EQ(artShown(button(B_PAUSE)), kLooks[B_PAUSE].lit);
 
     game().setSuspended(true);
     EXPECT_TRUE(pause->isActive());
     game().getDirtyList()->clearDirtyList();
     pause->drawControl(HScreenRect(0, 0, 640, 480));
-    EXPECT_EQ(shown(B_PAUSE), sprite(QVS_RESUME_LIT));
+    EXPECT_EQ(artShown(button(B_PAUSE)), kResume.lit);
     pause->m_setLit(false);
-    EXPECT_EQ(shown(B_PAUSE), sprite(QVS_RESUME));
+    EXPECT_EQ(artShown(button(B_PAUSE)), kResume.normal);
     // The change of pictures asked for the button to be drawn again.
     ASSERT_GE(game().getDirtyList()->getRectangleCount(), 1);
 
     game().setSuspended(false);
     pause->drawControl(HScreenRect(0, 0, 640, 480));
-    EXPECT_EQ(shown(B_PAUSE), sprite(QVS_PAUSE));
+    EXPECT_EQ(artShown(button(B_PAUSE)), kLooks[B_PAUSE].normal);
     game().setState(GS_START);
 }
 
@@ -506,19 +636,19 @@ TEST_F(ControlsTest, TheHintButtonShowsFindMatchWhileATileIsSelected)
     QVBoard* board = game().getBoard();
     board->selectedTile = nullptr;
     hint->drawControl(HScreenRect(0, 0, 640, 480));
-    EXPECT_EQ(shown(B_HINT), sprite(QVS_HINT));
+    EXPECT_EQ(artShown(button(B_HINT)), kLooks[B_HINT].normal);
 
     board->selectedTile = &board->tiles[0];
     game().getDirtyList()->clearDirtyList();
     hint->drawControl(HScreenRect(0, 0, 640, 480));
-    EXPECT_EQ(shown(B_HINT), sprite(QVS_FIND_MATCH));
+    EXPECT_EQ(artShown(button(B_HINT)), kFindMatch.normal);
     hint->m_setLit(true);
-    EXPECT_EQ(shown(B_HINT), sprite(QVS_FIND_MATCH_LIT));
+    EXPECT_EQ(artShown(button(B_HINT)), kFindMatch.lit);
     ASSERT_GE(game().getDirtyList()->getRectangleCount(), 1);
 
     board->selectedTile = nullptr;
     hint->drawControl(HScreenRect(0, 0, 640, 480));
-    EXPECT_EQ(shown(B_HINT), sprite(QVS_HINT_LIT));
+    EXPECT_EQ(artShown(button(B_HINT)), kLooks[B_HINT].lit);
     hint->m_setLit(false);
     game().setState(GS_START);
 }
@@ -581,7 +711,8 @@ protected:
     {
         return static_cast<MVControlDelegate*>(button(b)->getControlDelegate())->m_getSpriteForControl(button(b));
     }
-    MVSprite* sprite(QVSprite_t slot) { return game().getSprite(slot); }
+    // The screen shows the archive's picture at the button's place.
+    void expectOnScreen(Button b, const char* art) { expectPictureAt(pictures, *session, button(b), art); }
     // The button neither held nor holding the capture.
     void expectLetGo(Button b)
     {
@@ -612,6 +743,8 @@ protected:
     }
     // Saves the screen into the build directory, to look at.
     void savePicture(const std::string& name) { session->savePng(buildDir() + "/buttons_" + name + ".png"); }
+
+    ArchivePictures pictures;
 
 private:
     uint64_t m_t = 0;
@@ -684,7 +817,8 @@ TEST_F(ButtonFlow, ThePauseButtonSuspendsAndResumesWithItsPictures)
     // The pointer off the button, so it shows its unlit picture.
     at({move(300, 5, next())}, [this] { game().takeEffects(); });
     check([this, &pausePicture] {
-        EXPECT_EQ(shown(B_PAUSE), sprite(QVS_PAUSE));
+        EXPECT_EQ(artShown(button(B_PAUSE)), kLooks[B_PAUSE].normal);
+        expectOnScreen(B_PAUSE, kLooks[B_PAUSE].normal);
         pausePicture = screenAt(B_PAUSE);
     });
     clickOn(B_PAUSE);
@@ -695,9 +829,10 @@ TEST_F(ButtonFlow, ThePauseButtonSuspendsAndResumesWithItsPictures)
         expectLetGo(B_PAUSE);
     });
     check([this, &pausePicture] {
-        EXPECT_EQ(shown(B_PAUSE), sprite(QVS_RESUME));
-        // The screen shows another picture there.
+        EXPECT_EQ(artShown(button(B_PAUSE)), kResume.normal);
+        // The screen shows another picture there: the resume picture.
         EXPECT_NE(screenAt(B_PAUSE), pausePicture);
+        expectOnScreen(B_PAUSE, kResume.normal);
         // While suspended only pause, shuffle and the always-there buttons remain.
         for (Button b : {B_HINT, B_NEW_GAME, B_LABEL_TIME, B_LABEL_MOVES, B_LABEL_TILES})
             EXPECT_FALSE(button(b)->isActive()) << kNames[b];
@@ -711,7 +846,7 @@ TEST_F(ButtonFlow, ThePauseButtonSuspendsAndResumesWithItsPictures)
         EXPECT_EQ(game().takeEffects(), std::vector<std::string>{kClickPlayed});
     });
     check([this, &pausePicture] {
-        EXPECT_EQ(shown(B_PAUSE), sprite(QVS_PAUSE));
+        EXPECT_EQ(artShown(button(B_PAUSE)), kLooks[B_PAUSE].normal);
         EXPECT_EQ(screenAt(B_PAUSE), pausePicture);
     });
     run();
@@ -729,21 +864,24 @@ TEST_F(ButtonFlow, TheHintButtonHintsAndReadsFindMatchWhileATileIsSelected)
         EXPECT_EQ(game().getGameStats().hints, 1);
         EXPECT_NE(game().getHintTile(0), nullptr);
         EXPECT_EQ(game().getPenaltySeconds(), 30);
-        EXPECT_EQ(shown(B_HINT), sprite(QVS_HINT_LIT)) << "the pointer is still over it";
+        EXPECT_EQ(artShown(button(B_HINT)), kLooks[B_HINT].lit) << "the pointer is still over it";
+        expectOnScreen(B_HINT, kLooks[B_HINT].lit);
     });
     const int slot = freeTile();
     ASSERT_GE(slot, 0);
     clickAt(ArchiveBoard::s_faceCentre(mirror.board.tiles[slot]));
     check([this, slot] {
         ASSERT_EQ(game().getBoard()->selectedTile, &game().getBoard()->tiles[slot]);
-        EXPECT_EQ(shown(B_HINT), sprite(QVS_FIND_MATCH));
+        EXPECT_EQ(artShown(button(B_HINT)), kFindMatch.normal);
+        expectOnScreen(B_HINT, kFindMatch.normal);
         savePicture("find_match");
     });
     // The right button drops the selection: the hint picture comes back.
     clickAt(HScreenPoint{400, 470}, true);
     check([this] {
         EXPECT_EQ(game().getBoard()->selectedTile, nullptr);
-        EXPECT_EQ(shown(B_HINT), sprite(QVS_HINT));
+        EXPECT_EQ(artShown(button(B_HINT)), kLooks[B_HINT].normal);
+        expectOnScreen(B_HINT, kLooks[B_HINT].normal);
     });
     run();
 }
@@ -920,7 +1058,8 @@ TEST_F(ButtonFlow, ContinueEntersTheBestTimeAndReturnsToTheStartScreen)
         const HScreenPoint p = centreOf(cont);
         at({move(p.x, p.y, next())});
         check([this, cont] {
-            EXPECT_EQ(shown(cont), sprite(QVS_CONTINUE_LIT));
+            EXPECT_EQ(artShown(button(cont)), kLooks[cont].lit);
+            expectOnScreen(cont, kLooks[cont].lit);
             savePicture(std::string("continue_") + (cont == B_CONTINUE_WON ? "won" : "no_more_moves"));
         });
         at({press(p.x, p.y, next())});

@@ -26,11 +26,9 @@ class QinvarPlayTest : public PlayFixture {};
 
 TEST_F(QinvarPlayTest, SelectUnselectBlockedOtherGroupAndMatch)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const Picks p = picks;
-    startSession(t0);
-    startBoard(t0 + 100);
 
     at({press(t0 + 1000, centre(p.a))});
     check([&] {
@@ -85,15 +83,13 @@ TEST_F(QinvarPlayTest, SelectUnselectBlockedOtherGroupAndMatch)
 
 TEST_F(QinvarPlayTest, TracesTheClickedTileAndAlertsOnUnknownEventTypes)
 {
-    const uint64_t t0 = usualSeedTime();
+    DiagnosticRecorder diagnostics;
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const Picks p = picks;
     const QVTile& a = mirror.board.tiles[p.a];
     const std::string traced =
         "tile = " + std::to_string(a.x) + "," + std::to_string(a.y) + "," + std::to_string(a.z) + "\n";
-    DiagnosticRecorder diagnostics;
-    startSession(t0);
-    startBoard(t0 + 100);
     // Types nothing in the program makes: a demo file may hold them.
     const HEvent dpad = InputEvents::s_unmade(ET_DPAD, t0 + 900);
     const HEvent unknown = InputEvents::s_unmade(15, t0 + 950);
@@ -107,11 +103,9 @@ TEST_F(QinvarPlayTest, TracesTheClickedTileAndAlertsOnUnknownEventTypes)
 
 TEST_F(QinvarPlayTest, MouseMovesKeepTheHoverTile)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const Picks p = picks;
-    startSession(t0);
-    startBoard(t0 + 100);
     at({move(t0 + 1000, centre(p.blocked))});
     check([&] { EXPECT_EQ(game().getBoard()->hoverTile, tile(p.blocked)); });
     at({move(t0 + 1100, p.empty)});
@@ -121,11 +115,9 @@ TEST_F(QinvarPlayTest, MouseMovesKeepTheHoverTile)
 
 TEST_F(QinvarPlayTest, ClicksWhileSuspendedOnlyResumeOnTheBoardArea)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const Picks p = picks;
-    startSession(t0);
-    startBoard(t0 + 100);
     at({focus(t0 + 1000, false)});
     check([&] {
         EXPECT_TRUE(game().isSuspended());
@@ -171,11 +163,9 @@ TEST_F(QinvarPlayTest, ClicksWhileSuspendedOnlyResumeOnTheBoardArea)
 
 TEST_F(QinvarPlayTest, RightClickDropsTheSelectionAndTheHintSilently)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const Picks p = picks;
-    startSession(t0);
-    startBoard(t0 + 100);
     // Nothing selected: nothing happens.
     at({press(t0 + 500, centre(p.a), true)});
     check([&] {
@@ -202,13 +192,11 @@ TEST_F(QinvarPlayTest, RightClickDropsTheSelectionAndTheHintSilently)
 
 TEST_F(QinvarPlayTest, AskedHintsWalkThroughThePairsAndCostThirtySecondsEach)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const std::vector<std::pair<int, int>> pairs = pairsInRotation(mirror.board);
     const int n = mirror.board.countFreeTiles();
     ASSERT_GE(n, 2);
-    startSession(t0);
-    startBoard(t0 + 100);
     // With n available moves the first asked hint shows the pair at n - 1,
     // the next n - 2, ..., and the one after the pair at 0 the pair at n - 1.
     for (int k = 1; k <= n + 1; ++k) {
@@ -252,8 +240,7 @@ TEST_F(QinvarPlayTest, AnAskedHintWithoutVisiblePartnersShowsTheNoMatchMessageAn
         return slot >= 0;
     });
     ASSERT_NE(t0, 0u) << "no deal with a free tile whose partners are all covered";
-    startSession(t0);
-    startBoard(t0 + 100);
+    startGame(t0);
     game().getOptions()->autoHint = 1;
     at({press(t0 + 1000, centre(slot)), key(t0 + 2000, 'h')});
     check([&] {
@@ -271,11 +258,11 @@ TEST_F(QinvarPlayTest, AnAskedHintWithoutVisiblePartnersShowsTheNoMatchMessageAn
     check([&] { EXPECT_EQ(game().getNoMatchTime().getTime64(), 0u); });
     // The automatic hint in the same position (after 45 s without a move)
     // shows nothing and costs nothing.
-    at({tick(t0 + 100 + 45001)});
+    at({tick(t0 + kBoardDelay + 45001)});
     check([&] {
         EXPECT_EQ(game().getNoMatchTime().getTime64(), 0u);
         EXPECT_EQ(game().getPenaltySeconds(), 30);
-        EXPECT_EQ(game().lastActionTime().getTime64(), t0 + 100 + 45001) << "the automatic hint did run";
+        EXPECT_EQ(game().lastActionTime().getTime64(), t0 + kBoardDelay + 45001) << "the automatic hint did run";
         EXPECT_EQ(game().getHintTile(0), nullptr);
     });
     run();
@@ -283,11 +270,9 @@ TEST_F(QinvarPlayTest, AnAskedHintWithoutVisiblePartnersShowsTheNoMatchMessageAn
 
 TEST_F(QinvarPlayTest, UndoCostsSixtySecondsEvenWithNothingToUndo)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const Picks p = picks;
-    startSession(t0);
-    startBoard(t0 + 100);
     at({key(t0 + 1000, 'u')});
     check([&] {
         EXPECT_EQ(game().getGameStats().undos, 1);
@@ -313,12 +298,10 @@ TEST_F(QinvarPlayTest, UndoCostsSixtySecondsEvenWithNothingToUndo)
 
 TEST_F(QinvarPlayTest, ShuffleCostsTwoMinutesAndDisablesTheUndoButton)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const Picks p = picks;
     UIControl undoButton(nullptr);
-    startSession(t0);
-    startBoard(t0 + 100);
     check([&] {
         game().setUndoButton(&undoButton);
         EXPECT_TRUE(game().canShuffle());
@@ -371,10 +354,8 @@ TEST_F(QinvarPlayTest, ActionsOutsideABoardInPlayDoNothing)
 
 TEST_F(QinvarPlayTest, DebugSequenceTogglesDebugModeAndItsKeys)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    startSession(t0);
-    startBoard(t0 + 100);
     // Without debug mode "m" and "n" do nothing.
     at({key(t0 + 200, 'm'), key(t0 + 210, 'n')});
     check([&] {
@@ -406,10 +387,8 @@ TEST_F(QinvarPlayTest, DebugSequenceTogglesDebugModeAndItsKeys)
 
 TEST_F(QinvarPlayTest, APauseBegunBeforeDebugModeCanStillEnd)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    startSession(t0);
-    startBoard(t0 + 100);
     at({focus(t0 + 1000, false), key(t0 + 1100, 'q'), key(t0 + 1110, 'v'), key(t0 + 1120, 'd')});
     check([&] {
         EXPECT_TRUE(game().isDebugMode());
@@ -425,10 +404,8 @@ TEST_F(QinvarPlayTest, APauseBegunBeforeDebugModeCanStillEnd)
 
 TEST_F(QinvarPlayTest, TheDebugMatchKeyTakesNoPairOutsideABoardInPlay)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    startSession(t0);
-    startBoard(t0 + 100);
     // Back to the start screen (yes), the abandoned board still lies there.
     at({key(t0 + 200, PlayTestGame::kNewGameKey)});
     at({press(t0 + 300, confirmationButton(true))});
@@ -452,11 +429,9 @@ TEST_F(QinvarPlayTest, QuitFromTheStartScreenNeedsNoConfirmation)
 
 TEST_F(QinvarPlayTest, QuitFromPlayOnlyAfterYesAndTheQuestionTakesNoTime)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    const uint64_t start = t0 + 100;
-    startSession(t0);
-    startBoard(start);
+    const uint64_t start = t0 + kBoardDelay;
     at({quitRequest(start + 10000)});
     // The confirmation is up: the no button (Enter) keeps the game.
     at({enter(start + 30000)});
@@ -495,10 +470,8 @@ TEST_F(QinvarPlayTest, QuitFromPlayOnlyAfterYesAndTheQuestionTakesNoTime)
 
 TEST_F(QinvarPlayTest, AQuitRequestDuringTheQuitQuestionQuits)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    startSession(t0);
-    startBoard(t0 + 100);
     at({quitRequest(t0 + 1000)});
     at({quitRequest(t0 + 2000)});
     run();
@@ -508,11 +481,9 @@ TEST_F(QinvarPlayTest, AQuitRequestDuringTheQuitQuestionQuits)
 
 TEST_F(QinvarPlayTest, NewGameAfterYesReturnsToTheStartScreenAndAfterNoPlaysOn)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const Picks p = picks;
-    startSession(t0);
-    startBoard(t0 + 100);
     at({press(t0 + 500, centre(p.a)), key(t0 + 1000, PlayTestGame::kNewGameKey)});
     at({enter(t0 + 2000)});
     check([&] {
@@ -533,10 +504,8 @@ TEST_F(QinvarPlayTest, NewGameAfterYesReturnsToTheStartScreenAndAfterNoPlaysOn)
 
 TEST_F(QinvarPlayTest, AQuitRequestDuringTheNewGameQuestionQuitsInsteadOfRestarting)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    startSession(t0);
-    startBoard(t0 + 100);
     at({key(t0 + 1000, PlayTestGame::kNewGameKey)});
     at({quitRequest(t0 + 2000)});
     run();
@@ -574,10 +543,8 @@ TEST_F(QinvarPlayTest, ResumingPlaysTheMusicOnlyOnABoardInPlay)
 
 TEST_F(QinvarPlayTest, AGameEndedWhileQuittingStaysQuitting)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    startSession(t0);
-    startBoard(t0 + 100);
     // As when a quit request reached a dialog that ended the game: the quit
     // holds, and the game's times are still recorded.
     check([&] {

@@ -16,12 +16,10 @@ class QinvarTimersTest : public PlayFixture {};
 
 TEST_F(QinvarTimersTest, TheAutomaticHintComesAfterFortyFiveIdleSecondsAndAgainAndIsFree)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const std::pair<int, int> first = pairsInRotation(mirror.board).front();
-    const uint64_t start = t0 + 100;
-    startSession(t0);
-    startBoard(start);
+    const uint64_t start = t0 + kBoardDelay;
     at({tick(start + 45000)});
     check([&] { EXPECT_EQ(game().getHintTile(0), nullptr); });
     at({tick(start + 45001)});
@@ -56,12 +54,10 @@ TEST_F(QinvarTimersTest, TheAutomaticHintComesAfterFortyFiveIdleSecondsAndAgainA
 
 TEST_F(QinvarTimersTest, NoAutomaticHintWhenTheOptionIsOff)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    startSession(t0);
-    startBoard(t0 + 100);
     check([&] { game().getOptions()->autoHint = 0; });
-    at({tick(t0 + 100 + 60000)});
+    at({tick(t0 + kBoardDelay + 60000)});
     check([&] {
         EXPECT_EQ(game().getHintTile(0), nullptr);
         EXPECT_EQ(game().hintTime().getTime64(), 0u);
@@ -71,11 +67,9 @@ TEST_F(QinvarTimersTest, NoAutomaticHintWhenTheOptionIsOff)
 
 TEST_F(QinvarTimersTest, APauseDelaysEveryLaterAutomaticHint)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    const uint64_t start = t0 + 100;
-    startSession(t0);
-    startBoard(start);
+    const uint64_t start = t0 + kBoardDelay;
     at({focus(start + 10000, false)});
     at({tick(start + 50000)});
     check([&] { EXPECT_EQ(game().hintTime().getTime64(), 0u) << "no hint while paused"; });
@@ -108,12 +102,9 @@ bool freeTileRedrawn(PlayTestGame& g)
 
 TEST_F(QinvarTimersTest, TheHighlightRisesHoldsAndFallsAtHalfStrengthOnTileSetZero)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    const uint64_t start = t0 + 100;
-    const uint64_t s = start + 1000;
-    startSession(t0);
-    startBoard(start);
+    const uint64_t s = t0 + kBoardDelay + 1000;
     check([&] { EXPECT_EQ(game().getOptions()->tileSet, 0); });
     at({space(s), spaceUp(s + 100)});
     check([&] {
@@ -147,12 +138,9 @@ TEST_F(QinvarTimersTest, TheHighlightRisesHoldsAndFallsAtHalfStrengthOnTileSetZe
 
 TEST_F(QinvarTimersTest, TheHighlightRedrawsTheFreeTilesOnlyWhileItsLevelMoves)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    const uint64_t start = t0 + 100;
-    const uint64_t s = start + 1000;
-    startSession(t0);
-    startBoard(start);
+    const uint64_t s = t0 + kBoardDelay + 1000;
     at({space(s), spaceUp(s + 10)});
     at({tick(s + 200)}, [&] { game().takeDrawn(); });
     check([&] { EXPECT_TRUE(freeTileRedrawn(game())) << "rising"; });
@@ -167,12 +155,9 @@ TEST_F(QinvarTimersTest, TheHighlightRedrawsTheFreeTilesOnlyWhileItsLevelMoves)
 
 TEST_F(QinvarTimersTest, HoldingSpaceHoldsTheHighlightAndReleasingLateEndsItAtOnce)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    const uint64_t start = t0 + 100;
-    const uint64_t s = start + 1000;
-    startSession(t0);
-    startBoard(start);
+    const uint64_t s = t0 + kBoardDelay + 1000;
     at({space(s)});
     at({tick(s + 5000), space(s + 5500)});
     check([&] {
@@ -201,12 +186,9 @@ TEST_F(QinvarTimersTest, HoldingSpaceHoldsTheHighlightAndReleasingLateEndsItAtOn
 // different for the game than it is for the device.
 TEST_F(QinvarTimersTest, TheSpaceBarsReleaseEndsTheHoldAndEveryPressAfterItStartsAHighlight)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    const uint64_t start = t0 + 100;
-    const uint64_t s = start + 1000;
-    startSession(t0);
-    startBoard(start);
+    const uint64_t s = t0 + kBoardDelay + 1000;
     at({space(s), InputEvents::s_typedUp(s + 100, 'a')});
     check([&] { EXPECT_TRUE(game().showMovesKeyHeld()) << "another key's release holds on"; });
     at({InputEvents::s_keyUp(s + 200, KC_SPACE, KM_SHIFT)});
@@ -237,11 +219,9 @@ TEST_F(QinvarTimersTest, TheSpaceBarsReleaseEndsTheHoldAndEveryPressAfterItStart
 
 TEST_F(QinvarTimersTest, ARemovedTileFadesForHalfASecond)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
     const Picks p = picks;
-    startSession(t0);
-    startBoard(t0 + 100);
     const uint64_t m = t0 + 1000;
     at({press(m - 10, centre(p.a)), press(m, centre(p.b))});
     check([&] { EXPECT_EQ(tile(p.a)->removedAt.getTime64(), m); });
@@ -263,11 +243,9 @@ TEST_F(QinvarTimersTest, ARemovedTileFadesForHalfASecond)
 
 TEST_F(QinvarTimersTest, TheClockIsRedrawnOncePerSecondNotDuringAPauseAndJumpsWithPenalties)
 {
-    const uint64_t t0 = usualSeedTime();
+    const uint64_t t0 = startUsualGame();
     ASSERT_NE(t0, 0u);
-    const uint64_t start = t0 + 100;
-    startSession(t0);
-    startBoard(start);
+    const uint64_t start = t0 + kBoardDelay;
     check([&] { game().takeDrawn(); });
     at({tick(start + 1100)});
     check([&] {
@@ -338,12 +316,11 @@ TEST_F(QinvarTimersTest, AFinishedGameKeepsItsPenaltiesAndNoPauseAndFreezesTheCl
     ASSERT_NE(t0, 0u) << "no deal that the debug match key clears after a shuffle";
     // The deal again, and the same shuffle, to compare with the game's.
     ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(t0)));
-    const uint64_t start = t0 + 100;
-    startSession(t0);
+    const uint64_t start = t0 + kBoardDelay;
+    startGame(t0);
     DealRecord shuffled;
     mirror.board.shuffleTiles();
     shuffled.take(mirror.board);
-    startBoard(start);
 
     // Penalties: an asked hint, an undo with nothing to undo, a shuffle.
     at({key(start + 1000, 'h'), key(start + 2000, 'u'), key(start + 3000, 's')});
@@ -418,9 +395,8 @@ TEST_F(QinvarTimersTest, ATimeBeyondWhatABestTimeHoldsIsHeldAndMarked)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(t0)));
-        const uint64_t start = t0 + 100;
-        startSession(t0);
-        startBoard(start);
+        const uint64_t start = t0 + kBoardDelay;
+        startGame(t0);
         at({key(start + 100, 'q'), key(start + 110, 'v'), key(start + 120, 'd')});
         if (c.hint)
             at({key(start + 200, 'h')});
@@ -468,9 +444,8 @@ protected:
         });
         ASSERT_NE(t0, 0u);
         ASSERT_TRUE(mirror.deal(ArchiveBoard::s_seedForTime(t0)));
-        start = t0 + 100;
-        startSession(t0);
-        startBoard(start);
+        start = t0 + kBoardDelay;
+        startGame(t0);
         at({key(start + 100, 'q'), key(start + 110, 'v'), key(start + 120, 'd')});
         uint64_t t = start + 1000;
         for (int i = 0; i < matches; ++i, t += 100)

@@ -126,25 +126,19 @@ public:
     void m_shutdownInputDevice() override;
 
     // The framework's state, for checks.
-    using HPuzzleGame::m_aGameStates;
     using HPuzzleGame::m_bLinksDisabled;
     using HPuzzleGame::m_bLoadingScreenFresh;
     using HPuzzleGame::m_bMinimized;
     using HPuzzleGame::m_bMoravelLinkDisabled;
     using HPuzzleGame::m_bSuspended;
-    using HPuzzleGame::m_iGameStateTop;
     using HPuzzleGame::m_iLoadingBarX;
     using HPuzzleGame::m_iLoadingBarY;
-    using HPuzzleGame::m_iPauseCount;
     using HPuzzleGame::m_iSoundtrackBytes;
     using HPuzzleGame::m_loadingBackgroundSprite;
     using HPuzzleGame::m_loadingBarRevealed;
     using HPuzzleGame::m_loadingBarSprite;
     using HPuzzleGame::m_loadingLeftLogoSprite;
     using HPuzzleGame::m_loadingRightLogoSprite;
-    using HPuzzleGame::m_pauseEnd;
-    using HPuzzleGame::m_pauseStart;
-    using HPuzzleGame::m_pauseTime;
     using HPuzzleGame::m_pDemoFile;
     using HPuzzleGame::m_pDemoFileSystem;
     using HPuzzleGame::m_pJournalFile;
