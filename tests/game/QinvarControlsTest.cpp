@@ -592,7 +592,7 @@ protected:
     int freeTile()
     {
         for (int i = 0; i < QVBoard::kTileCount; ++i) {
-            if (play::clickable(mirror.board, i) && mirror.board.tileIsFree(&mirror.board.tiles[i]))
+            if (ArchiveBoard::s_clickable(mirror.board, i) && mirror.board.tileIsFree(&mirror.board.tiles[i]))
                 return i;
         }
         return -1;
