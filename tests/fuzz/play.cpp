@@ -22,6 +22,7 @@
 #include "engine/core/HGlobal.h"
 #include "engine/core/HKeyCodes.h"
 #include "game/Qinvar.h"
+#include "game/ScreenGeometry.h"
 #include "tests/game/GameScreen.h"
 #include "tests/support/ArchiveBoard.h"
 #include "tests/support/BoardInvariants.h"

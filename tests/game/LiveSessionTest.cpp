@@ -58,10 +58,10 @@ HScreenRect around(HScreenPoint p)
     return HScreenRect(p.x - 3, p.y - 3, p.x + 4, p.y + 4);
 }
 
-// What the window showed, for a person to look at: <build>/screens/live_<name>.png.
+// What the window showed, for a person to look at: <build>/review/live_<name>.png.
 void keep(const Pixels& p, const std::string& name)
 {
-    ImageFixtures::writeRgbPng(screenshotPath("live_" + name + ".png"), kWidth, kHeight, p);
+    ImageFixtures::writeRgbPng(pictureFile("live_" + name + ".png"), kWidth, kHeight, p);
 }
 
 // The game started on the virtual server, the test skipped where Xvfb or

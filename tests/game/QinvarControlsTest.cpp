@@ -6,6 +6,7 @@
 #include "engine/core/HObjectList.h"
 #include "engine/media/H2DDisplayDevice.h"
 #include "engine/media/HAudioMixerStreamingAudioSource.h"
+#include "game/ScreenGeometry.h"
 #include "tests/game/PlayFixture.h"
 #include "tests/support/ArchiveBoard.h"
 #include "tests/support/InputEvents.h"
@@ -611,7 +612,7 @@ protected:
         return h;
     }
     // Saves the screen into the build directory, to look at.
-    void savePicture(const std::string& name) { session->savePng(buildDir() + "/buttons_" + name + ".png"); }
+    void savePicture(const std::string& name) { session->savePng(pictureFile("buttons_" + name + ".png")); }
 
 private:
     uint64_t m_t = 0;
