@@ -19,7 +19,6 @@
 // bytes), then up to kMaxOps operations of an opcode byte and its operands
 // (see decode).
 #include "engine/core/HEventManager.h"
-#include "engine/core/HGlobal.h"
 #include "engine/core/HKeyCodes.h"
 #include "game/Qinvar.h"
 #include "game/ScreenGeometry.h"
@@ -50,16 +49,7 @@ class PlayFuzzGame : public OpenQinvar {
 public:
     bool m_createDisplayDevice(const char* title, bool fullscreen, bool flag, int width, int height) override
     {
-        if (m_pDisplayDevice)
-            m_shutdownDisplayDevice();
-        ImageDisplayDevice* device = new ImageDisplayDevice();
-        if (!device->initScreen(width, height, title, fullscreen, flag)) {
-            delete device;
-            return false;
-        }
-        m_pDisplayDevice = device;
-        HGlobal::s_register2DDisplayDevice(device);
-        return true;
+        return ImageDisplayDevice::s_install(this, &m_pDisplayDevice, width, height, title, fullscreen, flag);
     }
     // The partner link would end the process.
     void goToPartnerSite(const char*, const char*, const char*) override {}
@@ -92,8 +82,6 @@ public:
         if (ImageDisplayDevice* screen = static_cast<ImageDisplayDevice*>(m_pDisplayDevice))
             screen->clearRecords();
     }
-
-    using HPuzzleGame::m_iPauseCount;
 };
 
 // What a click aims at when its place is chosen only as it is delivered.

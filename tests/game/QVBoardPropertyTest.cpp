@@ -81,6 +81,16 @@ private:
         return out;
     }
 
+    // A hint's pair at a random place of the rotation, into m_seen.
+    bool m_hintPair()
+    {
+        QVTile* a = nullptr;
+        QVTile* b = nullptr;
+        m_seen.found = m_board.matchExists(&a, &b, static_cast<int>(m_choices.getUnsigned(7)));
+        m_seen.pair = {slotOf(a), slotOf(b)};
+        return m_seen.found;
+    }
+
     // The step itself. What it saw on the way goes into m_seen for
     // m_opRules.
     bool m_do(Op op, const Snapshot& before)
@@ -105,22 +115,14 @@ private:
             }
             return true;
         }
-        case OP_MATCH: {
-            QVTile* a = nullptr;
-            QVTile* b = nullptr;
-            m_seen.k = static_cast<int>(m_choices.getUnsigned(7));
-            if (m_board.matchExists(&a, &b, m_seen.k)) {
-                m_seen.pair = {slotOf(a), slotOf(b)};
-                m_board.removeTiles(a, b, MvTime::s_fromTime64(1000 + m_step));
-            }
+        case OP_MATCH:
+            // The pair a hint shows, taken.
+            if (m_hintPair())
+                m_board.removeTiles(&m_board.tiles[m_seen.pair.first], &m_board.tiles[m_seen.pair.second],
+                                    MvTime::s_fromTime64(1000 + m_step));
             return true;
-        }
         case OP_HINT: {
-            QVTile* a = nullptr;
-            QVTile* b = nullptr;
-            m_seen.k = static_cast<int>(m_choices.getUnsigned(7));
-            m_seen.found = m_board.matchExists(&a, &b, m_seen.k);
-            m_seen.pair = {slotOf(a), slotOf(b)};
+            m_hintPair();
             const std::vector<int32_t> open = m_freeSlots(before);
             if (!open.empty()) {
                 const QVTile* t = &m_board.tiles[m_pick(open)];
@@ -219,7 +221,6 @@ private:
     }
 
     struct Seen {
-        int k = 0;
         bool found = false;
         std::pair<int32_t, int32_t> pair{-1, -1};
         int32_t subject = -1;
