@@ -18,7 +18,7 @@ namespace {
 
 using Snapshot = BoardInvariants::Snapshot;
 
-constexpr int kGamesPerLayout = 40;
+constexpr int kGamesPerLayout = 60;
 constexpr int kStepsPerGame = 160;
 
 enum Op { OP_SELECT, OP_MATCH, OP_HINT, OP_UNDO, OP_SHUFFLE, OP_HIGHLIGHT, OP_COUNT };
