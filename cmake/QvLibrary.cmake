@@ -2,9 +2,10 @@
 # fuzzers and benchmarks link the ones that exist in this order.
 set(QV_ENGINE_LIBRARIES qv_game qv_framework qv_board qv_media qv_core)
 
-# qv_add_library(<name> <folder>...): one static library from every source file
-# of the given folders (each folder holds one class per header/source pair).
-# A folder with no sources yet defines no library.
+# qv_add_library(<name> <folder>...): one static library from every .cpp file
+# of the given folders, whatever each holds (most hold one class, some a
+# layer of plain functions or a share of a larger class; header-only types
+# need no source). A folder with no sources yet defines no library.
 function(qv_add_library name)
     set(sources)
     foreach(dir IN LISTS ARGN)

@@ -7,10 +7,14 @@
 // one such object, reachable as HPuzzleGame::sm_pPuzzleGame, through which
 // controls and dialogs reach the running game.
 //
-// Life of the object: constructed (no services) -> go(): console variables,
-// m_initPuzzleGame (trace, journal, demo, registry; the game adds the
-// archive and m_initSubsystems), m_runGame, m_shutdownPuzzleGame (devices,
-// journal, demo), m_quitPuzzleGame (controls, archive, trace, console
+// Life of the object: constructed (no services) -> go(): the command line
+// registered, the console variables started, m_initPuzzleGame (a game adds
+// its own variables first; then the framework's variables and the "+set"
+// tokens, the resource directory, the demo, then the trace and the journal,
+// the registry's link flags; a game then opens its archive, reads its
+// options and makes the devices with m_initSubsystems), m_runGame when
+// start-up succeeded, m_shutdownPuzzleGame (journal and demo closed, then
+// the devices), m_quitPuzzleGame (controls, archive, trace, console
 // variables). Every shutdown step tolerates what was never started and does
 // nothing when run a second time.
 #pragma once
@@ -116,8 +120,10 @@ public:
     // Adds the framework's console variables with their defaults.
     virtual void m_initCvars();
     // The base start-up: console variables and "+set" overrides, the
-    // resource directory, the trace file, the journal, the demo and the
-    // registry's link flags. Always true; a game's override calls it first.
+    // resource directory, the demo (first, so that neither output is ever
+    // made over it), the trace file, the journal and the registry's link
+    // flags. Always true; a game's override adds its own variables, calls
+    // it, then opens its archive and makes the devices.
     virtual bool m_initPuzzleGame(const char* commandLine, const char* resourceDir);
     // First half of shutdown: journal and demo closed, then the devices
     // (m_shutdownSubsystems).
@@ -373,9 +379,15 @@ protected:
     bool m_bRNGSeeded;
     UIManager m_uiManager;
 
+    // Start-up opens the demo first (on a file system of its own: the current
+    // directory, or none for an absolute name), then the trace and the
+    // journal, which share one
+    // file system on the current directory and are never made over the
+    // demo's file. The first half of shutdown closes the journal and the
+    // demo; the trace stays until the second half.
     HStandardFileSystem* m_pTraceFileSystem; // owned; holds the trace and the journal
     HFile* m_pTraceFile;
-    HStandardFileSystem* m_pDemoFileSystem; // owned
+    HStandardFileSystem* m_pDemoFileSystem; // owned; holds the demo
     HFile* m_pJournalFile;
     HFile* m_pDemoFile;
 

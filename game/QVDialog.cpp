@@ -2,6 +2,7 @@
 #include "game/QVDialog.h"
 
 #include "game/Qinvar.h"
+#include "game/ScreenGeometry.h"
 #include "ui/MVDialogItemButton.h"
 #include "ui/MVSprite.h"
 

@@ -62,7 +62,7 @@ TEST_F(ArchiveAssetsTest, LoadingScreenArt)
     game.m_showLoadingScreen(0.0f, nullptr, nullptr);
     game.m_showLoadingScreen(0.4f, nullptr, nullptr);
     EXPECT_EQ(game.m_loadingBarRevealed.right, 120 + static_cast<int32_t>(0.4f * 400.0f));
-    EXPECT_TRUE(display->savePng(buildDir() + "/framework_loading_screen_40.png"));
+    EXPECT_TRUE(display->savePng(pictureFile("framework_loading_screen_40.png")));
     EXPECT_TRUE(display->guardIntact());
     game.m_unloadLoadingScreen();
 }
@@ -107,7 +107,7 @@ TEST_F(ArchiveAssetsTest, SpritesLoadBehindTheLoadingScreen)
         }
     }
     EXPECT_EQ(game.m_loadingBarRevealed.right, geo::kProgressBar.x + bar->width);
-    EXPECT_TRUE(display->savePng(buildDir() + "/framework_loading_screen_done.png"));
+    EXPECT_TRUE(display->savePng(pictureFile("framework_loading_screen_done.png")));
 }
 
 } // namespace

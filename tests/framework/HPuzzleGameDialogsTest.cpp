@@ -51,16 +51,6 @@ protected:
         return game.m_doMessageDialog(-1, -1, delayMs, "box.tga", "yes.tga", "yeslit.tga", second ? "no.tga" : nullptr,
                                       second ? "nolit.tga" : nullptr);
     }
-    std::vector<HEvent> drain()
-    {
-        std::vector<HEvent> out;
-        HEvent e;
-        while (game.getEventManager()->getEvent(&e, true)) {
-            if (e.type != ET_TIMESTAMP)
-                out.push_back(e);
-        }
-        return out;
-    }
 
     DialogTestGame game;
     ScriptedInput input;
@@ -92,7 +82,7 @@ TEST_F(HPuzzleGameDialogsTest, MessageBoxTellsWhatClosedIt)
         EXPECT_EQ(game.getDirtyList()->getRectangle(0)->right, 640);
         EXPECT_EQ(MVDialog::sm_modalStack.getNumItems(), 0);
         // The quit request is reported, not passed on.
-        for (const HEvent& e : drain())
+        for (const HEvent& e : game.drainEvents())
             EXPECT_NE(e.type, ET_QUIT);
     }
 }
@@ -123,7 +113,7 @@ TEST_F(HPuzzleGameDialogsTest, SlideShowPagesAndGivesEverythingBack)
     EXPECT_EQ(input.pending(), 0);
     // The window's close during the show reaches the main loop afterwards.
     bool quit = false;
-    for (const HEvent& e : drain())
+    for (const HEvent& e : game.drainEvents())
         quit = quit || e.type == ET_QUIT;
     EXPECT_TRUE(quit);
 }

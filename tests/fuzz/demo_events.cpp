@@ -2,45 +2,12 @@
 // every event it delivers.
 #include "engine/core/HEventManager.h"
 #include "engine/core/HFile.h"
+#include "tests/support/MemoryFileSystem.h"
 
 #include <cstdint>
-#include <cstring>
+#include <vector>
 
 namespace {
-
-// A read-only file over the fuzzer's buffer.
-class MemoryFile : public HFile {
-public:
-    MemoryFile(const uint8_t* data, size_t size) : m_data(data), m_size(size), m_pos(0)
-    {
-        m_pHandle = this;
-        m_iLength = static_cast<int>(size);
-    }
-    int read(void* buffer, int len) override
-    {
-        if (len <= 0)
-            return 0;
-        size_t n = static_cast<size_t>(len);
-        if (n > m_size - m_pos)
-            n = m_size - m_pos;
-        if (n > 0)
-            std::memcpy(buffer, m_data + m_pos, n);
-        m_pos += n;
-        return static_cast<int>(n);
-    }
-    int write(const void*, int) override { return 0; }
-    bool rewind() override
-    {
-        m_pos = 0;
-        return true;
-    }
-    void close() override {}
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_pos;
-};
 
 uint64_t g_now = 0;
 MvTime fuzzClock()
@@ -57,8 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     HEventManager::s_setClock(fuzzClock, fuzzSleep);
     HEventManager manager;
-    MemoryFile demo(data, size);
-    manager.beginDemo(&demo);
+    MemoryFileSystem fs;
+    fs.add("demo.bin", std::vector<unsigned char>(data, data + size));
+    HFile* demo = fs.openFileForRead("demo.bin");
+    manager.beginDemo(demo);
     HEvent e;
     char text[64];
     // Every record is delivered once; after the demo the manager goes live
@@ -69,5 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             e.getKeyString();
         }
     }
+    manager.endDemo();
+    demo->close();
     return 0;
 }

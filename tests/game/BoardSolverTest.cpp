@@ -3,10 +3,12 @@
 // it says (a cleared board, or no free pair with tiles left), every pair it
 // offers can be clicked, and it leaves the board it played on as it was.
 #include "tests/support/ArchiveBoard.h"
+#include "tests/support/BoardInvariants.h"
 #include "tests/support/BoardSolver.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -18,12 +20,10 @@ using Move = BoardSolver::Move;
 bool playable(QVBoard& board, const std::vector<Move>& moves)
 {
     for (const Move& m : moves) {
-        QVTile* a = &board.tiles[m.first];
-        QVTile* b = &board.tiles[m.second];
-        if (a == b || !a->present || !b->present || a->matchGroup != b->matchGroup || !board.tileIsFree(a) ||
-            !board.tileIsFree(b))
+        const std::vector<Move> legal = BoardInvariants::s_freePairs(board);
+        if (std::find(legal.begin(), legal.end(), m) == legal.end())
             return false;
-        board.removeTiles(a, b, MvTime{0, 0});
+        board.removeTiles(&board.tiles[m.first], &board.tiles[m.second], MvTime{0, 0});
     }
     return true;
 }

@@ -7,6 +7,7 @@
 #include "engine/core/HKeyCodes.h"
 #include "tests/game/GameScreen.h"
 #include "tests/support/ArchiveBoard.h"
+#include "tests/support/BoardInvariants.h"
 #include "tests/support/InputEvents.h"
 #include "tests/support/PlayTestGame.h"
 #include "tests/support/QinvarSession.h"
@@ -94,21 +95,13 @@ inline HScreenPoint confirmationButton(bool yes)
 
 // Pairs in the hint's rotation order, worked out here on their own: in slot
 // order of the first tile, each free tile with the next free tile of its
-// group later in slot order.
+// group later in slot order (the first free pair of each first tile).
 inline std::vector<std::pair<int, int>> pairsInRotation(const QVBoard& board)
 {
     std::vector<std::pair<int, int>> out;
-    for (int j = 0; j < QVBoard::kTileCount; ++j) {
-        const QVTile& t = board.tiles[j];
-        if (!t.present || !board.tileIsFree(&t))
-            continue;
-        for (int i = j + 1; i < QVBoard::kTileCount; ++i) {
-            const QVTile& u = board.tiles[i];
-            if (u.present && u.matchGroup == t.matchGroup && board.tileIsFree(&u)) {
-                out.emplace_back(j, i);
-                break;
-            }
-        }
+    for (const std::pair<int32_t, int32_t>& p : BoardInvariants::s_freePairs(board)) {
+        if (out.empty() || out.back().first != p.first)
+            out.push_back(p);
     }
     return out;
 }
@@ -124,17 +117,11 @@ struct Picks {
     HScreenPoint empty{-1, -1};
 };
 
-inline bool clickable(QVBoard& board, int slot)
-{
-    QVTile* t = &board.tiles[slot];
-    return t->present && board.m_findTileAtPoint(ArchiveBoard::s_faceCentre(*t), true) == t;
-}
-
 inline bool pick(QVBoard& board, Picks* out)
 {
     Picks p;
     for (const std::pair<int, int>& pair : pairsInRotation(board)) {
-        if (clickable(board, pair.first) && clickable(board, pair.second)) {
+        if (ArchiveBoard::s_clickable(board, pair.first) && ArchiveBoard::s_clickable(board, pair.second)) {
             p.a = pair.first;
             p.b = pair.second;
             break;
@@ -144,7 +131,7 @@ inline bool pick(QVBoard& board, Picks* out)
         return false;
     for (int i = 0; i < QVBoard::kTileCount; ++i) {
         const QVTile& t = board.tiles[i];
-        if (!clickable(board, i))
+        if (!ArchiveBoard::s_clickable(board, i))
             continue;
         const bool free = board.tileIsFree(&t);
         if (p.other < 0 && free && t.matchGroup != board.tiles[p.a].matchGroup)

@@ -723,7 +723,7 @@ protected:
     int freeTile()
     {
         for (int i = 0; i < QVBoard::kTileCount; ++i) {
-            if (play::clickable(mirror.board, i) && mirror.board.tileIsFree(&mirror.board.tiles[i]))
+            if (ArchiveBoard::s_clickable(mirror.board, i) && mirror.board.tileIsFree(&mirror.board.tiles[i]))
                 return i;
         }
         return -1;
@@ -742,7 +742,7 @@ protected:
         return h;
     }
     // Saves the screen into the build directory, to look at.
-    void savePicture(const std::string& name) { session->savePng(buildDir() + "/buttons_" + name + ".png"); }
+    void savePicture(const std::string& name) { session->savePng(pictureFile("buttons_" + name + ".png")); }
 
     ArchivePictures pictures;
 

@@ -130,10 +130,10 @@ inline int openDialogCount()
     return MVDialog::sm_modalStack.getNumItems();
 }
 
-// Where the tests put the pictures of the dialogs: <build>/screens/<name>.
+// Where the tests put the pictures of the dialogs: <build>/review/dialog_<name>.
 inline std::string screenshotPath(const std::string& name)
 {
-    return pictureFile("screens", name);
+    return pictureFile("dialog_" + name);
 }
 
 // The peak of one second of the soundtrack from its start, as the mixer

@@ -6,6 +6,7 @@
 // tile set and table top.
 #include "engine/media/HImage.h"
 #include "game/Qinvar.h"
+#include "game/ScreenGeometry.h"
 #include "tests/game/GameScreen.h"
 #include "tests/support/DialogTestGame.h"
 #include "tests/support/ImageFixtures.h"

@@ -219,7 +219,7 @@ int freeTileWithHiddenPartners(QVBoard& board)
 {
     for (int i = 0; i < QVBoard::kTileCount; ++i) {
         QVTile* t = &board.tiles[i];
-        if (!clickable(board, i) || !board.tileIsFree(t))
+        if (!ArchiveBoard::s_clickable(board, i) || !board.tileIsFree(t))
             continue;
         QVTile* partners[3] = {nullptr, nullptr, nullptr};
         const int n = board.findAllMatchingTiles(t, partners);

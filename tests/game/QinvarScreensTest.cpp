@@ -2,12 +2,13 @@
 // test's process (the build's archive, SDL's dummy video), its state set as
 // the play flow would leave it, the screen drawn by the game's own drawing
 // and read back from SDL's video surface. Every picture is saved as a PNG in
-// the build directory (game_screens/) for a person to look at, and probed
+// the build directory (review/screen_*.png) for a person to look at, and probed
 // here pixel by pixel against the art it was drawn from.
 #include "engine/core/HObjectList.h"
 #include "engine/media/H2DDisplayDevice.h"
 #include "engine/media/H2DMemorySurface.h"
 #include "game/Qinvar.h"
+#include "game/ScreenGeometry.h"
 #include "tests/game/GameScreen.h"
 #include "tests/support/InputEvents.h"
 #include "tests/support/OpenQinvar.h"
@@ -192,7 +193,7 @@ protected:
         game().m_drawPuzzleBoard(kScreen, underDialog);
         game().getDisplayDevice()->updateScreen();
     }
-    void save(const std::string& name) { EXPECT_TRUE(session.savePng(pictureFile("game_screens", name + ".png"))); }
+    void save(const std::string& name) { EXPECT_TRUE(session.savePng(pictureFile("screen_" + name + ".png"))); }
 
     // The table top's pixel at a screen point (it is drawn at x 120).
     uint16_t table(int32_t x, int32_t y) { return spritePixel(sprite(QVS_TABLE_TOP), x - 120, y).value; }

@@ -41,6 +41,12 @@ HScreenPoint ArchiveBoard::s_faceCentre(const QVTile& tile)
     return HScreenPoint{(face.left + face.right) / 2, (face.top + face.bottom) / 2};
 }
 
+bool ArchiveBoard::s_clickable(QVBoard& board, int32_t slot)
+{
+    QVTile* t = &board.tiles[slot];
+    return t->present && board.m_findTileAtPoint(s_faceCentre(*t), true) == t;
+}
+
 int32_t ArchiveBoard::slotOf(const QVTile* tile) const
 {
     if (tile < &board.tiles[0] || tile >= &board.tiles[QVBoard::kTileCount])

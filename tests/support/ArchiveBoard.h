@@ -38,6 +38,9 @@ public:
     // The middle of the tile's face on screen: a click there hits the tile
     // unless a tile of a higher layer covers that point.
     static HScreenPoint s_faceCentre(const QVTile& tile);
+    // Whether the tile of that slot is present and a click at its face's
+    // middle reaches it.
+    static bool s_clickable(QVBoard& board, int32_t slot);
     // The slot of a tile of this board (0-143), -1 for a tile of another.
     int32_t slotOf(const QVTile* tile) const;
     // The tile in the same slot of another board (the game's).

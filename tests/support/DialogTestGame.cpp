@@ -58,6 +58,17 @@ void DialogTestGame::m_drawPuzzleBoard(const HScreenRect& dirty, bool inDialog)
     m_boardSprite.drawPartialSpriteAtLocation(&dirty, &src);
 }
 
+std::vector<HEvent> DialogTestGame::drainEvents()
+{
+    std::vector<HEvent> out;
+    HEvent e;
+    while (m_eventManager.getEvent(&e, true)) {
+        if (e.type != ET_TIMESTAMP)
+            out.push_back(e);
+    }
+    return out;
+}
+
 void DialogTestGame::makeSprite(MVSprite* sprite, int32_t width, int32_t height, uint8_t red, uint8_t green,
                                 uint8_t blue)
 {

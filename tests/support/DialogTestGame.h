@@ -60,6 +60,10 @@ public:
     void makeSprite(MVSprite* sprite, int32_t width, int32_t height, uint8_t red = 200, uint8_t green = 100,
                     uint8_t blue = 50);
 
+    // Every event the event manager still holds (what a closed dialog left
+    // queued), time stamps left out.
+    std::vector<HEvent> drainEvents();
+
     // Adds an uncompressed width x height TGA image of one opaque colour.
     static void s_addArt(MemoryFileSystem* files, const char* name, int32_t width, int32_t height);
 

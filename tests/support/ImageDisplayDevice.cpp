@@ -1,6 +1,8 @@
 // The recording display with the colour key, and its screen's pictures.
 #include "tests/support/ImageDisplayDevice.h"
 
+#include "engine/core/HGlobal.h"
+#include "framework/HPuzzleGame.h"
 #include "tests/support/ImageFixtures.h"
 
 namespace {
@@ -45,4 +47,20 @@ bool ImageDisplayDevice::savePng(const std::string& path) const
         rgbAt(x, y, &r, &g, &b);
         return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) | b;
     });
+}
+
+bool ImageDisplayDevice::s_install(HPuzzleGame* game, H2DDisplayDevice** slot, int32_t width, int32_t height,
+                                   const char* title, bool fullscreen, bool flag)
+{
+    if (*slot)
+        game->m_shutdownDisplayDevice();
+    ImageDisplayDevice* device = new ImageDisplayDevice();
+    if (!device->initScreen(width, height, title, fullscreen, flag)) {
+        delete device;
+        *slot = nullptr;
+        return false;
+    }
+    *slot = device;
+    HGlobal::s_register2DDisplayDevice(device);
+    return true;
 }

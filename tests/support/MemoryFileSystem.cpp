@@ -21,9 +21,13 @@ int MemoryFileSystem::MemoryFile::read(void* buffer, int len)
     return static_cast<int>(n);
 }
 
-int MemoryFileSystem::MemoryFile::write(const void* /*data*/, int /*len*/)
+int MemoryFileSystem::MemoryFile::write(const void* data, int len)
 {
-    return 0;
+    if (!m_pBytes || m_mode != MODE_WRITE || !data || len <= 0)
+        return 0;
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    m_pBytes->insert(m_pBytes->end(), bytes, bytes + len);
+    return len;
 }
 
 bool MemoryFileSystem::MemoryFile::rewind()
@@ -33,15 +37,16 @@ bool MemoryFileSystem::MemoryFile::rewind()
 }
 
 void MemoryFileSystem::MemoryFile::m_take(MemoryFileSystem* owner, const char* name,
-                                          const std::vector<unsigned char>* bytes, bool shortRead)
+                                          std::vector<unsigned char>* bytes, Mode mode, bool shortRead)
 {
     m_setFileSystem(owner);
     m_setName(name);
-    m_mode = MODE_READ;
+    m_mode = mode;
     m_pBytes = bytes;
     m_uPosition = 0;
     m_bShortRead = shortRead;
-    m_iLength = static_cast<int>(bytes->size());
+    // The length is fixed at the open, 0 for writing.
+    m_iLength = mode == MODE_READ ? static_cast<int>(bytes->size()) : 0;
     // Any non-null handle marks the slot as lent out.
     m_pHandle = this;
 }
@@ -55,7 +60,7 @@ void MemoryFileSystem::MemoryFile::m_release()
     m_pHandle = nullptr;
 }
 
-MemoryFileSystem::MemoryFileSystem() : HFileSystem(), m_entries(), m_files(), m_iTotalOpens(0) {}
+MemoryFileSystem::MemoryFileSystem() : HFileSystem(), m_entries(), m_files(), m_iTotalOpens(0), m_bWritable(false) {}
 
 MemoryFileSystem::~MemoryFileSystem() = default;
 
@@ -101,6 +106,19 @@ bool MemoryFileSystem::fileExists(const char* name)
     return name && m_entries.count(m_key(name)) != 0;
 }
 
+HFile* MemoryFileSystem::m_lend(const char* name, Entry* entry, HFile::Mode mode)
+{
+    for (MemoryFile& f : m_files) {
+        if (f.isOpen())
+            continue;
+        f.m_take(this, name, &entry->bytes, mode, entry->shortRead);
+        ++entry->opens;
+        ++m_iTotalOpens;
+        return &f;
+    }
+    return nullptr;
+}
+
 HFile* MemoryFileSystem::openFileForRead(const char* name)
 {
     if (!name)
@@ -108,20 +126,22 @@ HFile* MemoryFileSystem::openFileForRead(const char* name)
     const auto it = m_entries.find(m_key(name));
     if (it == m_entries.end())
         return nullptr;
-    for (MemoryFile& f : m_files) {
-        if (f.isOpen())
-            continue;
-        f.m_take(this, name, &it->second.bytes, it->second.shortRead);
-        ++it->second.opens;
-        ++m_iTotalOpens;
-        return &f;
-    }
-    return nullptr;
+    return m_lend(name, &it->second, HFile::MODE_READ);
 }
 
-HFile* MemoryFileSystem::openFileForWrite(const char* /*name*/)
+HFile* MemoryFileSystem::openFileForWrite(const char* name)
 {
-    return nullptr;
+    if (!name || !m_bWritable)
+        return nullptr;
+    Entry& entry = m_entries[m_key(name)];
+    entry.bytes.clear();
+    return m_lend(name, &entry, HFile::MODE_WRITE);
+}
+
+std::vector<unsigned char> MemoryFileSystem::bytes(const std::string& name) const
+{
+    const auto it = m_entries.find(m_key(name));
+    return it == m_entries.end() ? std::vector<unsigned char>() : it->second.bytes;
 }
 
 int64_t MemoryFileSystem::getLastModTime(const char* /*name*/)

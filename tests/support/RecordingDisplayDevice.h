@@ -79,6 +79,12 @@ public:
     };
     const std::vector<DrawCall>& drawCalls() const { return m_drawCalls; }
     void clearDrawCalls() { m_drawCalls.clear(); }
+    // Forgets the draw calls and the presents (a long run keeps them small).
+    void clearRecords()
+    {
+        m_drawCalls.clear();
+        m_presents.clear();
+    }
 
 protected:
     void m_putToScreen(const HScreenRect* rects, int32_t count) override;

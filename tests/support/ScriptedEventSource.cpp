@@ -63,6 +63,18 @@ ScriptedEventSource& ScriptedEventSource::batch(const std::vector<HEvent>& event
     return *this;
 }
 
+void ScriptedEventSource::clear()
+{
+    m_batches.clear();
+    m_before.clear();
+    m_uNextBatch = 0;
+    m_iPolls = 0;
+    m_iChecksScripted = 0;
+    m_iChecksRun = 0;
+    m_bDeliverNext = true;
+    m_bQuitSent = false;
+}
+
 void ScriptedEventSource::queryEventSource(HEventManager* manager)
 {
     ++m_iPolls;

@@ -33,12 +33,19 @@ public:
     // the drawing pass of the batch before it, so a test can look at the
     // screen or the game at that moment.
     ScriptedEventSource& batch(const std::vector<HEvent>& events, std::function<void()> before);
+    // The batch about to be delivered, while its function runs: the function
+    // may aim its events at what the game shows then (a fuzzer's click on a
+    // tile that is free at that moment).
+    std::vector<HEvent>& upcoming() { return m_batches[m_uNextBatch]; }
     // How many of those functions were scripted, and how many have run: a
     // loop that ended before the script did leaves checks that never ran,
     // and a test must not pass on them.
     int checksScripted() const { return m_iChecksScripted; }
     int checksRun() const { return m_iChecksRun; }
     bool everyCheckRan() const { return m_iChecksRun == m_iChecksScripted; }
+    // Forgets every batch and count, to script the same loop again (a
+    // fuzzer's next input).
+    void clear();
     // Off: the script's end appends nothing.
     void setQuitWhenDone(bool quit) { m_bQuitWhenDone = quit; }
     // On: once the script is used up, every delivering poll appends another

@@ -3,7 +3,6 @@
 
 #include "engine/core/HErrorManager.h"
 #include "engine/core/HFile.h"
-#include "engine/core/HGlobal.h"
 #include "engine/core/HStandardFileSystem.h"
 #include "tests/support/ImageDisplayDevice.h"
 
@@ -247,16 +246,7 @@ bool TestGame::m_createDisplayDevice(const char* title, bool fullscreen, bool fl
     record("create display");
     if (!m_setup.recordingDisplay)
         return HPuzzleGame::m_createDisplayDevice(title, fullscreen, flag, width, height);
-    if (m_pDisplayDevice)
-        m_shutdownDisplayDevice();
-    ImageDisplayDevice* device = new ImageDisplayDevice();
-    if (!device->initScreen(width, height, title, fullscreen, flag)) {
-        delete device;
-        return false;
-    }
-    m_pDisplayDevice = device;
-    HGlobal::s_register2DDisplayDevice(device);
-    return true;
+    return ImageDisplayDevice::s_install(this, &m_pDisplayDevice, width, height, title, fullscreen, flag);
 }
 
 bool TestGame::m_createInputDevice()

@@ -46,9 +46,9 @@ std::string buildDir()
     return dir && dir[0] ? std::string(dir) : testBinDir() + "/..";
 }
 
-std::string pictureFile(const std::string& folder, const std::string& name)
+std::string pictureFile(const std::string& name)
 {
-    const std::string dir = buildDir() + "/" + folder;
+    const std::string dir = buildDir() + "/review";
     ::mkdir(dir.c_str(), 0755);
     return dir + "/" + name;
 }

@@ -18,9 +18,9 @@ std::string buildArchivePath();
 // The build directory: $QV_BINARY_DIR (which CTest sets), else the parent of
 // the test program's bin/.
 std::string buildDir();
-// A folder of pictures that tests write for a person to look at,
-// <build>/<folder>, made when missing; and a file in it.
-std::string pictureFile(const std::string& folder, const std::string& name);
+// A picture that a test writes for a person to look at: every one lands in
+// <build>/review/ (made when missing), a test's own prefix in its name.
+std::string pictureFile(const std::string& name);
 
 // The game's per-user registry file, relative to HOME, and below a HOME.
 extern const char* const kGameRegistryFile;

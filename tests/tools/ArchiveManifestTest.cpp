@@ -2,6 +2,7 @@
 // in the right format and size, with the transparency its drawing needs; and
 // the geometry the game relies on inside the tile sheets, the font and the
 // counter glyphs.
+#include "game/ScreenGeometry.h"
 #include "tests/tools/ArchiveReader.h"
 #include "tests/tools/BuiltArchiveTest.h"
 #include "tests/tools/TgaImage.h"

@@ -2,25 +2,22 @@
 // ignored, until nothing is left. A tile is free when no tile of the next
 // layer overlaps it and no tile beside it on its layer closes its left or its
 // right side (a neighbour half a tile up or down closes that side too).
+#include "game/TilePosition.h"
+#include "tests/support/PairSearch.h"
 #include "tests/tools/ArchiveReader.h"
 #include "tools/mkarchive/Manifest.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bitset>
 #include <cstdio>
 #include <sstream>
-#include <unordered_set>
 #include <vector>
 
 namespace {
 
-struct Tile {
-    int32_t x, y, z;
-};
-
-using Present = std::bitset<mkarchive::kLayoutTiles>;
+using Tile = TilePosition;
+using Present = PairSearch::Present;
 
 class Board {
 public:
@@ -37,6 +34,8 @@ public:
         return false;
     }
 
+    // The freedom rule written out here, not the board's: the layouts are
+    // checked against the rule itself, whatever the game's code makes of it.
     bool free(const Present& p, size_t i) const
     {
         const Tile& t = m_tiles[i];
@@ -55,64 +54,40 @@ public:
         return leftOpen || rightOpen;
     }
 
-    // How much taking tile i frees: what it covers and what it closes.
-    int32_t weight(const Present& p, size_t i) const
-    {
-        const Tile& t = m_tiles[i];
-        int32_t w = 8 * t.z;
-        for (size_t j = 0; j < m_tiles.size(); ++j) {
-            const Tile& u = m_tiles[j];
-            if (!p[j] || j == i || std::abs(u.y - t.y) > 1)
-                continue;
-            if (u.z == t.z - 1 && std::abs(u.x - t.x) <= 1)
-                w += 3;
-            else if (u.z == t.z && std::abs(u.x - t.x) == 2)
-                w += 1;
-        }
-        return w;
-    }
-
-    // Depth-first search for a way to clear the board, most promising pairs
-    // first, never visiting a position twice; gives up after `budget` positions.
+    // The test support's search for a way to clear the board, with any two
+    // free tiles a pair: pairs of the best few open tiles, in order of rank.
     bool clearable(int32_t budget) const
     {
         Present start;
         for (size_t i = 0; i < m_tiles.size(); ++i)
             start.set(i);
-        std::unordered_set<Present> seen;
-        int32_t visits = 0;
-        return m_search(start, seen, visits, budget);
+        std::vector<PairSearch::Pair> moves;
+        return PairSearch().clear(start, budget, [this](const Present& p) { return m_pairs(p); }, &moves);
     }
 
 private:
-    bool m_search(const Present& p, std::unordered_set<Present>& seen, int32_t& visits, int32_t budget) const
+    std::vector<PairSearch::Pair> m_pairs(const Present& p) const
     {
-        if (p.none())
-            return true;
-        if (++visits > budget || !seen.insert(p).second)
-            return false;
-        std::vector<size_t> open;
+        std::vector<int32_t> open;
         for (size_t i = 0; i < m_tiles.size(); ++i) {
             if (p[i] && free(p, i))
-                open.push_back(i);
+                open.push_back(static_cast<int32_t>(i));
         }
-        std::stable_sort(open.begin(), open.end(), [&](size_t a, size_t b) { return weight(p, a) > weight(p, b); });
-        // Pairs of the best few open tiles, in order of rank.
+        std::stable_sort(open.begin(), open.end(), [&](int32_t a, int32_t b) {
+            return PairSearch::s_weight(m_tiles, p, a) > PairSearch::s_weight(m_tiles, p, b);
+        });
         const size_t n = std::min<size_t>(open.size(), 8);
-        std::vector<std::pair<size_t, size_t>> pairs;
+        std::vector<std::pair<size_t, size_t>> ranks;
         for (size_t a = 0; a < n; ++a) {
             for (size_t b = a + 1; b < n; ++b)
-                pairs.push_back({a, b});
+                ranks.push_back({a, b});
         }
-        std::stable_sort(pairs.begin(), pairs.end(), [](const auto& l, const auto& r) { return l.first + l.second < r.first + r.second; });
-        for (const auto& pr : pairs) {
-            Present next = p;
-            next.reset(open[pr.first]);
-            next.reset(open[pr.second]);
-            if (m_search(next, seen, visits, budget))
-                return true;
-        }
-        return false;
+        std::stable_sort(ranks.begin(), ranks.end(),
+                         [](const auto& l, const auto& r) { return l.first + l.second < r.first + r.second; });
+        std::vector<PairSearch::Pair> pairs;
+        for (const auto& r : ranks)
+            pairs.emplace_back(open[r.first], open[r.second]);
+        return pairs;
     }
 
     std::vector<Tile> m_tiles;

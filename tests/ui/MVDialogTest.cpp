@@ -80,18 +80,6 @@ public:
     void getExtents(HScreenPoint* size) override { *size = HScreenPoint{40, 20}; }
 };
 
-// Every event the manager holds, time stamps left out.
-std::vector<HEvent> drain(HEventManager* events)
-{
-    std::vector<HEvent> out;
-    HEvent e;
-    while (events->getEvent(&e, true)) {
-        if (e.type != ET_TIMESTAMP)
-            out.push_back(e);
-    }
-    return out;
-}
-
 class MVDialogTest : public ::testing::Test {
 protected:
     MVDialogTest() : input(game.getEventManager(), kStart)
@@ -169,7 +157,7 @@ TEST_F(MVDialogTest, PressInsideTheButtonOrEnterReturnsIt)
         ASSERT_EQ(dialog.clicks.size(), 1u);
         EXPECT_EQ(dialog.clicks[0], &button);
         EXPECT_EQ(MVDialog::sm_modalStack.getNumItems(), 0);
-        drain(game.getEventManager());
+        game.drainEvents();
     }
 }
 
@@ -198,7 +186,7 @@ TEST_F(MVDialogTest, RunsOnADemoWithItsRecordedTimes)
         EXPECT_EQ(game.getGameClock().getTime64(), c.clock);
         game.getEventManager()->endDemo();
         file->close();
-        drain(game.getEventManager());
+        game.drainEvents();
     }
 }
 
@@ -210,7 +198,7 @@ TEST_F(MVDialogTest, RefusedClicksKeepItOpenUntilAQuitWhichIsNotPassedOn)
     // Clicks are accepted on the press: the release was not offered as one.
     EXPECT_EQ(dialog.clicks.size(), 2u);
     EXPECT_EQ(game.getGameClock().getTime64(), kStart + 50);
-    for (const HEvent& e : drain(game.getEventManager()))
+    for (const HEvent& e : game.drainEvents())
         EXPECT_NE(e.type, ET_QUIT);
 }
 
@@ -240,7 +228,7 @@ TEST_F(MVDialogTest, TimeOutOfZeroOrLessNeverEndsTheDialog)
         EXPECT_EQ(run(timeout), MVDialog::kQuit);
         EXPECT_TRUE(dialog.timeOutClocks.empty());
         EXPECT_GT(game.getGameClock().getTime64(), kStart + 4000);
-        drain(game.getEventManager());
+        game.drainEvents();
     }
 }
 
@@ -248,7 +236,7 @@ TEST_F(MVDialogTest, ClosingQueuesTwoMovesAroundTheLastMousePoint)
 {
     input.moveTo(kStart + 2, 300, 300).pressAt(kStart + 5, 130, 160);
     ASSERT_EQ(run(), id(&button));
-    const std::vector<HEvent> after = drain(game.getEventManager());
+    const std::vector<HEvent> after = game.drainEvents();
     ASSERT_EQ(after.size(), 2u);
     EXPECT_EQ(after[0].type, ET_MOUSEMOVE);
     EXPECT_EQ(after[0].point.x, 131);
@@ -264,7 +252,7 @@ TEST_F(MVDialogTest, MovesReachTheQueueEvenWhenThePointerHasNotMoved)
     // from it, so the second is not dropped as a duplicate.
     input.moveTo(kStart + 2, 130, 160).keyAt(kStart + 5, 13);
     ASSERT_EQ(run(), id(&button));
-    const std::vector<HEvent> after = drain(game.getEventManager());
+    const std::vector<HEvent> after = game.drainEvents();
     ASSERT_EQ(after.size(), 2u);
     EXPECT_EQ(after[1].type, ET_MOUSEMOVE);
     EXPECT_EQ(after[1].point.x, 130);
@@ -300,7 +288,7 @@ TEST_F(MVDialogTest, TheFirstClosingMoveIsHeldToTheScreen)
         t += 10;
         ASSERT_EQ(dialog.doModal(&game, c.screen ? game.screen() : nullptr, game.getEventManager(), 0, &game),
                   id(&button));
-        const std::vector<HEvent> after = drain(game.getEventManager());
+        const std::vector<HEvent> after = game.drainEvents();
         ASSERT_EQ(after.size(), 2u);
         EXPECT_EQ(after[0].type, ET_MOUSEMOVE);
         EXPECT_EQ(after[0].point.x, c.first.x);

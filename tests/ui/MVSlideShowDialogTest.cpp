@@ -57,16 +57,6 @@ protected:
         const HScreenRect& r = b->getDialogItemRect();
         return HScreenPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
-    std::vector<HEvent> drain()
-    {
-        std::vector<HEvent> out;
-        HEvent e;
-        while (game.getEventManager()->getEvent(&e, true)) {
-            if (e.type != ET_TIMESTAMP)
-                out.push_back(e);
-        }
-        return out;
-    }
 
     DialogTestGame game;
     ScriptedInput input;
@@ -182,7 +172,7 @@ TEST_F(MVSlideShowDialogTest, AQuitRequestIsKeptUntilTheDialogCloses)
     input.quitAt(kStart + 10).pressAt(kStart + 50, done.x, done.y);
     EXPECT_EQ(run(), id(dialog.getDoneButton()));
     EXPECT_EQ(game.getGameClock().getTime64(), kStart + 50);
-    const std::vector<HEvent> after = drain();
+    const std::vector<HEvent> after = game.drainEvents();
     ASSERT_EQ(after.size(), 3u);
     EXPECT_EQ(after[0].type, ET_MOUSEMOVE);
     EXPECT_EQ(after[1].type, ET_MOUSEMOVE);
@@ -191,7 +181,7 @@ TEST_F(MVSlideShowDialogTest, AQuitRequestIsKeptUntilTheDialogCloses)
     // Without a quit request none is queued.
     input.pressAt(kStart + 100, done.x, done.y);
     EXPECT_EQ(run(), id(dialog.getDoneButton()));
-    for (const HEvent& e : drain())
+    for (const HEvent& e : game.drainEvents())
         EXPECT_NE(e.type, ET_QUIT);
 }
 

@@ -2,6 +2,7 @@
 // the board's drawing order, each with its two shadows cut by its neighbours.
 #include "tools/mkarchive/BoardPicture.h"
 
+#include "game/ScreenGeometry.h"
 #include "tools/mkarchive/BoardOverlays.h"
 #include "tools/mkarchive/Rng.h"
 #include "tools/mkarchive/TileFaces.h"

@@ -2,6 +2,7 @@
 // art show up on it without changes here.
 #include "tools/mkarchive/ContactSheet.h"
 
+#include "game/ScreenGeometry.h"
 #include "tools/mkarchive/BoardPicture.h"
 #include "tools/mkarchive/Canvas.h"
 #include "tools/mkarchive/Paint.h"

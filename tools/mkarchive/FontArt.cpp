@@ -9,6 +9,7 @@
 // clock's and counters' right edges over the table top, so they carry their
 // own dark outline. In "mm:ss" the minutes' last digit overlaps the colon's
 // cell by 2 columns, so the colon's mark keeps to x >= 3.
+#include "game/ScreenGeometry.h"
 #include "tools/mkarchive/Canvas.h"
 #include "tools/mkarchive/Paint.h"
 #include "tools/mkarchive/Producers.h"

@@ -4,7 +4,6 @@
 // check the archive they open. Header-only so that both can include it.
 #pragma once
 
-#include "game/ScreenGeometry.h"
 
 #include <cstdint>
 

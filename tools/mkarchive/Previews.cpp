@@ -6,6 +6,7 @@
 // that preview and layout never disagree. The start screen copies titles and
 // tile-set previews through a mask that keeps only fully opaque pixels, so
 // their alpha is either 0 or 255; the best-times dialog shows the titles too.
+#include "game/ScreenGeometry.h"
 #include "tools/mkarchive/BoardPicture.h"
 #include "tools/mkarchive/Layouts.h"
 #include "tools/mkarchive/Producers.h"

@@ -5,6 +5,7 @@
 // opaque pixels, so the outline's alpha is made 0 or 255.
 #include "tools/mkarchive/TileSets.h"
 
+#include "game/ScreenGeometry.h"
 #include "tools/mkarchive/Canvas.h"
 #include "tools/mkarchive/Producers.h"
 #include "tools/mkarchive/Rng.h"
