@@ -329,11 +329,9 @@ bool Qinvar::hasPendingSaves() const
 {
     if (m_bOptionsPending)
         return true;
-    for (const auto& layout : m_abUnsavedHighScores) {
-        for (bool unsaved : layout) {
-            if (unsaved)
-                return true;
-        }
+    for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
+        if (m_hasUnsavedHighScores(layout))
+            return true;
     }
     return false;
 }

@@ -254,6 +254,8 @@ public:
     // Every layout with unsaved entries, merged (m_mergeHighScores) and
     // written into the open store; `written` marks those layouts.
     void m_writePendingHighScores(HSystemRegistry* registry, bool (&written)[kLayoutCount]);
+    // Whether an entry of the layout's table is not in the registry yet.
+    bool m_hasUnsavedHighScores(int32_t layout) const;
     // Clear: the layout's eight entries become "nobody", in the table and in
     // the registry.
     void m_clearStoredHighScores(int32_t layout);

@@ -216,15 +216,21 @@ void Qinvar::m_mergeHighScores(HSystemRegistry* registry, int32_t layout)
 void Qinvar::m_writePendingHighScores(HSystemRegistry* registry, bool (&written)[kLayoutCount])
 {
     for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
-        bool pending = false;
-        for (bool unsaved : m_abUnsavedHighScores[layout])
-            pending = pending || unsaved;
-        if (!pending)
+        if (!m_hasUnsavedHighScores(layout))
             continue;
         m_mergeHighScores(registry, layout);
         writeLayout(registry, layout, m_aHighScores[layout]);
         written[layout] = true;
     }
+}
+
+bool Qinvar::m_hasUnsavedHighScores(int32_t layout) const
+{
+    for (bool unsaved : m_abUnsavedHighScores[layout]) {
+        if (unsaved)
+            return true;
+    }
+    return false;
 }
 
 bool Qinvar::m_storeHighScores(int32_t layout)
@@ -299,16 +305,15 @@ void Qinvar::checkForHighScore(HighScoreEntry how)
                  sizeof(bool) * moved);
     table[place] = entry;
     m_abUnsavedHighScores[layout][place] = true;
-    if (how == HE_LAST_NAME) {
-        // No name was entered: the options stay as they are.
-        m_storeHighScores(layout);
-        return;
+    if (how != HE_LAST_NAME) {
+        // The name is offered again at the next entry, also after a restart.
+        // Without a name entered the options stay as they are.
+        HUtil::s_strcpy(m_options.lastHighScoreName, name, sizeof(m_options.lastHighScoreName));
+        m_options.markSet(QVOptions::kLastNameSet);
+        m_bOptionsPending = true;
     }
-    HUtil::s_strcpy(m_options.lastHighScoreName, name, sizeof(m_options.lastHighScoreName));
-    m_options.markSet(QVOptions::kLastNameSet);
+    // One save takes the entry and the options with it.
     m_storeHighScores(layout);
-    // The name is offered again at the next entry, also after a restart.
-    m_saveOptions();
 
     if (how != HE_ASK_AND_SHOW || m_iGameState == GS_QUITTING)
         return;
