@@ -2,6 +2,7 @@
 // the main loop driven by demo files, shutdown and exit code, as trace.txt,
 // standard output and the files left behind show them.
 #include "engine/core/HSystemRegistry.h"
+#include "engine/core/HUnix.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/ProgramSandbox.h"
 #include "tests/support/TestPaths.h"
@@ -95,18 +96,6 @@ protected:
     Lines trace;
     Lines game;
 };
-
-#define EXPECT_EXITED_WITH(r, code)                                                                                   \
-    do {                                                                                                              \
-        EXPECT_FALSE((r).timedOut);                                                                                   \
-        EXPECT_TRUE((r).exited) << "signal " << (r).signal;                                                           \
-        EXPECT_EQ((r).exitCode, code) << (r).out << (r).err;                                                          \
-    } while (0)
-
-#define EXPECT_EXITED_CLEANLY(r) EXPECT_EXITED_WITH(r, 0)
-
-// The exit code of a start-up that failed, as the README gives it.
-constexpr int kStartupFailed = 1;
 
 TEST_F(WholeProgramTest, StartUpMainLoopAndShutdown)
 {
@@ -235,7 +224,7 @@ TEST_F(WholeProgramTest, MissingArchiveShowsTheMessageAndExitsWithTheStartUpFail
 {
     const std::string path = sandbox.work().file("nothing.mvz");
     const ChildResult r = run({"-trace"}, {{"QVTEST_RESOURCES", path}});
-    EXPECT_EXITED_WITH(r, kStartupFailed);
+    EXPECT_EXITED_WITH(r, HUnix::kExitStartupFailed);
     const std::string title = "Missing Resource File";
     EXPECT_EQ(r.out, "\n\n+-" + std::string(title.size(), '-') + "-+\n| " + title + " |\n+-" +
                          std::string(title.size(), '-') + "-+\nCould not load the resource file '" + path + "'\n\n");
@@ -259,7 +248,7 @@ TEST_F(WholeProgramTest, ArchivesThatCannotBeReadFailCleanly)
     for (const Case& c : cases) {
         const std::string path = sandbox.work().write(c.name, c.bytes);
         const ChildResult r = run({"-trace"}, {{"QVTEST_RESOURCES", path}});
-        EXPECT_EXITED_WITH(r, kStartupFailed);
+        EXPECT_EXITED_WITH(r, HUnix::kExitStartupFailed);
         EXPECT_NE(r.out.find("| Missing Resource File |"), std::string::npos) << c.name;
         EXPECT_NE(r.out.find("Could not load the resource file '" + path + "'"), std::string::npos) << c.name;
         EXPECT_TRUE(contains(game, "init failed: resources")) << c.name;
@@ -268,7 +257,7 @@ TEST_F(WholeProgramTest, ArchivesThatCannotBeReadFailCleanly)
     const std::string dir = sandbox.work().file("folder.mvz");
     ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
     const ChildResult r = run({"-trace"}, {{"QVTEST_RESOURCES", dir}});
-    EXPECT_EXITED_WITH(r, kStartupFailed);
+    EXPECT_EXITED_WITH(r, HUnix::kExitStartupFailed);
     EXPECT_NE(r.out.find("| Missing Resource File |"), std::string::npos);
 
     // The whole archive opens.

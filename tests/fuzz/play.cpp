@@ -30,6 +30,7 @@
 #include "tests/support/OpenQinvar.h"
 #include "tests/support/QinvarSession.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -125,26 +126,6 @@ struct Button {
     HScreenRect (*rect)();
 };
 
-HScreenRect newGameButton()
-{
-    return screen::placed(geo::kNewGameButton, "art/icon_newgame_lit_qz.tga");
-}
-HScreenRect rulesButton()
-{
-    return screen::placed(geo::kRulesButton, "art/icon_rules_lit_qz.tga");
-}
-HScreenRect shufflePanelButton()
-{
-    return screen::placed(geo::kShuffleButton, "art/icon_shuffle_lit_qz.tga");
-}
-HScreenRect undoPanelButton()
-{
-    return screen::placed(geo::kUndoButton, "art/icon_undo_lit_qz.tga");
-}
-HScreenRect showMovesButton()
-{
-    return screen::placed(geo::kShowMovesButton, "art/icon_showmoves_lit_qz.tga");
-}
 HScreenRect confirmYes()
 {
     return screen::confirmationButton(true);
@@ -158,13 +139,13 @@ HScreenRect confirmNo()
 // in the dialogs play opens (the options are left out: their full-screen
 // switch rebuilds the devices and their link leaves the game).
 const Button kButtons[] = {
-    {"new game", newGameButton},
-    {"rules", rulesButton},
+    {"new game", screen::newGameButton},
+    {"rules", screen::rulesButton},
     {"hint", screen::hintButton},
-    {"show moves", showMovesButton},
+    {"show moves", screen::showMovesButton},
     {"pause", screen::pauseButton},
-    {"undo", undoPanelButton},
-    {"shuffle", shufflePanelButton},
+    {"undo", screen::undoPanelButton},
+    {"shuffle", screen::shufflePanelButton},
     {"exit", screen::exitButton},
     {"start", screen::startButton},
     {"continue", screen::continueButton},
@@ -447,15 +428,15 @@ private:
             if (i > 0)
                 p = m_steps[i - 1].event.point;
         } else {
+            // A partner: a free tile of the selected one's group, not itself.
+            const int32_t selected = shown.selected;
+            const int32_t group = selected >= 0 ? shown.tiles[static_cast<size_t>(selected)].matchGroup : -1;
             std::vector<int32_t> candidates;
-            const QVTile* selected = board.selectedTile;
-            for (int32_t s = 0; s < QVBoard::kTileCount; ++s) {
-                const QVTile& t = board.tiles[s];
-                if (!shown.tiles[static_cast<size_t>(s)].free)
-                    continue;
-                if (step.aim == AIM_PARTNER && (!selected || &t == selected || t.matchGroup != selected->matchGroup))
-                    continue;
-                candidates.push_back(s);
+            if (step.aim == AIM_FREE_TILE) {
+                candidates = shown.freeSlots();
+            } else if (group >= 0) {
+                candidates = shown.freeSlots(group);
+                candidates.erase(std::remove(candidates.begin(), candidates.end(), selected), candidates.end());
             }
             char text[96];
             if (!candidates.empty()) {

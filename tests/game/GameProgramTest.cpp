@@ -5,6 +5,7 @@
 // reads and must leave as it found it, the termination signals that end a
 // run wherever it is, and a demo file name the game refuses.
 #include "engine/core/HSystemRegistry.h"
+#include "engine/core/HUnix.h"
 #include "tests/game/GameScreen.h"
 #include "tests/support/DemoWriter.h"
 #include "tests/support/ProgramSandbox.h"
@@ -117,16 +118,6 @@ bool writeRegistry(const std::string& home)
     return ok;
 }
 
-#define EXPECT_EXITED(r, code)                                                                                        \
-    do {                                                                                                              \
-        EXPECT_FALSE((r).timedOut);                                                                                   \
-        EXPECT_TRUE((r).exited) << "signal " << (r).signal;                                                           \
-        EXPECT_EQ((r).exitCode, code) << (r).out << (r).err;                                                          \
-    } while (0)
-
-// The exit code of a start-up that failed, as the README gives it.
-constexpr int kStartupFailed = 1;
-
 class GameProgramTest : public testing::TestWithParam<const char*> {
 protected:
     // A demo that quits from the start screen: no confirmation there.
@@ -144,7 +135,7 @@ TEST_P(GameProgramTest, StartsFromTheBuildTreeAndQuitsFromTheStartScreen)
 {
     writeQuitDemo();
     const ChildResult r = sandbox.run(buildProgram(GetParam()), {"-s", "-trace", "-demo", "quit.bin"});
-    EXPECT_EXITED(r, 0);
+    EXPECT_EXITED_WITH(r, 0);
     // No message box: the archive, every picture and the font were there.
     EXPECT_EQ(r.out, "");
     const Lines trace = splitLines(sandbox.workFile("trace.txt"));
@@ -158,7 +149,7 @@ TEST_P(GameProgramTest, StartsFromTheBuildTreeAndQuitsFromTheStartScreen)
 TEST_P(GameProgramTest, HelpPrintsTheUsageAndExitsBeforeAnythingStarts)
 {
     const ChildResult r = sandbox.run(buildProgram(GetParam()), {"-trace", "--help"});
-    EXPECT_EXITED(r, 42);
+    EXPECT_EXITED_WITH(r, 42);
     EXPECT_EQ(r.out.rfind("Qinvar MahJong\n Made by Moravel.\n", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("   --help         -h    Print this information and exit.\n"), std::string::npos);
     // Nothing of the game ran: no trace file, no registry folder.
@@ -205,7 +196,7 @@ TEST_P(GameProgramTest, AStartUpThatFailsSaysWhyAndExitsWithItsCode)
         if (c.brokenStdout)
             box.inEveryChild([] { brokenPipeInChild(STDOUT_FILENO); });
         const ChildResult r = box.run(c.program, {"-s", "-trace"}, c.env);
-        EXPECT_EXITED(r, kStartupFailed);
+        EXPECT_EXITED_WITH(r, HUnix::kExitStartupFailed);
         if (c.out.rfind("\n", 0) == 0)
             EXPECT_EQ(r.out, c.out);
         else
@@ -245,7 +236,7 @@ TEST_P(GameProgramTest, AnArchiveMissingOnePictureShowsTheLoadFailureAndExitsWit
     ASSERT_TRUE(writeArchiveWith(tree, "art/icon_rules_qz.tga", nullptr));
     writeQuitDemo();
     const ChildResult r = sandbox.run(copy, {"-s", "-trace", "-demo", "quit.bin"});
-    EXPECT_EXITED(r, kStartupFailed);
+    EXPECT_EXITED_WITH(r, HUnix::kExitStartupFailed);
     EXPECT_EQ(r.out, messageBox("Error", "Failed to load bitmaps"));
     const Lines trace = splitLines(sandbox.workFile("trace.txt"));
     std::string missing;
@@ -263,7 +254,7 @@ TEST(DamagedLayout, IsReportedAndNotDealtAndTheStartScreenStays)
     ASSERT_TRUE(writeArchiveWith(tree, "layouts/classic.qvl", "this is no layout\n"));
     ProgramSandbox sandbox;
     const HScreenPoint start = screen::middle(screen::startButton());
-    const HScreenPoint next = screen::middle(screen::layoutArrow(true));
+    const HScreenPoint next = screen::middle(screen::pickerArrow(screen::kLayoutUp));
     const HScreenPoint exit = screen::middle(screen::exitButton());
     const HScreenPoint yes = screen::middle(screen::confirmationButton(true));
     DemoWriter demo;
@@ -275,7 +266,7 @@ TEST(DamagedLayout, IsReportedAndNotDealtAndTheStartScreenStays)
     demo.timestamp(3500).quit(3600);
     ASSERT_TRUE(demo.writeTo(sandbox.work().file("demo.bin")));
     const ChildResult r = sandbox.run(copy, {"-s", "-journal", "-demo", "demo.bin"});
-    EXPECT_EXITED(r, 0);
+    EXPECT_EXITED_WITH(r, 0);
     EXPECT_EQ(r.out, messageBox("Error", "Could not load the layout 'layouts/classic.qvl'; pick another one"));
     std::string layout;
     ASSERT_TRUE(registryValue(readFileBytes(gameRegistryPath(sandbox.home().path())), "Layout", &layout));
@@ -295,13 +286,13 @@ TEST_P(GameProgramTest, TheSoundSwitchRunsSilent)
     // SDL cannot open this driver: only a game that asks SDL for sound fails.
     const ProgramSandbox::Environment env = {{"SDL_AUDIODRIVER", "no-such-driver"}};
     ChildResult r = sandbox.run(buildProgram(GetParam()), {"-s", "-trace", "-demo", "quit.bin"}, env);
-    EXPECT_EXITED(r, 0);
+    EXPECT_EXITED_WITH(r, 0);
     Lines trace = splitLines(sandbox.workFile("trace.txt"));
     EXPECT_TRUE(contains(trace, "...Creating audio device"));
     EXPECT_FALSE(contains(trace, "...***failed to create audio device***"));
 
     r = sandbox.run(buildProgram(GetParam()), {"-trace", "-demo", "quit.bin"}, env);
-    EXPECT_EXITED(r, 0);
+    EXPECT_EXITED_WITH(r, 0);
     trace = splitLines(sandbox.workFile("trace.txt"));
     EXPECT_TRUE(contains(trace, "...***failed to create audio device***"));
     // The game runs on without sound.
@@ -315,7 +306,7 @@ TEST_P(GameProgramTest, AStoredRegistryIsReadAndLeftByteForByte)
     ASSERT_FALSE(before.empty());
     writeQuitDemo();
     const ChildResult r = sandbox.run(buildProgram(GetParam()), {"-s", "-trace", "-demo", "quit.bin"});
-    EXPECT_EXITED(r, 0);
+    EXPECT_EXITED_WITH(r, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(readFileBytes(registryPath()), before);
 }
@@ -404,7 +395,7 @@ TEST_F(TerminationTest, InPlay)
     demo.quit(2600).mouseMove(2700, yes.x, yes.y).click(2800, yes.x, yes.y, false, 50);
     ASSERT_TRUE(demo.writeTo(confirmed.work().file("demo.bin")));
     const ChildResult quit = confirmed.run(buildProgram("qvgame"), {"-s", "-demo", "demo.bin"});
-    EXPECT_EXITED(quit, 0);
+    EXPECT_EXITED_WITH(quit, 0);
     const std::string afterQuit = readFileBytes(gameRegistryPath(confirmed.home().path()));
     expectEndedAtOnce(r, seconds, &afterQuit);
 }
@@ -462,7 +453,7 @@ TEST(DemoFileName, ANameTheTokensWouldSplitEndsTheProgramWith42BeforeAnythingSta
         SCOPED_TRACE(name);
         ProgramSandbox sandbox;
         const ChildResult r = sandbox.run(buildProgram("qvgame"), {"-s", "-trace", "-demo", name});
-        EXPECT_EXITED(r, 42);
+        EXPECT_EXITED_WITH(r, 42);
         EXPECT_EQ(r.err, std::string("The demo file name '") + name +
                              "' holds a blank or a ';', which the game cannot take; rename the file.\n");
         EXPECT_FALSE(fileExists(sandbox.work().file("trace.txt")));

@@ -104,13 +104,23 @@ inline HScreenRect pauseButton()
 {
     return placed(geo::kPauseButton, "art/icon_pause_lit_qz.tga");
 }
-// The start screen's layout picker: the arrow to the next layout, or to the
-// one before.
-inline HScreenRect layoutArrow(bool next)
+inline HScreenRect rulesButton()
 {
-    return next ? placed(geo::kArrows[5], "art/arrow_right_qz.tga") : placed(geo::kArrows[4], "art/arrow_left_qz.tga");
+    return placed(geo::kRulesButton, "art/icon_rules_lit_qz.tga");
 }
-
+inline HScreenRect showMovesButton()
+{
+    return placed(geo::kShowMovesButton, "art/icon_showmoves_lit_qz.tga");
+}
+// The panel's shuffle and undo (the no-more-moves dialog has its own, below).
+inline HScreenRect shufflePanelButton()
+{
+    return placed(geo::kShuffleButton, "art/icon_shuffle_lit_qz.tga");
+}
+inline HScreenRect undoPanelButton()
+{
+    return placed(geo::kUndoButton, "art/icon_undo_lit_qz.tga");
+}
 // The arrows of the start screen's pickers (geo::kArrows): table top, tile
 // set and layout, each the previous one then the next one.
 enum PickerArrow { kTableTopDown, kTableTopUp, kTileSetDown, kTileSetUp, kLayoutDown, kLayoutUp };

@@ -21,13 +21,6 @@
 
 namespace {
 
-#define EXPECT_ENDED_NORMALLY(r)                                                                                      \
-    do {                                                                                                              \
-        EXPECT_FALSE((r).timedOut);                                                                                   \
-        EXPECT_TRUE((r).exited) << "signal " << (r).signal;                                                           \
-        EXPECT_EQ((r).exitCode, 0) << (r).out << (r).err;                                                             \
-    } while (0)
-
 size_t recordsIn(const std::string& path)
 {
     struct stat st;
@@ -67,7 +60,7 @@ TEST(ClosedStandardStreams, TheJournalHoldsWholeRecordsAndReplays)
         EXPECT_TRUE(waitFor(60, [&] { return recordsIn(journalPath) >= 3 || !program.running(); }, 5));
         ::kill(program.pid(), SIGTERM);
         const ChildResult r = program.wait(30);
-        EXPECT_ENDED_NORMALLY(r);
+        EXPECT_EXITED_CLEANLY(r);
 
         const std::string journal = box.workFile("journal.bin");
         ASSERT_FALSE(journal.empty());
@@ -87,7 +80,7 @@ TEST(ClosedStandardStreams, TheJournalHoldsWholeRecordsAndReplays)
         ProgramSandbox again;
         ASSERT_TRUE(replay.writeTo(again.work().file("demo.bin")));
         const ChildResult played = again.run(buildProgram("qvgame"), {"-s", "-journal", "-demo", "demo.bin"});
-        EXPECT_ENDED_NORMALLY(played);
+        EXPECT_EXITED_CLEANLY(played);
         EXPECT_EQ(again.workFile("journal.bin"), replay.bytes());
     }
 }
@@ -178,7 +171,7 @@ TEST_F(PartnerLinkTest, ALauncherThatStaysOpenDoesNotKeepTheGame)
     ASSERT_GT(waitForTheStub(&program), 0) << program.wait(1).out;
     EXPECT_TRUE(waitFor(1.0, [&] { return !program.running(); }, 5)) << "the game waited for the launcher";
     const ChildResult r = program.wait(30);
-    EXPECT_ENDED_NORMALLY(r);
+    EXPECT_EXITED_CLEANLY(r);
     EXPECT_EQ(r.err, "");
     EXPECT_FALSE(stubEnded());
 }
@@ -199,7 +192,7 @@ TEST_F(PartnerLinkTest, ATextBrowserIsWaitedForUntilATerminationSignal)
         ::kill(program.pid(), sig);
         EXPECT_TRUE(waitFor(1.0, [&] { return !program.running(); }, 5)) << "the signal did not end the wait";
         const ChildResult r = program.wait(30);
-        EXPECT_ENDED_NORMALLY(r);
+        EXPECT_EXITED_CLEANLY(r);
         EXPECT_TRUE(waitFor(1.0, [&] { return stubEnded(); }, 5)) << "the browser lives on";
         ::kill(stubPid, SIGKILL);
         stubPid = -1;

@@ -70,17 +70,6 @@ private:
 
     int32_t m_pick(const std::vector<int32_t>& from) { return from[m_choices.getUnsigned(from.size() - 1)]; }
 
-    std::vector<int32_t> m_freeSlots(const Snapshot& s, int32_t group = -1) const
-    {
-        std::vector<int32_t> out;
-        for (int32_t i = 0; i < QVBoard::kTileCount; ++i) {
-            const Snapshot::Tile& t = s.tiles[static_cast<size_t>(i)];
-            if (t.free && (group < 0 || t.matchGroup == group))
-                out.push_back(i);
-        }
-        return out;
-    }
-
     // A hint's pair at a random place of the rotation, into m_seen.
     bool m_hintPair()
     {
@@ -100,7 +89,7 @@ private:
         case OP_SELECT: {
             // As the play flow selects: only a free tile; a second free tile
             // of the selected one's group takes the pair.
-            const std::vector<int32_t> open = m_freeSlots(before);
+            const std::vector<int32_t> open = before.freeSlots();
             if (open.empty())
                 return true;
             QVTile* t = &m_board.tiles[m_pick(open)];
@@ -123,7 +112,7 @@ private:
             return true;
         case OP_HINT: {
             m_hintPair();
-            const std::vector<int32_t> open = m_freeSlots(before);
+            const std::vector<int32_t> open = before.freeSlots();
             if (!open.empty()) {
                 const QVTile* t = &m_board.tiles[m_pick(open)];
                 QVTile* partners[3] = {nullptr, nullptr, nullptr};
@@ -213,12 +202,8 @@ private:
         }
     }
 
-    int32_t m_freeSlotsCount(const Snapshot& s) const { return static_cast<int32_t>(m_freeSlots(s).size()); }
-
-    int32_t slotOf(const QVTile* t) const
-    {
-        return t ? static_cast<int32_t>(t - &m_board.tiles[0]) : -1;
-    }
+    int32_t m_freeSlotsCount(const Snapshot& s) const { return static_cast<int32_t>(s.freeSlots().size()); }
+    int32_t slotOf(const QVTile* t) const { return BoardInvariants::s_slotOf(m_board, t); }
 
     struct Seen {
         bool found = false;

@@ -103,14 +103,6 @@ void expectOnlyChanged(const std::string& before, const std::string& after, cons
     }
 }
 
-// The finished game the ranking looks at.
-void finishGame(QinvarDialogProbe& g, int32_t tiles, int32_t gameSeconds, int32_t realSeconds)
-{
-    g.m_board.tilesLeft = tiles;
-    g.m_gameStats.gameSeconds = gameSeconds;
-    g.m_gameStats.realSeconds = realSeconds;
-}
-
 } // namespace
 
 TEST(QinvarBestTimes, AFirstStartShowsTheDefaultNamesWithEmptyTimes)

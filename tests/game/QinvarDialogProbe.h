@@ -108,6 +108,14 @@ public:
     }
 };
 
+// The finished game the ranking looks at.
+inline void finishGame(QinvarDialogProbe& g, int32_t tiles, int32_t gameSeconds, int32_t realSeconds)
+{
+    g.m_board.tilesLeft = tiles;
+    g.m_gameStats.gameSeconds = gameSeconds;
+    g.m_gameStats.realSeconds = realSeconds;
+}
+
 // The session with a probe game, its registry path known to the probe.
 class ProbeSession : public GameSession<QinvarDialogProbe> {
 public:

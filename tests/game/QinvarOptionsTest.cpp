@@ -546,9 +546,7 @@ TEST(QinvarOptionsDialog, VisitPartnerFromAnEndScreenStoresTheResultFirst)
     ASSERT_TRUE(s.session().start());
     QinvarDialogProbe& g = s.probe();
     HUtil::s_strcpy(g.m_options.lastHighScoreName, "Nadia", sizeof(g.m_options.lastHighScoreName));
-    g.m_board.tilesLeft = 0;
-    g.m_gameStats.gameSeconds = 100;
-    g.m_gameStats.realSeconds = 90;
+    finishGame(g, 0, 100, 90);
     g.m_setGameState(GS_WON);
     g.onCommand = [](QinvarDialogProbe& p, uint32_t) { p.m_doOptionsDialog(); };
     bool nameEntry = false;

@@ -110,18 +110,18 @@ std::vector<std::string> layoutZeroAndTheName()
     return keys;
 }
 
-#define EXPECT_CLEAN_EXIT(r)                                                                                          \
-    do {                                                                                                              \
-        EXPECT_FALSE((r).timedOut);                                                                                   \
-        EXPECT_TRUE((r).exited) << "signal " << (r).signal << "\n" << (r).err;                                        \
-        EXPECT_EQ((r).exitCode, 0) << (r).out << (r).err;                                                             \
-    } while (0)
-
 // Every key of `changed` is one of `allowed` (both sorted).
 void expectOnlyAllowedChanged(const std::vector<std::string>& changed, const std::vector<std::string>& allowed)
 {
     for (const std::string& key : changed)
         EXPECT_TRUE(std::binary_search(allowed.begin(), allowed.end(), key)) << key << " changed";
+}
+
+// What the registry's folder holds after runs that leave nothing behind:
+// the file and its lock.
+std::vector<std::string> registryAndItsLock()
+{
+    return {"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"};
 }
 
 std::vector<std::string> sorted(std::vector<std::string> v)
@@ -268,9 +268,9 @@ protected:
     }
     // The same start with the journal read through `gate`.
     static bool startGated(const ProgramSandbox& box, RunningProgram* program, JournalGate* gate,
-                           const PlayerSession& s)
+                           const PlayerSession& s, const std::vector<std::string>& extra = {})
     {
-        return gate->open(box.work().path()) && startOver(box, program, s);
+        return gate->open(box.work().path()) && startOver(box, program, s, extra);
     }
     // Ends a waiting game with SIGTERM.
     static ChildResult endBySigterm(RunningProgram* program)
@@ -336,7 +336,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, s, c.extra)) << program.wait(1).out;
         ASSERT_EQ(::chmod(box.home().file(c.path).c_str(), c.after), 0);
         const ChildResult r = endBySigterm(&program);
-        EXPECT_CLEAN_EXIT(r);
+        EXPECT_EXITED_CLEANLY(r);
         // The start-up did fail (the run was an ordinary user's), and said
         // which step and why.
         EXPECT_NE(r.out.find(std::string("failed to open registry: ") + c.message + gameRegistryPath(box.home().path()) +
@@ -383,13 +383,12 @@ TEST_F(SavedDataTest, AStoreThatFailedIsWrittenWhenTheGameEnds)
             gate.release();
             r = program.wait(60);
         } else {
-            ASSERT_TRUE(startOver(box, &program, s) && waitForTheDemo(box, &program, s)) << program.wait(1).out;
+            ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, s)) << program.wait(1).out;
             EXPECT_TRUE(registryOf(box) == before) << "the store did not fail";
             ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
-            ::kill(program.pid(), SIGTERM);
-            r = program.wait(60);
+            r = endBySigterm(&program);
         }
-        EXPECT_CLEAN_EXIT(r);
+        EXPECT_EXITED_CLEANLY(r);
         EXPECT_NE(r.out.find("failed to open registry: cannot create a temporary file beside " +
                              gameRegistryPath(box.home().path()) + ": Permission denied"),
                   std::string::npos)
@@ -426,7 +425,7 @@ TEST_F(SavedDataTest, AChoiceChangedAndChangedBackIsSavedWhenTheOptionsDidNotLoa
     const std::string before = registryOf(box);
     gate.release();
     const ChildResult r = program.wait(60);
-    EXPECT_CLEAN_EXIT(r);
+    EXPECT_EXITED_CLEANLY(r);
     EXPECT_NE(r.out.find("failed to open registry: cannot read " + path + ": Is a directory"), std::string::npos)
         << r.out;
 
@@ -454,11 +453,10 @@ TEST_F(SavedDataTest, EveryDamagedOriginalIsKept)
 
     box.home().write(kGameRegistryFile, originals[0]);
     ChildResult r = play(box, quitAtOnce(), {"-trace"});
-    EXPECT_CLEAN_EXIT(r);
+    EXPECT_EXITED_CLEANLY(r);
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(readFileBytes(path) == originals[0]) << "the damaged file was written";
-    EXPECT_EQ(namesIn(box.home().file(".moravel")),
-              (std::vector<std::string>{"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"}));
+    EXPECT_EQ(namesIn(box.home().file(".moravel")), registryAndItsLock());
 
     // One damaged file in each of two runs.
     std::string err;
@@ -471,7 +469,7 @@ TEST_F(SavedDataTest, EveryDamagedOriginalIsKept)
     for (int run = 0; run < 2; ++run) {
         box.home().write(kGameRegistryFile, originals[static_cast<size_t>(run)]);
         r = play(box, pickStartABoardAndQuit(), {"-trace"});
-        EXPECT_CLEAN_EXIT(r);
+        EXPECT_EXITED_CLEANLY(r);
         noteOutput(r);
         EXPECT_TRUE(readFileBytes(copy(run + 1)) == originals[static_cast<size_t>(run)]) << run;
     }
@@ -488,12 +486,12 @@ TEST_F(SavedDataTest, EveryDamagedOriginalIsKept)
     s.quit();
     JournalGate gate;
     RunningProgram program;
-    ASSERT_TRUE(gate.open(box.work().path()) && startOver(box, &program, s, {"-trace"}));
+    ASSERT_TRUE(startGated(box, &program, &gate, s, {"-trace"}));
     ASSERT_TRUE(gate.readUntil(&program, point + 1, 60)) << program.wait(1).out;
     box.home().write(kGameRegistryFile, originals[3]);
     gate.release();
     r = program.wait(60);
-    EXPECT_CLEAN_EXIT(r);
+    EXPECT_EXITED_CLEANLY(r);
     noteOutput(r);
 
     for (int n = 1; n <= 4; ++n) {
@@ -523,11 +521,10 @@ TEST_F(SavedDataTest, AFileSizeLimitFailsTheSaveAndTheGameGoesOn)
     PlayerSession s = wonGameUpToTheName("amy");
     enterAndQuit(s);
     const ChildResult r = play(box, s);
-    EXPECT_CLEAN_EXIT(r);
+    EXPECT_EXITED_CLEANLY(r);
     EXPECT_NE(r.out.find(std::strerror(EFBIG)), std::string::npos) << r.out;
     EXPECT_TRUE(registryOf(box) == before) << "changed: " << testing::PrintToString(changedKeys(before, registryOf(box)));
-    EXPECT_EQ(namesIn(box.home().file(".moravel")),
-              (std::vector<std::string>{"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"}));
+    EXPECT_EQ(namesIn(box.home().file(".moravel")), registryAndItsLock());
 }
 
 // Standard error a pipe whose reader has gone, and a damaged registry: the
@@ -545,7 +542,7 @@ TEST_F(SavedDataTest, AStandardErrorNobodyReadsLosesTheMessageAndTheGameIsPlayed
     PlayerSession s = wonGameUpToTheName("amy");
     enterAndQuit(s);
     const ChildResult r = play(box, s);
-    EXPECT_CLEAN_EXIT(r);
+    EXPECT_EXITED_CLEANLY(r);
     EXPECT_TRUE(readFileBytes(path + ".damaged") == bytes) << "the copy is not the original";
     const std::vector<std::string> names = storedNames(registryOf(box), 0);
     ASSERT_FALSE(names.empty());
@@ -567,11 +564,11 @@ TEST_F(SavedDataTest, TwoWindowsWinningOnOneLayoutKeepBothEntries)
     PlayerSession sb = wonGameUpToTheName("bea");
     enterAndQuit(sb);
     const ChildResult rb = play(b, sb, {}, sameHome);
-    EXPECT_CLEAN_EXIT(rb);
+    EXPECT_EXITED_CLEANLY(rb);
     EXPECT_EQ(storedNames(registryOf(a), 0)[0], "bea");
 
     const ChildResult ra = endBySigterm(&windowA);
-    EXPECT_CLEAN_EXIT(ra);
+    EXPECT_EXITED_CLEANLY(ra);
     EXPECT_EQ(storedNames(registryOf(a), 0),
               (std::vector<std::string>{"bea", "amy", "Vot", "Ressa", "Ondi", "Brum", "Tamsi", "Kelp"}));
 }
@@ -613,7 +610,7 @@ protected:
             }
             for (int w = 0; w < kWindows; ++w) {
                 const ChildResult r = windows[w]->wait(60);
-                EXPECT_CLEAN_EXIT(r);
+                EXPECT_EXITED_CLEANLY(r);
                 EXPECT_EQ(r.out, "") << w;
             }
             EXPECT_EQ(sorted(storedNames(readFileBytes(gameRegistryPath(home.home().path())), 0)), sorted(names));
@@ -651,12 +648,12 @@ TEST_F(SavedDataTest, AnotherWindowsChoiceSurvivesThisOnesLaterSave)
     pickAndStartABoard(sb);
     sb.quit();
     const ChildResult rb = play(b, sb, {}, {{"HOME", a.home().path()}});
-    EXPECT_CLEAN_EXIT(rb);
+    EXPECT_EXITED_CLEANLY(rb);
     const std::string betweenRuns = registryOf(a);
     EXPECT_EQ(changedKeys(before, betweenRuns), (std::vector<std::string>{"Autohint", "Tileset"}));
 
     const ChildResult ra = endBySigterm(&windowA);
-    EXPECT_CLEAN_EXIT(ra);
+    EXPECT_EXITED_CLEANLY(ra);
     const std::string after = registryOf(a);
     std::string value;
     ASSERT_TRUE(registryValue(after, "Autohint", &value));
@@ -720,7 +717,7 @@ TEST_F(SavedDataTest, AResultLeftOnItsEndScreenIsStoredHoweverTheGameEnds)
                 s.key('\r');
                 r = play(box, s);
             }
-            EXPECT_CLEAN_EXIT(r);
+            EXPECT_EXITED_CLEANLY(r);
             EXPECT_EQ(r.out, "");
 
             const std::string after = registryOf(box);
@@ -733,11 +730,11 @@ TEST_F(SavedDataTest, AResultLeftOnItsEndScreenIsStoredHoweverTheGameEnds)
             std::string last;
             ASSERT_TRUE(registryValue(after, "LastHighScoreName", &last));
             EXPECT_EQ(std::string(last.c_str()), name);
-            const std::vector<std::string> allowed = layoutZeroAndTheName();
-            for (const std::string& key : changedKeys(before, after)) {
-                EXPECT_TRUE(std::binary_search(allowed.begin(), allowed.end(), key)) << key << " changed";
-                EXPECT_TRUE(leaving != TERMINATED || key != "LastHighScoreName") << "no name was entered";
-            }
+            const std::vector<std::string> changed = changedKeys(before, after);
+            expectOnlyAllowedChanged(changed, layoutZeroAndTheName());
+            EXPECT_TRUE(leaving != TERMINATED ||
+                        std::find(changed.begin(), changed.end(), "LastHighScoreName") == changed.end())
+                << "no name was entered";
         }
     }
 }
@@ -755,7 +752,7 @@ TEST_F(SavedDataTest, AClockJumpStoresNoImpossibleTime)
     s.idle(1000);
     s.quit();
     const ChildResult r = play(box, s);
-    EXPECT_CLEAN_EXIT(r);
+    EXPECT_EXITED_CLEANLY(r);
     EXPECT_EQ(r.out, "");
     const std::string after = registryOf(box);
     EXPECT_TRUE(after == before) << "changed: " << testing::PrintToString(changedKeys(before, after));
@@ -788,7 +785,7 @@ TEST_F(SavedDataTest, AStaleTemporaryFileIsRemovedByTheNextSave)
         {"registry_Moravel_Qinvar.Zz99Yy", 0, true},
         {"registry_Moravel_Other.Ab12Cd", 120, false},
     };
-    std::vector<std::string> kept = {"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"};
+    std::vector<std::string> kept = registryAndItsLock();
     for (const auto& stray : strays) {
         const std::string file = box.home().write(".moravel/" + std::string(stray.name), before);
         const timeval then = {static_cast<time_t>(std::time(nullptr) - stray.ageSeconds), 0};
@@ -801,7 +798,7 @@ TEST_F(SavedDataTest, AStaleTemporaryFileIsRemovedByTheNextSave)
 
     // "-w" changes the stored full-screen choice: a save.
     const ChildResult r = play(box, quitAtOnce(), {"-w"});
-    EXPECT_CLEAN_EXIT(r);
+    EXPECT_EXITED_CLEANLY(r);
     EXPECT_EQ(namesIn(box.home().file(".moravel")), kept);
     EXPECT_EQ(changedKeys(before, registryOf(box)), std::vector<std::string>{"Fullscreen"});
 }
@@ -828,7 +825,7 @@ TEST_F(SavedDataTest, AFifoOrADeviceAsTheRegistryIsNeitherReadNorReplaced)
         ProgramSandbox box;
         box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
         const ChildResult r = playAndEnd(box, &plain);
-        EXPECT_CLEAN_EXIT(r);
+        EXPECT_EXITED_CLEANLY(r);
         ASSERT_GT(plain, 0);
     }
 
@@ -849,7 +846,7 @@ TEST_F(SavedDataTest, AFifoOrADeviceAsTheRegistryIsNeitherReadNorReplaced)
         long peak = 0;
         const ChildResult r = playAndEnd(box, &peak);
         EXPECT_LT(peak, plain + 32 * 1024) << "KiB, where a plain registry file takes " << plain;
-        EXPECT_CLEAN_EXIT(r);
+        EXPECT_EXITED_CLEANLY(r);
         EXPECT_NE(r.out.find("failed to open registry: cannot read " + std::string(c.fifo ? path : "/dev/zero") +
                              c.found),
                   std::string::npos)
@@ -857,8 +854,7 @@ TEST_F(SavedDataTest, AFifoOrADeviceAsTheRegistryIsNeitherReadNorReplaced)
         struct stat st;
         ASSERT_EQ(::lstat(path.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & S_IFMT, c.fifo ? S_IFIFO : S_IFLNK);
-        EXPECT_EQ(namesIn(box.home().file(".moravel")),
-                  (std::vector<std::string>{"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"}));
+        EXPECT_EQ(namesIn(box.home().file(".moravel")), registryAndItsLock());
     }
 }
 
@@ -877,7 +873,7 @@ TEST_F(SavedDataTest, ASymbolicLinkStaysALinkAfterASave)
     ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
 
     const ChildResult r = play(box, pickStartABoardAndQuit());
-    EXPECT_CLEAN_EXIT(r);
+    EXPECT_EXITED_CLEANLY(r);
     EXPECT_EQ(r.out, "");
     struct stat st;
     ASSERT_EQ(::lstat(path.c_str(), &st), 0);
@@ -903,7 +899,7 @@ TEST_F(SavedDataTest, AHomeTooLongForTheRegistryPathIsRefused)
         ASSERT_EQ(home.size(), length);
         // "-w" stores the window at once; starting a board saves the options.
         const ChildResult r = play(box, pickStartABoardAndQuit(), {"-w"}, {{"HOME", home}});
-        EXPECT_CLEAN_EXIT(r);
+        EXPECT_EXITED_CLEANLY(r);
         EXPECT_NE(r.out.find("failed to open registry: the path of the registry file under the home directory "
                              "would be longer than 1023 characters"),
                   std::string::npos)

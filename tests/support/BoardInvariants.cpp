@@ -14,13 +14,6 @@ std::string said(const char* format, int32_t a, int32_t b = 0, int32_t c = 0)
     return text;
 }
 
-int32_t slotOf(const QVBoard& board, const QVTile* tile)
-{
-    if (!tile || tile < &board.tiles[0] || tile >= &board.tiles[QVBoard::kTileCount])
-        return -1;
-    return static_cast<int32_t>(tile - &board.tiles[0]);
-}
-
 using GroupFace = std::pair<int32_t, int32_t>;
 
 std::map<GroupFace, int32_t> groupsAndFaces(const BoardInvariants::Snapshot& s, bool presentOnly)
@@ -53,13 +46,31 @@ BoardInvariants::Snapshot BoardInvariants::Snapshot::s_take(const QVBoard& board
     }
     s.undoTop = board.undoTop;
     for (int32_t i = 0; i <= board.undoTop && i < QVBoard::kUndoDepth; ++i)
-        s.undo.emplace_back(slotOf(board, board.undoStack[i].first), slotOf(board, board.undoStack[i].second));
-    s.selected = board.selectedTile ? slotOf(board, board.selectedTile) : -1;
+        s.undo.emplace_back(s_slotOf(board, board.undoStack[i].first), s_slotOf(board, board.undoStack[i].second));
+    s.selected = board.selectedTile ? s_slotOf(board, board.selectedTile) : -1;
     if (board.selectedTile && s.selected < 0)
         s.selected = -2;
     s.tilesLeft = board.tilesLeft;
     s.availableMatches = board.availableMatches;
     return s;
+}
+
+std::vector<int32_t> BoardInvariants::Snapshot::freeSlots(int32_t group) const
+{
+    std::vector<int32_t> out;
+    for (int32_t i = 0; i < QVBoard::kTileCount; ++i) {
+        const Tile& t = tiles[static_cast<size_t>(i)];
+        if (t.free && (group < 0 || t.matchGroup == group))
+            out.push_back(i);
+    }
+    return out;
+}
+
+int32_t BoardInvariants::s_slotOf(const QVBoard& board, const QVTile* tile)
+{
+    if (!tile || tile < &board.tiles[0] || tile >= &board.tiles[QVBoard::kTileCount])
+        return -1;
+    return static_cast<int32_t>(tile - &board.tiles[0]);
 }
 
 int32_t BoardInvariants::s_recountMoves(const Snapshot& board)

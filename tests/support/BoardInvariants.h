@@ -44,6 +44,10 @@ public:
         // only on which tiles lie where), so a long run of steps that take
         // nothing off asks the board only once.
         static Snapshot s_take(const QVBoard& board, const Snapshot* earlier = nullptr);
+
+        // The slots of the free tiles, in slot order; of one group only
+        // when `group` is not negative.
+        std::vector<int32_t> freeSlots(int32_t group = -1) const;
     };
 
     // What a step may do beyond taking off or putting back a pair.
@@ -61,7 +65,6 @@ public:
     // keeps four tiles and an even number of them present; the undo stack
     // holds distinct removed tiles, a pair of one group per entry.
     static std::string s_check(const Snapshot& board);
-    static std::string s_check(const QVBoard& board) { return s_check(Snapshot::s_take(board)); }
     // A freshly dealt board: every tile present, the deal table's groups and
     // faces, no selection, an empty undo stack.
     static std::string s_checkDeal(const Snapshot& board);
@@ -78,4 +81,7 @@ public:
     static std::vector<std::pair<int32_t, int32_t>> s_freePairs(const QVBoard& board);
     // Available moves recounted from the tiles: per group, free tiles / 2.
     static int32_t s_recountMoves(const Snapshot& board);
+    // The slot of a tile of the board; -1 for null or a pointer that is not
+    // to one of its tiles.
+    static int32_t s_slotOf(const QVBoard& board, const QVTile* tile);
 };

@@ -16,6 +16,17 @@ struct ChildResult {
     std::string err;
 };
 
+// A child (a program run, or a body run by runInChild) ended in time through
+// exit with `code`; on failure, what it wrote. For use in GoogleTest tests.
+#define EXPECT_EXITED_WITH(result, code)                                                                              \
+    do {                                                                                                              \
+        EXPECT_FALSE((result).timedOut);                                                                              \
+        EXPECT_TRUE((result).exited) << "signal " << (result).signal << "\n" << (result).err;                         \
+        EXPECT_EQ((result).exitCode, code) << (result).out << (result).err;                                           \
+    } while (0)
+
+#define EXPECT_EXITED_CLEANLY(result) EXPECT_EXITED_WITH(result, 0)
+
 // The exit code, or the signal, of a child's wait status (waitpid).
 void takeWaitStatus(int status, ChildResult* result);
 

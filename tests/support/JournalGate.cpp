@@ -10,12 +10,6 @@
 
 #include <cerrno>
 
-namespace {
-
-constexpr int kPipeBytes = 4096;
-
-} // namespace
-
 JournalGate::JournalGate() : m_iFd(-1), m_mutex(), m_bytes(), m_bStop(false), m_reader() {}
 
 JournalGate::~JournalGate()

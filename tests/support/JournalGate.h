@@ -22,8 +22,10 @@ class RunningProgram;
 
 class JournalGate {
 public:
+    // The journal pipe's size: one page.
+    static constexpr int kPipeBytes = 4096;
     // What one page of the pipe holds.
-    static constexpr int kSlackRecords = 4096 / DemoWriter::kRecordBytes;
+    static constexpr int kSlackRecords = kPipeBytes / DemoWriter::kRecordBytes;
 
     JournalGate();
     // Stops reading: a program still writing then fails its journal.

@@ -30,8 +30,6 @@ public:
     // A sequence of pairs from `start` to an empty board into moves; false
     // (moves empty) when none was found within the budget.
     bool clear(const Present& start, int32_t budget, const PairsOf& pairsOf, std::vector<Pair>* moves);
-    // Positions the last search visited.
-    int32_t visits() const { return m_iVisits; }
 
 private:
     bool m_search(const Present& present, int32_t budget, const PairsOf& pairsOf, std::vector<Pair>* moves);
