@@ -182,6 +182,9 @@ public:
     void m_adjustPenalty(int32_t seconds);
     void m_invalidateHintRects();
     void m_invalidateFadingTiles();
+    // Every removed tile still fading is gone from the screen at the next
+    // drawing pass: for a modal dialog, under which no tick runs the fades.
+    void m_endFadingTiles();
     void m_invalidateNoMatch();
     // The clock's seconds now: the final time once a game has ended.
     int32_t m_getClockSeconds() const;

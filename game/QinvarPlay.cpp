@@ -303,6 +303,10 @@ void Qinvar::m_removeTiles(QVTile* clicked, QVTile* selected)
         m_doGameOver(true, gameSeconds, realSeconds);
         m_board.clearUndoBuffer();
     } else if (!m_board.matchExists(nullptr, nullptr, 0)) {
+        // The dialog asks with the board behind it as it is: the pair just
+        // taken would otherwise stay drawn there, since no tick runs its
+        // fade while the dialog is up.
+        m_endFadingTiles();
         m_doGameOver(false, gameSeconds, realSeconds);
     } else {
         m_playEffect(kSoundMatch, true);
@@ -707,6 +711,16 @@ void Qinvar::m_invalidateFadingTiles()
         invalidateArea(tileRectWithShadows(&tile));
         if (d > QVBoard::kFadeMs)
             tile.removedAt = MvTime{0, 0};
+    }
+}
+
+void Qinvar::m_endFadingTiles()
+{
+    for (QVTile& tile : m_board.tiles) {
+        if (tile.removedAt.getTime64() == 0)
+            continue;
+        invalidateArea(tileRectWithShadows(&tile));
+        tile.removedAt = MvTime{0, 0};
     }
 }
 

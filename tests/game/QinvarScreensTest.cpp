@@ -15,6 +15,7 @@
 #include "tests/support/QinvarSession.h"
 #include "tests/support/TestLayout.h"
 #include "tests/support/TestPaths.h"
+#include "ui/MVDialog.h"
 #include "ui/UIControl.h"
 
 #include <SDL.h>
@@ -488,6 +489,75 @@ TEST_F(QinvarScreens, APairFadesOutOverHalfASecond)
             bad += screenPixel(x, y) != table(x, y) ? 1 : 0;
     }
     EXPECT_EQ(bad, 0);
+}
+
+// Taking the pair that leaves no free pair opens the no-more-moves dialog at
+// once, inside the click; the board behind it shows that pair gone, for as
+// long as the dialog is up, and not the pair's first fading picture.
+TEST_F(QinvarScreens, TheNoMoreMovesDialogShowsTheBoardWithoutThePairJustTaken)
+{
+    ScreenGame& g = game();
+    g.clearBoard();
+    // A pair at the top corners, and beside them a stack of another group
+    // whose lower tile the upper covers: once the pair is gone, only one
+    // tile is free.
+    QVTile* a = g.place(0, 0, 0, 20);
+    QVTile* b = g.place(24, 0, 0, 20);
+    g.place(12, 0, 0, 21);
+    g.place(12, 0, 1, 21);
+    ASSERT_EQ(g.getBoard()->availableMatches, 1);
+    HScreenRect aRect;
+    HScreenRect bRect;
+    a->getTileRectWithShadows(&aRect);
+    b->getTileRectWithShadows(&bRect);
+    const HScreenRect dialog = screen::noMoreMovesDialog();
+    ASSERT_FALSE(aRect.intersectsRect(dialog) || bRect.intersectsRect(dialog)) << "the pair shows beside the dialog";
+
+    // Pixels of the rectangle that differ from the table top.
+    const auto notTable = [&](const HScreenRect& r) {
+        int bad = 0;
+        for (int32_t y = r.top; y < r.bottom; ++y) {
+            for (int32_t x = r.left; x < r.right; ++x)
+                bad += screenPixel(x, y) != table(x, y) ? 1 : 0;
+        }
+        return bad;
+    };
+    const uint64_t t = kClock + 1000;
+    const HScreenPoint pa = screen::middle([&] {
+        HScreenRect r;
+        a->getFaceRect(&r);
+        return r;
+    }());
+    const HScreenPoint pb = screen::middle([&] {
+        HScreenRect r;
+        b->getFaceRect(&r);
+        return r;
+    }());
+    session.script().batch({InputEvents::s_mouseMove(t, pa), InputEvents::s_buttonDown(t + 10, pa)});
+    session.script().batch({InputEvents::s_buttonUp(t + 20, pa)}, [&] {
+        EXPECT_EQ(g.getBoard()->selectedTile, a);
+        EXPECT_GT(notTable(aRect), 0) << "the tile shows before it is taken";
+    });
+    session.script().batch({InputEvents::s_mouseMove(t + 30, pb), InputEvents::s_buttonDown(t + 40, pb)});
+    bool sawTheDialog = false;
+    for (uint64_t later : {50u, 300u, 900u}) {
+        session.script().batch({InputEvents::s_timestamp(t + later)}, [&, later] {
+            sawTheDialog = true;
+            ASSERT_EQ(MVDialog::sm_modalStack.getNumItems(), 1) << "the dialog is up";
+            EXPECT_EQ(g.getBoard()->tilesLeft, 2);
+            save("nomoremoves_board_behind");
+            EXPECT_EQ(notTable(aRect), 0) << later << " ms after the pair was taken";
+            EXPECT_EQ(notTable(bRect), 0) << later << " ms after the pair was taken";
+        });
+    }
+    session.script().batch(
+        {InputEvents::s_mouseMove(t + 1000, screen::middle(screen::endGameButton())),
+         InputEvents::s_buttonDown(t + 1010, screen::middle(screen::endGameButton()))},
+        [&] { EXPECT_EQ(g.getState(), GS_PLAYING) << "the dialog is still up"; });
+    session.script().batch({InputEvents::s_timestamp(t + 1100)}, [&] { EXPECT_EQ(g.getState(), GS_NO_MORE_MOVES); });
+    session.run();
+    EXPECT_TRUE(sawTheDialog);
+    EXPECT_TRUE(session.script().everyCheckRan());
 }
 
 // --- Other screens ------------------------------------------------------------------------
