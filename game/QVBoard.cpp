@@ -153,6 +153,17 @@ bool parseLayout(char* text, TilePosition* out, int count)
     return true;
 }
 
+// What a shuffle moves between two tiles; their places stay.
+void exchangeGroupAndFace(QVTile* a, QVTile* b)
+{
+    const int32_t group = a->matchGroup;
+    const int32_t face = a->face;
+    a->matchGroup = b->matchGroup;
+    a->face = b->face;
+    b->matchGroup = group;
+    b->face = face;
+}
+
 void clearTile(QVTile* t)
 {
     t->present = false;
@@ -253,12 +264,7 @@ bool QVBoard::newBoard(const char* layoutName)
             QVTile& other = tiles[open[1]];
             for (QVTile& partner : tiles) {
                 if (&partner != &keep && partner.matchGroup == keep.matchGroup) {
-                    const int32_t group = partner.matchGroup;
-                    const int32_t face = partner.face;
-                    partner.matchGroup = other.matchGroup;
-                    partner.face = other.face;
-                    other.matchGroup = group;
-                    other.face = face;
+                    exchangeGroupAndFace(&partner, &other);
                     break;
                 }
             }
@@ -617,14 +623,7 @@ void QVBoard::shuffleTiles()
                 const int r = m_drawSlot(true, i, &missBudget);
                 if (r < 0)
                     continue; // no other present tile to exchange with
-                QVTile& a = tiles[i];
-                QVTile& b = tiles[r];
-                const int32_t group = a.matchGroup;
-                const int32_t face = a.face;
-                a.matchGroup = b.matchGroup;
-                a.face = b.face;
-                b.matchGroup = group;
-                b.face = face;
+                exchangeGroupAndFace(&tiles[i], &tiles[r]);
             }
             if (matchExists(nullptr, nullptr, 0) || countOpenTiles() <= 1)
                 break;

@@ -10,6 +10,7 @@
 #include "game/Qinvar.h"
 #include "game/ScreenGeometry.h"
 #include "tests/game/GameScreen.h"
+#include "tests/support/ArchiveBoard.h"
 #include "tests/support/InputEvents.h"
 #include "tests/support/OpenQinvar.h"
 #include "tests/support/QinvarSession.h"
@@ -198,6 +199,16 @@ protected:
 
     // The table top's pixel at a screen point (it is drawn at x 120).
     uint16_t table(int32_t x, int32_t y) { return spritePixel(sprite(QVS_TABLE_TOP), x - 120, y).value; }
+    // How many pixels of the screen rectangle show something else than the table top.
+    int notTable(const HScreenRect& r)
+    {
+        int bad = 0;
+        for (int32_t y = r.top; y < r.bottom; ++y) {
+            for (int32_t x = r.left; x < r.right; ++x)
+                bad += screenPixel(x, y) != table(x, y) ? 1 : 0;
+        }
+        return bad;
+    }
 
     // The tile's face shows its cell, each sheet pixel made into what
     // `expected` says (the cell is painted: most of the face is compared).
@@ -483,12 +494,7 @@ TEST_F(QinvarScreens, APairFadesOutOverHalfASecond)
     drawScreen();
     HScreenRect r;
     a->getTileRectWithShadows(&r);
-    int bad = 0;
-    for (int32_t y = r.top; y < r.bottom; ++y) {
-        for (int32_t x = r.left; x < r.right; ++x)
-            bad += screenPixel(x, y) != table(x, y) ? 1 : 0;
-    }
-    EXPECT_EQ(bad, 0);
+    EXPECT_EQ(notTable(r), 0);
 }
 
 // Taking the pair that leaves no free pair opens the no-more-moves dialog at
@@ -513,26 +519,9 @@ TEST_F(QinvarScreens, TheNoMoreMovesDialogShowsTheBoardWithoutThePairJustTaken)
     const HScreenRect dialog = screen::noMoreMovesDialog();
     ASSERT_FALSE(aRect.intersectsRect(dialog) || bRect.intersectsRect(dialog)) << "the pair shows beside the dialog";
 
-    // Pixels of the rectangle that differ from the table top.
-    const auto notTable = [&](const HScreenRect& r) {
-        int bad = 0;
-        for (int32_t y = r.top; y < r.bottom; ++y) {
-            for (int32_t x = r.left; x < r.right; ++x)
-                bad += screenPixel(x, y) != table(x, y) ? 1 : 0;
-        }
-        return bad;
-    };
     const uint64_t t = kClock + 1000;
-    const HScreenPoint pa = screen::middle([&] {
-        HScreenRect r;
-        a->getFaceRect(&r);
-        return r;
-    }());
-    const HScreenPoint pb = screen::middle([&] {
-        HScreenRect r;
-        b->getFaceRect(&r);
-        return r;
-    }());
+    const HScreenPoint pa = ArchiveBoard::s_faceCentre(*a);
+    const HScreenPoint pb = ArchiveBoard::s_faceCentre(*b);
     session.script().batch({InputEvents::s_mouseMove(t, pa), InputEvents::s_buttonDown(t + 10, pa)});
     session.script().batch({InputEvents::s_buttonUp(t + 20, pa)}, [&] {
         EXPECT_EQ(g.getBoard()->selectedTile, a);
