@@ -55,10 +55,12 @@ void blendOver(const MVSprite& sprite, const HScreenRect& dst, const HScreenRect
 
 // The whole file in a malloc'd buffer (the archive takes it over), or null
 // when any step fails: the size, the allocation, or a read that comes back
-// short. A partial archive is never handed on.
+// short. A partial archive is never handed on. Only a regular file is read,
+// and the open does not wait: a FIFO in the archive's place fails the
+// start-up at once instead of blocking it for good.
 void* readWholeFile(const char* path, int* size)
 {
-    FILE* f = std::fopen(path, "rb");
+    FILE* f = HPlatform::s_openRegularFile(path);
     if (!f)
         return nullptr;
     void* buffer = nullptr;
