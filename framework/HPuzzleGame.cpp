@@ -35,6 +35,7 @@
 #include <new>
 
 HPuzzleGame* HPuzzleGame::sm_pPuzzleGame = nullptr;
+bool HPuzzleGame::sm_bEndAtExitInstalled = false;
 
 namespace {
 
@@ -128,7 +129,8 @@ HPuzzleGame::HPuzzleGame()
       m_bSoundtrackPlaying(false),
       m_bCursorShown(true),
       m_iLastCursorX(0),
-      m_iLastCursorY(0)
+      m_iLastCursorY(0),
+      m_bInGo(false)
 {
     for (int8_t& state : m_aGameStates)
         state = -1;
@@ -157,10 +159,30 @@ const char* HPuzzleGame::s_runningGameName()
     return sm_pPuzzleGame ? sm_pPuzzleGame->getGameName() : nullptr;
 }
 
+void HPuzzleGame::s_endAtExit()
+{
+    HPuzzleGame* game = sm_pPuzzleGame;
+    if (!game || !game->m_bInGo)
+        return;
+    // Once: nothing that runs from here may end the game a second time.
+    game->m_bInGo = false;
+    game->m_endByLostDisplay();
+    game->m_shutdownAudioDevice();
+}
+
 // --- Start-up and shutdown -------------------------------------------------
 
 bool HPuzzleGame::go(const char* commandLine, const char* resourceDir)
 {
+    // The X library ends the process inside its own code when the display
+    // goes away; what the game keeps is stored from the exit functions then.
+    // The registry is made first: exit functions run last installed first,
+    // so it is still there (it closes itself from an exit function of its
+    // own).
+    HSystemRegistry::s_getSystemRegistry();
+    if (!sm_bEndAtExitInstalled)
+        sm_bEndAtExitInstalled = std::atexit(&HPuzzleGame::s_endAtExit) == 0;
+    m_bInGo = true;
     HGlobal::s_registerCommandLine(commandLine);
     // Without a script engine every variable reads as missing; the game
     // still runs on its defaults.
@@ -170,6 +192,7 @@ bool HPuzzleGame::go(const char* commandLine, const char* resourceDir)
         m_runGame();
     m_shutdownPuzzleGame();
     m_quitPuzzleGame();
+    m_bInGo = false;
     return started;
 }
 
@@ -667,6 +690,8 @@ void HPuzzleGame::m_setActive(bool active)
 }
 
 void HPuzzleGame::m_endByTermination() {}
+
+void HPuzzleGame::m_endByLostDisplay() {}
 
 // --- Cursor ----------------------------------------------------------------
 
