@@ -42,13 +42,13 @@ struct QVOptions {
     // The player's choices (the pickers, the options dialog, the full-screen
     // switch, a name entered): each sets its field and marks it unsaved.
     // Reading the registry sets the fields themselves.
-    void setSoundVolume(float v);
-    void setMusicVolume(float v);
-    void setAutoHint(int32_t v);
-    void setTileSet(int32_t v);
-    void setBackground(int32_t v);
-    void setLayout(int32_t v);
-    void setFullscreen(int32_t v);
+    void setSoundVolume(float v) { m_set(&soundVolume, v, kSoundVolumeSet); }
+    void setMusicVolume(float v) { m_set(&musicVolume, v, kMusicVolumeSet); }
+    void setAutoHint(int32_t v) { m_set(&autoHint, v, kAutoHintSet); }
+    void setTileSet(int32_t v) { m_set(&tileSet, v, kTileSetSet); }
+    void setBackground(int32_t v) { m_set(&background, v, kBackgroundSet); }
+    void setLayout(int32_t v) { m_set(&layout, v, kLayoutSet); }
+    void setFullscreen(int32_t v) { m_set(&fullscreen, v, kFullscreenSet); }
     // At most kNameBytes - 1 characters, terminated.
     void setLastHighScoreName(const char* name);
 
@@ -56,4 +56,12 @@ struct QVOptions {
     // on, the first tile set, table top and layout, a window, no name;
     // nothing unsaved.
     QVOptions();
+
+private:
+    template <class T>
+    void m_set(T* field, T value, Field which)
+    {
+        *field = value;
+        unsavedFields |= which;
+    }
 };

@@ -289,6 +289,22 @@ protected:
     {
         return readFileBytes(gameRegistryPath(box.home().path()));
     }
+    // Whether this test can leave root for the ordinary user, whom file
+    // permissions bind.
+    static bool canBecomeTheOrdinaryUser()
+    {
+        return runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); }).exitCode == 0;
+    }
+    // The long-time player's registry in a folder that the game, run as the
+    // ordinary user from now on, may not write (0500): every save fails
+    // until the folder is given back (0700). The file's bytes.
+    static std::string playersRegistryInAFolderNotWritable(ProgramSandbox& box)
+    {
+        box.asOrdinaryUser();
+        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+        EXPECT_EQ(::chmod(box.home().file(".moravel").c_str(), 0500), 0);
+        return registryOf(box);
+    }
     // "amy" won layout 0 over the long-time player's registry: her entry
     // heads the layout, the last name is hers, and nothing but that layout
     // and the name changed.
@@ -326,8 +342,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         // that save fails, as on a full disk.
         {"the folder may not be written", ".moravel", 0500, 0700, {"-f"}, "cannot create a temporary file beside "},
     };
-    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
-    if (user.exitCode != 0)
+    if (!canBecomeTheOrdinaryUser())
         GTEST_SKIP() << "cannot leave root here, so file permissions do not apply";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -360,17 +375,13 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
 // ranked into what the file holds then, and the name are in the file.
 TEST_F(SavedDataTest, AStoreThatFailedIsWrittenWhenTheGameEnds)
 {
-    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
-    if (user.exitCode != 0)
+    if (!canBecomeTheOrdinaryUser())
         GTEST_SKIP() << "cannot leave root here, so directory permissions do not apply";
     for (bool quit : {true, false}) {
         SCOPED_TRACE(quit ? "the player quits" : "a termination signal");
         ProgramSandbox box;
-        box.asOrdinaryUser();
-        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
-        const std::string before = registryOf(box);
+        const std::string before = playersRegistryInAFolderNotWritable(box);
         const std::string folder = box.home().file(".moravel");
-        ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
 
         PlayerSession s = wonGameUpToTheName("amy");
         enterTheName(s);
@@ -972,17 +983,13 @@ TEST_F(SavedDataTest, AnEarlierChoiceSavedOnceDoesNotPutBackAnotherWindowsNewerO
 // table, not into what the file held. The game runs as an ordinary user.
 TEST_F(SavedDataTest, AClearThatFailedStaysClearedOnceTheFolderRecovers)
 {
-    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
-    if (user.exitCode != 0)
+    if (!canBecomeTheOrdinaryUser())
         GTEST_SKIP() << "cannot leave root here, so directory permissions do not apply";
     for (bool ranked : {false, true}) {
         SCOPED_TRACE(ranked ? "then a won game is ranked" : "then the game ends");
         ProgramSandbox box;
-        box.asOrdinaryUser();
-        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
-        const std::string before = registryOf(box);
+        const std::string before = playersRegistryInAFolderNotWritable(box);
         const std::string folder = box.home().file(".moravel");
-        ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
 
         PlayerSession s(seedTime);
         s.click(screen::optionsButton(), 500);
