@@ -118,10 +118,10 @@ void expectOnlyAllowedChanged(const std::vector<std::string>& changed, const std
 }
 
 // What the registry's folder holds after runs that leave nothing behind:
-// the file and its lock.
-std::vector<std::string> registryAndItsLock()
+// the file alone (its lock makes no file).
+std::vector<std::string> theRegistryAlone()
 {
-    return {"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"};
+    return {"registry_Moravel_Qinvar"};
 }
 
 std::vector<std::string> sorted(std::vector<std::string> v)
@@ -283,6 +283,72 @@ protected:
     {
         return readFileBytes(gameRegistryPath(box.home().path()));
     }
+
+    // A window of the game over a home it shares with others: its own
+    // working folder, its demo, and the name it plays under.
+    struct Window {
+        std::string name;
+        PlayerSession session;
+        std::unique_ptr<ProgramSandbox> box;
+        std::unique_ptr<RunningProgram> program;
+    };
+    // Starts a window over the home `home` that wins layout 0 and types
+    // `name` in the name entry, then, when `enter`, enters it and quits.
+    // `env` is more of its environment; with `ordinaryUser` it runs as the
+    // ordinary user, who must own the home.
+    Window startWindow(const std::string& home, const std::string& name, bool enter,
+                       const ProgramSandbox::Environment& env = {}, bool ordinaryUser = false) const
+    {
+        Window w{name, wonGameUpToTheName(name), std::make_unique<ProgramSandbox>(),
+                 std::make_unique<RunningProgram>()};
+        if (enter)
+            enterAndQuit(w.session);
+        if (ordinaryUser)
+            w.box->asOrdinaryUser();
+        ProgramSandbox::Environment all = {{"HOME", home}};
+        all.insert(all.end(), env.begin(), env.end());
+        EXPECT_TRUE(startOver(*w.box, w.program.get(), w.session, {}, all)) << name;
+        return w;
+    }
+    // `count` windows over `home`, named `prefix` and their number, each
+    // waited for until it sits in its name entry.
+    std::vector<Window> windowsInTheNameEntry(const std::string& home, const std::string& prefix, int count,
+                                              const ProgramSandbox::Environment& env = {},
+                                              bool ordinaryUser = false) const
+    {
+        std::vector<Window> windows;
+        for (int i = 0; i < count; ++i)
+            windows.push_back(startWindow(home, prefix + std::to_string(i), false, env, ordinaryUser));
+        for (Window& w : windows)
+            EXPECT_TRUE(waitForTheDemo(*w.box, w.program.get(), w.session)) << w.name << w.program->wait(1).out;
+        return windows;
+    }
+    // A termination signal to each window, at once (a logout).
+    static void signalAll(const std::vector<Window>& windows)
+    {
+        for (const Window& w : windows)
+            ::kill(w.program->pid(), SIGTERM);
+    }
+    // Waits until every window has ended, each cleanly; what they all wrote.
+    static ChildResult waitForAll(const std::vector<Window>& windows)
+    {
+        ChildResult all;
+        for (const Window& w : windows) {
+            SCOPED_TRACE(w.name);
+            const ChildResult r = w.program->wait(120);
+            EXPECT_EXITED_CLEANLY(r);
+            all.out += r.out;
+            all.err += r.err;
+        }
+        return all;
+    }
+    static std::vector<std::string> namesOf(const std::vector<Window>& windows)
+    {
+        std::vector<std::string> names;
+        for (const Window& w : windows)
+            names.push_back(w.name);
+        return names;
+    }
     // "amy" won layout 0 over the long-time player's registry: her entry
     // heads the layout, the last name is hers, and nothing but that layout
     // and the name changed.
@@ -313,12 +379,13 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         const char* path; // under HOME
         mode_t during, after;
         std::vector<std::string> extra;
-        const char* message; // after "failed to open registry: "
+        const char* message; // before the registry file's path
     } cases[] = {
-        {"the file may not be read", kGameRegistryFile, 0000, 0600, {}, "cannot read "},
+        {"the file may not be read", kGameRegistryFile, 0000, 0600, {}, "failed to open registry: cannot read "},
         // The full-screen switch of the command line saves at once, and
         // that save fails, as on a full disk.
-        {"the folder may not be written", ".moravel", 0500, 0700, {"-f"}, "cannot create a temporary file beside "},
+        {"the folder may not be written", ".moravel", 0500, 0700, {"-f"},
+         "failed to write registry: cannot create a temporary file beside "},
     };
     const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
     if (user.exitCode != 0)
@@ -339,8 +406,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         EXPECT_EXITED_CLEANLY(r);
         // The start-up did fail (the run was an ordinary user's), and said
         // which step and why.
-        EXPECT_NE(r.out.find(std::string("failed to open registry: ") + c.message + gameRegistryPath(box.home().path()) +
-                             ": Permission denied"),
+        EXPECT_NE(r.out.find(c.message + gameRegistryPath(box.home().path()) + ": Permission denied"),
                   std::string::npos)
             << r.out;
 
@@ -389,7 +455,7 @@ TEST_F(SavedDataTest, AStoreThatFailedIsWrittenWhenTheGameEnds)
             r = endBySigterm(&program);
         }
         EXPECT_EXITED_CLEANLY(r);
-        EXPECT_NE(r.out.find("failed to open registry: cannot create a temporary file beside " +
+        EXPECT_NE(r.out.find("failed to write registry: cannot create a temporary file beside " +
                              gameRegistryPath(box.home().path()) + ": Permission denied"),
                   std::string::npos)
             << r.out;
@@ -456,7 +522,7 @@ TEST_F(SavedDataTest, EveryDamagedOriginalIsKept)
     EXPECT_EXITED_CLEANLY(r);
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(readFileBytes(path) == originals[0]) << "the damaged file was written";
-    EXPECT_EQ(namesIn(box.home().file(".moravel")), registryAndItsLock());
+    EXPECT_EQ(namesIn(box.home().file(".moravel")), theRegistryAlone());
 
     // One damaged file in each of two runs.
     std::string err;
@@ -524,7 +590,7 @@ TEST_F(SavedDataTest, AFileSizeLimitFailsTheSaveAndTheGameGoesOn)
     EXPECT_EXITED_CLEANLY(r);
     EXPECT_NE(r.out.find(std::strerror(EFBIG)), std::string::npos) << r.out;
     EXPECT_TRUE(registryOf(box) == before) << "changed: " << testing::PrintToString(changedKeys(before, registryOf(box)));
-    EXPECT_EQ(namesIn(box.home().file(".moravel")), registryAndItsLock());
+    EXPECT_EQ(namesIn(box.home().file(".moravel")), theRegistryAlone());
 }
 
 // Standard error a pipe whose reader has gone, and a damaged registry: the
@@ -587,33 +653,17 @@ protected:
         for (int round = 0; round < kRounds; ++round) {
             SCOPED_TRACE("round " + std::to_string(round));
             ProgramSandbox home;
-            const ProgramSandbox::Environment sameHome = {{"HOME", home.home().path()}};
-            std::vector<std::unique_ptr<ProgramSandbox>> boxes;
-            std::vector<std::unique_ptr<RunningProgram>> windows;
-            std::vector<PlayerSession> sessions;
-            std::vector<std::string> names;
-            for (int w = 0; w < kWindows; ++w) {
-                names.push_back("w" + std::to_string(w) + "r" + std::to_string(round));
-                sessions.push_back(wonGameUpToTheName(names.back()));
-                if (!signalled)
-                    enterAndQuit(sessions.back());
-                boxes.push_back(std::make_unique<ProgramSandbox>());
-                windows.push_back(std::make_unique<RunningProgram>());
-            }
-            for (int w = 0; w < kWindows; ++w)
-                ASSERT_TRUE(startOver(*boxes[w], windows[w].get(), sessions[w], {}, sameHome));
+            const std::string prefix = "r" + std::to_string(round) + "w";
+            std::vector<Window> windows;
             if (signalled) {
+                windows = windowsInTheNameEntry(home.home().path(), prefix, kWindows);
+                signalAll(windows);
+            } else {
                 for (int w = 0; w < kWindows; ++w)
-                    ASSERT_TRUE(waitForTheDemo(*boxes[w], windows[w].get(), sessions[w])) << w;
-                for (int w = 0; w < kWindows; ++w)
-                    ::kill(windows[w]->pid(), SIGTERM);
+                    windows.push_back(startWindow(home.home().path(), prefix + std::to_string(w), true));
             }
-            for (int w = 0; w < kWindows; ++w) {
-                const ChildResult r = windows[w]->wait(60);
-                EXPECT_EXITED_CLEANLY(r);
-                EXPECT_EQ(r.out, "") << w;
-            }
-            EXPECT_EQ(sorted(storedNames(readFileBytes(gameRegistryPath(home.home().path())), 0)), sorted(names));
+            EXPECT_EQ(waitForAll(windows).out, "");
+            EXPECT_EQ(sorted(storedNames(registryOf(home), 0)), sorted(namesOf(windows)));
         }
     }
 };
@@ -763,44 +813,77 @@ TEST_F(SavedDataTest, AClockJumpStoresNoImpossibleTime)
     }
 }
 
-// A save killed midway leaves its temporary file ("<registry>.XXXXXX"); the
-// next save, which holds the lock, removes every one of them, however
-// young, and leaves every other name alone.
-TEST_F(SavedDataTest, AStaleTemporaryFileIsRemovedByTheNextSave)
+// A save killed midway leaves its temporary file ("<registry>.#saving#" and
+// six letters or digits); the next save, which holds the lock, removes every
+// one of them, however young, and leaves every other name alone, byte for
+// byte: a player's "<registry>.backup" and ".bak001", a temporary file of an
+// older version ("<registry>.Ab12Cd"); and beside a link's target in a
+// dotfiles folder, "qinvar.backup" and "qinvar.README" as well.
+TEST_F(SavedDataTest, OnlyTheGamesOwnTemporaryFilesAreRemoved)
 {
-    ProgramSandbox box;
     std::vector<RegistryRecord> records = playersRegistry();
     for (RegistryRecord& r : records) {
         if (r.key == "Fullscreen")
             r.value = u32Bytes(1);
     }
-    box.home().write(kGameRegistryFile, registryBytes(records));
-    const std::string before = registryOf(box);
+    const std::string bytes = registryBytes(records);
     const struct {
-        const char* name;
+        const char* suffix;
         int ageSeconds;
         bool removed;
     } strays[] = {
-        {"registry_Moravel_Qinvar.Ab12Cd", 120, true},
-        {"registry_Moravel_Qinvar.Zz99Yy", 0, true},
-        {"registry_Moravel_Other.Ab12Cd", 120, false},
+        {".#saving#Ab12Cd", 120, true}, {".#saving#Zz99Yy", 0, true}, {".Ab12Cd", 120, false},
+        {".backup", 120, false},        {".bak001", 0, false},        {".README", 0, false},
     };
-    std::vector<std::string> kept = registryAndItsLock();
-    for (const auto& stray : strays) {
-        const std::string file = box.home().write(".moravel/" + std::string(stray.name), before);
-        const timeval then = {static_cast<time_t>(std::time(nullptr) - stray.ageSeconds), 0};
-        const timeval times[2] = {then, then};
-        ASSERT_EQ(::utimes(file.c_str(), times), 0);
-        if (!stray.removed)
-            kept.push_back(stray.name);
-    }
-    std::sort(kept.begin(), kept.end());
+    for (bool link : {false, true}) {
+        SCOPED_TRACE(link ? "beside a link's target" : "beside the registry file");
+        ProgramSandbox box;
+        TempDir dotfiles;
+        std::string folder;
+        std::string name;
+        if (link) {
+            const std::string target = dotfiles.write("qinvar", bytes);
+            ASSERT_EQ(::mkdir(box.home().file(".moravel").c_str(), 0700), 0);
+            ASSERT_EQ(::symlink(target.c_str(), gameRegistryPath(box.home().path()).c_str()), 0);
+            folder = dotfiles.path();
+            name = "qinvar";
+        } else {
+            box.home().write(kGameRegistryFile, bytes);
+            folder = box.home().file(".moravel");
+            name = "registry_Moravel_Qinvar";
+        }
+        std::map<std::string, std::string> kept = {{name, ""}};
+        std::vector<std::string> others = {name + ".#saving#", "registry_Moravel_Other.#saving#Ab12Cd"};
+        for (const auto& stray : strays)
+            others.push_back(name + stray.suffix);
+        for (const std::string& other : others) {
+            const auto* stray = std::find_if(std::begin(strays), std::end(strays),
+                                             [&](const auto& st) { return name + st.suffix == other; });
+            const bool removed = stray != std::end(strays) && stray->removed;
+            const std::string content = "the player's own " + other;
+            const std::string file = folder + "/" + other;
+            std::ofstream(file, std::ios::binary) << content;
+            const time_t then = std::time(nullptr) - (stray != std::end(strays) ? stray->ageSeconds : 120);
+            const timeval times[2] = {{then, 0}, {then, 0}};
+            ASSERT_EQ(::utimes(file.c_str(), times), 0);
+            if (!removed)
+                kept[other] = content;
+        }
 
-    // "-w" changes the stored full-screen choice: a save.
-    const ChildResult r = play(box, quitAtOnce(), {"-w"});
-    EXPECT_EXITED_CLEANLY(r);
-    EXPECT_EQ(namesIn(box.home().file(".moravel")), kept);
-    EXPECT_EQ(changedKeys(before, registryOf(box)), std::vector<std::string>{"Fullscreen"});
+        // "-w" changes the stored full-screen choice: a save.
+        const ChildResult r = play(box, quitAtOnce(), {"-w"});
+        EXPECT_EXITED_CLEANLY(r);
+        EXPECT_EQ(r.out, "");
+        std::vector<std::string> names;
+        for (const auto& [other, content] : kept) {
+            names.push_back(other);
+            if (other != name) {
+                EXPECT_EQ(readFileBytes(folder + "/" + other), content) << other;
+            }
+        }
+        EXPECT_EQ(namesIn(folder), names);
+        EXPECT_EQ(changedKeys(bytes, readFileBytes(folder + "/" + name)), std::vector<std::string>{"Fullscreen"});
+    }
 }
 
 // What is not a regular file in the registry file's place: a FIFO that no
@@ -854,7 +937,7 @@ TEST_F(SavedDataTest, AFifoOrADeviceAsTheRegistryIsNeitherReadNorReplaced)
         struct stat st;
         ASSERT_EQ(::lstat(path.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & S_IFMT, c.fifo ? S_IFIFO : S_IFLNK);
-        EXPECT_EQ(namesIn(box.home().file(".moravel")), registryAndItsLock());
+        EXPECT_EQ(namesIn(box.home().file(".moravel")), theRegistryAlone());
     }
 }
 
