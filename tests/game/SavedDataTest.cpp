@@ -27,12 +27,15 @@
 
 #include <signal.h>
 #include <unistd.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/un.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -140,6 +143,34 @@ long peakKilobytes(pid_t pid)
             return std::stol(line.substr(6));
     }
     return -1;
+}
+
+// The environment of a window on slow or stalled storage: the library of
+// tests/game/preload, preloaded, makes every fsync wait `delayMs` first, and
+// with `stop` stops the window (SIGSTOP) at its first one, inside its first
+// save and so with the registry's lock held, until the test lets it go on.
+ProgramSandbox::Environment slowStorage(int delayMs, bool stop = false)
+{
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    // The sanitizers' runtime would insist on coming first.
+    ProgramSandbox::Environment env = {
+        {"LD_PRELOAD", buildProgram("libqv_stretched_sync.so")},
+        {"ASAN_OPTIONS", (asan && *asan ? std::string(asan) + ":" : std::string()) + "verify_asan_link_order=0"}};
+    if (delayMs > 0)
+        env.push_back({"QV_SYNC_DELAY_MS", std::to_string(delayMs)});
+    if (stop)
+        env.push_back({"QV_SYNC_STOP", "1"});
+    return env;
+}
+
+// Whether the process is stopped (by a signal), as /proc tells.
+bool isStopped(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() && (line[end + 2] == 'T' || line[end + 2] == 't');
 }
 
 class SavedDataTest : public testing::Test {
@@ -676,6 +707,213 @@ TEST_F(SeveralWindowsTest, EndedByOneSignalInTheNameEntryKeepEveryEntry)
 TEST_F(SeveralWindowsTest, WinningAtOnceKeepEveryEntry)
 {
     playRounds(false);
+}
+
+// What an older version of the game left in place of its lock file beside
+// the registry (root's and 0600 after a start under sudo, mode 000, a socket,
+// a dangling link), and a registry folder that may not be written whose
+// registry file is a link into a dotfiles folder that may: eight windows,
+// run as an ordinary user, ended by one termination signal in their name
+// entries, keep every entry; nothing is said, and what was left stays.
+TEST_F(SeveralWindowsTest, AnOldLockFileOrAReadOnlyRegistryFolderKeepsEveryEntry)
+{
+    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
+    if (user.exitCode != 0)
+        GTEST_SKIP() << "cannot leave root here, so file permissions do not apply";
+    const struct {
+        const char* what;
+        bool rootsOwn;    // the lock file stays root's
+        mode_t lockType;  // of what is left at "<registry>.lock"; 0: nothing
+        bool linkedFile;  // the registry file a link into a dotfiles folder
+    } cases[] = {
+        {"a lock file of root's, 0600", true, S_IFREG, false},
+        {"a lock file of mode 000", false, S_IFREG, false},
+        {"a socket for the lock file", false, S_IFSOCK, false},
+        {"a dangling link for the lock file", false, S_IFLNK, false},
+        {"a read-only registry folder, the registry a link", false, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.rootsOwn && !runsAsRoot())
+            continue; // no file of root's can be made
+        ProgramSandbox home;
+        TempDir dotfiles;
+        const std::string folder = home.home().file(".moravel");
+        const std::string path = gameRegistryPath(home.home().path());
+        const std::string lockFile = path + ".lock";
+        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+        std::string target = path;
+        if (c.linkedFile) {
+            target = dotfiles.file("qinvar");
+            ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+        }
+        if (c.lockType == S_IFREG) {
+            home.home().write(".moravel/registry_Moravel_Qinvar.lock", "");
+        } else if (c.lockType == S_IFSOCK) {
+            const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            ASSERT_GE(sock, 0);
+            sockaddr_un at = {};
+            at.sun_family = AF_UNIX;
+            ASSERT_LT(lockFile.size(), sizeof(at.sun_path));
+            std::memcpy(at.sun_path, lockFile.c_str(), lockFile.size() + 1);
+            ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&at), sizeof(at)), 0);
+            ::close(sock);
+        } else if (c.lockType == S_IFLNK) {
+            ASSERT_EQ(::symlink("/nonexistent/folder/lock", lockFile.c_str()), 0);
+        }
+        ASSERT_TRUE(giveToOrdinaryUser(home.home().path()));
+        ASSERT_TRUE(giveToOrdinaryUser(dotfiles.path()));
+        if (c.rootsOwn) {
+            ASSERT_EQ(::lchown(lockFile.c_str(), 0, 0), 0);
+            ASSERT_EQ(::chmod(lockFile.c_str(), 0600), 0);
+        } else if (c.lockType == S_IFREG) {
+            ASSERT_EQ(::chmod(lockFile.c_str(), 0000), 0);
+        }
+        if (c.linkedFile) {
+            ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+        }
+
+        std::vector<Window> windows = windowsInTheNameEntry(home.home().path(), "w", kWindows, {}, true);
+        signalAll(windows);
+        const ChildResult all = waitForAll(windows);
+        EXPECT_EQ(all.out, "");
+        EXPECT_EQ(all.err, "");
+        EXPECT_EQ(sorted(storedNames(readFileBytes(target), 0)), sorted(namesOf(windows)));
+        struct stat st;
+        if (c.lockType != 0) {
+            ASSERT_EQ(::lstat(lockFile.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & S_IFMT, c.lockType);
+            EXPECT_EQ(st.st_uid, c.rootsOwn ? 0u : (runsAsRoot() ? kOrdinaryUserId : ::getuid()));
+        }
+        ::chmod(folder.c_str(), 0700);
+    }
+}
+
+// A registry folder that cannot be locked (it may be written but not read):
+// the player is told once, on standard error and in the trace, and every
+// save still happens.
+TEST_F(SavedDataTest, ALockThatCannotBeHadIsToldOnceAndTheSavesHappen)
+{
+    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
+    if (user.exitCode != 0)
+        GTEST_SKIP() << "cannot leave root here, so folder permissions do not apply";
+    ProgramSandbox box;
+    box.asOrdinaryUser();
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(box);
+    const std::string folder = box.home().file(".moravel");
+    ASSERT_EQ(::chmod(folder.c_str(), 0300), 0);
+    // A board started saves the options; the won game, its best time and
+    // the name.
+    PlayerSession s = wonGameUpToTheName("amy");
+    enterAndQuit(s);
+    const ChildResult r = play(box, s, {"-trace"});
+    ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "The registry folder " + folder + " cannot be locked: Permission denied. The registry is saved "
+                     "without the lock: windows of the game that save at the same moment may lose each other's "
+                     "changes.\n");
+    const Lines trace = splitLines(box.workFile("trace.txt"));
+    EXPECT_EQ(std::count(trace.begin(), trace.end(),
+                         "...registry folder " + folder + " cannot be locked: Permission denied; saving without the lock"),
+              1)
+        << box.workFile("trace.txt");
+    expectAmysEntryStored(before, registryOf(box));
+}
+
+// Two homes whose registry files are links to one shared file: four windows
+// on each, their saves slowed by a slow disk, ended by one termination
+// signal in their name entries, round after round: every entry is in the
+// shared file.
+TEST_F(SeveralWindowsTest, TwoHomesLinkedToOneFileKeepEveryEntry)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        TempDir shared;
+        const std::string target = shared.file("qinvar");
+        std::vector<std::unique_ptr<ProgramSandbox>> homes;
+        std::vector<Window> windows;
+        for (const char* prefix : {"a", "b"}) {
+            homes.push_back(std::make_unique<ProgramSandbox>());
+            const std::string home = homes.back()->home().path();
+            ASSERT_EQ(::mkdir(homes.back()->home().file(".moravel").c_str(), 0700), 0);
+            ASSERT_EQ(::symlink(target.c_str(), gameRegistryPath(home).c_str()), 0);
+            std::vector<Window> more =
+                windowsInTheNameEntry(home, std::string(prefix) + std::to_string(round), kWindows / 2, slowStorage(200));
+            for (Window& w : more)
+                windows.push_back(std::move(w));
+        }
+        signalAll(windows);
+        EXPECT_EQ(waitForAll(windows).out, "");
+        EXPECT_EQ(sorted(storedNames(readFileBytes(target), 0)), sorted(namesOf(windows)));
+    }
+}
+
+// A slow disk (every fsync a second longer) and eight windows ended by one
+// termination signal in their name entries: each window's last save waits
+// for the others' as long as they take, and every entry is in the file.
+TEST_F(SeveralWindowsTest, ASlowDiskWithWindowsEndingAtOnceKeepsEveryEntry)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    ProgramSandbox home;
+    std::vector<Window> windows = windowsInTheNameEntry(home.home().path(), "w", kWindows, slowStorage(1000));
+    signalAll(windows);
+    EXPECT_EQ(waitForAll(windows).out, "");
+    EXPECT_EQ(sorted(storedNames(registryOf(home), 0)), sorted(namesOf(windows)));
+}
+
+// One window stops inside its save, holding the registry's lock, for
+// several seconds (a stalled disk, a stopped process), while five others
+// are ended by a termination signal in their name entries: they wait for it
+// and keep their entries. A window started meanwhile starts at once with
+// the options as stored (its entry, left under the name it offers, is
+// under the stored last name "Ada"), and keeps its entry too.
+TEST_F(SavedDataTest, AWindowHoldingTheLockForSecondsKeepsEveryEntryAndAnotherStartsAtOnce)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    ProgramSandbox home;
+    home.home().write(kGameRegistryFile, registryBytes(chosenOptionRecords(0)));
+    const std::string at = home.home().path();
+    std::vector<Window> holder = windowsInTheNameEntry(at, "holder", 1, slowStorage(0, true));
+    std::vector<Window> others = windowsInTheNameEntry(at, "w", 5);
+    signalAll(holder);
+    ASSERT_TRUE(waitFor(30, [&] { return isStopped(holder[0].program->pid()); })) << "the holder did not stop";
+    signalAll(others);
+    const double signalled = monotonicSeconds();
+
+    // The start reads the options without the lock; starting a board saves
+    // them, which must wait for the lock, and keeps them pending.
+    PlayerSession s = wonGameUpToContinue();
+    s.idle(500);
+    Window started{"Ada", s, std::make_unique<ProgramSandbox>(), std::make_unique<RunningProgram>()};
+    ASSERT_TRUE(startOver(*started.box, started.program.get(), started.session, {}, {{"HOME", at}}));
+    ASSERT_TRUE(waitForTheDemo(*started.box, started.program.get(), started.session, 30))
+        << started.program->wait(1).out;
+    EXPECT_TRUE(isStopped(holder[0].program->pid()));
+    ::kill(started.program->pid(), SIGTERM);
+
+    // The lock stays held for seven seconds after the signal: longer than
+    // any wait during play, and every window still waits for it.
+    sleepMilliseconds(static_cast<int>(std::max(0.0, 7.0 - (monotonicSeconds() - signalled)) * 1000));
+    for (const Window& w : others)
+        EXPECT_TRUE(w.program->running()) << w.name << " did not wait for the lock";
+    EXPECT_TRUE(started.program->running()) << "the started window did not wait for the lock";
+    ::kill(holder[0].program->pid(), SIGCONT);
+
+    const ChildResult held = waitForAll(holder);
+    EXPECT_EQ(held.out, "");
+    EXPECT_EQ(waitForAll(others).out, "");
+    const ChildResult r = started.program->wait(60);
+    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EQ(r.out.find("could not load"), std::string::npos) << r.out;
+    std::vector<std::string> names = namesOf(others);
+    names.push_back(holder[0].name);
+    names.push_back("Ada");
+    const std::vector<std::string> stored = storedNames(registryOf(home), 0);
+    for (const std::string& name : names)
+        EXPECT_NE(std::find(stored.begin(), stored.end(), name), stored.end()) << name << " is not in the file";
 }
 
 // Window A loaded its options at start and sits in the name entry; window
