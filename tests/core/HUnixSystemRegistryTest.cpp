@@ -20,8 +20,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -967,18 +965,7 @@ TEST_F(HUnixSystemRegistryTest, AnOldLockFileOfAnyKindChangesNothing)
              ASSERT_EQ(::chmod(lockFile.c_str(), 0000), 0);
          },
          false, S_IFREG},
-        {"a socket",
-         [&] {
-             const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-             ASSERT_GE(s, 0);
-             sockaddr_un at = {};
-             at.sun_family = AF_UNIX;
-             ASSERT_LT(lockFile.size(), sizeof(at.sun_path));
-             std::memcpy(at.sun_path, lockFile.c_str(), lockFile.size() + 1);
-             ASSERT_EQ(::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof(at)), 0);
-             ::close(s);
-         },
-         false, S_IFSOCK},
+        {"a socket", [&] { ASSERT_TRUE(leaveSocketAt(lockFile)); }, false, S_IFSOCK},
         {"a dangling link", [&] { ASSERT_EQ(::symlink("/nonexistent/folder/lock", lockFile.c_str()), 0); }, false,
          S_IFLNK},
         {"a folder", [&] { ASSERT_EQ(::mkdir(lockFile.c_str(), 0700), 0); }, false, S_IFDIR},

@@ -27,10 +27,8 @@
 
 #include <signal.h>
 #include <unistd.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
-#include <sys/un.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -161,6 +159,13 @@ ProgramSandbox::Environment slowStorage(int delayMs, bool stop = false)
     if (stop)
         env.push_back({"QV_SYNC_STOP", "1"});
     return env;
+}
+
+// Whether a program started by a test can take the ordinary user, so that
+// permissions bind it.
+bool programsCanRunAsTheOrdinaryUser()
+{
+    return runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); }).exitCode == 0;
 }
 
 // Whether the process is stopped (by a signal), as /proc tells.
@@ -380,6 +385,18 @@ protected:
             names.push_back(w.name);
         return names;
     }
+    // Ends the windows, which sit in their name entries, with a termination
+    // signal each, at once (a logout): each ends cleanly without a word on
+    // standard output, and layout 0's table in the registry file `file` is
+    // their entries. What they wrote.
+    static ChildResult endAndExpectEveryEntry(const std::vector<Window>& windows, const std::string& file)
+    {
+        signalAll(windows);
+        const ChildResult all = waitForAll(windows);
+        EXPECT_EQ(all.out, "");
+        EXPECT_EQ(sorted(storedNames(readFileBytes(file), 0)), sorted(namesOf(windows)));
+        return all;
+    }
     // "amy" won layout 0 over the long-time player's registry: her entry
     // heads the layout, the last name is hers, and nothing but that layout
     // and the name changed.
@@ -418,8 +435,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         {"the folder may not be written", ".moravel", 0500, 0700, {"-f"},
          "failed to write registry: cannot create a temporary file beside "},
     };
-    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
-    if (user.exitCode != 0)
+    if (!programsCanRunAsTheOrdinaryUser())
         GTEST_SKIP() << "cannot leave root here, so file permissions do not apply";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -451,8 +467,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
 // ranked into what the file holds then, and the name are in the file.
 TEST_F(SavedDataTest, AStoreThatFailedIsWrittenWhenTheGameEnds)
 {
-    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
-    if (user.exitCode != 0)
+    if (!programsCanRunAsTheOrdinaryUser())
         GTEST_SKIP() << "cannot leave root here, so directory permissions do not apply";
     for (bool quit : {true, false}) {
         SCOPED_TRACE(quit ? "the player quits" : "a termination signal");
@@ -685,14 +700,14 @@ protected:
             SCOPED_TRACE("round " + std::to_string(round));
             ProgramSandbox home;
             const std::string prefix = "r" + std::to_string(round) + "w";
-            std::vector<Window> windows;
             if (signalled) {
-                windows = windowsInTheNameEntry(home.home().path(), prefix, kWindows);
-                signalAll(windows);
-            } else {
-                for (int w = 0; w < kWindows; ++w)
-                    windows.push_back(startWindow(home.home().path(), prefix + std::to_string(w), true));
+                endAndExpectEveryEntry(windowsInTheNameEntry(home.home().path(), prefix, kWindows),
+                                       gameRegistryPath(home.home().path()));
+                continue;
             }
+            std::vector<Window> windows;
+            for (int w = 0; w < kWindows; ++w)
+                windows.push_back(startWindow(home.home().path(), prefix + std::to_string(w), true));
             EXPECT_EQ(waitForAll(windows).out, "");
             EXPECT_EQ(sorted(storedNames(registryOf(home), 0)), sorted(namesOf(windows)));
         }
@@ -717,8 +732,7 @@ TEST_F(SeveralWindowsTest, WinningAtOnceKeepEveryEntry)
 // entries, keep every entry; nothing is said, and what was left stays.
 TEST_F(SeveralWindowsTest, AnOldLockFileOrAReadOnlyRegistryFolderKeepsEveryEntry)
 {
-    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
-    if (user.exitCode != 0)
+    if (!programsCanRunAsTheOrdinaryUser())
         GTEST_SKIP() << "cannot leave root here, so file permissions do not apply";
     const struct {
         const char* what;
@@ -750,14 +764,7 @@ TEST_F(SeveralWindowsTest, AnOldLockFileOrAReadOnlyRegistryFolderKeepsEveryEntry
         if (c.lockType == S_IFREG) {
             home.home().write(".moravel/registry_Moravel_Qinvar.lock", "");
         } else if (c.lockType == S_IFSOCK) {
-            const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            ASSERT_GE(sock, 0);
-            sockaddr_un at = {};
-            at.sun_family = AF_UNIX;
-            ASSERT_LT(lockFile.size(), sizeof(at.sun_path));
-            std::memcpy(at.sun_path, lockFile.c_str(), lockFile.size() + 1);
-            ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&at), sizeof(at)), 0);
-            ::close(sock);
+            ASSERT_TRUE(leaveSocketAt(lockFile));
         } else if (c.lockType == S_IFLNK) {
             ASSERT_EQ(::symlink("/nonexistent/folder/lock", lockFile.c_str()), 0);
         }
@@ -773,12 +780,9 @@ TEST_F(SeveralWindowsTest, AnOldLockFileOrAReadOnlyRegistryFolderKeepsEveryEntry
             ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
         }
 
-        std::vector<Window> windows = windowsInTheNameEntry(home.home().path(), "w", kWindows, {}, true);
-        signalAll(windows);
-        const ChildResult all = waitForAll(windows);
-        EXPECT_EQ(all.out, "");
+        const ChildResult all =
+            endAndExpectEveryEntry(windowsInTheNameEntry(home.home().path(), "w", kWindows, {}, true), target);
         EXPECT_EQ(all.err, "");
-        EXPECT_EQ(sorted(storedNames(readFileBytes(target), 0)), sorted(namesOf(windows)));
         struct stat st;
         if (c.lockType != 0) {
             ASSERT_EQ(::lstat(lockFile.c_str(), &st), 0);
@@ -794,8 +798,7 @@ TEST_F(SeveralWindowsTest, AnOldLockFileOrAReadOnlyRegistryFolderKeepsEveryEntry
 // save still happens.
 TEST_F(SavedDataTest, ALockThatCannotBeHadIsToldOnceAndTheSavesHappen)
 {
-    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
-    if (user.exitCode != 0)
+    if (!programsCanRunAsTheOrdinaryUser())
         GTEST_SKIP() << "cannot leave root here, so folder permissions do not apply";
     ProgramSandbox box;
     box.asOrdinaryUser();
@@ -845,9 +848,7 @@ TEST_F(SeveralWindowsTest, TwoHomesLinkedToOneFileKeepEveryEntry)
             for (Window& w : more)
                 windows.push_back(std::move(w));
         }
-        signalAll(windows);
-        EXPECT_EQ(waitForAll(windows).out, "");
-        EXPECT_EQ(sorted(storedNames(readFileBytes(target), 0)), sorted(namesOf(windows)));
+        endAndExpectEveryEntry(windows, target);
     }
 }
 
@@ -858,10 +859,8 @@ TEST_F(SeveralWindowsTest, ASlowDiskWithWindowsEndingAtOnceKeepsEveryEntry)
 {
     ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
     ProgramSandbox home;
-    std::vector<Window> windows = windowsInTheNameEntry(home.home().path(), "w", kWindows, slowStorage(1000));
-    signalAll(windows);
-    EXPECT_EQ(waitForAll(windows).out, "");
-    EXPECT_EQ(sorted(storedNames(registryOf(home), 0)), sorted(namesOf(windows)));
+    endAndExpectEveryEntry(windowsInTheNameEntry(home.home().path(), "w", kWindows, slowStorage(1000)),
+                           gameRegistryPath(home.home().path()));
 }
 
 // One window stops inside its save, holding the registry's lock, for
