@@ -281,12 +281,12 @@ struct Failure {
 void randomCharacters(char (&out)[kTemporaryRandomChars + 1])
 {
     static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    static uint64_t sm_counter = 0;
+    static uint64_t calls = 0;
     timespec now = {0, 0};
     ::clock_gettime(CLOCK_REALTIME, &now);
     // splitmix64 over the time, the process and a count.
     uint64_t x = static_cast<uint64_t>(now.tv_sec) * 1000000007u + static_cast<uint64_t>(now.tv_nsec) +
-                 (static_cast<uint64_t>(::getpid()) << 32) + 0x9E3779B97F4A7C15ull * ++sm_counter;
+                 (static_cast<uint64_t>(::getpid()) << 32) + 0x9E3779B97F4A7C15ull * ++calls;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
     x ^= x >> 31;

@@ -88,9 +88,10 @@ public:
     // the old file's mode, 0600 for a new one) and renames it over the old
     // one. On any failure the old file is untouched, the failure is
     // reported, and the result is false. A store opened only to read is
-    // never saved: false, silently, when a value was set in it. Either way the store is closed and
-    // the lock let go: a later open reads the file again, and nothing
-    // unsaved is ever written over what the file has gained since.
+    // never saved: false, silently, when a value was set in it. Either way
+    // the store is closed and the lock let go: a later open reads the file
+    // again, and nothing unsaved is ever written over what the file has
+    // gained since.
     bool closeRegistry() override;
     bool getStringValue(const char* key, char* dst, int len) override;
     // Setting a key to the bytes it holds already changes nothing.

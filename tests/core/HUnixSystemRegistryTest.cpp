@@ -627,7 +627,8 @@ TEST_F(HUnixSystemRegistryTest, AFullDiskDuringASaveLosesNothing)
     const size_t at = out.find(temporary);
     ASSERT_NE(at, std::string::npos) << out;
     const std::string letters = out.substr(at + temporary.size(), 6);
-    EXPECT_TRUE(std::all_of(letters.begin(), letters.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
+    EXPECT_TRUE(std::all_of(letters.begin(), letters.end(),
+                            [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
         << letters;
     const std::string reason = ": File too large";
     EXPECT_EQ(out.compare(at + temporary.size() + 6, reason.size(), reason), 0) << out;

@@ -818,9 +818,9 @@ TEST_F(SavedDataTest, ALockThatCannotBeHadIsToldOnceAndTheSavesHappen)
                      "without the lock: windows of the game that save at the same moment may lose each other's "
                      "changes.\n");
     const Lines trace = splitLines(box.workFile("trace.txt"));
-    EXPECT_EQ(std::count(trace.begin(), trace.end(),
-                         "...registry folder " + folder + " cannot be locked: Permission denied; saving without the lock"),
-              1)
+    const std::string told =
+        "...registry folder " + folder + " cannot be locked: Permission denied; saving without the lock";
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), told), 1)
         << box.workFile("trace.txt");
     expectAmysEntryStored(before, registryOf(box));
 }
@@ -843,8 +843,8 @@ TEST_F(SeveralWindowsTest, TwoHomesLinkedToOneFileKeepEveryEntry)
             const std::string home = homes.back()->home().path();
             ASSERT_EQ(::mkdir(homes.back()->home().file(".moravel").c_str(), 0700), 0);
             ASSERT_EQ(::symlink(target.c_str(), gameRegistryPath(home).c_str()), 0);
-            std::vector<Window> more =
-                windowsInTheNameEntry(home, std::string(prefix) + std::to_string(round), kWindows / 2, slowStorage(200));
+            const std::string names = std::string(prefix) + std::to_string(round);
+            std::vector<Window> more = windowsInTheNameEntry(home, names, kWindows / 2, slowStorage(200));
             for (Window& w : more)
                 windows.push_back(std::move(w));
         }
