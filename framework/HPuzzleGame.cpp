@@ -245,8 +245,9 @@ bool HPuzzleGame::m_initPuzzleGame(const char* commandLine, const char* resource
     const char* product = m_cvarManager.getVariableString("productName");
     if (!company || !product || company[0] == '\0' || product[0] == '\0')
         return true;
+    // Only read, without a lock: the start waits for no other window.
     HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    if (!registry || !registry->openRegistry(&m_cvarManager, company, product))
+    if (!registry || !registry->openRegistryFor(HSystemRegistry::USE_READ, &m_cvarManager, company, product))
         return true;
     char value[8];
     if (registry->getStringValue("disableLinks", value, sizeof(value)))

@@ -5,6 +5,7 @@
 
 #include "engine/core/HCvarManager.h"
 #include "engine/core/HErrorManager.h"
+#include "engine/core/HEventManager.h"
 #include "engine/core/HGlobal.h"
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUtil.h"
@@ -298,10 +299,13 @@ bool Qinvar::m_initDevices(bool sound, bool fullscreen)
                             kAudioBits, kAudioRate);
 }
 
-HSystemRegistry* Qinvar::m_openRegistry()
+HSystemRegistry* Qinvar::m_openRegistry(HSystemRegistry::Use use)
 {
+    const bool ending = HEventManager::s_isTerminationRequested() || m_iGameState == GS_QUITTING;
+    if (use == HSystemRegistry::USE_CHANGE && ending)
+        use = HSystemRegistry::USE_LAST_SAVE;
     HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    if (!registry || !registry->openRegistry(&m_cvarManager, s_kpCompany, s_kpProduct))
+    if (!registry || !registry->openRegistryFor(use, &m_cvarManager, s_kpCompany, s_kpProduct))
         return nullptr;
     return registry;
 }
@@ -347,7 +351,7 @@ void Qinvar::m_savePending()
 {
     if (!hasPendingSaves())
         return;
-    if (HSystemRegistry* registry = m_openRegistry())
+    if (HSystemRegistry* registry = m_openRegistry(HSystemRegistry::USE_LAST_SAVE))
         m_closeRegistry(registry);
 }
 

@@ -18,6 +18,7 @@
 #include "engine/core/HEvent.h"
 #include "engine/core/HScreenPoint.h"
 #include "engine/core/HScreenRect.h"
+#include "engine/core/HSystemRegistry.h"
 #include "engine/core/MvTime.h"
 #include "framework/HPuzzleGame.h"
 #include "framework/MVSpriteInfo.h"
@@ -32,7 +33,6 @@
 
 #include <cstdint>
 
-class HSystemRegistry;
 class QVEnterNameDialog;
 class UIControl;
 
@@ -111,19 +111,22 @@ public:
     // 16 bits at 22050 Hz (every sound of the archive's format).
     bool m_initDevices(bool sound, bool fullscreen);
     // Every use of the registry by the game opens it here and ends with
-    // m_closeRegistry (but the start-up's reading of the options, when
-    // nothing can be pending yet). Null when it does not open (reported by
-    // the registry): whatever could not be saved stays pending.
-    HSystemRegistry* m_openRegistry();
+    // m_closeRegistry (but the start-up's reading of the options and best
+    // times, when nothing can be pending yet, which only reads). Null when
+    // it does not open (reported by the registry): whatever could not be
+    // saved stays pending. A use that may change the store while the game
+    // ends (a quit, a termination signal) is one of its last saves and
+    // waits for another window's lock as long as m_savePending does.
+    HSystemRegistry* m_openRegistry(HSystemRegistry::Use use = HSystemRegistry::USE_CHANGE);
     // Ends a use of the registry: whatever this run could not save before
     // (the options, best times) goes into the open store as well, then the
     // store is closed, which saves it. False when the save failed: all of
     // it stays pending, for the next use that succeeds.
     bool m_closeRegistry(HSystemRegistry* registry);
     // Saves whatever is pending, if anything is, at the end of the game (a
-    // quit, the window closed, a termination signal, the display gone). The
-    // partner link's options save takes it along before the link ends the
-    // process.
+    // quit, the window closed, a termination signal, the display gone, the
+    // partner link before it ends the process): the last save, which waits
+    // for another window's lock as long as slow storage may need.
     void m_savePending();
     bool hasPendingSaves() const;
     // The 4 bytes of a key, only when the stored value is exactly 4 bytes
@@ -186,7 +189,8 @@ public:
     // closing by a quit request would); an options dialog that is up has
     // its changes saved (as its closing would); a result on its end screen
     // goes under the last name entered; then the end-of-game save of
-    // everything pending.
+    // everything pending. The game is quitting from the start, so every use
+    // of the registry here is a last save, with its long wait.
     void m_endByLostDisplay() override;
     // Timers, clock and penalties.
     bool m_updateBoard();

@@ -35,11 +35,12 @@ bool readU32(HSystemRegistry* registry, const char* key, uint32_t* out)
     return true;
 }
 
-// The registry for the best times; when it does not open, the player is
-// told what `failed` and null comes back.
-HSystemRegistry* openOrWarn(Qinvar* game, const char* failed)
+// The registry for the best times, for `use`; when it does not open, the
+// player is told what `failed` and null comes back.
+HSystemRegistry* openOrWarn(Qinvar* game, const char* failed,
+                            HSystemRegistry::Use use = HSystemRegistry::USE_CHANGE)
 {
-    HSystemRegistry* registry = game->m_openRegistry();
+    HSystemRegistry* registry = game->m_openRegistry(use);
     if (!registry)
         HErrorManager::s_messageBox(49, "Warning", "Qinvar MahJong %s.  Please contact %s", failed,
                                     Qinvar::s_kpSupportAddress);
@@ -163,8 +164,9 @@ void Qinvar::m_loadHighScores(bool useDefaults)
         m_clearHighScores(layout);
 
     // The table in memory is then not what the registry holds; it is never
-    // written back as such: each store re-reads its layout first.
-    HSystemRegistry* registry = openOrWarn(this, "could not load high scores");
+    // written back as such: each store re-reads its layout first. Only read,
+    // without a lock: nothing of this run is there to save yet.
+    HSystemRegistry* registry = openOrWarn(this, "could not load high scores", HSystemRegistry::USE_READ);
     if (!registry)
         return;
     for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
@@ -175,7 +177,7 @@ void Qinvar::m_loadHighScores(bool useDefaults)
             readLayout(registry, layout, m_aHighScores[layout]);
         }
     }
-    m_closeRegistry(registry);
+    registry->closeRegistry();
 }
 
 void Qinvar::m_mergeHighScores(HSystemRegistry* registry, int32_t layout)

@@ -60,7 +60,8 @@ int32_t sanitizeFlag(int32_t value, int32_t fallback)
 
 bool Qinvar::m_loadOptions()
 {
-    if (HSystemRegistry* registry = m_openRegistry()) {
+    // Without a lock: the window starts at once, whoever saves meanwhile.
+    if (HSystemRegistry* registry = m_openRegistry(HSystemRegistry::USE_READ)) {
         registry->getStringValue("LastHighScoreName", m_options.lastHighScoreName,
                                  sizeof(m_options.lastHighScoreName));
         readInt(registry, "Layout", &m_options.layout);
@@ -210,8 +211,9 @@ void Qinvar::goToPartnerSite()
     if (m_options.fullscreen != 0)
         toggleFullscreen();
     // The link ends the process: whatever the player changed, and whatever
-    // is still pending, is saved now.
-    m_saveOptions();
+    // is still pending, is saved now, as at every end of the game.
+    m_bOptionsPending = true;
+    m_savePending();
     goToPartnerSite(kHomePage, s_kpCompany, s_kpProduct);
 }
 

@@ -611,7 +611,10 @@ void Qinvar::m_endByTermination()
 void Qinvar::m_endByLostDisplay()
 {
     // Nothing here draws, sounds or waits: the display is gone, and the
-    // dialog loops on the stack below never run again.
+    // dialog loops on the stack below never run again. The game is
+    // quitting, so every use of the registry from here is a last save,
+    // which waits long for another window's lock.
+    m_setGameState(GS_QUITTING);
     if (m_nameEntry.dialog && m_nameEntry.layout >= 0) {
         const NameEntry asked = m_nameEntry;
         m_nameEntry.dialog = nullptr;
