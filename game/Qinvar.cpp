@@ -219,10 +219,12 @@ Qinvar::Qinvar()
       m_aSprites(),
       m_aSpriteInfo(),
       m_abUnsavedHighScores{},
+      m_abClearsPending{},
       m_iLastHighScoreLayout(-1),
       m_iLastHighScorePlace(-1),
-      m_loadedOptions(),
       m_bOptionsPending(false),
+      m_nameEntry{QVHighScore{}, -1, -1, nullptr},
+      m_bOptionsDialogUp(false),
       m_lastMouseMovePoint{0, 0},
       m_iDebugSequence(0),
       m_iLastClockSeconds(0),
@@ -311,6 +313,8 @@ HSystemRegistry* Qinvar::m_openRegistry(HSystemRegistry::Use use)
 bool Qinvar::m_closeRegistry(HSystemRegistry* registry)
 {
     const bool options = m_bOptionsPending;
+    // What this save writes; the player may set more before the next.
+    const uint32_t optionFields = options ? m_options.unsavedFields : 0u;
     if (options)
         m_writeOptions(registry);
     bool layouts[kLayoutCount] = {};
@@ -318,11 +322,14 @@ bool Qinvar::m_closeRegistry(HSystemRegistry* registry)
     // A failed save has told the player; everything stays pending.
     if (!registry->closeRegistry())
         return false;
-    if (options)
+    if (options) {
         m_bOptionsPending = false;
+        m_options.markSaved(optionFields);
+    }
     for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
         if (!layouts[layout])
             continue;
+        m_abClearsPending[layout] = false;
         for (bool& unsaved : m_abUnsavedHighScores[layout])
             unsaved = false;
     }

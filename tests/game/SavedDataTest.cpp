@@ -3,10 +3,13 @@
 // cannot be read, or its folder written, when the game starts or when a best
 // time is stored; damaged files, one run after another and twice in one run;
 // several windows of the game at once, saving at the same moment or one
-// after another; a demo whose clock jumps; a save that was killed midway; a
-// FIFO, a device and a symbolic link in the registry file's place; a
-// file-size limit and a standard error nobody reads; a result left on its
-// end screen; and a home directory too long for the registry's path. Each test compares the
+// after another (an earlier choice of one never puts back another's newer
+// one); a Clear whose save failed; a demo whose clock jumps; a save that
+// was killed midway; a FIFO, a device and a symbolic link in the registry
+// file's place; a file-size limit and a standard error nobody reads; a
+// result left on its end screen; a home directory too long for the
+// registry's path; and the display going away under the game (the X server
+// ended, the window destroyed by another program). Each test compares the
 // registry file's bytes before and after.
 //
 // A program that must wait at a chosen point is either left there at the
@@ -22,8 +25,11 @@
 #include "tests/support/ProgramSandbox.h"
 #include "tests/support/RunningProgram.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/XvfbServer.h"
 
 #include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
 
 #include <signal.h>
 #include <unistd.h>
@@ -319,6 +325,16 @@ protected:
     {
         return readFileBytes(gameRegistryPath(box.home().path()));
     }
+    // The long-time player's registry in a folder that the game, run as the
+    // ordinary user from now on, may not write (0500): every save fails
+    // until the folder is given back (0700). The file's bytes.
+    static std::string playersRegistryInAFolderNotWritable(ProgramSandbox& box)
+    {
+        box.asOrdinaryUser();
+        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+        EXPECT_EQ(::chmod(box.home().file(".moravel").c_str(), 0500), 0);
+        return registryOf(box);
+    }
 
     // A window of the game over a home it shares with others: its own
     // working folder, its demo, and the name it plays under.
@@ -472,11 +488,8 @@ TEST_F(SavedDataTest, AStoreThatFailedIsWrittenWhenTheGameEnds)
     for (bool quit : {true, false}) {
         SCOPED_TRACE(quit ? "the player quits" : "a termination signal");
         ProgramSandbox box;
-        box.asOrdinaryUser();
-        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
-        const std::string before = registryOf(box);
+        const std::string before = playersRegistryInAFolderNotWritable(box);
         const std::string folder = box.home().file(".moravel");
-        ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
 
         PlayerSession s = wonGameUpToTheName("amy");
         enterTheName(s);
@@ -1225,6 +1238,261 @@ TEST_F(SavedDataTest, AHomeTooLongForTheRegistryPathIsRefused)
                   std::string::npos)
             << r.out;
         EXPECT_EQ(namesIn(home), std::vector<std::string>{}) << "something was made under a cut name";
+    }
+}
+
+// Window A picks the next tile set (3) and starts a board, which saves it;
+// window B later picks tile set 1 and starts a board; then A starts
+// another board without touching the tile set: B's choice stays in the
+// file. A saved choice is saved: only one set again is written again.
+TEST_F(SavedDataTest, AnEarlierChoiceSavedOnceDoesNotPutBackAnotherWindowsNewerOne)
+{
+    ProgramSandbox a;
+    ProgramSandbox b;
+    std::vector<RegistryRecord> records = playersRegistry();
+    for (RegistryRecord& r : records) {
+        if (r.key == "Tileset")
+            r.value = u32Bytes(2);
+    }
+    a.home().write(kGameRegistryFile, registryBytes(records));
+    auto tileSet = [&] {
+        std::string value;
+        return registryValue(registryOf(a), "Tileset", &value) ? u32Of(value) : 99u;
+    };
+
+    PlayerSession sa(1000);
+    pickAndStartABoard(sa, screen::kTileSetUp);
+    const size_t point = static_cast<size_t>(sa.demo.count());
+    padForTheGate(sa);
+    sa.click(screen::startButton(), 1000);
+    sa.click(screen::newGameButton(), 1000);
+    sa.click(screen::confirmationButton(true), 1000);
+    sa.idle(200);
+    sa.quit();
+    JournalGate gate;
+    RunningProgram windowA;
+    ASSERT_TRUE(startGated(a, &windowA, &gate, sa));
+    ASSERT_TRUE(gate.readUntil(&windowA, point + 1, 60)) << windowA.wait(1).out;
+    EXPECT_EQ(tileSet(), 3u) << "A's choice was saved";
+
+    PlayerSession sb(1000);
+    pickAndStartABoard(sb, screen::kTileSetDown);
+    pickAndStartABoard(sb, screen::kTileSetDown);
+    sb.quit();
+    const ChildResult rb = play(b, sb, {}, {{"HOME", a.home().path()}});
+    EXPECT_EXITED_CLEANLY(rb);
+    EXPECT_EQ(tileSet(), 1u) << "B's choice was saved";
+
+    const std::string betweenRuns = registryOf(a);
+    gate.release();
+    const ChildResult ra = windowA.wait(60);
+    EXPECT_EXITED_CLEANLY(ra);
+    EXPECT_EQ(ra.out, "");
+    EXPECT_EQ(tileSet(), 1u) << "A's earlier choice put back B's newer one";
+    EXPECT_EQ(changedKeys(betweenRuns, registryOf(a)), std::vector<std::string>{});
+}
+
+// A Clear of layout 0's best times whose save fails (the folder may not be
+// written) is told, and the table shows cleared; the folder recovers, and
+// the clear is in the file: written at the end of the game, or with the
+// next ranking on that layout, which ranks the new entry into the cleared
+// table, not into what the file held. The game runs as an ordinary user.
+TEST_F(SavedDataTest, AClearThatFailedStaysClearedOnceTheFolderRecovers)
+{
+    if (!programsCanRunAsTheOrdinaryUser())
+        GTEST_SKIP() << "cannot leave root here, so directory permissions do not apply";
+    for (bool ranked : {false, true}) {
+        SCOPED_TRACE(ranked ? "then a won game is ranked" : "then the game ends");
+        ProgramSandbox box;
+        const std::string before = playersRegistryInAFolderNotWritable(box);
+        const std::string folder = box.home().file(".moravel");
+
+        PlayerSession s(seedTime);
+        s.click(screen::optionsButton(), 500);
+        s.click(screen::optionsBestTimesButton(), 500);
+        s.click(screen::bestTimesClearButton(), 500);
+        s.click(screen::clearConfirmationButton(true), 500);
+        s.click(screen::bestTimesOkButton(), 500);
+        s.click(screen::optionsOkButton(), 500);
+        const size_t point = static_cast<size_t>(s.demo.count());
+        padForTheGate(s);
+        if (ranked) {
+            s.click(screen::startButton(), 1000);
+            s.playPairs(mirror, moves);
+            s.click(screen::continueButton(), 1500);
+            s.typeName("amy");
+            enterTheName(s);
+        }
+        s.quit();
+        JournalGate gate;
+        RunningProgram program;
+        ASSERT_TRUE(startGated(box, &program, &gate, s));
+        ASSERT_TRUE(gate.readUntil(&program, point + 1, 60)) << program.wait(1).out;
+        EXPECT_TRUE(registryOf(box) == before) << "the clear's save did not fail";
+        ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+        gate.release();
+        const ChildResult r = program.wait(60);
+        EXPECT_EXITED_CLEANLY(r);
+        EXPECT_NE(r.out, "") << "the failed save was not told";
+
+        const std::string after = registryOf(box);
+        std::vector<std::string> want(8, "nobody");
+        if (ranked)
+            want[0] = "amy";
+        EXPECT_EQ(storedNames(after, 0), want);
+        EXPECT_EQ(storedNames(after, 1), storedNames(before, 1)) << "another layout changed";
+    }
+}
+
+// The game's windows on a virtual X server (SDL's X11 driver) that goes
+// away under them: the X library ends each game from inside itself (the
+// server ended: a logout that ends it first, a crash of it; or an X error:
+// the window destroyed by another program). Each window first stores what
+// a termination signal would: a name entry's text typed so far, with its
+// result; a result on its end screen, under the last name entered; the
+// changes of an options dialog that is up; and then ends with the X
+// library's status, 1. Skipped without Xvfb.
+class LostDisplayTest : public SavedDataTest {
+protected:
+    void SetUp() override
+    {
+        if (!XvfbServer::s_isInstalled())
+            GTEST_SKIP() << "Xvfb is not installed";
+        SavedDataTest::SetUp();
+        // Xlib's input-method code keeps a few bytes to the end of the
+        // process that the leak checker of a sanitizer build would report
+        // as the game's.
+        suppressions = scratch.write("lsan.supp", "leak:libX11.so\n");
+    }
+    // What a game's environment needs to run on the server.
+    ProgramSandbox::Environment onTheServer(const XvfbServer& server) const
+    {
+        return {{"SDL_VIDEODRIVER", "x11"},
+                {"DISPLAY", server.display()},
+                {"LSAN_OPTIONS", "suppressions=" + suppressions}};
+    }
+    // A won game left on its end screen.
+    PlayerSession wonGameLeftOnTheEndScreen() const
+    {
+        PlayerSession s = wonGameUpToTheEndScreen();
+        s.idle(1000);
+        return s;
+    }
+    // Automatic hints switched on in the options dialog, which stays up.
+    static PlayerSession autoHintsSwitchedInTheOptions()
+    {
+        PlayerSession s(1000);
+        s.click(screen::optionsButton(), 500);
+        s.click(screen::autoHintButton(), 500);
+        s.idle(500);
+        return s;
+    }
+    // A window ended with the X library's status, after its message: an
+    // X error's, or a lost connection's (in the words of either version).
+    static void expectEndedByTheXLibrary(const ChildResult& r)
+    {
+        EXPECT_EXITED_WITH(r, 1);
+        EXPECT_TRUE(r.err.find("X Error of failed request") != std::string::npos ||
+                    r.err.find("XIO:  fatal IO error") != std::string::npos ||
+                    r.err.find("X connection to") != std::string::npos)
+            << r.err;
+    }
+
+    TempDir scratch;
+    std::string suppressions;
+};
+
+// Round after round, windows on one home sit in the name entry (their
+// names typed, no Return), one on its end screen and one in the options
+// dialog with automatic hints switched on; the server ends.
+TEST_F(LostDisplayTest, TheServerEndingKeepsEveryWindowsEntryAndChoice)
+{
+    constexpr int kNameEntries = 5;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        XvfbServer server;
+        ASSERT_TRUE(server.start("640x480x24", 20)) << "Xvfb did not start";
+        ProgramSandbox home;
+        // Automatic hints off, the last name "Ada", no best times yet.
+        home.home().write(kGameRegistryFile, registryBytes(chosenOptionRecords(0)));
+        const ProgramSandbox::Environment env = onTheServer(server);
+        std::vector<Window> windows =
+            windowsInTheNameEntry(home.home().path(), "r" + std::to_string(round) + "w", kNameEntries, env);
+        // A window on its end screen, whose result goes under the last name
+        // stored, and one in the options dialog, which makes no entry (the
+        // last window, left out of the names).
+        for (auto [name, session] : {std::make_pair("Ada", wonGameLeftOnTheEndScreen()),
+                                     std::make_pair("", autoHintsSwitchedInTheOptions())}) {
+            windows.push_back({name, session, std::make_unique<ProgramSandbox>(), std::make_unique<RunningProgram>()});
+            Window& w = windows.back();
+            ProgramSandbox::Environment all = {{"HOME", home.home().path()}};
+            all.insert(all.end(), env.begin(), env.end());
+            ASSERT_TRUE(startOver(*w.box, w.program.get(), w.session, {}, all));
+            ASSERT_TRUE(waitForTheDemo(*w.box, w.program.get(), w.session)) << w.program->wait(1).err;
+        }
+        server.stop();
+        for (const Window& w : windows) {
+            SCOPED_TRACE(w.name);
+            expectEndedByTheXLibrary(w.program->wait(60));
+        }
+        std::vector<std::string> names = namesOf(windows);
+        names.pop_back();
+
+        const std::string after = readFileBytes(gameRegistryPath(home.home().path()));
+        std::vector<std::string> stored = storedNames(after, 0);
+        stored.resize(names.size());
+        EXPECT_EQ(sorted(stored), sorted(names));
+        std::string value;
+        ASSERT_TRUE(registryValue(after, "LastHighScoreName", &value));
+        EXPECT_NE(std::find(names.begin(), names.begin() + kNameEntries, std::string(value.c_str())),
+                  names.begin() + kNameEntries)
+            << "the last name is none of those typed: " << value.c_str();
+        ASSERT_TRUE(registryValue(after, "Autohint", &value));
+        EXPECT_EQ(value, u32Bytes(1)) << "the options dialog's change was lost";
+    }
+}
+
+// Another program destroys the game's window: the game's next drawing on it
+// is an X error (BadDrawable), which ends it. In the name entry, and on
+// the end screen.
+TEST_F(LostDisplayTest, AWindowDestroyedByAnotherProgramKeepsItsEntry)
+{
+    const struct {
+        const char* what;
+        bool nameEntry;
+        const char* name;
+    } cases[] = {
+        {"in the name entry", true, "amy"},
+        {"on the end screen", false, "Ada"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XvfbServer server;
+        ASSERT_TRUE(server.start("640x480x24", 20)) << "Xvfb did not start";
+        ProgramSandbox box;
+        box.home().write(kGameRegistryFile, registryBytes(chosenOptionRecords(0)));
+        const PlayerSession s = c.nameEntry ? wonGameUpToTheName(c.name) : wonGameLeftOnTheEndScreen();
+        RunningProgram program;
+        ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, s, {}, onTheServer(server)))
+            << program.wait(1).err;
+
+        Display* other = XOpenDisplay(server.display().c_str());
+        ASSERT_NE(other, nullptr);
+        const unsigned long window = XvfbServer::s_findWindow(other, "Qinvar", 640, 480);
+        EXPECT_NE(window, 0u);
+        if (window != 0) {
+            XDestroyWindow(other, window);
+            XSync(other, False);
+        }
+        const ChildResult r = program.wait(20);
+        XCloseDisplay(other);
+        expectEndedByTheXLibrary(r);
+
+        const std::string after = registryOf(box);
+        EXPECT_EQ(storedName(after, 0, 0), c.name);
+        std::string last;
+        ASSERT_TRUE(registryValue(after, "LastHighScoreName", &last));
+        EXPECT_EQ(std::string(last.c_str()), c.name);
     }
 }
 
