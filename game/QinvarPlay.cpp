@@ -12,6 +12,7 @@
 #include "engine/core/HErrorManager.h"
 #include "engine/core/HEventManager.h"
 #include "engine/core/HKeyCodes.h"
+#include "game/QVEnterNameDialog.h"
 #include "game/ScreenGeometry.h"
 #include "ui/UIControl.h"
 
@@ -624,6 +625,25 @@ void Qinvar::m_rankFinishedGame(HighScoreEntry how)
 void Qinvar::m_endByTermination()
 {
     m_rankFinishedGame(HE_LAST_NAME);
+}
+
+void Qinvar::m_endByLostDisplay()
+{
+    // Nothing here draws, sounds or waits: the display is gone, and the
+    // dialog loops on the stack below never run again. The game is
+    // quitting, so every use of the registry from here is a last save,
+    // which waits long for another window's lock.
+    m_setGameState(GS_QUITTING);
+    if (m_nameEntry.dialog && m_nameEntry.layout >= 0) {
+        const NameEntry asked = m_nameEntry;
+        m_nameEntry.dialog = nullptr;
+        m_nameEntry.layout = -1;
+        m_enterHighScore(asked.entry, asked.layout, asked.place, asked.dialog->getEditLine()->getText(), true);
+    }
+    if (m_bOptionsDialogUp)
+        m_bOptionsPending = true;
+    m_endByTermination();
+    m_savePending();
 }
 
 void Qinvar::m_playEffect(const char* name, bool overlap)
