@@ -167,6 +167,9 @@ public:
     // quitting nothing changes it back: a dialog that saw a quit request
     // may return into code that would otherwise restart or go on.
     void m_setGameState(int32_t state);
+    // After a change of which buttons show (the state, the pause): each is
+    // lit exactly when it shows under the pointer.
+    void m_buttonsChanged();
     // A quit request that must not be lost (a window closed while a dialog
     // was up): the state becomes GS_QUITTING and the soundtrack stops, so the
     // main loop ends at its next update. Callers first store whatever the
@@ -197,6 +200,9 @@ public:
     void m_adjustPenalty(int32_t seconds);
     void m_invalidateHintRects();
     void m_invalidateFadingTiles();
+    // Every removed tile still fading is gone from the screen at the next
+    // drawing pass: for a modal dialog, under which no tick runs the fades.
+    void m_endFadingTiles();
     void m_invalidateNoMatch();
     // The clock's seconds now: the final time once a game has ended.
     int32_t m_getClockSeconds() const;
