@@ -35,6 +35,7 @@
 #include <new>
 
 HPuzzleGame* HPuzzleGame::sm_pPuzzleGame = nullptr;
+bool HPuzzleGame::sm_bEndAtExitInstalled = false;
 
 namespace {
 
@@ -55,10 +56,12 @@ void blendOver(const MVSprite& sprite, const HScreenRect& dst, const HScreenRect
 
 // The whole file in a malloc'd buffer (the archive takes it over), or null
 // when any step fails: the size, the allocation, or a read that comes back
-// short. A partial archive is never handed on.
+// short. A partial archive is never handed on. Only a regular file is read,
+// and the open does not wait: a FIFO in the archive's place fails the
+// start-up at once instead of blocking it for good.
 void* readWholeFile(const char* path, int* size)
 {
-    FILE* f = std::fopen(path, "rb");
+    FILE* f = HPlatform::s_openRegularFile(path);
     if (!f)
         return nullptr;
     void* buffer = nullptr;
@@ -126,7 +129,8 @@ HPuzzleGame::HPuzzleGame()
       m_bSoundtrackPlaying(false),
       m_bCursorShown(true),
       m_iLastCursorX(0),
-      m_iLastCursorY(0)
+      m_iLastCursorY(0),
+      m_bInGo(false)
 {
     for (int8_t& state : m_aGameStates)
         state = -1;
@@ -155,10 +159,30 @@ const char* HPuzzleGame::s_runningGameName()
     return sm_pPuzzleGame ? sm_pPuzzleGame->getGameName() : nullptr;
 }
 
+void HPuzzleGame::s_endAtExit()
+{
+    HPuzzleGame* game = sm_pPuzzleGame;
+    if (!game || !game->m_bInGo)
+        return;
+    // Once: nothing that runs from here may end the game a second time.
+    game->m_bInGo = false;
+    game->m_endByLostDisplay();
+    game->m_shutdownAudioDevice();
+}
+
 // --- Start-up and shutdown -------------------------------------------------
 
 bool HPuzzleGame::go(const char* commandLine, const char* resourceDir)
 {
+    // The X library ends the process inside its own code when the display
+    // goes away; what the game keeps is stored from the exit functions then.
+    // The registry is made first: exit functions run last installed first,
+    // so it is still there (it closes itself from an exit function of its
+    // own).
+    HSystemRegistry::s_getSystemRegistry();
+    if (!sm_bEndAtExitInstalled)
+        sm_bEndAtExitInstalled = std::atexit(&HPuzzleGame::s_endAtExit) == 0;
+    m_bInGo = true;
     HGlobal::s_registerCommandLine(commandLine);
     // Without a script engine every variable reads as missing; the game
     // still runs on its defaults.
@@ -168,6 +192,7 @@ bool HPuzzleGame::go(const char* commandLine, const char* resourceDir)
         m_runGame();
     m_shutdownPuzzleGame();
     m_quitPuzzleGame();
+    m_bInGo = false;
     return started;
 }
 
@@ -220,8 +245,9 @@ bool HPuzzleGame::m_initPuzzleGame(const char* commandLine, const char* resource
     const char* product = m_cvarManager.getVariableString("productName");
     if (!company || !product || company[0] == '\0' || product[0] == '\0')
         return true;
+    // Only read, without a lock: the start waits for no other window.
     HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    if (!registry || !registry->openRegistry(&m_cvarManager, company, product))
+    if (!registry || !registry->openRegistryFor(HSystemRegistry::USE_READ, &m_cvarManager, company, product))
         return true;
     char value[8];
     if (registry->getStringValue("disableLinks", value, sizeof(value)))
@@ -665,6 +691,8 @@ void HPuzzleGame::m_setActive(bool active)
 }
 
 void HPuzzleGame::m_endByTermination() {}
+
+void HPuzzleGame::m_endByLostDisplay() {}
 
 // --- Cursor ----------------------------------------------------------------
 

@@ -159,6 +159,17 @@ public:
     // termination signal): what the game must keep, it keeps now, with no
     // dialog (none would get an event). Nothing in the base.
     virtual void m_endByTermination();
+    // The process ends under the game, from inside a library, while go
+    // runs: the X library ends it (exit with status 1) when the connection
+    // to the display is lost (the X server ended: a logout, a crash, a
+    // dropped ssh -X link) or an X error comes (the window destroyed by
+    // another program), through SDL's handlers, which pass on to the X
+    // library's default ones. Called once, from the exit functions, in the
+    // middle of whatever the game was doing (a dialog's loop, a drawing
+    // pass): what a termination signal keeps, the game keeps now, without
+    // a call to the display or the input device and without a dialog; the
+    // framework then stops the sound. Nothing in the base.
+    virtual void m_endByLostDisplay();
 
     // Devices. Each create first tears down a device of the same kind that
     // is still there; each shutdown does nothing without its device.
@@ -335,6 +346,12 @@ protected:
     // The seams the constructor installs.
     static void s_invalidateRunningGame(const HScreenRect& area);
     static const char* s_runningGameName();
+    // The exit function that go installs once per process: a running game
+    // still inside go ends by m_endByLostDisplay, then its audio device
+    // goes (the audio thread would otherwise mix on from members that the
+    // exit functions destroy next).
+    static void s_endAtExit();
+    static bool sm_bEndAtExitInstalled;
 
     H2DFont* m_pGameFont; // the game's; the framework never touches it
 
@@ -402,4 +419,8 @@ protected:
     bool m_bCursorShown;
     int32_t m_iLastCursorX; // where the sprite cursor was last drawn
     int32_t m_iLastCursorY;
+
+    // From the start of go to its end: an exit meanwhile ends the game
+    // under it (s_endAtExit), once.
+    bool m_bInGo;
 };

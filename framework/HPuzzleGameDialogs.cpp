@@ -116,7 +116,7 @@ char* HPuzzleGame::m_findPartnerURL(const char* defaultAddress, const char* comp
 
     if (company && product) {
         HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-        if (registry && registry->openRegistry(&m_cvarManager, company, product)) {
+        if (registry && registry->openRegistryFor(HSystemRegistry::USE_READ, &m_cvarManager, company, product)) {
             char value[kPartnerURLBytes];
             if (registry->getStringValue("partnerURL", value, static_cast<int>(sizeof(value))) && value[0])
                 HUtil::s_strcpy(out, value, len);

@@ -153,6 +153,17 @@ bool parseLayout(char* text, TilePosition* out, int count)
     return true;
 }
 
+// What a shuffle moves between two tiles; their places stay.
+void exchangeGroupAndFace(QVTile* a, QVTile* b)
+{
+    const int32_t group = a->matchGroup;
+    const int32_t face = a->face;
+    a->matchGroup = b->matchGroup;
+    a->face = b->face;
+    b->matchGroup = group;
+    b->face = face;
+}
+
 void clearTile(QVTile* t)
 {
     t->present = false;
@@ -233,6 +244,43 @@ bool QVBoard::newBoard(const char* layoutName)
     if (!m_pRNG)
         return false;
 
+    // Which slots are free depends on the positions alone, never on the
+    // faces: it is read off the first deal and holds for every redeal.
+    m_dealTable(positions);
+    int open[kTileCount];
+    int openCount = 0;
+    for (int i = 0; i < kTileCount; ++i) {
+        if (tileIsFree(&tiles[i]))
+            open[openCount++] = i;
+    }
+    if (openCount >= 2) {
+        for (int redeal = 0; redeal < kMaxRedeals && !m_openSlotsMatch(open, openCount); ++redeal)
+            m_dealTable(positions);
+        if (!m_openSlotsMatch(open, openCount)) {
+            // The first free slot's group takes the second free slot: that
+            // slot's tile changes places (group and face) with a partner of
+            // the first, so the table's tiles stay the table's.
+            QVTile& keep = tiles[open[0]];
+            QVTile& other = tiles[open[1]];
+            for (QVTile& partner : tiles) {
+                if (&partner != &keep && partner.matchGroup == keep.matchGroup) {
+                    exchangeGroupAndFace(&partner, &other);
+                    break;
+                }
+            }
+        }
+    }
+    sortTiles();
+    availableMatches = countFreeTiles();
+    clearUndoBuffer();
+    return true;
+}
+
+void QVBoard::m_dealTable(const TilePosition* positions)
+{
+    for (QVTile& t : tiles)
+        t.present = false;
+    tilesLeft = 0;
     // One draw per try, in table order, so one generator state always deals
     // the same board.
     int missBudget = kDealMissBudget;
@@ -252,10 +300,17 @@ bool QVBoard::newBoard(const char* layoutName)
             ++tilesLeft;
         }
     }
-    sortTiles();
-    availableMatches = countFreeTiles();
-    clearUndoBuffer();
-    return true;
+}
+
+bool QVBoard::m_openSlotsMatch(const int* open, int count) const
+{
+    for (int i = 0; i < count; ++i) {
+        for (int j = i + 1; j < count; ++j) {
+            if (tiles[open[i]].matchGroup == tiles[open[j]].matchGroup)
+                return true;
+        }
+    }
+    return false;
 }
 
 void QVBoard::sortTiles()
@@ -568,14 +623,7 @@ void QVBoard::shuffleTiles()
                 const int r = m_drawSlot(true, i, &missBudget);
                 if (r < 0)
                     continue; // no other present tile to exchange with
-                QVTile& a = tiles[i];
-                QVTile& b = tiles[r];
-                const int32_t group = a.matchGroup;
-                const int32_t face = a.face;
-                a.matchGroup = b.matchGroup;
-                a.face = b.face;
-                b.matchGroup = group;
-                b.face = face;
+                exchangeGroupAndFace(&tiles[i], &tiles[r]);
             }
             if (matchExists(nullptr, nullptr, 0) || countOpenTiles() <= 1)
                 break;

@@ -93,7 +93,20 @@ public:
     // not dealt: the result is false and the board is left as it was.
     // Without a generator nothing is dealt, the board is emptied and the
     // result is false.
+    //
+    // A fresh board always has a free pair: a deal without one is dealt
+    // again, drawing on from the same generator, until one has it (so one
+    // generator state still gives one board). After kMaxRedeals redeals
+    // (which a sound generator does not reach) the last deal is mended by
+    // exchanging two tiles' groups and faces so that two free tiles match.
+    // Only a layout with fewer than two free places, on which no deal can
+    // have a free pair, is dealt once and left without one.
     bool newBoard(const char* layoutName);
+    // Deals after the first that newBoard draws at most while no free pair
+    // shows. With two free places among 144, the fewest that allow a pair, a
+    // deal has one with odds of 3 in 143, and 1000 redeals all miss with
+    // odds near e^-21.
+    static constexpr int kMaxRedeals = 1000;
     // Reads the layout into bytes / 12 entries of out. False, with out
     // untouched, when the file cannot be opened, is longer than 8192 bytes,
     // cannot be read whole, holds no full triple on its first line, or holds
@@ -169,6 +182,11 @@ public:
                    const QVTile* hint2, const QVTile* hint3, const QVTile* hint4, float pulse, float showMoves) const;
 
 private:
+    // One pass of the deal table over the slots: every slot present, with a
+    // row's group and face and the position of its layout line.
+    void m_dealTable(const TilePosition* positions);
+    // Whether two of the `count` free slots in `open` hold one group.
+    bool m_openSlotsMatch(const int* open, int count) const;
     // A slot drawn from the generator whose tile is present (wantPresent) or
     // not, other than exclude; -1 when there is none. Each miss spends one of
     // the budget; once it is spent, the next acceptable slot after the last

@@ -15,10 +15,8 @@ bool QVMusicSlider::handleEvent(const HEvent& e)
     const bool taken = MVDialogItemSlider::handleEvent(e);
     const float after = getSliderValue();
     if (after != before) {
-        if (m_pOptions) {
-            m_pOptions->musicVolume = after;
-            m_pOptions->markSet(QVOptions::kMusicVolumeSet);
-        }
+        if (m_pOptions)
+            m_pOptions->setMusicVolume(after);
         // The game that runs the dialog owns the mixer.
         if (m_pParentDialog && m_pParentDialog->getPuzzleGame())
             m_pParentDialog->getPuzzleGame()->setSoundtrackVolume(after);

@@ -1,5 +1,7 @@
-// The player's settings before anything is read.
+// The player's settings before anything is read, and the player's choices.
 #include "game/QVOptions.h"
+
+#include "engine/core/HUtil.h"
 
 QVOptions::QVOptions()
     : soundVolume(1.0f),
@@ -10,6 +12,12 @@ QVOptions::QVOptions()
       layout(0),
       fullscreen(0),
       lastHighScoreName{},
-      setInThisRun(0)
+      unsavedFields(0)
 {
+}
+
+void QVOptions::setLastHighScoreName(const char* name)
+{
+    HUtil::s_strcpy(lastHighScoreName, name ? name : "", sizeof(lastHighScoreName));
+    unsavedFields |= kLastNameSet;
 }

@@ -18,9 +18,13 @@ struct QVOptions {
     int32_t fullscreen;  // 0 or 1
     char lastHighScoreName[kNameBytes];
 
-    // The fields the player set in this run, whatever their values now (a
-    // choice changed and changed back is still his): a save writes these
-    // and leaves the others as the registry holds them. Bits of Field.
+    // The fields the player set since this window's last successful save
+    // of the options (since the start, before the first), whatever their
+    // values now: a choice changed and changed back is still his. A save
+    // writes these and leaves the others as the registry holds them, so
+    // that an earlier choice of this window never puts back a newer one of
+    // another's; once the save succeeds they count as saved, until the
+    // player sets them again. Bits of Field.
     enum Field : uint32_t {
         kSoundVolumeSet = 1u << 0,
         kMusicVolumeSet = 1u << 1,
@@ -31,12 +35,33 @@ struct QVOptions {
         kFullscreenSet = 1u << 6,
         kLastNameSet = 1u << 7,
     };
-    uint32_t setInThisRun;
-    void markSet(uint32_t fields) { setInThisRun |= fields; }
-    bool wasSet(uint32_t field) const { return (setInThisRun & field) != 0; }
+    uint32_t unsavedFields;
+    bool isUnsaved(uint32_t field) const { return (unsavedFields & field) != 0; }
+    void markSaved(uint32_t fields) { unsavedFields &= ~fields; }
+
+    // The player's choices (the pickers, the options dialog, the full-screen
+    // switch, a name entered): each sets its field and marks it unsaved.
+    // Reading the registry sets the fields themselves.
+    void setSoundVolume(float v) { m_set(&soundVolume, v, kSoundVolumeSet); }
+    void setMusicVolume(float v) { m_set(&musicVolume, v, kMusicVolumeSet); }
+    void setAutoHint(int32_t v) { m_set(&autoHint, v, kAutoHintSet); }
+    void setTileSet(int32_t v) { m_set(&tileSet, v, kTileSetSet); }
+    void setBackground(int32_t v) { m_set(&background, v, kBackgroundSet); }
+    void setLayout(int32_t v) { m_set(&layout, v, kLayoutSet); }
+    void setFullscreen(int32_t v) { m_set(&fullscreen, v, kFullscreenSet); }
+    // At most kNameBytes - 1 characters, terminated.
+    void setLastHighScoreName(const char* name);
 
     // The values before anything is read: both volumes 1.0, automatic hints
     // on, the first tile set, table top and layout, a window, no name;
-    // nothing set.
+    // nothing unsaved.
     QVOptions();
+
+private:
+    template <class T>
+    void m_set(T* field, T value, Field which)
+    {
+        *field = value;
+        unsavedFields |= which;
+    }
 };

@@ -113,14 +113,12 @@ bool QVOptionsDialog::handleItemClick(MVDialogItem* item)
     if (item == &m_fullscreenButton) {
         // Only the record changes here; the switch waits for the dialog to
         // close.
-        m_pOptions->fullscreen = m_pOptions->fullscreen != 0 ? 0 : 1;
-        m_pOptions->markSet(QVOptions::kFullscreenSet);
+        m_pOptions->setFullscreen(m_pOptions->fullscreen != 0 ? 0 : 1);
         m_showSwitch(&m_fullscreenButton, m_pOptions->fullscreen);
         return false;
     }
     if (item == &m_autoHintButton) {
-        m_pOptions->autoHint = m_pOptions->autoHint != 0 ? 0 : 1;
-        m_pOptions->markSet(QVOptions::kAutoHintSet);
+        m_pOptions->setAutoHint(m_pOptions->autoHint != 0 ? 0 : 1);
         if (game)
             game->m_restartAutoHintTimer();
         m_showSwitch(&m_autoHintButton, m_pOptions->autoHint);

@@ -12,9 +12,7 @@ bool QVSoundSlider::handleEvent(const HEvent& e)
     const float before = getSliderValue();
     const bool taken = MVDialogItemSlider::handleEvent(e);
     const float after = getSliderValue();
-    if (after != before && m_pOptions) {
-        m_pOptions->soundVolume = after;
-        m_pOptions->markSet(QVOptions::kSoundVolumeSet);
-    }
+    if (after != before && m_pOptions)
+        m_pOptions->setSoundVolume(after);
     return taken;
 }

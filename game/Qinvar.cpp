@@ -5,6 +5,7 @@
 
 #include "engine/core/HCvarManager.h"
 #include "engine/core/HErrorManager.h"
+#include "engine/core/HEventManager.h"
 #include "engine/core/HGlobal.h"
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUtil.h"
@@ -218,10 +219,12 @@ Qinvar::Qinvar()
       m_aSprites(),
       m_aSpriteInfo(),
       m_abUnsavedHighScores{},
+      m_abClearsPending{},
       m_iLastHighScoreLayout(-1),
       m_iLastHighScorePlace(-1),
-      m_loadedOptions(),
       m_bOptionsPending(false),
+      m_nameEntry{QVHighScore{}, -1, -1, nullptr},
+      m_bOptionsDialogUp(false),
       m_lastMouseMovePoint{0, 0},
       m_iDebugSequence(0),
       m_iLastClockSeconds(0),
@@ -296,10 +299,13 @@ bool Qinvar::m_initDevices(bool sound, bool fullscreen)
                             kAudioBits, kAudioRate);
 }
 
-HSystemRegistry* Qinvar::m_openRegistry()
+HSystemRegistry* Qinvar::m_openRegistry(HSystemRegistry::Use use)
 {
+    const bool ending = HEventManager::s_isTerminationRequested() || m_iGameState == GS_QUITTING;
+    if (use == HSystemRegistry::USE_CHANGE && ending)
+        use = HSystemRegistry::USE_LAST_SAVE;
     HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
-    if (!registry || !registry->openRegistry(&m_cvarManager, s_kpCompany, s_kpProduct))
+    if (!registry || !registry->openRegistryFor(use, &m_cvarManager, s_kpCompany, s_kpProduct))
         return nullptr;
     return registry;
 }
@@ -307,6 +313,8 @@ HSystemRegistry* Qinvar::m_openRegistry()
 bool Qinvar::m_closeRegistry(HSystemRegistry* registry)
 {
     const bool options = m_bOptionsPending;
+    // What this save writes; the player may set more before the next.
+    const uint32_t optionFields = options ? m_options.unsavedFields : 0u;
     if (options)
         m_writeOptions(registry);
     bool layouts[kLayoutCount] = {};
@@ -314,11 +322,14 @@ bool Qinvar::m_closeRegistry(HSystemRegistry* registry)
     // A failed save has told the player; everything stays pending.
     if (!registry->closeRegistry())
         return false;
-    if (options)
+    if (options) {
         m_bOptionsPending = false;
+        m_options.markSaved(optionFields);
+    }
     for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
         if (!layouts[layout])
             continue;
+        m_abClearsPending[layout] = false;
         for (bool& unsaved : m_abUnsavedHighScores[layout])
             unsaved = false;
     }
@@ -340,7 +351,7 @@ void Qinvar::m_savePending()
 {
     if (!hasPendingSaves())
         return;
-    if (HSystemRegistry* registry = m_openRegistry())
+    if (HSystemRegistry* registry = m_openRegistry(HSystemRegistry::USE_LAST_SAVE))
         m_closeRegistry(registry);
 }
 

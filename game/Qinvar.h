@@ -18,6 +18,7 @@
 #include "engine/core/HEvent.h"
 #include "engine/core/HScreenPoint.h"
 #include "engine/core/HScreenRect.h"
+#include "engine/core/HSystemRegistry.h"
 #include "engine/core/MvTime.h"
 #include "framework/HPuzzleGame.h"
 #include "framework/MVSpriteInfo.h"
@@ -32,7 +33,7 @@
 
 #include <cstdint>
 
-class HSystemRegistry;
+class QVEnterNameDialog;
 class UIControl;
 
 // The game states; only the play flow writes them.
@@ -110,18 +111,22 @@ public:
     // 16 bits at 22050 Hz (every sound of the archive's format).
     bool m_initDevices(bool sound, bool fullscreen);
     // Every use of the registry by the game opens it here and ends with
-    // m_closeRegistry (but the start-up's reading of the options, when
-    // nothing can be pending yet). Null when it does not open (reported by
-    // the registry): whatever could not be saved stays pending.
-    HSystemRegistry* m_openRegistry();
+    // m_closeRegistry (but the start-up's reading of the options and best
+    // times, when nothing can be pending yet, which only reads). Null when
+    // it does not open (reported by the registry): whatever could not be
+    // saved stays pending. A use that may change the store while the game
+    // ends (a quit, a termination signal) is one of its last saves and
+    // waits for another window's lock as long as m_savePending does.
+    HSystemRegistry* m_openRegistry(HSystemRegistry::Use use = HSystemRegistry::USE_CHANGE);
     // Ends a use of the registry: whatever this run could not save before
     // (the options, best times) goes into the open store as well, then the
     // store is closed, which saves it. False when the save failed: all of
     // it stays pending, for the next use that succeeds.
     bool m_closeRegistry(HSystemRegistry* registry);
     // Saves whatever is pending, if anything is, at the end of the game (a
-    // quit, the window closed, a termination signal). The partner link's
-    // options save takes it along before the link ends the process.
+    // quit, the window closed, a termination signal, the display gone, the
+    // partner link before it ends the process): the last save, which waits
+    // for another window's lock as long as slow storage may need.
     void m_savePending();
     bool hasPendingSaves() const;
     // The 4 bytes of a key, only when the stored value is exactly 4 bytes
@@ -169,6 +174,9 @@ public:
     // quitting nothing changes it back: a dialog that saw a quit request
     // may return into code that would otherwise restart or go on.
     void m_setGameState(int32_t state);
+    // After a change of which buttons show (the state, the pause): each is
+    // lit exactly when it shows under the pointer.
+    void m_buttonsChanged();
     // A quit request that must not be lost (a window closed while a dialog
     // was up): the state becomes GS_QUITTING and the soundtrack stops, so the
     // main loop ends at its next update. Callers first store whatever the
@@ -184,11 +192,24 @@ public:
     // The end by a termination signal: a result that waits is stored under
     // the last name entered, without a dialog.
     void m_endByTermination() override;
+    // The end by a lost display, from the exit functions, in the middle of
+    // whatever was running: what the termination signal's end keeps, kept
+    // without a dialog or a call to the display. A name entry that is up
+    // gives its result the text typed so far (the name entered, as its
+    // closing by a quit request would); an options dialog that is up has
+    // its changes saved (as its closing would); a result on its end screen
+    // goes under the last name entered; then the end-of-game save of
+    // everything pending. The game is quitting from the start, so every use
+    // of the registry here is a last save, with its long wait.
+    void m_endByLostDisplay() override;
     // Timers, clock and penalties.
     bool m_updateBoard();
     void m_adjustPenalty(int32_t seconds);
     void m_invalidateHintRects();
     void m_invalidateFadingTiles();
+    // Every removed tile still fading is gone from the screen at the next
+    // drawing pass: for a modal dialog, under which no tick runs the fades.
+    void m_endFadingTiles();
     void m_invalidateNoMatch();
     // The clock's seconds now: the final time once a game has ended.
     int32_t m_getClockSeconds() const;
@@ -221,10 +242,10 @@ public:
 
     // --- Options (QinvarOptions.cpp) --------------------------------------
     bool m_loadOptions();
-    // Writes the options set in this run (and those that differ from what
-    // was read at start-up), and the last name once one was entered; every
-    // other option keeps what the registry holds. When they cannot be
-    // saved they stay pending.
+    // Writes the options the player set since this window's last
+    // successful save of them (QVOptions::unsavedFields), and the last name
+    // once one was entered; every other option keeps what the registry
+    // holds. When they cannot be saved they stay pending.
     void m_saveOptions();
     // Those options into an open store.
     void m_writeOptions(HSystemRegistry* registry);
@@ -264,12 +285,19 @@ public:
     // Whether an entry of the layout's table is not in the registry yet.
     bool m_hasUnsavedHighScores(int32_t layout) const;
     // Clear: the layout's eight entries become "nobody", in the table and in
-    // the registry.
+    // the registry. A clear whose save fails stays pending like an entry:
+    // the table keeps showing it cleared, and it is written at the next use
+    // of the registry that succeeds, at the latest when the game ends.
     void m_clearStoredHighScores(int32_t layout);
-    // The layout's entries in the table become those of the open registry,
-    // with this run's unsaved entries ranked into them (the latest entry's
-    // marker follows it).
+    // The layout's entries in the table become those of the open registry
+    // (eight "nobody" while a clear of it is pending), with this run's
+    // unsaved entries ranked into them (the latest entry's marker follows
+    // it).
     void m_mergeHighScores(HSystemRegistry* registry, int32_t layout);
+    // A finished game's entry, given `name`, takes place `place` of the
+    // layout's table (the entries below move down one) and waits to be
+    // stored; a name `entered` becomes the last name as well.
+    void m_enterHighScore(QVHighScore entry, int32_t layout, int32_t place, const char* name, bool entered);
     // How a finished game's result is ranked: Continue asks the name when
     // the result makes the table, then shows the table (HE_ASK_AND_SHOW); a
     // quit from the end screens asks the name and shows no table (HE_ASK);
@@ -369,13 +397,23 @@ protected:
     QVHighScore m_aHighScores[kLayoutCount][kHighScorePlaces];
     // Entries of this run that the registry does not hold yet.
     bool m_abUnsavedHighScores[kLayoutCount][kHighScorePlaces];
+    // Layouts cleared in this run whose clear the registry does not hold yet.
+    bool m_abClearsPending[kLayoutCount];
     int32_t m_iLastHighScoreLayout; // -1: no entry made in this run
     int32_t m_iLastHighScorePlace;
-    // The options as read at start-up (the defaults when the registry could
-    // not be read): options that never loaded are not saved as if chosen.
-    QVOptions m_loadedOptions;
     // An options save that has not succeeded yet.
     bool m_bOptionsPending;
+    // While the name entry is up: the result it asks a name for, and the
+    // dialog (m_endByLostDisplay reads the text typed so far).
+    struct NameEntry {
+        QVHighScore entry;
+        int32_t layout; // -1: no result waits for its name
+        int32_t place;
+        QVEnterNameDialog* dialog; // null: no name entry up
+    };
+    NameEntry m_nameEntry;
+    // While the options dialog is up.
+    bool m_bOptionsDialogUp;
 
     // State the play flow keeps between events.
     HScreenPoint m_lastMouseMovePoint; // the last mouse move handled

@@ -35,11 +35,12 @@ bool readU32(HSystemRegistry* registry, const char* key, uint32_t* out)
     return true;
 }
 
-// The registry for the best times; when it does not open, the player is
-// told what `failed` and null comes back.
-HSystemRegistry* openOrWarn(Qinvar* game, const char* failed)
+// The registry for the best times, for `use`; when it does not open, the
+// player is told what `failed` and null comes back.
+HSystemRegistry* openOrWarn(Qinvar* game, const char* failed,
+                            HSystemRegistry::Use use = HSystemRegistry::USE_CHANGE)
 {
-    HSystemRegistry* registry = game->m_openRegistry();
+    HSystemRegistry* registry = game->m_openRegistry(use);
     if (!registry)
         HErrorManager::s_messageBox(49, "Warning", "Qinvar MahJong %s.  Please contact %s", failed,
                                     Qinvar::s_kpSupportAddress);
@@ -163,8 +164,9 @@ void Qinvar::m_loadHighScores(bool useDefaults)
         m_clearHighScores(layout);
 
     // The table in memory is then not what the registry holds; it is never
-    // written back as such: each store re-reads its layout first.
-    HSystemRegistry* registry = openOrWarn(this, "could not load high scores");
+    // written back as such: each store re-reads its layout first. Only read,
+    // without a lock: nothing of this run is there to save yet.
+    HSystemRegistry* registry = openOrWarn(this, "could not load high scores", HSystemRegistry::USE_READ);
     if (!registry)
         return;
     for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
@@ -175,14 +177,21 @@ void Qinvar::m_loadHighScores(bool useDefaults)
             readLayout(registry, layout, m_aHighScores[layout]);
         }
     }
-    m_closeRegistry(registry);
+    registry->closeRegistry();
 }
 
 void Qinvar::m_mergeHighScores(HSystemRegistry* registry, int32_t layout)
 {
     QVHighScore merged[kHighScorePlaces];
     bool unsaved[kHighScorePlaces] = {};
-    readLayout(registry, layout, merged);
+    // A clear not saved yet stands: what the registry still holds of the
+    // layout is what the player cleared.
+    if (m_abClearsPending[layout]) {
+        for (QVHighScore& entry : merged)
+            entry = defaultEntry("nobody");
+    } else {
+        readLayout(registry, layout, merged);
+    }
 
     // The run's unsaved entries, best first, each ranked into what the
     // registry holds; the latest entry's place is followed for its marker.
@@ -226,6 +235,8 @@ void Qinvar::m_writePendingHighScores(HSystemRegistry* registry, bool (&written)
 
 bool Qinvar::m_hasUnsavedHighScores(int32_t layout) const
 {
+    if (m_abClearsPending[layout])
+        return true;
     for (bool unsaved : m_abUnsavedHighScores[layout]) {
         if (unsaved)
             return true;
@@ -249,13 +260,13 @@ void Qinvar::m_clearStoredHighScores(int32_t layout)
 {
     if (layout < 0 || layout >= kLayoutCount)
         return;
-    // The layout's unsaved entries are cleared with it.
+    // The layout's unsaved entries are cleared with it. The clear waits to
+    // be saved as an entry does: this use of the registry writes it with
+    // everything else pending, or the next use that succeeds.
     m_clearHighScores(layout);
-    HSystemRegistry* registry = openOrWarn(this, "could not open registry");
-    if (!registry)
-        return;
-    writeLayout(registry, layout, m_aHighScores[layout]);
-    m_closeRegistry(registry);
+    m_abClearsPending[layout] = true;
+    if (HSystemRegistry* registry = openOrWarn(this, "could not open registry"))
+        m_closeRegistry(registry);
 }
 
 void Qinvar::checkForHighScore(HighScoreEntry how)
@@ -283,7 +294,6 @@ void Qinvar::checkForHighScore(HighScoreEntry how)
         m_closeRegistry(registry);
     }
 
-    QVHighScore* table = m_aHighScores[layout];
     const int32_t place = placeFor(entry, m_aHighScores[layout]);
     if (place == kHighScorePlaces)
         return;
@@ -291,33 +301,46 @@ void Qinvar::checkForHighScore(HighScoreEntry how)
     m_iLastHighScorePlace = place;
     m_iLastHighScoreLayout = layout;
     // A quit request during the name entry still keeps the entry, under the
-    // name typed so far. Without the entry, the name it would have offered.
+    // name typed so far; so does the display going away meanwhile
+    // (m_endByLostDisplay). Without the entry, the name it would have
+    // offered.
     char name[kEnteredNameBytes];
-    if (how == HE_LAST_NAME)
+    if (how == HE_LAST_NAME) {
         QVEnterNameDialog::s_offeredName(m_options.lastHighScoreName, name, sizeof(name));
-    else
+    } else {
+        m_nameEntry.entry = entry;
+        m_nameEntry.layout = layout;
+        m_nameEntry.place = place;
         m_doEnterNameDialog(name, sizeof(name));
-    HUtil::s_strcpy(entry.name, name, sizeof(entry.name));
-
-    const int32_t moved = kHighScorePlaces - 1 - place;
-    std::memmove(&table[place + 1], &table[place], sizeof(QVHighScore) * moved);
-    std::memmove(&m_abUnsavedHighScores[layout][place + 1], &m_abUnsavedHighScores[layout][place],
-                 sizeof(bool) * moved);
-    table[place] = entry;
-    m_abUnsavedHighScores[layout][place] = true;
-    if (how != HE_LAST_NAME) {
-        // The name is offered again at the next entry, also after a restart.
-        // Without a name entered the options stay as they are.
-        HUtil::s_strcpy(m_options.lastHighScoreName, name, sizeof(m_options.lastHighScoreName));
-        m_options.markSet(QVOptions::kLastNameSet);
-        m_bOptionsPending = true;
+        m_nameEntry.layout = -1;
     }
+    // Without a name entered the options stay as they are.
+    m_enterHighScore(entry, layout, place, name, how != HE_LAST_NAME);
     // One save takes the entry and the options with it.
     m_storeHighScores(layout);
 
     if (how != HE_ASK_AND_SHOW || m_iGameState == GS_QUITTING)
         return;
     doBestTimesDialog(layout);
+}
+
+void Qinvar::m_enterHighScore(QVHighScore entry, int32_t layout, int32_t place, const char* name, bool entered)
+{
+    if (layout < 0 || layout >= kLayoutCount || place < 0 || place >= kHighScorePlaces)
+        return;
+    HUtil::s_strcpy(entry.name, name, sizeof(entry.name));
+    QVHighScore* table = m_aHighScores[layout];
+    const int32_t moved = kHighScorePlaces - 1 - place;
+    std::memmove(&table[place + 1], &table[place], sizeof(QVHighScore) * moved);
+    std::memmove(&m_abUnsavedHighScores[layout][place + 1], &m_abUnsavedHighScores[layout][place],
+                 sizeof(bool) * moved);
+    table[place] = entry;
+    m_abUnsavedHighScores[layout][place] = true;
+    if (entered) {
+        // The name is offered again at the next entry, also after a restart.
+        m_options.setLastHighScoreName(name);
+        m_bOptionsPending = true;
+    }
 }
 
 void Qinvar::m_doEnterNameDialog(char* name, int32_t size)
@@ -329,7 +352,9 @@ void Qinvar::m_doEnterNameDialog(char* name, int32_t size)
     m_runDialog(dialog, DC_RUNNING, this, [&] {
         dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, m_gameStats, m_pGameFont,
                           m_options.lastHighScoreName);
+        m_nameEntry.dialog = &dialog;
     });
+    m_nameEntry.dialog = nullptr;
     if (name && size > 0)
         HUtil::s_strcpy(name, dialog.getEditLine()->getText(), size);
 }

@@ -158,27 +158,33 @@ int32_t wrapIndex(int32_t value, int32_t delta, int32_t count)
 
 void Qinvar::adjustBackgroundPreview(int32_t delta)
 {
-    m_options.background = wrapIndex(m_options.background, delta, kBackgroundCount);
     // A step of the picker is the player's choice; 0 only puts a stored
     // index in range.
+    const int32_t background = wrapIndex(m_options.background, delta, kBackgroundCount);
     if (delta != 0)
-        m_options.markSet(QVOptions::kBackgroundSet);
+        m_options.setBackground(background);
+    else
+        m_options.background = background;
     invalidateWholeScreen();
 }
 
 void Qinvar::adjustTileSetPreview(int32_t delta)
 {
-    m_options.tileSet = wrapIndex(m_options.tileSet, delta, kTileSetCount);
+    const int32_t tileSet = wrapIndex(m_options.tileSet, delta, kTileSetCount);
     if (delta != 0)
-        m_options.markSet(QVOptions::kTileSetSet);
+        m_options.setTileSet(tileSet);
+    else
+        m_options.tileSet = tileSet;
     invalidateWholeScreen();
 }
 
 void Qinvar::adjustLayoutPreview(int32_t delta)
 {
-    m_options.layout = wrapIndex(m_options.layout, delta, kLayoutCount);
+    const int32_t layout = wrapIndex(m_options.layout, delta, kLayoutCount);
     if (delta != 0)
-        m_options.markSet(QVOptions::kLayoutSet);
+        m_options.setLayout(layout);
+    else
+        m_options.layout = layout;
     invalidateWholeScreen();
 }
 

@@ -60,7 +60,8 @@ int32_t sanitizeFlag(int32_t value, int32_t fallback)
 
 bool Qinvar::m_loadOptions()
 {
-    if (HSystemRegistry* registry = m_openRegistry()) {
+    // Without a lock: the window starts at once, whoever saves meanwhile.
+    if (HSystemRegistry* registry = m_openRegistry(HSystemRegistry::USE_READ)) {
         registry->getStringValue("LastHighScoreName", m_options.lastHighScoreName,
                                  sizeof(m_options.lastHighScoreName));
         readInt(registry, "Layout", &m_options.layout);
@@ -85,8 +86,7 @@ bool Qinvar::m_loadOptions()
     adjustTileSetPreview(0);
     adjustLayoutPreview(0);
     // The run starts here: nothing is set in it yet.
-    m_options.setInThisRun = 0;
-    m_loadedOptions = m_options;
+    m_options.unsavedFields = 0;
     return true;
 }
 
@@ -100,37 +100,27 @@ void Qinvar::m_saveOptions()
 
 void Qinvar::m_writeOptions(HSystemRegistry* registry)
 {
-    // Only what this run decided: another window may have saved its own
-    // choices since the start, and the options read at start-up (the
-    // defaults, when they could not be read) are not this run's choice.
-    // An option that differs from what start-up read was set in this run
-    // however it changed, and stays set when changed back. The name is
-    // offered at every name entry; only one entered is chosen.
-    QVOptions& o = m_options;
-    const QVOptions& loaded = m_loadedOptions;
-    const uint32_t differs = (o.autoHint != loaded.autoHint ? QVOptions::kAutoHintSet : 0u) |
-                             (o.soundVolume != loaded.soundVolume ? QVOptions::kSoundVolumeSet : 0u) |
-                             (o.musicVolume != loaded.musicVolume ? QVOptions::kMusicVolumeSet : 0u) |
-                             (o.tileSet != loaded.tileSet ? QVOptions::kTileSetSet : 0u) |
-                             (o.background != loaded.background ? QVOptions::kBackgroundSet : 0u) |
-                             (o.layout != loaded.layout ? QVOptions::kLayoutSet : 0u) |
-                             (o.fullscreen != loaded.fullscreen ? QVOptions::kFullscreenSet : 0u);
-    o.markSet(differs);
-    if (o.wasSet(QVOptions::kAutoHintSet))
+    // Only what this window set since its last save: another window may
+    // have saved its own choices meanwhile, and the options read at
+    // start-up (the defaults, when they could not be read) are nobody's
+    // new choice. The name is offered at every name entry; only one
+    // entered is chosen.
+    const QVOptions& o = m_options;
+    if (o.isUnsaved(QVOptions::kAutoHintSet))
         registry->setU32Value("Autohint", static_cast<uint32_t>(o.autoHint));
-    if (o.wasSet(QVOptions::kSoundVolumeSet))
+    if (o.isUnsaved(QVOptions::kSoundVolumeSet))
         registry->setFloatValue("Sound Volume", o.soundVolume);
-    if (o.wasSet(QVOptions::kMusicVolumeSet))
+    if (o.isUnsaved(QVOptions::kMusicVolumeSet))
         registry->setFloatValue("Music Volume", o.musicVolume);
-    if (o.wasSet(QVOptions::kTileSetSet))
+    if (o.isUnsaved(QVOptions::kTileSetSet))
         registry->setU32Value("Tileset", static_cast<uint32_t>(o.tileSet));
-    if (o.wasSet(QVOptions::kBackgroundSet))
+    if (o.isUnsaved(QVOptions::kBackgroundSet))
         registry->setU32Value("Background", static_cast<uint32_t>(o.background));
-    if (o.wasSet(QVOptions::kLayoutSet))
+    if (o.isUnsaved(QVOptions::kLayoutSet))
         registry->setU32Value("Layout", static_cast<uint32_t>(o.layout));
-    if (o.wasSet(QVOptions::kFullscreenSet))
+    if (o.isUnsaved(QVOptions::kFullscreenSet))
         registry->setBinaryValue("Fullscreen", &o.fullscreen, sizeof(o.fullscreen));
-    if (o.wasSet(QVOptions::kLastNameSet))
+    if (o.isUnsaved(QVOptions::kLastNameSet))
         registry->setStringValue("LastHighScoreName", o.lastHighScoreName, sizeof(o.lastHighScoreName));
 }
 
@@ -143,8 +133,7 @@ void Qinvar::toggleFullscreen()
     // The switch can take seconds (the fallback reloads every asset): the
     // clock must not count them.
     m_beginPause();
-    m_options.fullscreen = 1 - oldMode;
-    m_options.markSet(QVOptions::kFullscreenSet);
+    m_options.setFullscreen(1 - oldMode);
     m_saveOptions();
     invalidateWholeScreen();
     if (!m_quickToggleFullScreen() && !m_restartDevices(oldMode, sound, musicWasPlaying)) {
@@ -179,7 +168,7 @@ bool Qinvar::m_restartDevices(int32_t oldMode, bool sound, bool musicWasPlaying)
         HErrorManager::s_alert("toggleFullscreen - could not restart subsystems!");
         // Back to the mode that worked, which is then also the one stored.
         m_shutdownSubsystems();
-        m_options.fullscreen = oldMode;
+        m_options.setFullscreen(oldMode);
         m_saveOptions();
         up = m_initDevices(sound, oldMode != 0);
     }
@@ -222,8 +211,9 @@ void Qinvar::goToPartnerSite()
     if (m_options.fullscreen != 0)
         toggleFullscreen();
     // The link ends the process: whatever the player changed, and whatever
-    // is still pending, is saved now.
-    m_saveOptions();
+    // is still pending, is saved now, as at every end of the game.
+    m_bOptionsPending = true;
+    m_savePending();
     goToPartnerSite(kHomePage, s_kpCompany, s_kpProduct);
 }
 
@@ -237,10 +227,12 @@ void Qinvar::m_doOptionsDialog()
     QVOptionsDialog dialog;
     // The screen stays in this mode while the dialog is up.
     int32_t openedWith = 0;
+    m_bOptionsDialogUp = true;
     const intptr_t closedBy = m_runDialog(dialog, DC_PAUSED, this, [&] {
         openedWith = m_options.fullscreen;
         dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, &m_options);
     });
+    m_bOptionsDialogUp = false;
 
     if (m_iGameState == GS_QUITTING) {
         // A quit request, here or in the best-times dialog: the choices
@@ -254,14 +246,14 @@ void Qinvar::m_doOptionsDialog()
         // A full-screen choice made in the dialog is dropped: the switch it
         // asked for would never be made. The volumes and switches are saved
         // before the link ends the process.
-        m_options.fullscreen = openedWith;
+        m_options.setFullscreen(openedWith);
         goToPartnerSite();
         return;
     }
     if (m_options.fullscreen != openedWith) {
         // The main loop makes the switch: toggleFullscreen flips the field
         // again, saves and switches.
-        m_options.fullscreen = openedWith;
+        m_options.setFullscreen(openedWith);
         m_eventManager.appendEvent(HEvent::s_make(ET_TOGGLE_FULLSCREEN));
     }
     m_saveOptions();

@@ -12,6 +12,7 @@
 #include "engine/core/HErrorManager.h"
 #include "engine/core/HEventManager.h"
 #include "engine/core/HKeyCodes.h"
+#include "game/QVEnterNameDialog.h"
 #include "game/ScreenGeometry.h"
 #include "ui/UIControl.h"
 
@@ -303,6 +304,10 @@ void Qinvar::m_removeTiles(QVTile* clicked, QVTile* selected)
         m_doGameOver(true, gameSeconds, realSeconds);
         m_board.clearUndoBuffer();
     } else if (!m_board.matchExists(nullptr, nullptr, 0)) {
+        // The dialog asks with the board behind it as it is: the pair just
+        // taken would otherwise stay drawn there, since no tick runs its
+        // fade while the dialog is up.
+        m_endFadingTiles();
         m_doGameOver(false, gameSeconds, realSeconds);
     } else {
         m_playEffect(kSoundMatch, true);
@@ -478,6 +483,7 @@ void Qinvar::m_suspendGame(bool suspend)
         m_endPause();
         m_bSuspended = false;
     }
+    m_buttonsChanged();
     invalidateWholeScreen();
 }
 
@@ -595,6 +601,20 @@ void Qinvar::m_setGameState(int32_t state)
     else if (state != GS_QUITTING)
         m_bResultUnranked = false;
     m_iGameState = state;
+    m_buttonsChanged();
+}
+
+void Qinvar::m_buttonsChanged()
+{
+    // Which buttons show follows the state and the pause. A button that
+    // goes while lit sees no moves until it shows again, and the pointer may
+    // have left it by then without a move reaching it: the event manager
+    // drops a move to where the last one went, the input device sends a
+    // press without the move that brought the pointer there, and a dialog
+    // takes every move while it is up. So every button is lit anew for
+    // where the pointer is now: the ones that went are unlit, the ones that
+    // came are lit when the pointer is over them.
+    m_findLitControl();
 }
 
 void Qinvar::m_requestQuit()
@@ -620,6 +640,25 @@ void Qinvar::m_rankFinishedGame(HighScoreEntry how)
 void Qinvar::m_endByTermination()
 {
     m_rankFinishedGame(HE_LAST_NAME);
+}
+
+void Qinvar::m_endByLostDisplay()
+{
+    // Nothing here draws, sounds or waits: the display is gone, and the
+    // dialog loops on the stack below never run again. The game is
+    // quitting, so every use of the registry from here is a last save,
+    // which waits long for another window's lock.
+    m_setGameState(GS_QUITTING);
+    if (m_nameEntry.dialog && m_nameEntry.layout >= 0) {
+        const NameEntry asked = m_nameEntry;
+        m_nameEntry.dialog = nullptr;
+        m_nameEntry.layout = -1;
+        m_enterHighScore(asked.entry, asked.layout, asked.place, asked.dialog->getEditLine()->getText(), true);
+    }
+    if (m_bOptionsDialogUp)
+        m_bOptionsPending = true;
+    m_endByTermination();
+    m_savePending();
 }
 
 void Qinvar::m_playEffect(const char* name, bool overlap)
@@ -722,6 +761,16 @@ void Qinvar::m_invalidateFadingTiles()
         invalidateArea(tileRectWithShadows(&tile));
         if (d > QVBoard::kFadeMs)
             tile.removedAt = MvTime{0, 0};
+    }
+}
+
+void Qinvar::m_endFadingTiles()
+{
+    for (QVTile& tile : m_board.tiles) {
+        if (tile.removedAt.getTime64() == 0)
+            continue;
+        invalidateArea(tileRectWithShadows(&tile));
+        tile.removedAt = MvTime{0, 0};
     }
 }
 

@@ -63,6 +63,14 @@ bool UIManager::sendEventToControls(const HEvent& e)
 {
     if (!m_pControlList)
         return false;
+    // A control that went away while lit (hidden by a state change, or by
+    // the board it depends on) is offered no mouse moves: it is put out here,
+    // so that it does not come back lit with the pointer elsewhere.
+    for (HContainerNode* n = m_pControlList->beginIteration(); n; n = m_pControlList->next(n)) {
+        UIControl* control = controlAt(n);
+        if (!control->isActive())
+            control->m_setLit(false);
+    }
     if (m_pCaptureControl) {
         // A control that was disabled or went inactive while held is offered
         // no events, so it would never see the release that ends its capture.

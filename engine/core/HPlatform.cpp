@@ -1,5 +1,6 @@
-// Operating-system services: the console message box, the trace file, the
-// user name, the web browser, sleeping and the event clock.
+// Operating-system services: the console message box, the trace file,
+// reading a regular file, the user name, the web browser, sleeping and the
+// event clock.
 #include "engine/core/HPlatform.h"
 
 #include "engine/core/HEventManager.h"
@@ -45,6 +46,35 @@ int HPlatform::s_messageBox(unsigned /*type*/, const char* title, const char* te
     std::fputs(text, stdout);
     std::fputs("\n\n", stdout);
     return 1;
+}
+
+std::FILE* HPlatform::s_openRegularFile(const char* path)
+{
+    if (!path) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    const bool known = ::fstat(fd, &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        const int error = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    // Reads of a regular file never wait anyway; the flag goes so that the
+    // stream behaves as any other.
+    const int flags = ::fcntl(fd, F_GETFL);
+    std::FILE* f = flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 ? nullptr : ::fdopen(fd, "rb");
+    if (!f) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return f;
 }
 
 void HPlatform::s_setTraceFile(HFile* file)

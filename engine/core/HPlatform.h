@@ -1,9 +1,11 @@
 // Operating-system services used while the program runs: the console message
-// box, the trace file, the user name, the web browser, the clipboard,
-// sleeping and the millisecond clock.
+// box, the trace file, reading a regular file, the user name, the web
+// browser, the clipboard, sleeping and the millisecond clock.
 #pragma once
 
 #include "engine/core/MvTime.h"
+
+#include <cstdio>
 
 class HFile;
 
@@ -21,6 +23,14 @@ public:
     static void s_trace(const char* text);
     // Writes the text and flushes, so each line is on disk at once.
     static void s_traceToFile(const char* text);
+
+    // A regular file opened for reading, as a stdio stream the caller
+    // closes; null, with errno set, for anything else: EISDIR for a
+    // directory, EINVAL for a FIFO, a socket or a device. A FIFO would block
+    // the open itself (until a writer comes, deaf to signals) and a device
+    // may never end, so the open does not wait and the file's kind is taken
+    // from the opened descriptor.
+    static std::FILE* s_openRegularFile(const char* path);
 
     // The login name of the process's real user; null when there is none.
     static char* s_getUserName(char* buf, int len);

@@ -1,11 +1,8 @@
 // Files of the directory file system.
 #include "engine/core/HStandardFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "engine/core/HPlatform.h"
 
-#include <cerrno>
 #include <cstdio>
 
 H_IMPLEMENT_CLASS(HStandardFile, "HFile")
@@ -24,27 +21,10 @@ HStandardFile::~HStandardFile() = default;
 bool HStandardFile::m_openForRead(const char* path)
 {
     // Only a regular file is read: a device (/dev/zero) never ends, a
-    // directory holds no bytes, and a pipe would block the open itself,
-    // which is therefore made without waiting.
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    // directory holds no bytes, and a pipe would block the open itself.
+    std::FILE* f = HPlatform::s_openRegularFile(path);
+    if (!f)
         return false;
-    struct stat st;
-    const bool known = ::fstat(fd, &st) == 0;
-    if (!known || !S_ISREG(st.st_mode)) {
-        const int error = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        errno = error;
-        return false;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    FILE* f = flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 ? nullptr : ::fdopen(fd, "rb");
-    if (!f) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return false;
-    }
     long size = -1;
     if (std::fseek(f, 0, SEEK_END) == 0)
         size = std::ftell(f);

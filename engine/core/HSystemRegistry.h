@@ -6,6 +6,10 @@
 // again: the file, not an earlier open's copy, is the truth between uses.
 //
 // Text and binary values are one kind of value: a key maps to a byte string.
+//
+// Several processes of the game share the file. An open that may change the
+// store takes a lock that keeps every other such open of the same file out
+// until the store is closed; an open only to read takes none.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +23,28 @@ public:
     HSystemRegistry(const HSystemRegistry&) = delete;
     HSystemRegistry& operator=(const HSystemRegistry&) = delete;
 
-    // The manager is not used; callers may pass null.
+    // What an open is for: how it waits for another process's lock.
+    enum Use : int32_t {
+        // Reading only: no lock is taken, so the store opens at once,
+        // whoever holds the lock (every save renames a whole file into
+        // place: a read finds the file before a save or after it, never half
+        // of one). Such a store is never saved.
+        USE_READ = 0,
+        // Reading and changing, during play: another process's lock is
+        // waited for a short while; an open that gives up fails, and the
+        // caller keeps its change for a later use.
+        USE_CHANGE = 1,
+        // The last save of a game that ends: another process's lock is
+        // waited for as long as slow storage, or many windows ending at
+        // once, may hold it.
+        USE_LAST_SAVE = 2,
+    };
+
+    // The same as openRegistryFor(USE_CHANGE, ...). The manager is not
+    // used; callers may pass null.
     virtual bool openRegistry(HCvarManager* manager, const char* company, const char* product) = 0;
-    // False when a changed store could not be saved; it is closed all the
-    // same, and what it held is not saved later.
+    // False when a changed store could not be saved (or was opened only to
+    // read); it is closed all the same, and what it held is not saved later.
     virtual bool closeRegistry() = 0;
     // Copies the value as text: at most len - 1 characters and always
     // terminated. False (dst untouched) when the key is absent or len <= 0.
@@ -32,6 +54,7 @@ public:
     virtual bool getBinaryValue(const char* key, void* dst, int len, int* out) = 0;
     virtual bool setBinaryValue(const char* key, const void* data, int len) = 0;
     virtual ~HSystemRegistry();
+    virtual bool openRegistryFor(Use use, HCvarManager* manager, const char* company, const char* product) = 0;
 
     // The single-precision bit pattern, least significant byte first.
     bool setFloatValue(const char* key, float f);

@@ -22,11 +22,16 @@ namespace {
 
 constexpr int kPathBytes = HUnixSystemRegistry::kPathBytes;
 // Names made from the registry file's path: its temporary files
-// ("<path>.XXXXXX"), its lock ("<path>.lock") and the copies of damaged
-// files ("<path>.damaged", "<path>.damaged.9").
-constexpr int kDerivedPathBytes = kPathBytes + 16;
-const char kTemporarySuffix[] = ".XXXXXX";
-const char kLockSuffix[] = ".lock";
+// ("<path>.#saving#XXXXXX") and the copies of damaged files
+// ("<path>.damaged", "<path>.damaged.9").
+constexpr int kDerivedPathBytes = kPathBytes + 32;
+// A temporary file's name is the registry file's, this marker and six
+// letters or digits: a name no player gives a file, so that removing the
+// temporary files of a save cut short never touches one of theirs.
+const char kTemporaryMarker[] = ".#saving#";
+constexpr int kTemporaryRandomChars = 6;
+// Names tried for one temporary file before the save gives up.
+constexpr int kTemporaryNameTries = 100;
 const char kDamagedSuffix[] = ".damaged";
 // The length field of every record.
 constexpr int kLengthBytes = 4;
@@ -36,6 +41,10 @@ static_assert(sizeof(int32_t) == kLengthBytes, "the stored length is 4 bytes");
 constexpr int kMaxLinks = 40;
 // Between two tries for the lock.
 constexpr int kLockPauseMs = 10;
+// Locks taken before the path settles on the folder locked (a folder
+// replaced or a link changed between the path's reading and the lock): past
+// this many the last lock stands.
+constexpr int kMaxLockTries = 8;
 // Files are read and compared in pieces of this size.
 constexpr size_t kChunkBytes = 64 * 1024;
 
@@ -169,13 +178,61 @@ bool followLinks(const char* path, char (&out)[kPathBytes])
     return false;
 }
 
-// A file opened for reading without ever waiting (a FIFO has no writer to
-// wait for, a device is not read), and only when it is a regular file.
-// -1 with errno set otherwise (EISDIR for a folder, EINVAL for anything else
-// that is not a regular file). With `noFollow` a link is not followed.
-int openRegularFile(const char* path, bool noFollow)
+// The folder part of `path` into `folder` ("/" for a name at the root, "."
+// for none); the name after it comes back, within `path`.
+const char* splitPath(const char* path, char (&folder)[kPathBytes])
 {
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
+    const char* slash = std::strrchr(path, '/');
+    if (!slash) {
+        HUtil::s_strcpy(folder, ".", kPathBytes);
+        return path;
+    }
+    if (slash == path)
+        HUtil::s_strcpy(folder, "/", kPathBytes);
+    else
+        HUtil::s_sprintf(folder, static_cast<int>(slash - path) + 1, "%s", path);
+    return slash + 1;
+}
+
+// The folder, open for the registry's work in it: for reading when that is
+// allowed (so that it can be locked and listed), else only as a place whose
+// files can still be reached (`*readError` then says why it could not be
+// read). -1 with errno set when it is not there at all.
+int openFolder(const char* folder, int* readError)
+{
+    *readError = 0;
+    const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0)
+        return fd;
+    const int err = errno;
+    if (err == ENOENT || err == ENOTDIR)
+        return -1;
+    const int place = ::open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (place < 0) {
+        errno = err;
+        return -1;
+    }
+    *readError = err;
+    return place;
+}
+
+// Whether `folder` (the path) still names the open folder `fd`.
+bool isTheOpenFolder(const char* folder, int fd)
+{
+    struct stat named;
+    struct stat open;
+    return ::stat(folder, &named) == 0 && ::fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
+}
+
+// A file of the open folder `folder` opened for reading without ever
+// waiting (a FIFO has no writer to wait for, a device is not read), and only
+// when it is a regular file, never through a link. -1 with errno set
+// otherwise (EISDIR for a folder, EINVAL for anything else that is not a
+// regular file).
+int openRegularFile(int folder, const char* name)
+{
+    const int fd = ::openat(folder, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return -1;
     struct stat st;
@@ -219,29 +276,59 @@ struct Failure {
     int err;
 };
 
-// A new temporary file beside `path`, open for writing, with the access
-// `mode`; its name goes to `temp`. Null (errno set) when none can be made.
-FILE* createTemporary(const char* path, mode_t mode, char (&temp)[kDerivedPathBytes])
+// Six letters or digits that differ from one call to the next, also
+// between processes started at the same moment.
+void randomCharacters(char (&out)[kTemporaryRandomChars + 1])
 {
-    HUtil::s_sprintf(temp, sizeof(temp), "%s%s", path, kTemporarySuffix);
-    const int fd = ::mkostemp(temp, O_CLOEXEC);
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static uint64_t calls = 0;
+    timespec now = {0, 0};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    // splitmix64 over the time, the process and a count.
+    uint64_t x = static_cast<uint64_t>(now.tv_sec) * 1000000007u + static_cast<uint64_t>(now.tv_nsec) +
+                 (static_cast<uint64_t>(::getpid()) << 32) + 0x9E3779B97F4A7C15ull * ++calls;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    for (int i = 0; i < kTemporaryRandomChars; ++i) {
+        out[i] = kAlphabet[x % (sizeof(kAlphabet) - 1)];
+        x /= sizeof(kAlphabet) - 1;
+    }
+    out[kTemporaryRandomChars] = '\0';
+}
+
+// A new temporary file for `name` in the open folder `folder`, open for
+// writing, with the access `mode`; its name goes to `temp`. Null (errno set)
+// when none can be made.
+FILE* createTemporary(int folder, const char* name, mode_t mode, char (&temp)[kDerivedPathBytes])
+{
+    int fd = -1;
+    for (int attempt = 0; attempt < kTemporaryNameTries && fd < 0; ++attempt) {
+        char letters[kTemporaryRandomChars + 1];
+        randomCharacters(letters);
+        HUtil::s_sprintf(temp, sizeof(temp), "%s%s%s", name, kTemporaryMarker, letters);
+        fd = ::openat(folder, temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            return nullptr;
+    }
     if (fd < 0)
         return nullptr;
     FILE* f = ::fchmod(fd, mode) == 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!f) {
         const int err = errno;
         ::close(fd);
-        ::unlink(temp);
+        ::unlinkat(folder, temp, 0);
         errno = err;
     }
     return f;
 }
 
-// Flushes the temporary file to disk, closes it and renames it to `target`;
-// when anything fails the temporary file is removed and false comes back
-// with the step and its error number in *failure. `written` says whether
-// the caller's writes all succeeded.
-bool finishTemporary(FILE* f, const char* temp, const char* target, bool written, Failure* failure)
+// Flushes the temporary file `temp` of the open folder `folder` to disk,
+// closes it and renames it to `target` there; when anything fails the
+// temporary file is removed and false comes back with the step and its
+// error number in *failure. `written` says whether the caller's writes all
+// succeeded.
+bool finishTemporary(FILE* f, int folder, const char* temp, const char* target, bool written, Failure* failure)
 {
     Failure failed = {nullptr, 0};
     if (!written)
@@ -252,11 +339,11 @@ bool finishTemporary(FILE* f, const char* temp, const char* target, bool written
         failed = {"flush to disk", errno};
     if (std::fclose(f) != 0 && !failed.step)
         failed = {"close", errno};
-    if (!failed.step && std::rename(temp, target) != 0)
+    if (!failed.step && ::renameat(folder, temp, folder, target) != 0)
         failed = {"rename", errno};
     if (!failed.step)
         return true;
-    ::unlink(temp);
+    ::unlinkat(folder, temp, 0);
     failed.err = failed.err != 0 ? failed.err : EIO;
     *failure = failed;
     return false;
@@ -294,14 +381,15 @@ bool copyStream(FILE* from, FILE* to)
     return ok;
 }
 
-// Whether the regular file at `path` holds exactly the bytes of `file`.
-// -1 when there is nothing at `path` (not even a link or a folder).
-int holdsTheBytesOf(const char* path, FILE* file)
+// Whether the regular file `name` of the open folder `folder` holds
+// exactly the bytes of `file`. -1 when there is nothing of that name (not
+// even a link or a folder).
+int holdsTheBytesOf(int folder, const char* name, FILE* file)
 {
-    const int fd = openRegularFile(path, true);
+    const int fd = openRegularFile(folder, name);
     if (fd < 0) {
         struct stat st;
-        return ::lstat(path, &st) != 0 && errno == ENOENT ? -1 : 0;
+        return ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT ? -1 : 0;
     }
     FILE* other = ::fdopen(fd, "rb");
     if (!other) {
@@ -325,13 +413,15 @@ int holdsTheBytesOf(const char* path, FILE* file)
 }
 
 // Whether `name` is one of the temporary files of the registry file `base`:
-// the base name, a dot and the six letters or digits mkstemp puts there.
+// the base name, the marker and six letters or digits.
 bool isTemporaryOf(const char* name, const char* base)
 {
     const size_t n = std::strlen(base);
-    if (std::strncmp(name, base, n) != 0 || name[n] != '.' || std::strlen(name) != n + sizeof(kTemporarySuffix) - 1)
+    const size_t marker = sizeof(kTemporaryMarker) - 1;
+    if (std::strncmp(name, base, n) != 0 || std::strncmp(name + n, kTemporaryMarker, marker) != 0 ||
+        std::strlen(name) != n + marker + kTemporaryRandomChars)
         return false;
-    for (const char* c = name + n + 1; *c; ++c) {
+    for (const char* c = name + n + marker; *c; ++c) {
         if (!std::isalnum(static_cast<unsigned char>(*c)))
             return false;
     }
@@ -352,10 +442,13 @@ HUnixSystemRegistry::HUnixSystemRegistry()
       m_pszTarget(nullptr),
       m_bChanged(false),
       m_bDamaged(false),
+      m_bReadOnly(false),
       m_pDamagedFile(nullptr),
-      m_iLockFd(-1),
+      m_iFolderFd(-1),
+      m_iFolderOpenError(0),
+      m_bLocked(false),
+      m_bLockProblemTold(false),
       m_iFolderError(0),
-      m_iLockTimeoutMs(kLockTimeoutMs),
       m_pLockPause(nullptr),
       m_pLockPauseContext(nullptr)
 {
@@ -366,14 +459,19 @@ HUnixSystemRegistry::~HUnixSystemRegistry()
     closeRegistry();
 }
 
-void HUnixSystemRegistry::setLockWait(int timeoutMs, LockPause pause, void* context)
+void HUnixSystemRegistry::setLockPause(LockPause pause, void* context)
 {
-    m_iLockTimeoutMs = timeoutMs < 0 ? 0 : timeoutMs;
     m_pLockPause = pause;
     m_pLockPauseContext = context;
 }
 
-bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* company, const char* product)
+bool HUnixSystemRegistry::openRegistry(HCvarManager* manager, const char* company, const char* product)
+{
+    return openRegistryFor(USE_CHANGE, manager, company, product);
+}
+
+bool HUnixSystemRegistry::openRegistryFor(Use use, HCvarManager* /*manager*/, const char* company,
+                                          const char* product)
 {
     // A store still open is saved first when it changed. A failed save has
     // reported itself and given its store up: the file is read again below,
@@ -411,22 +509,69 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
             m_iFolderError = err;
     }
 
-    // From the read on, no other process of the game saves until this
-    // store is closed.
-    if (!m_lock(path))
-        return false;
+    // The file that the path leads to, and its folder, open. A store that
+    // may change locks that folder from the read on, so that no other
+    // process of the game saves the file until this store is closed; the
+    // lock counts only once the path still leads there (a folder replaced
+    // or a link changed while the lock was waited for sends it round again).
+    const int timeoutMs = use == USE_LAST_SAVE ? kLastSaveLockTimeoutMs : kLockTimeoutMs;
     char target[kPathBytes];
-    if (!followLinks(path, target)) {
-        HErrorManager::s_alert("failed to open registry: cannot follow the link %s: %s", path, std::strerror(errno));
-        m_unlock();
-        return false;
+    char folder[kPathBytes];
+    const char* name = nullptr;
+    int waited = 0;
+    int lockError = 0;
+    for (int tries = 1;; ++tries) {
+        if (!followLinks(path, target)) {
+            HErrorManager::s_alert("failed to open registry: cannot follow the link %s: %s", path,
+                                   std::strerror(errno));
+            return false;
+        }
+        name = splitPath(target, folder);
+        int readError = 0;
+        m_iFolderFd = openFolder(folder, &readError);
+        m_iFolderOpenError = m_iFolderFd < 0 ? errno : 0;
+        // No folder: no file to read, and none that a save could make.
+        if (m_iFolderFd < 0 || use == USE_READ)
+            break;
+        if (readError != 0) {
+            lockError = readError;
+            break;
+        }
+        const LockResult locked = m_lockFolder(m_iFolderFd, timeoutMs, &waited);
+        if (locked == LOCK_HELD_ELSEWHERE) {
+            m_closeFolder();
+            HErrorManager::s_alert("failed to open registry: cannot lock %s: another process of the game has held "
+                                   "it for %d ms",
+                                   folder, timeoutMs);
+            return false;
+        }
+        if (locked == LOCK_FAILED) {
+            lockError = errno;
+            break;
+        }
+        m_bLocked = true;
+        char again[kPathBytes];
+        if (tries == kMaxLockTries ||
+            (followLinks(path, again) && std::strcmp(again, target) == 0 && isTheOpenFolder(folder, m_iFolderFd)))
+            break;
+        m_closeFolder();
     }
     m_pszTarget = HUtil::s_cloneString(target);
+    m_bReadOnly = use == USE_READ;
 
-    const int fd = openRegularFile(target, false);
+    int fd = -1;
+    if (m_iFolderFd >= 0)
+        fd = openRegularFile(m_iFolderFd, name);
+    else
+        errno = m_iFolderOpenError;
     if (fd < 0 && errno == ENOENT) {
         m_pszPath = HUtil::s_cloneString(path);
-        return true; // no file yet: an empty store
+        if (m_bReadOnly)
+            m_closeFolder();
+        // No file yet: an empty store, which a save may still make.
+        if (lockError != 0)
+            m_tellLockProblem(folder, lockError);
+        return true;
     }
     // The path is only kept once the file has been read whole: a store that
     // missed the file's records would replace them at the next save.
@@ -436,7 +581,7 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
         if (fd >= 0)
             ::close(fd);
         HErrorManager::s_alert("failed to open registry: cannot read %s: %s", target, readFailure(target, err));
-        m_unlock();
+        m_closeFolder();
         m_freePaths();
         return false;
     }
@@ -447,29 +592,35 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
         std::fclose(f);
         HErrorManager::s_alert("failed to open registry: cannot read %s: %s", target,
                                std::strerror(err != 0 ? err : EIO));
-        m_unlock();
+        m_closeFolder();
         m_freePaths();
         return false;
     }
     // A damaged file stays open until the store is closed: its copy, made
-    // before a save replaces it, must hold the bytes that were read.
-    if (m_bDamaged)
+    // before a save replaces it, must hold the bytes that were read. A store
+    // only read is never saved: it lets the file and the folder go at once.
+    if (m_bDamaged && !m_bReadOnly)
         m_pDamagedFile = f;
     else
         std::fclose(f);
+    if (m_bReadOnly)
+        m_closeFolder();
     m_pszPath = HUtil::s_cloneString(path);
+    if (lockError != 0)
+        m_tellLockProblem(folder, lockError);
     return true;
 }
 
 bool HUnixSystemRegistry::closeRegistry()
 {
-    const bool saved = !m_pszPath || !m_bChanged || m_saveToPath();
+    const bool saved = !m_pszPath || !m_bChanged || (!m_bReadOnly && m_saveToPath());
     m_freeEntries();
     m_freePaths();
     m_forgetDamagedFile();
-    m_unlock();
+    m_closeFolder();
     m_bChanged = false;
     m_bDamaged = false;
+    m_bReadOnly = false;
     return saved;
 }
 
@@ -633,50 +784,54 @@ bool HUnixSystemRegistry::m_writeRegistry(FILE* file) const
     return true;
 }
 
-bool HUnixSystemRegistry::m_lock(const char* path)
+HUnixSystemRegistry::LockResult HUnixSystemRegistry::m_lockFolder(int folder, int timeoutMs, int* waited)
 {
-    // Beside the registry's own path, in the game's folder, even when the
-    // file is a link to somewhere else: only a save makes files there.
-    char lockPath[kDerivedPathBytes];
-    HUtil::s_sprintf(lockPath, sizeof(lockPath), "%s%s", path, kLockSuffix);
-    // A lock file that is there but may not be written is locked all the
-    // same; one that cannot be made is in a folder no save can write to
-    // either: the store stays unlocked, and a save says why it failed.
-    int fd = ::open(lockPath, O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0)
-        fd = ::open(lockPath, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return true;
-    for (int waited = 0;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            m_iLockFd = fd;
-            return true;
-        }
+    for (;;) {
+        if (::flock(folder, LOCK_EX | LOCK_NB) == 0)
+            return LOCK_TAKEN;
         if (errno == EINTR)
             continue;
-        if (errno != EWOULDBLOCK) {
-            // A file system without locks: as before locks were taken.
-            ::close(fd);
-            return true;
-        }
-        if (waited >= m_iLockTimeoutMs)
-            break;
+        if (errno != EWOULDBLOCK)
+            return LOCK_FAILED;
+        if (*waited >= timeoutMs)
+            return LOCK_HELD_ELSEWHERE;
         (m_pLockPause ? m_pLockPause : pauseMilliseconds)(m_pLockPauseContext, kLockPauseMs);
-        waited += kLockPauseMs;
+        *waited += kLockPauseMs;
     }
-    ::close(fd);
-    HErrorManager::s_alert("failed to open registry: cannot lock %s: another process of the game has held it for %d "
-                           "ms",
-                           lockPath, m_iLockTimeoutMs);
-    return false;
 }
 
-void HUnixSystemRegistry::m_unlock()
+void HUnixSystemRegistry::m_tellLockProblem(const char* folder, int err)
 {
-    // Closing the only descriptor of the lock file lets the lock go.
-    if (m_iLockFd >= 0)
-        ::close(m_iLockFd);
-    m_iLockFd = -1;
+    if (m_bLockProblemTold)
+        return;
+    m_bLockProblemTold = true;
+    std::fprintf(stderr,
+                 "The registry folder %s cannot be locked: %s. The registry is saved without the lock: windows of "
+                 "the game that save at the same moment may lose each other's changes.\n",
+                 folder, std::strerror(err));
+    HErrorManager::s_trace("...registry folder %s cannot be locked: %s; saving without the lock\n", folder,
+                           std::strerror(err));
+}
+
+void HUnixSystemRegistry::m_closeFolder()
+{
+    // Closing the only descriptor of the folder lets the lock go.
+    if (m_iFolderFd >= 0)
+        ::close(m_iFolderFd);
+    m_iFolderFd = -1;
+    m_bLocked = false;
+}
+
+const char* HUnixSystemRegistry::m_targetName() const
+{
+    const char* slash = std::strrchr(m_pszTarget, '/');
+    return slash ? slash + 1 : m_pszTarget;
+}
+
+void HUnixSystemRegistry::m_besideTarget(const char* name, char* out, int len) const
+{
+    const int folder = static_cast<int>(m_targetName() - m_pszTarget);
+    HUtil::s_sprintf(out, len, "%.*s%s", folder, m_pszTarget, name);
 }
 
 bool HUnixSystemRegistry::m_saveToPath()
@@ -695,16 +850,24 @@ bool HUnixSystemRegistry::m_saveToPath()
     // never from the disk: no save replaces it before its copy is made.
     if (m_bDamaged && !m_keepDamagedCopy())
         return false;
-    if (isLocked())
+    if (m_bLocked)
         m_removeStaleTemporaries();
 
-    // The whole store goes to a new file in the same directory, which only
+    // The whole store goes to a new file in the same folder, which only
     // replaces the old one once every byte of it is on disk. It keeps the
     // access of the file it replaces.
+    const char* name = m_targetName();
     struct stat old;
-    const mode_t mode = ::stat(m_pszTarget, &old) == 0 && S_ISREG(old.st_mode) ? (old.st_mode & 07777) : 0600;
+    const mode_t mode = m_iFolderFd >= 0 && ::fstatat(m_iFolderFd, name, &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                S_ISREG(old.st_mode)
+                            ? (old.st_mode & 07777)
+                            : 0600;
     char temp[kDerivedPathBytes];
-    FILE* f = createTemporary(m_pszTarget, mode, temp);
+    FILE* f = nullptr;
+    if (m_iFolderFd >= 0)
+        f = createTemporary(m_iFolderFd, name, mode, temp);
+    else
+        errno = m_iFolderOpenError;
     if (!f) {
         const int err = errno;
         char dir[kPathBytes];
@@ -712,18 +875,20 @@ bool HUnixSystemRegistry::m_saveToPath()
         if (char* slash = std::strrchr(dir, '/'))
             *slash = '\0';
         if (err == ENOENT && m_iFolderError != 0)
-            HErrorManager::s_alert("failed to open registry: cannot create the folder %s: %s", dir,
+            HErrorManager::s_alert("failed to write registry: cannot create the folder %s: %s", dir,
                                    std::strerror(m_iFolderError));
         else
-            HErrorManager::s_alert("failed to open registry: cannot create a temporary file beside %s: %s",
+            HErrorManager::s_alert("failed to write registry: cannot create a temporary file beside %s: %s",
                                    m_pszTarget, std::strerror(err));
         return false;
     }
     errno = 0;
     const bool written = m_writeRegistry(f);
     Failure failure = {nullptr, 0};
-    if (!finishTemporary(f, temp, m_pszTarget, written, &failure)) {
-        reportWriteFailure(failure, temp, m_pszTarget);
+    if (!finishTemporary(f, m_iFolderFd, temp, name, written, &failure)) {
+        char tempPath[kDerivedPathBytes];
+        m_besideTarget(temp, tempPath, sizeof(tempPath));
+        reportWriteFailure(failure, tempPath, m_pszTarget);
         return false;
     }
     return true;
@@ -732,19 +897,24 @@ bool HUnixSystemRegistry::m_saveToPath()
 bool HUnixSystemRegistry::m_keepDamagedCopy()
 {
     // The first name that is free, unless one holds these bytes already (a
-    // save of this file that failed after its copy was made).
-    char copy[kDerivedPathBytes];
+    // save of this file that failed after its copy was made). The names are
+    // the file's own and a suffix, in its folder.
+    const char* name = m_targetName();
+    char copyName[kDerivedPathBytes];
     bool kept = false;
     bool vacant = false;
     for (int n = 1; n <= kMaxDamagedCopies && !kept && !vacant; ++n) {
         if (n == 1)
-            HUtil::s_sprintf(copy, sizeof(copy), "%s%s", m_pszTarget, kDamagedSuffix);
+            HUtil::s_sprintf(copyName, sizeof(copyName), "%s%s", name, kDamagedSuffix);
         else
-            HUtil::s_sprintf(copy, sizeof(copy), "%s%s.%d", m_pszTarget, kDamagedSuffix, n);
-        const int holds = m_pDamagedFile ? holdsTheBytesOf(copy, m_pDamagedFile) : -1;
+            HUtil::s_sprintf(copyName, sizeof(copyName), "%s%s.%d", name, kDamagedSuffix, n);
+        const int holds = m_pDamagedFile && m_iFolderFd >= 0 ? holdsTheBytesOf(m_iFolderFd, copyName, m_pDamagedFile)
+                                                             : -1;
         kept = holds == 1;
         vacant = holds == -1;
     }
+    char copy[kDerivedPathBytes];
+    m_besideTarget(copyName, copy, sizeof(copy));
     if (!kept && !vacant) {
         std::fprintf(stderr,
                      "The registry file %s was damaged: only the records before the damage could be read. It could "
@@ -757,9 +927,11 @@ bool HUnixSystemRegistry::m_keepDamagedCopy()
     }
     if (vacant) {
         char temp[kDerivedPathBytes];
-        FILE* out = m_pDamagedFile ? createTemporary(m_pszTarget, 0600, temp) : nullptr;
-        Failure failure = {"create", m_pDamagedFile ? errno : EBADF};
-        if (!out || !finishTemporary(out, temp, copy, copyStream(m_pDamagedFile, out), &failure)) {
+        const bool source = m_pDamagedFile && m_iFolderFd >= 0;
+        FILE* out = source ? createTemporary(m_iFolderFd, name, 0600, temp) : nullptr;
+        Failure failure = {"create", source ? errno : EBADF};
+        if (!out ||
+            !finishTemporary(out, m_iFolderFd, temp, copyName, copyStream(m_pDamagedFile, out), &failure)) {
             HErrorManager::s_alert("failed to write registry: the damaged file could not be kept as %s: cannot %s "
                                    "it: %s",
                                    copy, failure.step, std::strerror(failure.err != 0 ? failure.err : EIO));
@@ -776,23 +948,21 @@ bool HUnixSystemRegistry::m_keepDamagedCopy()
 
 void HUnixSystemRegistry::m_removeStaleTemporaries() const
 {
-    const char* slash = std::strrchr(m_pszTarget, '/');
-    if (!slash)
+    // Listed through a description of its own: the locked one stays as it is.
+    const int listing = ::openat(m_iFolderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* d = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    if (!d) {
+        if (listing >= 0)
+            ::close(listing);
         return;
-    char dir[kPathBytes];
-    HUtil::s_sprintf(dir, static_cast<int>(slash - m_pszTarget) + 1, "%s", m_pszTarget);
-    const char* base = slash + 1;
-    DIR* d = ::opendir(dir[0] ? dir : "/");
-    if (!d)
-        return;
+    }
+    const char* name = m_targetName();
     while (const dirent* e = ::readdir(d)) {
-        if (!isTemporaryOf(e->d_name, base))
+        if (!isTemporaryOf(e->d_name, name))
             continue;
-        char stray[kDerivedPathBytes];
-        HUtil::s_sprintf(stray, sizeof(stray), "%s/%s", dir, e->d_name);
         struct stat st;
-        if (::lstat(stray, &st) == 0 && S_ISREG(st.st_mode))
-            ::unlink(stray);
+        if (::fstatat(m_iFolderFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            ::unlinkat(m_iFolderFd, e->d_name, 0);
     }
     ::closedir(d);
 }

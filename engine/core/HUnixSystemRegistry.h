@@ -8,13 +8,25 @@
 // bytes. List order is file order: loading appends at the tail, a new key is
 // inserted at the head, an existing key keeps its place.
 //
-// Several processes of the game share the file: each open takes an
-// exclusive lock on "<registry file>.lock" and holds it until the store is
-// closed, so one process's read, change and rename never interleave with
-// another's. A registry file that is a symbolic link is followed: the file
-// read and replaced is the link's target (its temporary files and the
-// copies of a damaged one beside it), and the link stays; the lock stays
-// beside the link.
+// A registry file that is a symbolic link is followed: the file read and
+// replaced is the link's target (its temporary files and the copies of a
+// damaged one go beside it), and the link stays.
+//
+// Several processes of the game share the file: an open that may change the
+// store takes an exclusive lock (flock) on the folder that holds the file it
+// reads, the link's target, and holds it until the store is closed, so one
+// process's read, change and rename never interleave with another's. The
+// lock needs no file of its own, and every path to one file (two links, a
+// linked folder) meets the same lock. The folder is kept open from the
+// lock to the rename, and every file is reached through it: a folder
+// replaced or a link changed meanwhile never sends a save elsewhere. A lock
+// that cannot be had but for another holder (a folder that may not be
+// read, a file system without locks) is told once, and saves go on without
+// it.
+//
+// A save writes "<file>.#saving#XXXXXX" (six letters or digits) and renames
+// it over the file; a save cut short leaves it behind, and the next holder of
+// the lock removes it. No other name is ever removed.
 //
 // A file whose reading stopped at damage keeps its records before the damage
 // in the store; before a save replaces it, the file as it was is copied to
@@ -40,8 +52,10 @@ public:
     // The registry file's path with its NUL must fit in this many bytes; a
     // longer one is refused rather than cut. So must a link's target.
     static constexpr int kPathBytes = 1024;
-    // How long an open waits for the lock that another process holds.
+    // How long an open waits for the lock that another process holds: one
+    // during play, and one for the last save of a game that ends.
     static constexpr int kLockTimeoutMs = 2000;
+    static constexpr int kLastSaveLockTimeoutMs = 60000;
     // Copies of damaged files kept beside the registry file, at most.
     static constexpr int kMaxDamagedCopies = 9;
 
@@ -58,23 +72,26 @@ public:
     HUnixSystemRegistry();
     ~HUnixSystemRegistry() override;
 
-    // A store still open is closed first (saved when it changed). Then the
-    // lock is taken, waiting for another process for up to the lock
-    // timeout; one that does not come in time gives false (reported) and
-    // the registry stays closed. A lock file that cannot be made (a folder
-    // that cannot be written, where no save can be made either) leaves the
-    // store unlocked. A file that exists but cannot be read (refused,
-    // not a regular file, an I/O error), or a path that does not fit
-    // kPathBytes, gives false and leaves the registry closed, so nothing is
-    // ever saved over it or under a cut name.
     bool openRegistry(HCvarManager* manager, const char* company, const char* product) override;
+    // A store still open is closed first (saved when it changed). Then,
+    // unless the use only reads, the lock is taken, waiting for another
+    // process for up to the use's timeout; one that does not come in time
+    // gives false (reported) and the registry stays closed. A lock that
+    // cannot be had for another reason is told once (standard error and the
+    // trace) and the store opens unlocked. A file that exists but cannot be
+    // read (refused, not a regular file, an I/O error), or a path that does
+    // not fit kPathBytes, gives false and leaves the registry closed, so
+    // nothing is ever saved over it or under a cut name.
+    bool openRegistryFor(Use use, HCvarManager* manager, const char* company, const char* product) override;
     // Only when a value was set to something new since the file was read:
     // writes the store to a temporary file beside the registry file (with
     // the old file's mode, 0600 for a new one) and renames it over the old
     // one. On any failure the old file is untouched, the failure is
-    // reported, and the result is false. Either way the store is closed and
-    // the lock let go: a later open reads the file again, and nothing
-    // unsaved is ever written over what the file has gained since.
+    // reported, and the result is false. A store opened only to read is
+    // never saved: false, silently, when a value was set in it. Either way
+    // the store is closed and the lock let go: a later open reads the file
+    // again, and nothing unsaved is ever written over what the file has
+    // gained since.
     bool closeRegistry() override;
     bool getStringValue(const char* key, char* dst, int len) override;
     // Setting a key to the bytes it holds already changes nothing.
@@ -94,9 +111,9 @@ public:
     // Writes every entry in list order; false when any write fails.
     bool m_writeRegistry(FILE* file) const;
 
-    // How long an open waits for the lock, and how it waits between tries
-    // (null: it sleeps); tests shorten the wait or act while it lasts.
-    void setLockWait(int timeoutMs, LockPause pause, void* context);
+    // How an open waits between tries for the lock (null: it sleeps); tests
+    // count the wait, or act while it lasts, without waiting.
+    void setLockPause(LockPause pause, void* context);
 
     // The registry file's path while open, else null.
     const char* getPath() const { return m_pszPath; }
@@ -106,19 +123,31 @@ public:
     // Whether a value was set to something new since the store was read.
     bool hasChanged() const { return m_bChanged; }
     // Whether this object holds the lock (from an open to its close).
-    bool isLocked() const { return m_iLockFd >= 0; }
+    bool isLocked() const { return m_bLocked; }
 
 private:
+    // What taking the lock came to.
+    enum LockResult { LOCK_TAKEN, LOCK_HELD_ELSEWHERE, LOCK_FAILED };
+
     Entry* m_findEntry(const char* key) const;
     void m_freeEntries();
     void m_freePaths();
     // Closes the damaged file kept open for its copy.
     void m_forgetDamagedFile();
-    // Takes the lock beside `path`; false (reported) when another process
-    // held it for the whole wait. A lock file that cannot be opened or
-    // locked leaves the store unlocked.
-    bool m_lock(const char* path);
-    void m_unlock();
+    // Locks the open folder `folder`, waiting up to `timeoutMs` in all
+    // (`*waited` counts the pauses, over every try of one open) while
+    // another process holds it; LOCK_FAILED with errno set when it cannot
+    // be locked at all.
+    LockResult m_lockFolder(int folder, int timeoutMs, int* waited);
+    // Tells, once in the object's life, that the folder of the registry
+    // file cannot be locked and why.
+    void m_tellLockProblem(const char* folder, int err);
+    // Lets the folder, and its lock, go.
+    void m_closeFolder();
+    // The name of the registry file in its folder (within m_pszTarget).
+    const char* m_targetName() const;
+    // `name` in the registry file's folder, as a full path for messages.
+    void m_besideTarget(const char* name, char* out, int len) const;
     bool m_saveToPath();
     // Copies the damaged file as it was read to the first free copy name,
     // unless one of them holds its bytes already; tells the player. False
@@ -132,19 +161,27 @@ private:
     Entry* m_pHead;
     // The registry file's path as formed from the home directory, and the
     // file it names once symbolic links are followed (the same path when
-    // it is none): the file read, locked beside and replaced.
+    // it is none): the file read and replaced, whose folder is locked.
     char* m_pszPath;
     char* m_pszTarget;
     bool m_bChanged;
     bool m_bDamaged;
+    // Whether the store was opened only to read.
+    bool m_bReadOnly;
     // The damaged registry file, open for reading from its open to its close.
     FILE* m_pDamagedFile;
-    // The lock file, locked, while the store is open; -1 otherwise.
-    int m_iLockFd;
+    // The folder of the file read, open from the open to the close of a
+    // store that may change (-1 otherwise, or when it could not be reached:
+    // m_iFolderOpenError says why); every file of a save is reached through it.
+    int m_iFolderFd;
+    int m_iFolderOpenError;
+    // Whether m_iFolderFd is locked.
+    bool m_bLocked;
+    // Whether a lock that could not be had was told.
+    bool m_bLockProblemTold;
     // Why the registry folder could not be made at the last open; 0 when
     // it was made or was there.
     int m_iFolderError;
-    int m_iLockTimeoutMs;
     LockPause m_pLockPause;
     void* m_pLockPauseContext;
 };

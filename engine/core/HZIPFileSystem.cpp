@@ -3,6 +3,7 @@
 #include "engine/core/HZIPFileSystem.h"
 
 #include "engine/core/HErrorManager.h"
+#include "engine/core/HPlatform.h"
 #include "engine/core/HUtil.h"
 
 #include <sys/stat.h>
@@ -32,11 +33,12 @@ voidpf ZCALLBACK stdioOpen(voidpf opaque, const char* name, int mode)
 {
     if (!name || (mode & ZLIB_FILEFUNC_MODE_WRITE) != 0)
         return nullptr;
-    FILE* f = std::fopen(name, "rb");
+    // Only a regular file, opened without waiting (a FIFO would block).
+    FILE* f = HPlatform::s_openRegularFile(name);
     if (!f)
         return nullptr;
     struct stat st;
-    if (::fstat(::fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(::fileno(f), &st) != 0) {
         std::fclose(f);
         return nullptr;
     }

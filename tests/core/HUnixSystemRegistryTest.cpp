@@ -24,6 +24,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -139,11 +140,11 @@ protected:
     std::string dir() const { return home.file(".moravel"); }
     std::string file() const { return home.file(".moravel/registry_Acme_Tiles"); }
     std::string damagedCopy() const { return file() + ".damaged"; }
-    // The names in the registry's folder besides the file and its lock.
+    // The names in the registry's folder: the file and `others` (the lock
+    // makes no file).
     std::vector<std::string> namesBeside(std::vector<std::string> others = {}) const
     {
         others.push_back("registry_Acme_Tiles");
-        others.push_back("registry_Acme_Tiles.lock");
         std::sort(others.begin(), others.end());
         return others;
     }
@@ -595,7 +596,7 @@ TEST_F(HUnixSystemRegistryTest, AFailedSaveKeepsTheOldFileAndDoesNotBlockTheNext
             EXPECT_TRUE(reg.closeRegistry());
         });
     }
-    EXPECT_EQ(occurrences(out, "failed to open registry: cannot create a temporary file beside " + file() +
+    EXPECT_EQ(occurrences(out, "failed to write registry: cannot create a temporary file beside " + file() +
                                    ": Permission denied"),
               1)
         << out;
@@ -621,9 +622,16 @@ TEST_F(HUnixSystemRegistryTest, AFullDiskDuringASaveLosesNothing)
     std::string out;
     withFileSizeLimit(1024, [&] { out = captureStdout([&] { closed = reg.closeRegistry(); }); });
     EXPECT_FALSE(closed);
-    const size_t at = out.find("failed to write registry: cannot write " + file() + ".");
-    EXPECT_NE(at, std::string::npos) << out;
-    EXPECT_NE(out.find(": File too large", at), std::string::npos) << out;
+    // The temporary file's name: the file's, the marker, six letters or digits.
+    const std::string temporary = "failed to write registry: cannot write " + file() + ".#saving#";
+    const size_t at = out.find(temporary);
+    ASSERT_NE(at, std::string::npos) << out;
+    const std::string letters = out.substr(at + temporary.size(), 6);
+    EXPECT_TRUE(std::all_of(letters.begin(), letters.end(),
+                            [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
+        << letters;
+    const std::string reason = ": File too large";
+    EXPECT_EQ(out.compare(at + temporary.size() + 6, reason.size(), reason), 0) << out;
     EXPECT_EQ(readFileBytes(file()), old);
     EXPECT_EQ(namesIn(dir()), namesBeside()) << "the partial file is removed";
     // Space again: the next open reads the file and a new save succeeds.
@@ -665,36 +673,39 @@ TEST_F(HUnixSystemRegistryTest, AFolderThatCannotBeMadeIsNamedBySave)
                 EXPECT_FALSE(run.closeRegistry());
             });
         }
-        EXPECT_EQ(out, "\n\n+-------+\n| Alert |\n+-------+\nfailed to open registry: cannot create the folder " +
+        EXPECT_EQ(out, "\n\n+-------+\n| Alert |\n+-------+\nfailed to write registry: cannot create the folder " +
                            c.home + "/.moravel: " + c.reason + "\n\n");
     }
 }
 
-// The lock: held from the open to the close; a second registry object (or
-// process) waits for it, then treats the registry as one that cannot be
-// opened, said once, and saves nothing; the wait ends as soon as the holder
-// lets go.
+// The lock: on the folder of the file read, held from the open to the close
+// of a store that may change. A second registry object (or process) waits
+// for it, briefly during play and long for the last save, then treats the
+// registry as one that cannot be opened, said once, and saves nothing; the
+// wait ends as soon as the holder lets go. A store opened only to read takes
+// no lock and waits for none.
 namespace lockwait {
 
-// The pauses of one wait; the first may act (let the holder go).
+// The pauses of one wait; each may act (let the holder go).
 struct Waiting {
     int pauses = 0;
     int ms = 0;
-    std::function<void()> onFirstPause;
+    std::function<void(int)> onPause; // the pause's number, from 1
 };
 
 void pause(void* context, int ms)
 {
     Waiting* w = static_cast<Waiting*>(context);
     w->ms += ms;
-    if (w->pauses++ == 0 && w->onFirstPause)
-        w->onFirstPause();
+    ++w->pauses;
+    if (w->onPause)
+        w->onPause(w->pauses);
 }
 
-// Whether another open file description could take the lock now.
-bool lockIsFree(const std::string& lockFile)
+// Whether another open file description could lock the folder now.
+bool lockIsFree(const std::string& folder)
 {
-    const int fd = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return true;
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
@@ -706,41 +717,54 @@ bool lockIsFree(const std::string& lockFile)
 
 TEST_F(HUnixSystemRegistryTest, ASecondOpenWaitsForTheLockThenFails)
 {
+    EXPECT_GE(HUnixSystemRegistry::kLastSaveLockTimeoutMs, 30000) << "slow storage at the end of the game";
+    const struct {
+        const char* what;
+        HSystemRegistry::Use use;
+        int waitMs;
+    } uses[] = {
+        {"a use during play", HSystemRegistry::USE_CHANGE, HUnixSystemRegistry::kLockTimeoutMs},
+        {"the last save", HSystemRegistry::USE_LAST_SAVE, HUnixSystemRegistry::kLastSaveLockTimeoutMs},
+    };
     const std::string old = record("k", "v");
     writeFile(old);
-    const std::string lockFile = file() + ".lock";
-    ASSERT_TRUE(open());
-    EXPECT_TRUE(reg.isLocked());
-    EXPECT_FALSE(lockwait::lockIsFree(lockFile));
-    // A temporary file of a save cut short: only a holder of the lock may
-    // remove it.
-    home.write(".moravel/registry_Acme_Tiles.Ab12Cd", "cut short");
+    for (const auto& u : uses) {
+        SCOPED_TRACE(u.what);
+        ASSERT_TRUE(open());
+        EXPECT_TRUE(reg.isLocked());
+        EXPECT_FALSE(lockwait::lockIsFree(dir()));
+        // A temporary file of a save cut short: only a holder of the lock may
+        // remove it.
+        home.write(".moravel/registry_Acme_Tiles.#saving#Ab12Cd", "cut short");
 
-    HUnixSystemRegistry other;
-    lockwait::Waiting w;
-    other.setLockWait(HUnixSystemRegistry::kLockTimeoutMs, lockwait::pause, &w);
-    bool opened = true;
-    const std::string out = captureStdout([&] { opened = other.openRegistry(nullptr, kCompany, kProduct); });
-    EXPECT_FALSE(opened);
-    EXPECT_EQ(w.ms, HUnixSystemRegistry::kLockTimeoutMs) << "the whole wait";
-    EXPECT_EQ(occurrences(out, "failed to open registry: cannot lock " + lockFile + ": another process of the game "
-                                   "has held it for 2000 ms"),
-              1)
-        << out;
-    EXPECT_EQ(occurrences(out, "failed to"), 1) << out;
-    EXPECT_EQ(other.getPath(), nullptr);
-    EXPECT_FALSE(other.isLocked());
-    EXPECT_TRUE(other.setStringValue("k", "lost", 4));
-    EXPECT_TRUE(other.closeRegistry()) << "a registry that did not open has nothing to save";
-    EXPECT_EQ(readFileBytes(file()), old);
-    EXPECT_TRUE(fileExists(file() + ".Ab12Cd"));
+        HUnixSystemRegistry other;
+        lockwait::Waiting w;
+        other.setLockPause(lockwait::pause, &w);
+        bool opened = true;
+        const std::string out =
+            captureStdout([&] { opened = other.openRegistryFor(u.use, nullptr, kCompany, kProduct); });
+        EXPECT_FALSE(opened);
+        EXPECT_EQ(w.ms, u.waitMs) << "the whole wait";
+        EXPECT_EQ(occurrences(out, "failed to open registry: cannot lock " + dir() + ": another process of the game "
+                                       "has held it for " + std::to_string(u.waitMs) + " ms"),
+                  1)
+            << out;
+        EXPECT_EQ(occurrences(out, "failed to"), 1) << out;
+        EXPECT_EQ(other.getPath(), nullptr);
+        EXPECT_FALSE(other.isLocked());
+        EXPECT_TRUE(other.setStringValue("k", "lost", 4));
+        EXPECT_TRUE(other.closeRegistry()) << "a registry that did not open has nothing to save";
+        EXPECT_EQ(readFileBytes(file()), old);
+        EXPECT_TRUE(fileExists(file() + ".#saving#Ab12Cd"));
 
-    // The holder saves, under its lock: the stray file goes.
-    ASSERT_TRUE(reg.setStringValue("k", "w", 1));
-    ASSERT_TRUE(reg.closeRegistry());
-    EXPECT_FALSE(reg.isLocked());
-    EXPECT_TRUE(lockwait::lockIsFree(lockFile));
-    EXPECT_EQ(namesIn(dir()), namesBeside());
+        // The holder saves, under its lock: the stray file goes.
+        ASSERT_TRUE(reg.setStringValue("k", "w", 1));
+        ASSERT_TRUE(reg.closeRegistry());
+        EXPECT_FALSE(reg.isLocked());
+        EXPECT_TRUE(lockwait::lockIsFree(dir()));
+        EXPECT_EQ(namesIn(dir()), namesBeside());
+        writeFile(old);
+    }
 }
 
 TEST_F(HUnixSystemRegistryTest, TheWaitEndsWhenTheHolderLetsGo)
@@ -749,9 +773,9 @@ TEST_F(HUnixSystemRegistryTest, TheWaitEndsWhenTheHolderLetsGo)
     ASSERT_TRUE(reg.setStringValue("k", "mine", 4));
     HUnixSystemRegistry other;
     lockwait::Waiting w;
-    w.onFirstPause = [&] { EXPECT_TRUE(reg.closeRegistry()); };
-    other.setLockWait(HUnixSystemRegistry::kLockTimeoutMs, lockwait::pause, &w);
-    ASSERT_TRUE(other.openRegistry(nullptr, kCompany, kProduct));
+    w.onPause = [&](int) { EXPECT_TRUE(reg.closeRegistry()); };
+    other.setLockPause(lockwait::pause, &w);
+    ASSERT_TRUE(other.openRegistryFor(HSystemRegistry::USE_LAST_SAVE, nullptr, kCompany, kProduct));
     EXPECT_EQ(w.pauses, 1);
     EXPECT_TRUE(other.isLocked());
     char value[8] = {};
@@ -760,9 +784,270 @@ TEST_F(HUnixSystemRegistryTest, TheWaitEndsWhenTheHolderLetsGo)
     EXPECT_TRUE(other.closeRegistry());
 }
 
-// An interrupted save leaves "<file>.XXXXXX" behind; the next save, which
-// holds the lock, removes every one of them whatever its age (no save of
-// another process can be under way), and nothing else.
+// A store opened only to read takes no lock and waits for none: it opens
+// at once with what the file holds while another store holds the lock, and
+// it is never saved (a value set in it makes its close false and leaves
+// the file as it is). It keeps no damaged file open, makes no copy of it,
+// and removes no stray file.
+TEST_F(HUnixSystemRegistryTest, AReadTakesNoLockAndWaitsForNone)
+{
+    writeFile(record("k", "stored"));
+    home.write(".moravel/registry_Acme_Tiles.#saving#Ab12Cd", "cut short");
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(reg.setStringValue("k", "unsaved", 7));
+
+    HUnixSystemRegistry reader;
+    lockwait::Waiting w;
+    reader.setLockPause(lockwait::pause, &w);
+    ASSERT_TRUE(reader.openRegistryFor(HSystemRegistry::USE_READ, nullptr, kCompany, kProduct));
+    EXPECT_EQ(w.pauses, 0) << "a read waited for the lock";
+    EXPECT_FALSE(reader.isLocked());
+    char value[16] = {};
+    ASSERT_TRUE(reader.getStringValue("k", value, sizeof(value)));
+    EXPECT_STREQ(value, "stored");
+    ASSERT_TRUE(reader.setStringValue("k", "read only", 9));
+    EXPECT_FALSE(reader.closeRegistry());
+    EXPECT_EQ(readFileBytes(file()), record("k", "stored"));
+
+    ASSERT_TRUE(reg.closeRegistry());
+    ASSERT_TRUE(reader.openRegistryFor(HSystemRegistry::USE_READ, nullptr, kCompany, kProduct));
+    ASSERT_TRUE(reader.getStringValue("k", value, sizeof(value)));
+    EXPECT_STREQ(value, "unsaved") << "the next read finds the save";
+    EXPECT_TRUE(reader.closeRegistry());
+
+    // A damaged file, read only.
+    const std::string damaged = kGood + damages()[0].tail;
+    writeFile(damaged);
+    home.write(".moravel/registry_Acme_Tiles.#saving#Ab12Cd", "cut short");
+    ASSERT_TRUE(reader.openRegistryFor(HSystemRegistry::USE_READ, nullptr, kCompany, kProduct));
+    EXPECT_TRUE(reader.isDamaged());
+    ASSERT_TRUE(reader.setStringValue("k", "v", 1));
+    std::string err = captureStderr([&] { EXPECT_FALSE(reader.closeRegistry()); });
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(readFileBytes(file()), damaged);
+    EXPECT_EQ(namesIn(dir()), namesBeside({"registry_Acme_Tiles.#saving#Ab12Cd"}));
+}
+
+// Every path to one file meets one lock: two homes whose registry files
+// are links to one file, and two homes whose registry folders are links to
+// one folder. While one home's store holds the lock, the other's open waits
+// for it, then reads what the first saved.
+TEST_F(HUnixSystemRegistryTest, EveryPathToOneFileMeetsOneLock)
+{
+    const struct {
+        const char* what;
+        bool linkTheFolder;
+    } cases[] = {
+        {"two links to one file", false},
+        {"two links to one folder", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir shared;
+        TempDir homeA;
+        TempDir homeB;
+        const std::string sharedFile = shared.write("moravel/registry_Acme_Tiles", record("k", "v"));
+        for (const TempDir* h : {&homeA, &homeB}) {
+            if (c.linkTheFolder) {
+                ASSERT_EQ(::symlink(shared.file("moravel").c_str(), h->file(".moravel").c_str()), 0);
+            } else {
+                ASSERT_EQ(::mkdir(h->file(".moravel").c_str(), 0700), 0);
+                ASSERT_EQ(::symlink(sharedFile.c_str(), h->file(".moravel/registry_Acme_Tiles").c_str()), 0);
+            }
+        }
+        HUnixSystemRegistry a;
+        HUnixSystemRegistry b;
+        {
+            ScopedEnv inA("HOME", homeA.path().c_str());
+            ASSERT_TRUE(a.openRegistry(nullptr, kCompany, kProduct));
+        }
+        ASSERT_TRUE(a.setStringValue("a", "1", 1));
+        lockwait::Waiting w;
+        w.onPause = [&](int) { EXPECT_TRUE(a.closeRegistry()); };
+        b.setLockPause(lockwait::pause, &w);
+        {
+            ScopedEnv inB("HOME", homeB.path().c_str());
+            ASSERT_TRUE(b.openRegistry(nullptr, kCompany, kProduct));
+        }
+        EXPECT_EQ(w.pauses, 1) << "the second home did not wait for the first";
+        char value[4] = {};
+        EXPECT_TRUE(b.getStringValue("a", value, sizeof(value))) << "the first home's save was not read";
+        ASSERT_TRUE(b.setStringValue("b", "2", 1));
+        ASSERT_TRUE(b.closeRegistry());
+        EXPECT_EQ(readFileBytes(sharedFile), record("b", "2") + record("a", "1") + record("k", "v"));
+        EXPECT_EQ(namesIn(shared.file("moravel")), std::vector<std::string>{"registry_Acme_Tiles"});
+    }
+}
+
+// The folder locked must still be the one the path leads to, and the
+// file the one it names: when the registry's folder is replaced, or its
+// link changed, while the lock is waited for, the open locks the new place
+// (where a third store now holds the lock, and waits for that one too) and
+// reads and saves there; nothing is written where the path no longer leads.
+TEST_F(HUnixSystemRegistryTest, AFolderReplacedOrALinkChangedWhileWaitingIsLockedAnew)
+{
+    const struct {
+        const char* what;
+        bool link; // the registry file a link, changed to another folder's file
+    } cases[] = {
+        {"the folder replaced", false},
+        {"the link changed", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir other;
+        ScopedEnv env("HOME", other.path().c_str());
+        TempDir dotfiles;
+        const std::string path = other.file(".moravel/registry_Acme_Tiles");
+        std::string before; // the file the path first leads to
+        std::string after;  // and the one it leads to then
+        if (c.link) {
+            before = dotfiles.write("one/registry", record("k", "old"));
+            after = dotfiles.write("two/registry", record("k", "new"));
+            ASSERT_EQ(::mkdir(other.file(".moravel").c_str(), 0700), 0);
+            ASSERT_EQ(::symlink(before.c_str(), path.c_str()), 0);
+        } else {
+            other.write(".moravel/registry_Acme_Tiles", record("k", "old"));
+            before = other.file("moved/registry_Acme_Tiles");
+            after = path;
+        }
+        HUnixSystemRegistry holder;
+        HUnixSystemRegistry third;
+        HUnixSystemRegistry waiting;
+        ASSERT_TRUE(holder.openRegistry(nullptr, kCompany, kProduct));
+        lockwait::Waiting w;
+        w.onPause = [&](int n) {
+            if (n == 1) {
+                // The place changes; a third store locks the new one, and
+                // the first lets the old one go.
+                if (c.link) {
+                    ASSERT_EQ(::unlink(path.c_str()), 0);
+                    ASSERT_EQ(::symlink(after.c_str(), path.c_str()), 0);
+                } else {
+                    ASSERT_EQ(::rename(other.file(".moravel").c_str(), other.file("moved").c_str()), 0);
+                    other.write(".moravel/registry_Acme_Tiles", record("k", "new"));
+                }
+                ASSERT_TRUE(third.openRegistry(nullptr, kCompany, kProduct));
+                ASSERT_TRUE(third.setStringValue("third", "3", 1));
+                EXPECT_TRUE(holder.closeRegistry());
+            } else if (n == 2) {
+                EXPECT_TRUE(third.closeRegistry());
+            }
+        };
+        waiting.setLockPause(lockwait::pause, &w);
+        ASSERT_TRUE(waiting.openRegistry(nullptr, kCompany, kProduct));
+        EXPECT_EQ(w.pauses, 2) << "the new place's lock was not waited for";
+        char value[8] = {};
+        EXPECT_TRUE(waiting.getStringValue("third", value, sizeof(value))) << "the third store's save was missed";
+        ASSERT_TRUE(waiting.setStringValue("mine", "m", 1));
+        ASSERT_TRUE(waiting.closeRegistry());
+        EXPECT_EQ(readFileBytes(after), record("mine", "m") + record("third", "3") + record("k", "new"));
+        EXPECT_EQ(readFileBytes(before), record("k", "old"));
+    }
+}
+
+// A file left where an older version of the game kept its lock file
+// ("<registry file>.lock": root's 0600 from a start under sudo, mode 000, a
+// socket, a dangling link, a folder) is not the lock: the folder is locked
+// all the same, nothing is said, and the file is left as it is.
+TEST_F(HUnixSystemRegistryTest, AnOldLockFileOfAnyKindChangesNothing)
+{
+    const std::string lockFile = file() + ".lock";
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        bool rootsOwn;
+        mode_t type;
+    } cases[] = {
+        {"root's, 0600", [&] { home.write(".moravel/registry_Acme_Tiles.lock", ""); }, true, S_IFREG},
+        {"mode 000",
+         [&] {
+             home.write(".moravel/registry_Acme_Tiles.lock", "");
+             ASSERT_EQ(::chmod(lockFile.c_str(), 0000), 0);
+         },
+         false, S_IFREG},
+        {"a socket", [&] { ASSERT_TRUE(leaveSocketAt(lockFile)); }, false, S_IFSOCK},
+        {"a dangling link", [&] { ASSERT_EQ(::symlink("/nonexistent/folder/lock", lockFile.c_str()), 0); }, false,
+         S_IFLNK},
+        {"a folder", [&] { ASSERT_EQ(::mkdir(lockFile.c_str(), 0700), 0); }, false, S_IFDIR},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(record("k", "v"));
+        c.make();
+        ASSERT_TRUE(giveToOrdinaryUser(home.path()));
+        if (c.rootsOwn && runsAsRoot()) {
+            ASSERT_EQ(::lchown(lockFile.c_str(), 0, 0), 0);
+            ASSERT_EQ(::chmod(lockFile.c_str(), 0600), 0);
+        }
+        TempDir nothing;
+        std::string err;
+        {
+            AsOrdinaryUser user(nothing.path());
+            if (c.rootsOwn && !user.active())
+                continue; // the file would be this user's own
+            err = captureStderr([&] {
+                ASSERT_TRUE(open());
+                EXPECT_TRUE(reg.isLocked());
+                EXPECT_FALSE(lockwait::lockIsFree(dir()));
+                ASSERT_TRUE(reg.setStringValue("k", "w", 1));
+                ASSERT_TRUE(reg.closeRegistry());
+            });
+        }
+        EXPECT_EQ(err, "");
+        EXPECT_EQ(readFileBytes(file()), record("k", "w"));
+        struct stat st;
+        ASSERT_EQ(::lstat(lockFile.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & S_IFMT, c.type);
+        if (c.rootsOwn && runsAsRoot()) {
+            EXPECT_EQ(st.st_uid, 0u);
+        }
+        ::chmod(lockFile.c_str(), 0700);
+        ::rmdir(lockFile.c_str());
+        ::unlink(lockFile.c_str());
+    }
+}
+
+// A folder that cannot be locked for any reason but another holder (here
+// one that may be written but not read) is told once, on standard error and
+// in the trace; the store opens unlocked and every save still happens.
+TEST_F(HUnixSystemRegistryTest, ALockThatCannotBeHadIsToldOnceAndTheSaveHappens)
+{
+    writeFile(record("k", "v"));
+    TempDir traceDir;
+    std::string err;
+    TraceToFile tracing(traceDir);
+    ASSERT_EQ(::chmod(dir().c_str(), 0300), 0);
+    {
+        AsOrdinaryUser user(home.path());
+        if (!user.active())
+            GTEST_SKIP() << "cannot leave root here, so folder permissions do not apply";
+        err = captureStderr([&] {
+            // Reading takes no lock: nothing to tell.
+            ASSERT_TRUE(reg.openRegistryFor(HSystemRegistry::USE_READ, nullptr, kCompany, kProduct));
+            EXPECT_TRUE(reg.closeRegistry());
+            for (const char* value : {"1", "2"}) {
+                ASSERT_TRUE(open());
+                EXPECT_FALSE(reg.isLocked());
+                ASSERT_TRUE(reg.setStringValue("k", value, 1));
+                EXPECT_TRUE(reg.closeRegistry());
+            }
+        });
+    }
+    ASSERT_EQ(::chmod(dir().c_str(), 0700), 0);
+    const std::string trace = tracing.stop();
+    EXPECT_EQ(readFileBytes(file()), record("k", "2"));
+    EXPECT_EQ(err, "The registry folder " + dir() +
+                       " cannot be locked: Permission denied. The registry is saved without the lock: windows of the "
+                       "game that save at the same moment may lose each other's changes.\n");
+    EXPECT_EQ(trace, "...registry folder " + dir() + " cannot be locked: Permission denied; saving without the lock\n");
+}
+
+// An interrupted save leaves "<file>.#saving#XXXXXX" behind; the next save,
+// which holds the lock, removes every one of them whatever its age (no save
+// of another process can be under way), and nothing else: not the
+// temporary files of older versions ("<file>.XXXXXX"), nor a player's own
+// files of six letters or digits after the name.
 TEST_F(HUnixSystemRegistryTest, StaleTemporaryFilesAreRemovedByTheNextSave)
 {
     writeFile(record("k", "v"));
@@ -771,24 +1056,30 @@ TEST_F(HUnixSystemRegistryTest, StaleTemporaryFilesAreRemovedByTheNextSave)
         int ageSeconds;
         bool removed;
     } files[] = {
-        {"registry_Acme_Tiles.a1B2c3", 120, true},
-        {"registry_Acme_Tiles.ZZZZZZ", 3600, true},
-        {"registry_Acme_Tiles.Z9y8X7", 0, true},
+        {"registry_Acme_Tiles.#saving#a1B2c3", 120, true},
+        {"registry_Acme_Tiles.#saving#ZZZZZZ", 3600, true},
+        {"registry_Acme_Tiles.#saving#Z9y8X7", 0, true},
+        {"registry_Acme_Tiles.a1B2c3", 120, false},
+        {"registry_Acme_Tiles.backup", 120, false},
+        {"registry_Acme_Tiles.bak001", 120, false},
         {"registry_Acme_Tiles.damaged", 120, false},
-        {"registry_Acme_Other.a1B2c3", 120, false},
-        {"registry_Acme_Tiles.a1B2c", 120, false},
-        {"registry_Acme_Tiles.a1B2c3d", 120, false},
-        {"registry_Acme_Tiles.a1-2c3", 120, false},
-        {"registry_Acme_Tilesxa1B2c3", 120, false},
+        {"registry_Acme_Other.#saving#a1B2c3", 120, false},
+        {"registry_Acme_Tiles.#saving#a1B2c", 120, false},
+        {"registry_Acme_Tiles.#saving#a1B2c3d", 120, false},
+        {"registry_Acme_Tiles.#saving#a1-2c3", 120, false},
+        {"registry_Acme_Tiles#saving#a1B2c3", 120, false},
+        {"registry_Acme_Tiles.#Saving#a1B2c3", 120, false},
     };
-    std::vector<std::string> kept = {"registry_Acme_Tiles.q1w2e3"};
+    std::vector<std::string> kept = {"registry_Acme_Tiles.#saving#q1w2e3", "registry_Acme_Tiles.#saving#l1n2k3"};
     for (const auto& f : files) {
         ASSERT_TRUE(age(home.write(".moravel/" + std::string(f.name), std::string(4096, 't')), f.ageSeconds));
         if (!f.removed)
             kept.push_back(f.name);
     }
-    // A folder of that name is not a temporary file.
-    home.write(".moravel/registry_Acme_Tiles.q1w2e3/inside", "x");
+    // A folder or a link of that name is not a temporary file.
+    home.write(".moravel/registry_Acme_Tiles.#saving#q1w2e3/inside", "x");
+    ASSERT_EQ(::symlink("registry_Acme_Tiles.backup", home.file(".moravel/registry_Acme_Tiles.#saving#l1n2k3").c_str()),
+              0);
 
     // No save, no removal.
     ASSERT_TRUE(open());
@@ -801,6 +1092,11 @@ TEST_F(HUnixSystemRegistryTest, StaleTemporaryFilesAreRemovedByTheNextSave)
     EXPECT_EQ(namesIn(dir()), namesBeside(kept));
     EXPECT_EQ(before.size(), namesBeside(kept).size() + 3);
     EXPECT_EQ(readFileBytes(file()), record("k", "w"));
+    for (const auto& f : files) {
+        if (!f.removed) {
+            EXPECT_EQ(readFileBytes(home.file(".moravel/" + std::string(f.name))), std::string(4096, 't')) << f.name;
+        }
+    }
 }
 
 // A registry file that is a symbolic link (a dotfiles set-up) is read

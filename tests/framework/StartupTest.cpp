@@ -1,19 +1,25 @@
 // The base start-up and the two halves of shutdown in-process: the console
 // variables, the trace and journal files in the working directory, the demo
-// file, the read file system, and what a second shutdown or a shutdown
-// without start-up does.
+// file, the read file system, what a second shutdown or a shutdown without
+// start-up does, and the process ending under a running game.
 #include "engine/core/HErrorManager.h"
 #include "engine/core/HFile.h"
 #include "engine/core/HFileSystem.h"
 #include "engine/core/HGlobal.h"
+#include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUnix.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/RegistryFile.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestGame.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -125,6 +131,15 @@ TEST_F(StartupTest, ReadFileSystemKinds)
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("Could not load the resource file '" + dir.file("gone.mvz") + "'"), std::string::npos);
     EXPECT_NE(game.getReadFileSystem(), nullptr);
+
+    // A FIFO that nobody writes in the archive's place is refused at once,
+    // read into memory or not: nothing waits for a writer.
+    ASSERT_EQ(::mkfifo(dir.file("fifo.mvz").c_str(), 0600), 0);
+    for (bool intoMemory : {true, false}) {
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(game.m_createReadFileSystem(dir.file("fifo.mvz").c_str(), intoMemory));
+        EXPECT_NE(testing::internal::GetCapturedStdout().find("Missing Resource File"), std::string::npos);
+    }
     game.m_quitPuzzleGame();
     EXPECT_EQ(game.getReadFileSystem(), nullptr);
 }
@@ -179,6 +194,59 @@ TEST_F(StartupTest, GoRunsTheWholeLifeOnce)
     EXPECT_EQ(failing.indexOf("live quit"), -1);
     EXPECT_EQ(failing.m_pTraceFile, nullptr);
     EXPECT_EQ(failing.getReadFileSystem(), nullptr);
+}
+
+// The process ends while go runs, from inside the main loop, as the X
+// library ends it when the display goes away: the game's end by a lost
+// display runs from the exit functions, and can still save to the
+// registry; then the sound stops, and the process ends with the status it
+// was given. An exit after go has returned runs nothing of the game's.
+TEST_F(StartupTest, TheProcessEndingWhileGoRunsEndsTheGameFirst)
+{
+    class EndedGame : public TestGame {
+    public:
+        void m_endByLostDisplay() override
+        {
+            std::printf("ended by a lost display\n");
+            HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
+            const bool saved = registry->openRegistry(nullptr, "Moravel", "Test") &&
+                               registry->setStringValue("kept", "yes", 4) && registry->closeRegistry();
+            std::printf("saved: %d\n", saved ? 1 : 0);
+        }
+        void m_shutdownAudioDevice() override
+        {
+            if (exiting)
+                std::printf("sound stopped\n");
+            TestGame::m_shutdownAudioDevice();
+        }
+        bool exiting = false;
+    };
+    for (bool duringGo : {true, false}) {
+        SCOPED_TRACE(duringGo ? "while go runs" : "after go");
+        TempDir home;
+        const ChildResult r = runInChild([&] {
+            ::setenv("HOME", home.path().c_str(), 1);
+            EndedGame ended;
+            ended.eventHandler = [&](const HEvent&) {
+                if (duringGo) {
+                    ended.exiting = true;
+                    std::exit(1);
+                }
+                return true;
+            };
+            ended.go("", "");
+            std::exit(3);
+        });
+        EXPECT_EXITED_WITH(r, duringGo ? 1 : 3);
+        if (duringGo) {
+            EXPECT_EQ(r.out, "ended by a lost display\nsaved: 1\nsound stopped\n");
+            std::string kept;
+            EXPECT_TRUE(registryValue(readFileBytes(home.file(".moravel/registry_Moravel_Test")), "kept", &kept));
+            EXPECT_EQ(kept, std::string("yes", 4));
+        } else {
+            EXPECT_EQ(r.out, "");
+        }
+    }
 }
 
 } // namespace

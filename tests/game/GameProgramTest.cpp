@@ -159,8 +159,10 @@ TEST_P(GameProgramTest, HelpPrintsTheUsageAndExitsBeforeAnythingStarts)
 
 // A start-up that fails shows why and exits with the start-up failure's
 // code: no archive, a folder in the archive's place (the game reads only the
-// archive, whatever the folder holds), no video device; and the same when
-// the message goes into a pipe that nobody reads.
+// archive, whatever the folder holds), a FIFO that nobody writes and a link
+// to a device that never ends there (both refused at once: the open does
+// not wait), no video device; and the same when the message goes into a
+// pipe that nobody reads.
 TEST_P(GameProgramTest, AStartUpThatFailsSaysWhyAndExitsWithItsCode)
 {
     TempDir bare;
@@ -170,6 +172,14 @@ TEST_P(GameProgramTest, AStartUpThatFailsSaysWhyAndExitsWithItsCode)
     for (const auto& entry : readArchive(buildArchivePath()))
         folder.write("Resources/qinvar.mvz/" + entry.first, entry.second);
     ASSERT_TRUE(fileExists(folder.file("Resources/qinvar.mvz/config.txt")));
+    TempDir fifo;
+    const std::string inFifo = copyProgram(fifo, GetParam());
+    ASSERT_EQ(::mkdir(fifo.file("Resources").c_str(), 0755), 0);
+    ASSERT_EQ(::mkfifo(fifo.file("Resources/qinvar.mvz").c_str(), 0644), 0);
+    TempDir device;
+    const std::string inDevice = copyProgram(device, GetParam());
+    ASSERT_EQ(::mkdir(device.file("Resources").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("/dev/zero", device.file("Resources/qinvar.mvz").c_str()), 0);
     // The resource directory is the real one of the copy, with its links resolved.
     const auto missing = [](const TempDir& tree) {
         char real[PATH_MAX];
@@ -186,6 +196,8 @@ TEST_P(GameProgramTest, AStartUpThatFailsSaysWhyAndExitsWithItsCode)
     } cases[] = {
         {"no archive", inBare, {}, missing(bare), false},
         {"a folder at the archive's path", inFolder, {}, missing(folder), false},
+        {"a FIFO at the archive's path", inFifo, {}, missing(fifo), false},
+        {"a link to /dev/zero at the archive's path", inDevice, {}, missing(device), false},
         {"no video device", buildProgram(GetParam()), {{"SDL_VIDEODRIVER", "no-such-driver"}},
          "initScreen: SDL_Init() failed: ", false},
         {"no archive, the message into a pipe nobody reads", inBare, {}, "", true},
@@ -195,7 +207,9 @@ TEST_P(GameProgramTest, AStartUpThatFailsSaysWhyAndExitsWithItsCode)
         ProgramSandbox box;
         if (c.brokenStdout)
             box.inEveryChild([] { brokenPipeInChild(STDOUT_FILENO); });
-        const ChildResult r = box.run(c.program, {"-s", "-trace"}, c.env);
+        // Every one of them fails at once: a start-up that waits (on a FIFO
+        // nobody writes) runs out of this time and is killed.
+        const ChildResult r = box.run(c.program, {"-s", "-trace"}, c.env, 5);
         EXPECT_EXITED_WITH(r, HUnix::kExitStartupFailed);
         if (c.out.rfind("\n", 0) == 0)
             EXPECT_EQ(r.out, c.out);

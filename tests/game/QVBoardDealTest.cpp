@@ -4,6 +4,7 @@
 #include "engine/core/HMersenneTwisterRNG.h"
 #include "tests/support/DealtBoard.h"
 #include "tests/support/FixedRNG.h"
+#include "tests/support/TestLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,167 @@ TEST(NewBoard, AGeneratorStuckOnOneValueStillDealsEveryTile)
     EXPECT_EQ(t.board.tilesLeft, QVBoard::kTileCount);
     for (const QVTile& tile : t.board.tiles)
         ASSERT_TRUE(tile.present);
+}
+
+// --- Every fresh board has a free pair ---------------------------------------
+
+// Layouts that open with very few free tiles: a row of 144 tiles, free only
+// at its two ends; two rows of 72, free at their four ends; and a tower of
+// 144, free only at its top, on which no deal can have a free pair.
+std::vector<TilePosition> row(int count, int32_t y)
+{
+    // Right to left, the order they are drawn in.
+    std::vector<TilePosition> out;
+    for (int i = count - 1; i >= 0; --i)
+        out.push_back(TilePosition{2 * i, y, 0});
+    return out;
+}
+
+std::vector<TilePosition> twoRows()
+{
+    std::vector<TilePosition> out = row(72, 0);
+    const std::vector<TilePosition> second = row(72, 4);
+    out.insert(out.end(), second.begin(), second.end());
+    return out;
+}
+
+std::vector<TilePosition> tower()
+{
+    std::vector<TilePosition> out;
+    for (int z = 0; z < QVBoard::kTileCount; ++z)
+        out.push_back(TilePosition{0, 0, z});
+    return out;
+}
+
+// Every slot dealt once, four tiles a group, the table's faces.
+void expectTheTable(const QVBoard& b, const char* what)
+{
+    std::map<std::pair<int32_t, int32_t>, int> dealt;
+    for (const QVTile& tile : b.tiles) {
+        ASSERT_TRUE(tile.present) << what;
+        ++dealt[{tile.matchGroup, tile.face}];
+    }
+    std::map<std::pair<int32_t, int32_t>, int> expected;
+    for (const QVBoard::DealRow& row : QVBoard::s_akDealTable)
+        expected[{row.matchGroup, row.face}] += row.count;
+    EXPECT_EQ(dealt, expected) << what;
+    EXPECT_EQ(b.tilesLeft, QVBoard::kTileCount) << what;
+}
+
+// The deal done by hand, from the generator's draws: one draw per try, the
+// table's rows in order, each into a slot not dealt yet.
+std::vector<int32_t> groupsOfOneDeal(HMersenneTwisterRNG& rng)
+{
+    std::vector<int32_t> groups(QVBoard::kTileCount, -1);
+    for (const QVBoard::DealRow& row : QVBoard::s_akDealTable) {
+        for (int n = 0; n < row.count; ++n) {
+            uint32_t r = rng.getUnsigned(143);
+            while (groups[r] != -1)
+                r = rng.getUnsigned(143);
+            groups[r] = row.matchGroup;
+        }
+    }
+    return groups;
+}
+
+TEST(NewBoard, OnALayoutWithFewFreeTilesEverySeedDealsAFreePair)
+{
+    struct FewCase {
+        const char* name;
+        std::vector<TilePosition> positions;
+        int open;
+    };
+    const FewCase cases[] = {{"a row", row(144, 0), 2}, {"two rows", twoRows(), 4}};
+    for (const FewCase& c : cases) {
+        DealtBoard t;
+        t.writeLayout("layouts/few.qvl", TestLayout::text(c.positions));
+        ASSERT_TRUE(t.deal(1, "layouts/few.qvl")) << c.name;
+        ASSERT_EQ(t.board.countOpenTiles(), c.open) << c.name;
+        int withoutAPair = 0;
+        for (uint32_t seed = 1; seed <= 1000; ++seed) {
+            ASSERT_TRUE(t.deal(seed, "layouts/few.qvl"));
+            withoutAPair += t.board.availableMatches == 0 ? 1 : 0;
+            expectTheTable(t.board, c.name);
+            std::vector<std::pair<int32_t, int32_t>> first;
+            for (const QVTile& tile : t.board.tiles)
+                first.push_back({tile.matchGroup, tile.face});
+            // The same seed, the same board.
+            ASSERT_TRUE(t.deal(seed, "layouts/few.qvl"));
+            for (int i = 0; i < QVBoard::kTileCount; ++i) {
+                ASSERT_EQ(t.board.tiles[i].matchGroup, first[static_cast<size_t>(i)].first) << c.name << seed;
+                ASSERT_EQ(t.board.tiles[i].face, first[static_cast<size_t>(i)].second) << c.name << seed;
+            }
+        }
+        EXPECT_EQ(withoutAPair, 0) << c.name << ": deals without a free pair";
+    }
+}
+
+TEST(NewBoard, ADealWithoutAFreePairIsDealtAgainFromTheSameGenerator)
+{
+    DealtBoard t;
+    const std::vector<TilePosition> line = row(144, 0);
+    t.writeLayout("layouts/row.qvl", TestLayout::text(line));
+    // The row's free tiles are its ends, slots 0 and 143.
+    int redealt = 0;
+    for (uint32_t seed : {1u, 2u, 3u, 17u, 4096u, 20240607u}) {
+        ASSERT_TRUE(t.deal(seed, "layouts/row.qvl"));
+        std::vector<int32_t> dealt;
+        for (const QVTile& tile : t.board.tiles)
+            dealt.push_back(tile.matchGroup);
+
+        // The deals drawn one after another from the same seed: the board is
+        // the first whose two ends match.
+        HMersenneTwisterRNG replay;
+        replay.seedRNG(seed);
+        std::vector<int32_t> groups = groupsOfOneDeal(replay);
+        int deals = 1;
+        while (groups[0] != groups[143]) {
+            groups = groupsOfOneDeal(replay);
+            ++deals;
+        }
+        EXPECT_EQ(dealt, groups) << "seed " << seed;
+        redealt += deals > 1 ? 1 : 0;
+    }
+    EXPECT_GT(redealt, 0) << "most deals of the row have no free pair";
+}
+
+TEST(NewBoard, AGeneratorThatNeverDealsAFreePairEndsWithOneMadeOfTheTable)
+{
+    // Stuck on one value, the generator deals the same board every time;
+    // after the redeals run out, two free tiles are made to match.
+    DealtBoard t;
+    t.writeLayout("layouts/row.qvl", TestLayout::text(row(144, 0)));
+    FixedRNG stuck(0);
+    t.board.setRandomNumberGenerator(&stuck);
+    ASSERT_TRUE(t.board.newBoard("layouts/row.qvl"));
+    EXPECT_GT(stuck.draws(), QVBoard::kMaxRedeals * QVBoard::kTileCount) << "every redeal drew";
+    EXPECT_EQ(t.board.tiles[0].matchGroup, t.board.tiles[143].matchGroup);
+    EXPECT_EQ(t.board.availableMatches, 1);
+    expectTheTable(t.board, "stuck");
+}
+
+TEST(NewBoard, ALayoutWithOneFreeTileIsDealtOnce)
+{
+    // No deal of the tower has a free pair: the deal ends at once, every
+    // tile dealt, no move.
+    DealtBoard t;
+    t.writeLayout("layouts/tower.qvl", TestLayout::text(tower()));
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        ASSERT_TRUE(t.deal(seed, "layouts/tower.qvl"));
+        EXPECT_EQ(t.board.countOpenTiles(), 1);
+        EXPECT_EQ(t.board.availableMatches, 0);
+        expectTheTable(t.board, "tower");
+        HMersenneTwisterRNG replay;
+        replay.seedRNG(seed);
+        EXPECT_EQ(std::vector<int32_t>(groupsOfOneDeal(replay)),
+                  [&] {
+                      std::vector<int32_t> g;
+                      for (const QVTile& tile : t.board.tiles)
+                          g.push_back(tile.matchGroup);
+                      return g;
+                  }())
+            << "one deal, no redeal";
+    }
 }
 
 TEST(NewBoard, WithoutAGeneratorNothingIsDealt)

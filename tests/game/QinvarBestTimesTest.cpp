@@ -838,6 +838,68 @@ TEST(QinvarBestTimes, WhatCouldNotBeSavedIsWrittenAtTheNextUseOrAtTheEnd)
     }
 }
 
+// A Clear whose save failed (the file cannot be read) is told, and the table
+// stays cleared: shown again, and in the file once the registry is fine
+// again, at the next ranking on its layout (the entry ranked into the
+// cleared table, not into what the file still holds) or at the end.
+TEST(QinvarBestTimes, AClearThatCouldNotBeStoredStaysCleared)
+{
+    for (bool ranked : {true, false}) {
+        SCOPED_TRACE(ranked ? "a game ranked next" : "the game ends");
+        ProbeSession s;
+        const std::vector<RegistryRecord> stored = tableRecords(0, storedTable("A", 0));
+        writeRegistry(s.session(), stored);
+        ASSERT_TRUE(s.session().start());
+        QinvarDialogProbe& g = s.probe();
+        ASSERT_STREQ(g.m_aHighScores[0][0].name, "A0");
+        std::remove(s.session().registryPath().c_str());
+        makeRegistryUnreadable(s.session());
+        g.onCommand = [](QinvarDialogProbe& p, uint32_t which) {
+            if (which == 0)
+                p.doBestTimesDialog(0);
+            else
+                p.checkForHighScore();
+        };
+        testing::internal::CaptureStdout();
+        s.script().batch({commandAt(2000)});
+        s.script().batch(clickIn(2100, kBestClear));
+        s.script().batch(clickIn(2300, kYes));
+        s.script().batch(clickIn(2500, kBestOk), [&] {
+            replaceUnreadableRegistry(s.session(), stored);
+            EXPECT_TRUE(g.hasPendingSaves());
+        });
+        // Shown again: still cleared.
+        s.script().batch({commandAt(2600)});
+        s.script().batch({moveTo(2700, 5, 5)}, [&] {
+            QVBestTimesDialog* d = openDialog<QVBestTimesDialog>();
+            ASSERT_NE(d, nullptr);
+            for (int place = 0; place < 8; ++place)
+                EXPECT_EQ(row(d, place)[0], "nobody") << place;
+        });
+        s.script().batch(clickIn(2800, kBestOk));
+        if (ranked) {
+            HUtil::s_strcpy(g.m_options.lastHighScoreName, "Amy", sizeof(g.m_options.lastHighScoreName));
+            finishGame(g, 0, 5000, 4990);
+            s.script().batch({commandAt(3000, 1)});
+            s.script().batch({enterAt(3100)});
+            s.script().batch({enterAt(3200)}, [&] {
+                EXPECT_FALSE(g.hasPendingSaves());
+                EXPECT_EQ(storedNames(readFileBytes(s.session().registryPath()), 0),
+                          (std::vector<std::string>{"Amy", "nobody", "nobody", "nobody", "nobody", "nobody",
+                                                    "nobody", "nobody"}));
+            });
+        }
+        s.session().run();
+        const std::string shown = testing::internal::GetCapturedStdout();
+        EXPECT_NE(shown.find("Qinvar MahJong could not open registry."), std::string::npos) << shown;
+        const std::vector<std::string> names = storedNames(readFileBytes(s.session().registryPath()), 0);
+        EXPECT_EQ(names[0], ranked ? "Amy" : "nobody");
+        for (size_t place = 1; place < names.size(); ++place)
+            EXPECT_EQ(names[place], "nobody") << place;
+        EXPECT_FALSE(g.hasPendingSaves());
+    }
+}
+
 // A game whose time fell outside what a best time holds is not ranked: no
 // name is asked and the file stays as it was.
 TEST(QinvarBestTimes, AGameWithATimeOutOfRangeIsNotRanked)

@@ -942,6 +942,45 @@ TEST_F(ButtonFlow, NewGameAsksFirstAndLetsGoWhenTheKeyboardSaysNo)
     run();
 }
 
+// A button shows lit only while the pointer is over it, also one that was lit
+// when a dialog took the pointer and the screen changed under it. New game,
+// yes, a layout arrow, start, again and again, the pointer parked in the
+// corner between the clicks: the input device sends a click's press without
+// the move that brought the pointer there (the press carries the point), and
+// the event manager drops a move to where the last move went; so from the
+// start screen on no move reaches the new-game button.
+TEST_F(ButtonFlow, NewGameIsNotLitOnANewBoardWithThePointerElsewhere)
+{
+    start();
+    clickOn(B_START);
+    const HScreenPoint corner{600, 470};
+    const HScreenPoint yes = play::confirmationButton(true);
+    for (int round = 0; round < 3; ++round) {
+        pressOn(B_NEW_GAME);
+        whileUp([this, round] { EXPECT_EQ(game().confirmations(), round + 1); });
+        at({move(yes.x, yes.y, next()), press(yes.x, yes.y, next())});
+        at({release(yes.x, yes.y, next())});
+        at({move(corner.x, corner.y, next())}, [this] { EXPECT_EQ(game().getState(), GS_START); });
+        for (Button b : {B_LAYOUT_UP, B_START}) {
+            const HScreenPoint p = centreOf(b);
+            at({press(p.x, p.y, next())});
+            at({release(p.x, p.y, next())});
+            at({move(corner.x, corner.y, next())});
+        }
+        check([this, round] {
+            SCOPED_TRACE("round " + std::to_string(round));
+            ASSERT_EQ(game().getState(), GS_PLAYING);
+            EXPECT_EQ(game().getOptions()->layout, round + 1);
+            EXPECT_FALSE(button(B_NEW_GAME)->isLit());
+            EXPECT_FALSE(button(B_NEW_GAME)->m_isPushed());
+            EXPECT_EQ(artShown(button(B_NEW_GAME)), kLooks[B_NEW_GAME].normal);
+            expectOnScreen(B_NEW_GAME, kLooks[B_NEW_GAME].normal);
+            savePicture("new_board_pointer_in_the_corner");
+        });
+    }
+    run();
+}
+
 TEST_F(ButtonFlow, ExitWhileSuspendedResumesAsksAndQuitsOnYes)
 {
     start();

@@ -66,16 +66,15 @@ TEST(QinvarOptions, EveryKeyIsWrittenInItsOrderAndFormatAndReadBack)
     ProbeSession s;
     ASSERT_TRUE(s.session().start());
     QVOptions& o = s.probe().m_options;
-    o.soundVolume = 0.5f;
-    o.musicVolume = 0.75f;
-    o.autoHint = 0;
-    o.tileSet = 3;
-    o.background = 7;
-    o.layout = 11;
-    o.fullscreen = 1;
-    HUtil::s_strcpy(o.lastHighScoreName, "Mirela", sizeof(o.lastHighScoreName));
-    // As the pickers, the dialog and the name entry leave them.
-    o.markSet(~0u);
+    // As the pickers, the dialog and the name entry set them.
+    o.setSoundVolume(0.5f);
+    o.setMusicVolume(0.75f);
+    o.setAutoHint(0);
+    o.setTileSet(3);
+    o.setBackground(7);
+    o.setLayout(11);
+    o.setFullscreen(1);
+    o.setLastHighScoreName("Mirela");
     s.probe().m_saveOptions();
 
     // New keys go to the head of the file: it lists them last written first.
@@ -207,8 +206,8 @@ TEST(QinvarOptions, OptionsThatNeverLoadedAreNotSavedAsChosen)
 
     const std::vector<RegistryRecord> stored = chosenOptionRecords(7);
     replaceUnreadableRegistry(s.session(), stored);
-    o.tileSet = 6;
-    o.soundVolume = 0.75f;
+    o.setTileSet(6);
+    o.setSoundVolume(0.75f);
     HUtil::s_strcpy(o.lastHighScoreName, "Zed", sizeof(o.lastHighScoreName)); // offered, not entered
     g.m_saveOptions();
     std::vector<RegistryRecord> want = stored;
@@ -221,16 +220,16 @@ TEST(QinvarOptions, OptionsThatNeverLoadedAreNotSavedAsChosen)
     want[2].value = u32Bytes(9);
     want[4].value = u32Bytes(1);
     writeRegistry(s.session(), want);
-    o.autoHint = 0;
+    o.setAutoHint(0);
     g.m_saveOptions();
     want[4].value = u32Bytes(0);
     EXPECT_EQ(readFileBytes(s.session().registryPath()), registryBytes(want))
         << "automatic hints were turned off in this run";
 
     // Back to what start-up had: the tile set by the picker (6 and 3 more
-    // wrap to 0), the sound volume by any way at all.
+    // wrap to 0), the sound volume by the slider's way.
     g.adjustTileSetPreview(3);
-    o.soundVolume = 1.0f;
+    o.setSoundVolume(1.0f);
     g.m_saveOptions();
     want[3].value = u32Bytes(0);
     want[5].value = floatBytes(1.0f);
@@ -238,8 +237,9 @@ TEST(QinvarOptions, OptionsThatNeverLoadedAreNotSavedAsChosen)
 }
 
 // Options read at start-up are not written back as this run's: a save
-// writes what this run set and leaves another window's later choices in
-// the file.
+// writes what this window set since its last save and leaves another
+// window's later choices in the file, also those it made after this
+// window's earlier save of the same option.
 TEST(QinvarOptions, ASaveLeavesWhatAnotherWindowChoseSinceTheStart)
 {
     ProbeSession s;
@@ -259,6 +259,18 @@ TEST(QinvarOptions, ASaveLeavesWhatAnotherWindowChoseSinceTheStart)
     g.m_saveOptions();
     want[1].value = u32Bytes(8);
     EXPECT_EQ(readFileBytes(s.session().registryPath()), registryBytes(want));
+
+    // The other window picks layout 2; this one saves again without
+    // touching the layout, then picks the next table top (its own 4 was
+    // the last it saw): its layout 8, saved already, is not written again.
+    want[1].value = u32Bytes(2);
+    writeRegistry(s.session(), want);
+    g.m_saveOptions();
+    EXPECT_EQ(readFileBytes(s.session().registryPath()), registryBytes(want)) << "a save with nothing set";
+    g.adjustBackgroundPreview(1);
+    g.m_saveOptions();
+    want[2].value = u32Bytes(5);
+    EXPECT_EQ(readFileBytes(s.session().registryPath()), registryBytes(want)) << "the earlier layout came back";
 }
 
 // The full-screen switch of the dialog changes only the record; a changed

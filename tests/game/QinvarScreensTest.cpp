@@ -10,11 +10,13 @@
 #include "game/Qinvar.h"
 #include "game/ScreenGeometry.h"
 #include "tests/game/GameScreen.h"
+#include "tests/support/ArchiveBoard.h"
 #include "tests/support/InputEvents.h"
 #include "tests/support/OpenQinvar.h"
 #include "tests/support/QinvarSession.h"
 #include "tests/support/TestLayout.h"
 #include "tests/support/TestPaths.h"
+#include "ui/MVDialog.h"
 #include "ui/UIControl.h"
 
 #include <SDL.h>
@@ -197,6 +199,16 @@ protected:
 
     // The table top's pixel at a screen point (it is drawn at x 120).
     uint16_t table(int32_t x, int32_t y) { return spritePixel(sprite(QVS_TABLE_TOP), x - 120, y).value; }
+    // How many pixels of the screen rectangle show something else than the table top.
+    int notTable(const HScreenRect& r)
+    {
+        int bad = 0;
+        for (int32_t y = r.top; y < r.bottom; ++y) {
+            for (int32_t x = r.left; x < r.right; ++x)
+                bad += screenPixel(x, y) != table(x, y) ? 1 : 0;
+        }
+        return bad;
+    }
 
     // The tile's face shows its cell, each sheet pixel made into what
     // `expected` says (the cell is painted: most of the face is compared).
@@ -482,12 +494,59 @@ TEST_F(QinvarScreens, APairFadesOutOverHalfASecond)
     drawScreen();
     HScreenRect r;
     a->getTileRectWithShadows(&r);
-    int bad = 0;
-    for (int32_t y = r.top; y < r.bottom; ++y) {
-        for (int32_t x = r.left; x < r.right; ++x)
-            bad += screenPixel(x, y) != table(x, y) ? 1 : 0;
+    EXPECT_EQ(notTable(r), 0);
+}
+
+// Taking the pair that leaves no free pair opens the no-more-moves dialog at
+// once, inside the click; the board behind it shows that pair gone, for as
+// long as the dialog is up, and not the pair's first fading picture.
+TEST_F(QinvarScreens, TheNoMoreMovesDialogShowsTheBoardWithoutThePairJustTaken)
+{
+    ScreenGame& g = game();
+    g.clearBoard();
+    // A pair at the top corners, and beside them a stack of another group
+    // whose lower tile the upper covers: once the pair is gone, only one
+    // tile is free.
+    QVTile* a = g.place(0, 0, 0, 20);
+    QVTile* b = g.place(24, 0, 0, 20);
+    g.place(12, 0, 0, 21);
+    g.place(12, 0, 1, 21);
+    ASSERT_EQ(g.getBoard()->availableMatches, 1);
+    HScreenRect aRect;
+    HScreenRect bRect;
+    a->getTileRectWithShadows(&aRect);
+    b->getTileRectWithShadows(&bRect);
+    const HScreenRect dialog = screen::noMoreMovesDialog();
+    ASSERT_FALSE(aRect.intersectsRect(dialog) || bRect.intersectsRect(dialog)) << "the pair shows beside the dialog";
+
+    const uint64_t t = kClock + 1000;
+    const HScreenPoint pa = ArchiveBoard::s_faceCentre(*a);
+    const HScreenPoint pb = ArchiveBoard::s_faceCentre(*b);
+    session.script().batch({InputEvents::s_mouseMove(t, pa), InputEvents::s_buttonDown(t + 10, pa)});
+    session.script().batch({InputEvents::s_buttonUp(t + 20, pa)}, [&] {
+        EXPECT_EQ(g.getBoard()->selectedTile, a);
+        EXPECT_GT(notTable(aRect), 0) << "the tile shows before it is taken";
+    });
+    session.script().batch({InputEvents::s_mouseMove(t + 30, pb), InputEvents::s_buttonDown(t + 40, pb)});
+    bool sawTheDialog = false;
+    for (uint64_t later : {50u, 300u, 900u}) {
+        session.script().batch({InputEvents::s_timestamp(t + later)}, [&, later] {
+            sawTheDialog = true;
+            ASSERT_EQ(MVDialog::sm_modalStack.getNumItems(), 1) << "the dialog is up";
+            EXPECT_EQ(g.getBoard()->tilesLeft, 2);
+            save("nomoremoves_board_behind");
+            EXPECT_EQ(notTable(aRect), 0) << later << " ms after the pair was taken";
+            EXPECT_EQ(notTable(bRect), 0) << later << " ms after the pair was taken";
+        });
     }
-    EXPECT_EQ(bad, 0);
+    session.script().batch(
+        {InputEvents::s_mouseMove(t + 1000, screen::middle(screen::endGameButton())),
+         InputEvents::s_buttonDown(t + 1010, screen::middle(screen::endGameButton()))},
+        [&] { EXPECT_EQ(g.getState(), GS_PLAYING) << "the dialog is still up"; });
+    session.script().batch({InputEvents::s_timestamp(t + 1100)}, [&] { EXPECT_EQ(g.getState(), GS_NO_MORE_MOVES); });
+    session.run();
+    EXPECT_TRUE(sawTheDialog);
+    EXPECT_TRUE(session.script().everyCheckRan());
 }
 
 // --- Other screens ------------------------------------------------------------------------

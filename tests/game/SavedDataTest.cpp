@@ -3,10 +3,13 @@
 // cannot be read, or its folder written, when the game starts or when a best
 // time is stored; damaged files, one run after another and twice in one run;
 // several windows of the game at once, saving at the same moment or one
-// after another; a demo whose clock jumps; a save that was killed midway; a
-// FIFO, a device and a symbolic link in the registry file's place; a
-// file-size limit and a standard error nobody reads; a result left on its
-// end screen; and a home directory too long for the registry's path. Each test compares the
+// after another (an earlier choice of one never puts back another's newer
+// one); a Clear whose save failed; a demo whose clock jumps; a save that
+// was killed midway; a FIFO, a device and a symbolic link in the registry
+// file's place; a file-size limit and a standard error nobody reads; a
+// result left on its end screen; a home directory too long for the
+// registry's path; and the display going away under the game (the X server
+// ended, the window destroyed by another program). Each test compares the
 // registry file's bytes before and after.
 //
 // A program that must wait at a chosen point is either left there at the
@@ -22,8 +25,11 @@
 #include "tests/support/ProgramSandbox.h"
 #include "tests/support/RunningProgram.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/XvfbServer.h"
 
 #include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
 
 #include <signal.h>
 #include <unistd.h>
@@ -33,6 +39,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -118,10 +125,10 @@ void expectOnlyAllowedChanged(const std::vector<std::string>& changed, const std
 }
 
 // What the registry's folder holds after runs that leave nothing behind:
-// the file and its lock.
-std::vector<std::string> registryAndItsLock()
+// the file alone (its lock makes no file).
+std::vector<std::string> theRegistryAlone()
 {
-    return {"registry_Moravel_Qinvar", "registry_Moravel_Qinvar.lock"};
+    return {"registry_Moravel_Qinvar"};
 }
 
 std::vector<std::string> sorted(std::vector<std::string> v)
@@ -140,6 +147,41 @@ long peakKilobytes(pid_t pid)
             return std::stol(line.substr(6));
     }
     return -1;
+}
+
+// The environment of a window on slow or stalled storage: the library of
+// tests/game/preload, preloaded, makes every fsync wait `delayMs` first, and
+// with `stop` stops the window (SIGSTOP) at its first one, inside its first
+// save and so with the registry's lock held, until the test lets it go on.
+ProgramSandbox::Environment slowStorage(int delayMs, bool stop = false)
+{
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    // The sanitizers' runtime would insist on coming first.
+    ProgramSandbox::Environment env = {
+        {"LD_PRELOAD", buildProgram("libqv_stretched_sync.so")},
+        {"ASAN_OPTIONS", (asan && *asan ? std::string(asan) + ":" : std::string()) + "verify_asan_link_order=0"}};
+    if (delayMs > 0)
+        env.push_back({"QV_SYNC_DELAY_MS", std::to_string(delayMs)});
+    if (stop)
+        env.push_back({"QV_SYNC_STOP", "1"});
+    return env;
+}
+
+// Whether a program started by a test can take the ordinary user, so that
+// permissions bind it.
+bool programsCanRunAsTheOrdinaryUser()
+{
+    return runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); }).exitCode == 0;
+}
+
+// Whether the process is stopped (by a signal), as /proc tells.
+bool isStopped(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() && (line[end + 2] == 'T' || line[end + 2] == 't');
 }
 
 class SavedDataTest : public testing::Test {
@@ -283,6 +325,94 @@ protected:
     {
         return readFileBytes(gameRegistryPath(box.home().path()));
     }
+    // The long-time player's registry in a folder that the game, run as the
+    // ordinary user from now on, may not write (0500): every save fails
+    // until the folder is given back (0700). The file's bytes.
+    static std::string playersRegistryInAFolderNotWritable(ProgramSandbox& box)
+    {
+        box.asOrdinaryUser();
+        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+        EXPECT_EQ(::chmod(box.home().file(".moravel").c_str(), 0500), 0);
+        return registryOf(box);
+    }
+
+    // A window of the game over a home it shares with others: its own
+    // working folder, its demo, and the name it plays under.
+    struct Window {
+        std::string name;
+        PlayerSession session;
+        std::unique_ptr<ProgramSandbox> box;
+        std::unique_ptr<RunningProgram> program;
+    };
+    // Starts a window over the home `home` that wins layout 0 and types
+    // `name` in the name entry, then, when `enter`, enters it and quits.
+    // `env` is more of its environment; with `ordinaryUser` it runs as the
+    // ordinary user, who must own the home.
+    Window startWindow(const std::string& home, const std::string& name, bool enter,
+                       const ProgramSandbox::Environment& env = {}, bool ordinaryUser = false) const
+    {
+        Window w{name, wonGameUpToTheName(name), std::make_unique<ProgramSandbox>(),
+                 std::make_unique<RunningProgram>()};
+        if (enter)
+            enterAndQuit(w.session);
+        if (ordinaryUser)
+            w.box->asOrdinaryUser();
+        ProgramSandbox::Environment all = {{"HOME", home}};
+        all.insert(all.end(), env.begin(), env.end());
+        EXPECT_TRUE(startOver(*w.box, w.program.get(), w.session, {}, all)) << name;
+        return w;
+    }
+    // `count` windows over `home`, named `prefix` and their number, each
+    // waited for until it sits in its name entry.
+    std::vector<Window> windowsInTheNameEntry(const std::string& home, const std::string& prefix, int count,
+                                              const ProgramSandbox::Environment& env = {},
+                                              bool ordinaryUser = false) const
+    {
+        std::vector<Window> windows;
+        for (int i = 0; i < count; ++i)
+            windows.push_back(startWindow(home, prefix + std::to_string(i), false, env, ordinaryUser));
+        for (Window& w : windows)
+            EXPECT_TRUE(waitForTheDemo(*w.box, w.program.get(), w.session)) << w.name << w.program->wait(1).out;
+        return windows;
+    }
+    // A termination signal to each window, at once (a logout).
+    static void signalAll(const std::vector<Window>& windows)
+    {
+        for (const Window& w : windows)
+            ::kill(w.program->pid(), SIGTERM);
+    }
+    // Waits until every window has ended, each cleanly; what they all wrote.
+    static ChildResult waitForAll(const std::vector<Window>& windows)
+    {
+        ChildResult all;
+        for (const Window& w : windows) {
+            SCOPED_TRACE(w.name);
+            const ChildResult r = w.program->wait(120);
+            EXPECT_EXITED_CLEANLY(r);
+            all.out += r.out;
+            all.err += r.err;
+        }
+        return all;
+    }
+    static std::vector<std::string> namesOf(const std::vector<Window>& windows)
+    {
+        std::vector<std::string> names;
+        for (const Window& w : windows)
+            names.push_back(w.name);
+        return names;
+    }
+    // Ends the windows, which sit in their name entries, with a termination
+    // signal each, at once (a logout): each ends cleanly without a word on
+    // standard output, and layout 0's table in the registry file `file` is
+    // their entries. What they wrote.
+    static ChildResult endAndExpectEveryEntry(const std::vector<Window>& windows, const std::string& file)
+    {
+        signalAll(windows);
+        const ChildResult all = waitForAll(windows);
+        EXPECT_EQ(all.out, "");
+        EXPECT_EQ(sorted(storedNames(readFileBytes(file), 0)), sorted(namesOf(windows)));
+        return all;
+    }
     // "amy" won layout 0 over the long-time player's registry: her entry
     // heads the layout, the last name is hers, and nothing but that layout
     // and the name changed.
@@ -313,15 +443,15 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         const char* path; // under HOME
         mode_t during, after;
         std::vector<std::string> extra;
-        const char* message; // after "failed to open registry: "
+        const char* message; // before the registry file's path
     } cases[] = {
-        {"the file may not be read", kGameRegistryFile, 0000, 0600, {}, "cannot read "},
+        {"the file may not be read", kGameRegistryFile, 0000, 0600, {}, "failed to open registry: cannot read "},
         // The full-screen switch of the command line saves at once, and
         // that save fails, as on a full disk.
-        {"the folder may not be written", ".moravel", 0500, 0700, {"-f"}, "cannot create a temporary file beside "},
+        {"the folder may not be written", ".moravel", 0500, 0700, {"-f"},
+         "failed to write registry: cannot create a temporary file beside "},
     };
-    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
-    if (user.exitCode != 0)
+    if (!programsCanRunAsTheOrdinaryUser())
         GTEST_SKIP() << "cannot leave root here, so file permissions do not apply";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -339,8 +469,7 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
         EXPECT_EXITED_CLEANLY(r);
         // The start-up did fail (the run was an ordinary user's), and said
         // which step and why.
-        EXPECT_NE(r.out.find(std::string("failed to open registry: ") + c.message + gameRegistryPath(box.home().path()) +
-                             ": Permission denied"),
+        EXPECT_NE(r.out.find(c.message + gameRegistryPath(box.home().path()) + ": Permission denied"),
                   std::string::npos)
             << r.out;
 
@@ -354,17 +483,13 @@ TEST_F(SavedDataTest, AStartUpFailureThatClearsLaterLosesNothing)
 // ranked into what the file holds then, and the name are in the file.
 TEST_F(SavedDataTest, AStoreThatFailedIsWrittenWhenTheGameEnds)
 {
-    const ChildResult user = runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); });
-    if (user.exitCode != 0)
+    if (!programsCanRunAsTheOrdinaryUser())
         GTEST_SKIP() << "cannot leave root here, so directory permissions do not apply";
     for (bool quit : {true, false}) {
         SCOPED_TRACE(quit ? "the player quits" : "a termination signal");
         ProgramSandbox box;
-        box.asOrdinaryUser();
-        box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
-        const std::string before = registryOf(box);
+        const std::string before = playersRegistryInAFolderNotWritable(box);
         const std::string folder = box.home().file(".moravel");
-        ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
 
         PlayerSession s = wonGameUpToTheName("amy");
         enterTheName(s);
@@ -389,7 +514,7 @@ TEST_F(SavedDataTest, AStoreThatFailedIsWrittenWhenTheGameEnds)
             r = endBySigterm(&program);
         }
         EXPECT_EXITED_CLEANLY(r);
-        EXPECT_NE(r.out.find("failed to open registry: cannot create a temporary file beside " +
+        EXPECT_NE(r.out.find("failed to write registry: cannot create a temporary file beside " +
                              gameRegistryPath(box.home().path()) + ": Permission denied"),
                   std::string::npos)
             << r.out;
@@ -456,7 +581,7 @@ TEST_F(SavedDataTest, EveryDamagedOriginalIsKept)
     EXPECT_EXITED_CLEANLY(r);
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(readFileBytes(path) == originals[0]) << "the damaged file was written";
-    EXPECT_EQ(namesIn(box.home().file(".moravel")), registryAndItsLock());
+    EXPECT_EQ(namesIn(box.home().file(".moravel")), theRegistryAlone());
 
     // One damaged file in each of two runs.
     std::string err;
@@ -524,7 +649,7 @@ TEST_F(SavedDataTest, AFileSizeLimitFailsTheSaveAndTheGameGoesOn)
     EXPECT_EXITED_CLEANLY(r);
     EXPECT_NE(r.out.find(std::strerror(EFBIG)), std::string::npos) << r.out;
     EXPECT_TRUE(registryOf(box) == before) << "changed: " << testing::PrintToString(changedKeys(before, registryOf(box)));
-    EXPECT_EQ(namesIn(box.home().file(".moravel")), registryAndItsLock());
+    EXPECT_EQ(namesIn(box.home().file(".moravel")), theRegistryAlone());
 }
 
 // Standard error a pipe whose reader has gone, and a damaged registry: the
@@ -587,33 +712,17 @@ protected:
         for (int round = 0; round < kRounds; ++round) {
             SCOPED_TRACE("round " + std::to_string(round));
             ProgramSandbox home;
-            const ProgramSandbox::Environment sameHome = {{"HOME", home.home().path()}};
-            std::vector<std::unique_ptr<ProgramSandbox>> boxes;
-            std::vector<std::unique_ptr<RunningProgram>> windows;
-            std::vector<PlayerSession> sessions;
-            std::vector<std::string> names;
-            for (int w = 0; w < kWindows; ++w) {
-                names.push_back("w" + std::to_string(w) + "r" + std::to_string(round));
-                sessions.push_back(wonGameUpToTheName(names.back()));
-                if (!signalled)
-                    enterAndQuit(sessions.back());
-                boxes.push_back(std::make_unique<ProgramSandbox>());
-                windows.push_back(std::make_unique<RunningProgram>());
-            }
-            for (int w = 0; w < kWindows; ++w)
-                ASSERT_TRUE(startOver(*boxes[w], windows[w].get(), sessions[w], {}, sameHome));
+            const std::string prefix = "r" + std::to_string(round) + "w";
             if (signalled) {
-                for (int w = 0; w < kWindows; ++w)
-                    ASSERT_TRUE(waitForTheDemo(*boxes[w], windows[w].get(), sessions[w])) << w;
-                for (int w = 0; w < kWindows; ++w)
-                    ::kill(windows[w]->pid(), SIGTERM);
+                endAndExpectEveryEntry(windowsInTheNameEntry(home.home().path(), prefix, kWindows),
+                                       gameRegistryPath(home.home().path()));
+                continue;
             }
-            for (int w = 0; w < kWindows; ++w) {
-                const ChildResult r = windows[w]->wait(60);
-                EXPECT_EXITED_CLEANLY(r);
-                EXPECT_EQ(r.out, "") << w;
-            }
-            EXPECT_EQ(sorted(storedNames(readFileBytes(gameRegistryPath(home.home().path())), 0)), sorted(names));
+            std::vector<Window> windows;
+            for (int w = 0; w < kWindows; ++w)
+                windows.push_back(startWindow(home.home().path(), prefix + std::to_string(w), true));
+            EXPECT_EQ(waitForAll(windows).out, "");
+            EXPECT_EQ(sorted(storedNames(registryOf(home), 0)), sorted(namesOf(windows)));
         }
     }
 };
@@ -626,6 +735,197 @@ TEST_F(SeveralWindowsTest, EndedByOneSignalInTheNameEntryKeepEveryEntry)
 TEST_F(SeveralWindowsTest, WinningAtOnceKeepEveryEntry)
 {
     playRounds(false);
+}
+
+// What an older version of the game left in place of its lock file beside
+// the registry (root's and 0600 after a start under sudo, mode 000, a socket,
+// a dangling link), and a registry folder that may not be written whose
+// registry file is a link into a dotfiles folder that may: eight windows,
+// run as an ordinary user, ended by one termination signal in their name
+// entries, keep every entry; nothing is said, and what was left stays.
+TEST_F(SeveralWindowsTest, AnOldLockFileOrAReadOnlyRegistryFolderKeepsEveryEntry)
+{
+    if (!programsCanRunAsTheOrdinaryUser())
+        GTEST_SKIP() << "cannot leave root here, so file permissions do not apply";
+    const struct {
+        const char* what;
+        bool rootsOwn;    // the lock file stays root's
+        mode_t lockType;  // of what is left at "<registry>.lock"; 0: nothing
+        bool linkedFile;  // the registry file a link into a dotfiles folder
+    } cases[] = {
+        {"a lock file of root's, 0600", true, S_IFREG, false},
+        {"a lock file of mode 000", false, S_IFREG, false},
+        {"a socket for the lock file", false, S_IFSOCK, false},
+        {"a dangling link for the lock file", false, S_IFLNK, false},
+        {"a read-only registry folder, the registry a link", false, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.rootsOwn && !runsAsRoot())
+            continue; // no file of root's can be made
+        ProgramSandbox home;
+        TempDir dotfiles;
+        const std::string folder = home.home().file(".moravel");
+        const std::string path = gameRegistryPath(home.home().path());
+        const std::string lockFile = path + ".lock";
+        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+        std::string target = path;
+        if (c.linkedFile) {
+            target = dotfiles.file("qinvar");
+            ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+        }
+        if (c.lockType == S_IFREG) {
+            home.home().write(".moravel/registry_Moravel_Qinvar.lock", "");
+        } else if (c.lockType == S_IFSOCK) {
+            ASSERT_TRUE(leaveSocketAt(lockFile));
+        } else if (c.lockType == S_IFLNK) {
+            ASSERT_EQ(::symlink("/nonexistent/folder/lock", lockFile.c_str()), 0);
+        }
+        ASSERT_TRUE(giveToOrdinaryUser(home.home().path()));
+        ASSERT_TRUE(giveToOrdinaryUser(dotfiles.path()));
+        if (c.rootsOwn) {
+            ASSERT_EQ(::lchown(lockFile.c_str(), 0, 0), 0);
+            ASSERT_EQ(::chmod(lockFile.c_str(), 0600), 0);
+        } else if (c.lockType == S_IFREG) {
+            ASSERT_EQ(::chmod(lockFile.c_str(), 0000), 0);
+        }
+        if (c.linkedFile) {
+            ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+        }
+
+        const ChildResult all =
+            endAndExpectEveryEntry(windowsInTheNameEntry(home.home().path(), "w", kWindows, {}, true), target);
+        EXPECT_EQ(all.err, "");
+        struct stat st;
+        if (c.lockType != 0) {
+            ASSERT_EQ(::lstat(lockFile.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & S_IFMT, c.lockType);
+            EXPECT_EQ(st.st_uid, c.rootsOwn ? 0u : (runsAsRoot() ? kOrdinaryUserId : ::getuid()));
+        }
+        ::chmod(folder.c_str(), 0700);
+    }
+}
+
+// A registry folder that cannot be locked (it may be written but not read):
+// the player is told once, on standard error and in the trace, and every
+// save still happens.
+TEST_F(SavedDataTest, ALockThatCannotBeHadIsToldOnceAndTheSavesHappen)
+{
+    if (!programsCanRunAsTheOrdinaryUser())
+        GTEST_SKIP() << "cannot leave root here, so folder permissions do not apply";
+    ProgramSandbox box;
+    box.asOrdinaryUser();
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(box);
+    const std::string folder = box.home().file(".moravel");
+    ASSERT_EQ(::chmod(folder.c_str(), 0300), 0);
+    // A board started saves the options; the won game, its best time and
+    // the name.
+    PlayerSession s = wonGameUpToTheName("amy");
+    enterAndQuit(s);
+    const ChildResult r = play(box, s, {"-trace"});
+    ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "The registry folder " + folder + " cannot be locked: Permission denied. The registry is saved "
+                     "without the lock: windows of the game that save at the same moment may lose each other's "
+                     "changes.\n");
+    const Lines trace = splitLines(box.workFile("trace.txt"));
+    const std::string told =
+        "...registry folder " + folder + " cannot be locked: Permission denied; saving without the lock";
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), told), 1)
+        << box.workFile("trace.txt");
+    expectAmysEntryStored(before, registryOf(box));
+}
+
+// Two homes whose registry files are links to one shared file: four windows
+// on each, their saves slowed by a slow disk, ended by one termination
+// signal in their name entries, round after round: every entry is in the
+// shared file.
+TEST_F(SeveralWindowsTest, TwoHomesLinkedToOneFileKeepEveryEntry)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        TempDir shared;
+        const std::string target = shared.file("qinvar");
+        std::vector<std::unique_ptr<ProgramSandbox>> homes;
+        std::vector<Window> windows;
+        for (const char* prefix : {"a", "b"}) {
+            homes.push_back(std::make_unique<ProgramSandbox>());
+            const std::string home = homes.back()->home().path();
+            ASSERT_EQ(::mkdir(homes.back()->home().file(".moravel").c_str(), 0700), 0);
+            ASSERT_EQ(::symlink(target.c_str(), gameRegistryPath(home).c_str()), 0);
+            const std::string names = std::string(prefix) + std::to_string(round);
+            std::vector<Window> more = windowsInTheNameEntry(home, names, kWindows / 2, slowStorage(200));
+            for (Window& w : more)
+                windows.push_back(std::move(w));
+        }
+        endAndExpectEveryEntry(windows, target);
+    }
+}
+
+// A slow disk (every fsync a second longer) and eight windows ended by one
+// termination signal in their name entries: each window's last save waits
+// for the others' as long as they take, and every entry is in the file.
+TEST_F(SeveralWindowsTest, ASlowDiskWithWindowsEndingAtOnceKeepsEveryEntry)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    ProgramSandbox home;
+    endAndExpectEveryEntry(windowsInTheNameEntry(home.home().path(), "w", kWindows, slowStorage(1000)),
+                           gameRegistryPath(home.home().path()));
+}
+
+// One window stops inside its save, holding the registry's lock, for
+// several seconds (a stalled disk, a stopped process), while five others
+// are ended by a termination signal in their name entries: they wait for it
+// and keep their entries. A window started meanwhile starts at once with
+// the options as stored (its entry, left under the name it offers, is
+// under the stored last name "Ada"), and keeps its entry too.
+TEST_F(SavedDataTest, AWindowHoldingTheLockForSecondsKeepsEveryEntryAndAnotherStartsAtOnce)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    ProgramSandbox home;
+    home.home().write(kGameRegistryFile, registryBytes(chosenOptionRecords(0)));
+    const std::string at = home.home().path();
+    std::vector<Window> holder = windowsInTheNameEntry(at, "holder", 1, slowStorage(0, true));
+    std::vector<Window> others = windowsInTheNameEntry(at, "w", 5);
+    signalAll(holder);
+    ASSERT_TRUE(waitFor(30, [&] { return isStopped(holder[0].program->pid()); })) << "the holder did not stop";
+    signalAll(others);
+    const double signalled = monotonicSeconds();
+
+    // The start reads the options without the lock; starting a board saves
+    // them, which must wait for the lock, and keeps them pending.
+    PlayerSession s = wonGameUpToContinue();
+    s.idle(500);
+    Window started{"Ada", s, std::make_unique<ProgramSandbox>(), std::make_unique<RunningProgram>()};
+    ASSERT_TRUE(startOver(*started.box, started.program.get(), started.session, {}, {{"HOME", at}}));
+    ASSERT_TRUE(waitForTheDemo(*started.box, started.program.get(), started.session, 30))
+        << started.program->wait(1).out;
+    EXPECT_TRUE(isStopped(holder[0].program->pid()));
+    ::kill(started.program->pid(), SIGTERM);
+
+    // The lock stays held for seven seconds after the signal: longer than
+    // any wait during play, and every window still waits for it.
+    sleepMilliseconds(static_cast<int>(std::max(0.0, 7.0 - (monotonicSeconds() - signalled)) * 1000));
+    for (const Window& w : others)
+        EXPECT_TRUE(w.program->running()) << w.name << " did not wait for the lock";
+    EXPECT_TRUE(started.program->running()) << "the started window did not wait for the lock";
+    ::kill(holder[0].program->pid(), SIGCONT);
+
+    const ChildResult held = waitForAll(holder);
+    EXPECT_EQ(held.out, "");
+    EXPECT_EQ(waitForAll(others).out, "");
+    const ChildResult r = started.program->wait(60);
+    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EQ(r.out.find("could not load"), std::string::npos) << r.out;
+    std::vector<std::string> names = namesOf(others);
+    names.push_back(holder[0].name);
+    names.push_back("Ada");
+    const std::vector<std::string> stored = storedNames(registryOf(home), 0);
+    for (const std::string& name : names)
+        EXPECT_NE(std::find(stored.begin(), stored.end(), name), stored.end()) << name << " is not in the file";
 }
 
 // Window A loaded its options at start and sits in the name entry; window
@@ -763,44 +1063,77 @@ TEST_F(SavedDataTest, AClockJumpStoresNoImpossibleTime)
     }
 }
 
-// A save killed midway leaves its temporary file ("<registry>.XXXXXX"); the
-// next save, which holds the lock, removes every one of them, however
-// young, and leaves every other name alone.
-TEST_F(SavedDataTest, AStaleTemporaryFileIsRemovedByTheNextSave)
+// A save killed midway leaves its temporary file ("<registry>.#saving#" and
+// six letters or digits); the next save, which holds the lock, removes every
+// one of them, however young, and leaves every other name alone, byte for
+// byte: a player's "<registry>.backup" and ".bak001", a temporary file of an
+// older version ("<registry>.Ab12Cd"); and beside a link's target in a
+// dotfiles folder, "qinvar.backup" and "qinvar.README" as well.
+TEST_F(SavedDataTest, OnlyTheGamesOwnTemporaryFilesAreRemoved)
 {
-    ProgramSandbox box;
     std::vector<RegistryRecord> records = playersRegistry();
     for (RegistryRecord& r : records) {
         if (r.key == "Fullscreen")
             r.value = u32Bytes(1);
     }
-    box.home().write(kGameRegistryFile, registryBytes(records));
-    const std::string before = registryOf(box);
+    const std::string bytes = registryBytes(records);
     const struct {
-        const char* name;
+        const char* suffix;
         int ageSeconds;
         bool removed;
     } strays[] = {
-        {"registry_Moravel_Qinvar.Ab12Cd", 120, true},
-        {"registry_Moravel_Qinvar.Zz99Yy", 0, true},
-        {"registry_Moravel_Other.Ab12Cd", 120, false},
+        {".#saving#Ab12Cd", 120, true}, {".#saving#Zz99Yy", 0, true}, {".Ab12Cd", 120, false},
+        {".backup", 120, false},        {".bak001", 0, false},        {".README", 0, false},
     };
-    std::vector<std::string> kept = registryAndItsLock();
-    for (const auto& stray : strays) {
-        const std::string file = box.home().write(".moravel/" + std::string(stray.name), before);
-        const timeval then = {static_cast<time_t>(std::time(nullptr) - stray.ageSeconds), 0};
-        const timeval times[2] = {then, then};
-        ASSERT_EQ(::utimes(file.c_str(), times), 0);
-        if (!stray.removed)
-            kept.push_back(stray.name);
-    }
-    std::sort(kept.begin(), kept.end());
+    for (bool link : {false, true}) {
+        SCOPED_TRACE(link ? "beside a link's target" : "beside the registry file");
+        ProgramSandbox box;
+        TempDir dotfiles;
+        std::string folder;
+        std::string name;
+        if (link) {
+            const std::string target = dotfiles.write("qinvar", bytes);
+            ASSERT_EQ(::mkdir(box.home().file(".moravel").c_str(), 0700), 0);
+            ASSERT_EQ(::symlink(target.c_str(), gameRegistryPath(box.home().path()).c_str()), 0);
+            folder = dotfiles.path();
+            name = "qinvar";
+        } else {
+            box.home().write(kGameRegistryFile, bytes);
+            folder = box.home().file(".moravel");
+            name = "registry_Moravel_Qinvar";
+        }
+        std::map<std::string, std::string> kept = {{name, ""}};
+        std::vector<std::string> others = {name + ".#saving#", "registry_Moravel_Other.#saving#Ab12Cd"};
+        for (const auto& stray : strays)
+            others.push_back(name + stray.suffix);
+        for (const std::string& other : others) {
+            const auto* stray = std::find_if(std::begin(strays), std::end(strays),
+                                             [&](const auto& st) { return name + st.suffix == other; });
+            const bool removed = stray != std::end(strays) && stray->removed;
+            const std::string content = "the player's own " + other;
+            const std::string file = folder + "/" + other;
+            std::ofstream(file, std::ios::binary) << content;
+            const time_t then = std::time(nullptr) - (stray != std::end(strays) ? stray->ageSeconds : 120);
+            const timeval times[2] = {{then, 0}, {then, 0}};
+            ASSERT_EQ(::utimes(file.c_str(), times), 0);
+            if (!removed)
+                kept[other] = content;
+        }
 
-    // "-w" changes the stored full-screen choice: a save.
-    const ChildResult r = play(box, quitAtOnce(), {"-w"});
-    EXPECT_EXITED_CLEANLY(r);
-    EXPECT_EQ(namesIn(box.home().file(".moravel")), kept);
-    EXPECT_EQ(changedKeys(before, registryOf(box)), std::vector<std::string>{"Fullscreen"});
+        // "-w" changes the stored full-screen choice: a save.
+        const ChildResult r = play(box, quitAtOnce(), {"-w"});
+        EXPECT_EXITED_CLEANLY(r);
+        EXPECT_EQ(r.out, "");
+        std::vector<std::string> names;
+        for (const auto& [other, content] : kept) {
+            names.push_back(other);
+            if (other != name) {
+                EXPECT_EQ(readFileBytes(folder + "/" + other), content) << other;
+            }
+        }
+        EXPECT_EQ(namesIn(folder), names);
+        EXPECT_EQ(changedKeys(bytes, readFileBytes(folder + "/" + name)), std::vector<std::string>{"Fullscreen"});
+    }
 }
 
 // What is not a regular file in the registry file's place: a FIFO that no
@@ -854,7 +1187,7 @@ TEST_F(SavedDataTest, AFifoOrADeviceAsTheRegistryIsNeitherReadNorReplaced)
         struct stat st;
         ASSERT_EQ(::lstat(path.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & S_IFMT, c.fifo ? S_IFIFO : S_IFLNK);
-        EXPECT_EQ(namesIn(box.home().file(".moravel")), registryAndItsLock());
+        EXPECT_EQ(namesIn(box.home().file(".moravel")), theRegistryAlone());
     }
 }
 
@@ -905,6 +1238,261 @@ TEST_F(SavedDataTest, AHomeTooLongForTheRegistryPathIsRefused)
                   std::string::npos)
             << r.out;
         EXPECT_EQ(namesIn(home), std::vector<std::string>{}) << "something was made under a cut name";
+    }
+}
+
+// Window A picks the next tile set (3) and starts a board, which saves it;
+// window B later picks tile set 1 and starts a board; then A starts
+// another board without touching the tile set: B's choice stays in the
+// file. A saved choice is saved: only one set again is written again.
+TEST_F(SavedDataTest, AnEarlierChoiceSavedOnceDoesNotPutBackAnotherWindowsNewerOne)
+{
+    ProgramSandbox a;
+    ProgramSandbox b;
+    std::vector<RegistryRecord> records = playersRegistry();
+    for (RegistryRecord& r : records) {
+        if (r.key == "Tileset")
+            r.value = u32Bytes(2);
+    }
+    a.home().write(kGameRegistryFile, registryBytes(records));
+    auto tileSet = [&] {
+        std::string value;
+        return registryValue(registryOf(a), "Tileset", &value) ? u32Of(value) : 99u;
+    };
+
+    PlayerSession sa(1000);
+    pickAndStartABoard(sa, screen::kTileSetUp);
+    const size_t point = static_cast<size_t>(sa.demo.count());
+    padForTheGate(sa);
+    sa.click(screen::startButton(), 1000);
+    sa.click(screen::newGameButton(), 1000);
+    sa.click(screen::confirmationButton(true), 1000);
+    sa.idle(200);
+    sa.quit();
+    JournalGate gate;
+    RunningProgram windowA;
+    ASSERT_TRUE(startGated(a, &windowA, &gate, sa));
+    ASSERT_TRUE(gate.readUntil(&windowA, point + 1, 60)) << windowA.wait(1).out;
+    EXPECT_EQ(tileSet(), 3u) << "A's choice was saved";
+
+    PlayerSession sb(1000);
+    pickAndStartABoard(sb, screen::kTileSetDown);
+    pickAndStartABoard(sb, screen::kTileSetDown);
+    sb.quit();
+    const ChildResult rb = play(b, sb, {}, {{"HOME", a.home().path()}});
+    EXPECT_EXITED_CLEANLY(rb);
+    EXPECT_EQ(tileSet(), 1u) << "B's choice was saved";
+
+    const std::string betweenRuns = registryOf(a);
+    gate.release();
+    const ChildResult ra = windowA.wait(60);
+    EXPECT_EXITED_CLEANLY(ra);
+    EXPECT_EQ(ra.out, "");
+    EXPECT_EQ(tileSet(), 1u) << "A's earlier choice put back B's newer one";
+    EXPECT_EQ(changedKeys(betweenRuns, registryOf(a)), std::vector<std::string>{});
+}
+
+// A Clear of layout 0's best times whose save fails (the folder may not be
+// written) is told, and the table shows cleared; the folder recovers, and
+// the clear is in the file: written at the end of the game, or with the
+// next ranking on that layout, which ranks the new entry into the cleared
+// table, not into what the file held. The game runs as an ordinary user.
+TEST_F(SavedDataTest, AClearThatFailedStaysClearedOnceTheFolderRecovers)
+{
+    if (!programsCanRunAsTheOrdinaryUser())
+        GTEST_SKIP() << "cannot leave root here, so directory permissions do not apply";
+    for (bool ranked : {false, true}) {
+        SCOPED_TRACE(ranked ? "then a won game is ranked" : "then the game ends");
+        ProgramSandbox box;
+        const std::string before = playersRegistryInAFolderNotWritable(box);
+        const std::string folder = box.home().file(".moravel");
+
+        PlayerSession s(seedTime);
+        s.click(screen::optionsButton(), 500);
+        s.click(screen::optionsBestTimesButton(), 500);
+        s.click(screen::bestTimesClearButton(), 500);
+        s.click(screen::clearConfirmationButton(true), 500);
+        s.click(screen::bestTimesOkButton(), 500);
+        s.click(screen::optionsOkButton(), 500);
+        const size_t point = static_cast<size_t>(s.demo.count());
+        padForTheGate(s);
+        if (ranked) {
+            s.click(screen::startButton(), 1000);
+            s.playPairs(mirror, moves);
+            s.click(screen::continueButton(), 1500);
+            s.typeName("amy");
+            enterTheName(s);
+        }
+        s.quit();
+        JournalGate gate;
+        RunningProgram program;
+        ASSERT_TRUE(startGated(box, &program, &gate, s));
+        ASSERT_TRUE(gate.readUntil(&program, point + 1, 60)) << program.wait(1).out;
+        EXPECT_TRUE(registryOf(box) == before) << "the clear's save did not fail";
+        ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+        gate.release();
+        const ChildResult r = program.wait(60);
+        EXPECT_EXITED_CLEANLY(r);
+        EXPECT_NE(r.out, "") << "the failed save was not told";
+
+        const std::string after = registryOf(box);
+        std::vector<std::string> want(8, "nobody");
+        if (ranked)
+            want[0] = "amy";
+        EXPECT_EQ(storedNames(after, 0), want);
+        EXPECT_EQ(storedNames(after, 1), storedNames(before, 1)) << "another layout changed";
+    }
+}
+
+// The game's windows on a virtual X server (SDL's X11 driver) that goes
+// away under them: the X library ends each game from inside itself (the
+// server ended: a logout that ends it first, a crash of it; or an X error:
+// the window destroyed by another program). Each window first stores what
+// a termination signal would: a name entry's text typed so far, with its
+// result; a result on its end screen, under the last name entered; the
+// changes of an options dialog that is up; and then ends with the X
+// library's status, 1. Skipped without Xvfb.
+class LostDisplayTest : public SavedDataTest {
+protected:
+    void SetUp() override
+    {
+        if (!XvfbServer::s_isInstalled())
+            GTEST_SKIP() << "Xvfb is not installed";
+        SavedDataTest::SetUp();
+        // Xlib's input-method code keeps a few bytes to the end of the
+        // process that the leak checker of a sanitizer build would report
+        // as the game's.
+        suppressions = scratch.write("lsan.supp", "leak:libX11.so\n");
+    }
+    // What a game's environment needs to run on the server.
+    ProgramSandbox::Environment onTheServer(const XvfbServer& server) const
+    {
+        return {{"SDL_VIDEODRIVER", "x11"},
+                {"DISPLAY", server.display()},
+                {"LSAN_OPTIONS", "suppressions=" + suppressions}};
+    }
+    // A won game left on its end screen.
+    PlayerSession wonGameLeftOnTheEndScreen() const
+    {
+        PlayerSession s = wonGameUpToTheEndScreen();
+        s.idle(1000);
+        return s;
+    }
+    // Automatic hints switched on in the options dialog, which stays up.
+    static PlayerSession autoHintsSwitchedInTheOptions()
+    {
+        PlayerSession s(1000);
+        s.click(screen::optionsButton(), 500);
+        s.click(screen::autoHintButton(), 500);
+        s.idle(500);
+        return s;
+    }
+    // A window ended with the X library's status, after its message: an
+    // X error's, or a lost connection's (in the words of either version).
+    static void expectEndedByTheXLibrary(const ChildResult& r)
+    {
+        EXPECT_EXITED_WITH(r, 1);
+        EXPECT_TRUE(r.err.find("X Error of failed request") != std::string::npos ||
+                    r.err.find("XIO:  fatal IO error") != std::string::npos ||
+                    r.err.find("X connection to") != std::string::npos)
+            << r.err;
+    }
+
+    TempDir scratch;
+    std::string suppressions;
+};
+
+// Round after round, windows on one home sit in the name entry (their
+// names typed, no Return), one on its end screen and one in the options
+// dialog with automatic hints switched on; the server ends.
+TEST_F(LostDisplayTest, TheServerEndingKeepsEveryWindowsEntryAndChoice)
+{
+    constexpr int kNameEntries = 5;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        XvfbServer server;
+        ASSERT_TRUE(server.start("640x480x24", 20)) << "Xvfb did not start";
+        ProgramSandbox home;
+        // Automatic hints off, the last name "Ada", no best times yet.
+        home.home().write(kGameRegistryFile, registryBytes(chosenOptionRecords(0)));
+        const ProgramSandbox::Environment env = onTheServer(server);
+        std::vector<Window> windows =
+            windowsInTheNameEntry(home.home().path(), "r" + std::to_string(round) + "w", kNameEntries, env);
+        // A window on its end screen, whose result goes under the last name
+        // stored, and one in the options dialog, which makes no entry (the
+        // last window, left out of the names).
+        for (auto [name, session] : {std::make_pair("Ada", wonGameLeftOnTheEndScreen()),
+                                     std::make_pair("", autoHintsSwitchedInTheOptions())}) {
+            windows.push_back({name, session, std::make_unique<ProgramSandbox>(), std::make_unique<RunningProgram>()});
+            Window& w = windows.back();
+            ProgramSandbox::Environment all = {{"HOME", home.home().path()}};
+            all.insert(all.end(), env.begin(), env.end());
+            ASSERT_TRUE(startOver(*w.box, w.program.get(), w.session, {}, all));
+            ASSERT_TRUE(waitForTheDemo(*w.box, w.program.get(), w.session)) << w.program->wait(1).err;
+        }
+        server.stop();
+        for (const Window& w : windows) {
+            SCOPED_TRACE(w.name);
+            expectEndedByTheXLibrary(w.program->wait(60));
+        }
+        std::vector<std::string> names = namesOf(windows);
+        names.pop_back();
+
+        const std::string after = readFileBytes(gameRegistryPath(home.home().path()));
+        std::vector<std::string> stored = storedNames(after, 0);
+        stored.resize(names.size());
+        EXPECT_EQ(sorted(stored), sorted(names));
+        std::string value;
+        ASSERT_TRUE(registryValue(after, "LastHighScoreName", &value));
+        EXPECT_NE(std::find(names.begin(), names.begin() + kNameEntries, std::string(value.c_str())),
+                  names.begin() + kNameEntries)
+            << "the last name is none of those typed: " << value.c_str();
+        ASSERT_TRUE(registryValue(after, "Autohint", &value));
+        EXPECT_EQ(value, u32Bytes(1)) << "the options dialog's change was lost";
+    }
+}
+
+// Another program destroys the game's window: the game's next drawing on it
+// is an X error (BadDrawable), which ends it. In the name entry, and on
+// the end screen.
+TEST_F(LostDisplayTest, AWindowDestroyedByAnotherProgramKeepsItsEntry)
+{
+    const struct {
+        const char* what;
+        bool nameEntry;
+        const char* name;
+    } cases[] = {
+        {"in the name entry", true, "amy"},
+        {"on the end screen", false, "Ada"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XvfbServer server;
+        ASSERT_TRUE(server.start("640x480x24", 20)) << "Xvfb did not start";
+        ProgramSandbox box;
+        box.home().write(kGameRegistryFile, registryBytes(chosenOptionRecords(0)));
+        const PlayerSession s = c.nameEntry ? wonGameUpToTheName(c.name) : wonGameLeftOnTheEndScreen();
+        RunningProgram program;
+        ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, s, {}, onTheServer(server)))
+            << program.wait(1).err;
+
+        Display* other = XOpenDisplay(server.display().c_str());
+        ASSERT_NE(other, nullptr);
+        const unsigned long window = XvfbServer::s_findWindow(other, "Qinvar", 640, 480);
+        EXPECT_NE(window, 0u);
+        if (window != 0) {
+            XDestroyWindow(other, window);
+            XSync(other, False);
+        }
+        const ChildResult r = program.wait(20);
+        XCloseDisplay(other);
+        expectEndedByTheXLibrary(r);
+
+        const std::string after = registryOf(box);
+        EXPECT_EQ(storedName(after, 0, 0), c.name);
+        std::string last;
+        ASSERT_TRUE(registryValue(after, "LastHighScoreName", &last));
+        EXPECT_EQ(std::string(last.c_str()), c.name);
     }
 }
 

@@ -2,11 +2,15 @@
 #include "tests/support/TempDir.h"
 
 #include <dirent.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ftw.h>
 
 namespace {
@@ -115,4 +119,19 @@ std::vector<std::string> namesIn(const std::string& dir)
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool leaveSocketAt(const std::string& path)
+{
+    sockaddr_un at = {};
+    at.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(at.sun_path))
+        return false;
+    std::memcpy(at.sun_path, path.c_str(), path.size() + 1);
+    const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (s < 0)
+        return false;
+    const bool bound = ::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof(at)) == 0;
+    ::close(s);
+    return bound;
 }

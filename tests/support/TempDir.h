@@ -33,3 +33,7 @@ std::string readFileBytes(const std::string& path);
 bool fileExists(const std::string& path);
 // The names in a folder but "." and "..", sorted; none when it cannot be read.
 std::vector<std::string> namesIn(const std::string& dir);
+// Leaves a UNIX socket at `path`, as a program that listened there and
+// ended would; false when it cannot be made (or the path is too long for
+// one).
+bool leaveSocketAt(const std::string& path);

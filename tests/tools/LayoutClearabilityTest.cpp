@@ -1,7 +1,11 @@
-// Every layout of the archive can be cleared: free pairs are removed, faces
-// ignored, until nothing is left. A tile is free when no tile of the next
-// layer overlaps it and no tile beside it on its layer closes its left or its
-// right side (a neighbour half a tile up or down closes that side too).
+// Every layout of the archive opens with a choice and can be cleared. Which
+// tiles are free does not depend on the faces, so a layout that opens with
+// at least 24 free tiles gives every deal many chances of free pairs (and a
+// layout with fewer than two could never be dealt one); and free pairs can be
+// removed, faces ignored, until nothing is left. A tile is free when no tile
+// of the next layer overlaps it and no tile beside it on its layer closes its
+// left or its right side (a neighbour half a tile up or down closes that side
+// too).
 #include "game/TilePosition.h"
 #include "tests/support/PairSearch.h"
 #include "tests/tools/ArchiveReader.h"
@@ -136,15 +140,26 @@ TEST(FreeTileRule, SearchTellsClearableBoardsFromStuckOnes)
     EXPECT_FALSE(Board({{0, 0, 0}, {0, 0, 1}, {0, 0, 2}, {6, 0, 0}}).clearable(1000));
 }
 
+// The fewest free tiles a layout opens with.
+constexpr int kFreeAtTheStart = 24;
+
 class LayoutClearability : public testing::TestWithParam<const char*> {};
 
-TEST_P(LayoutClearability, CanBeCleared)
+TEST_P(LayoutClearability, OpensWithAChoiceAndCanBeCleared)
 {
     ArchiveReader archive;
     ASSERT_TRUE(archive.open(buildArchivePath())) << buildArchivePath();
     const std::vector<Tile> tiles = parse(archive.bytes(GetParam()));
     ASSERT_EQ(int32_t(tiles.size()), mkarchive::kLayoutTiles);
-    EXPECT_TRUE(Board(tiles).clearable(20000)) << GetParam() << " cannot be cleared";
+    const Board board(tiles);
+    Present all;
+    for (size_t i = 0; i < board.size(); ++i)
+        all.set(i);
+    int open = 0;
+    for (size_t i = 0; i < board.size(); ++i)
+        open += board.free(all, i) ? 1 : 0;
+    EXPECT_GE(open, kFreeAtTheStart) << GetParam() << " opens with too few free tiles";
+    EXPECT_TRUE(board.clearable(20000)) << GetParam() << " cannot be cleared";
 }
 
 std::vector<const char*> layoutNames()

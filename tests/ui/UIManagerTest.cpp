@@ -198,6 +198,20 @@ TEST_F(Manager, DisabledAndInactiveControlsAreNotOfferedRoutedEvents)
     EXPECT_EQ(joined(log), "I:offer I:key");
 }
 
+TEST_F(Manager, AControlThatGoesAwayWhileLitComesBackUnlit)
+{
+    // Lit under the pointer, then hidden by what the game does (no mouse
+    // move reaches a hidden control); the pointer has gone meanwhile, with
+    // events still arriving (a key, a time stamp) but no move over it.
+    CountingControl* shuffle = add("S", 0, 0, 10, 10);
+    manager.sendEventToControls(move(5, 5));
+    EXPECT_EQ(states(), "S=l");
+    shuffle->setActive(false);
+    manager.sendEventToControls(key(KC_U, 'u'));
+    shuffle->setActive(true);
+    EXPECT_EQ(states(), "S=-");
+}
+
 TEST_F(Manager, TabMovesTheFocusOnAndWrapsToTheHead)
 {
     // List order: E D C B A (newest first).
