@@ -188,12 +188,15 @@ bool BoardSolver::findDeadEnd(std::vector<Move>* moves, int32_t budget) const
 std::vector<BoardSolver::Move> BoardSolver::m_anyPairs(const Present& present) const
 {
     std::vector<int32_t> open;
+    std::array<int32_t, QVBoard::kTileCount> weight{};
     for (int32_t i = 0; i < QVBoard::kTileCount; ++i) {
-        if (m_free(present, i))
+        if (m_free(present, i)) {
             open.push_back(i);
+            weight[static_cast<size_t>(i)] = PairSearch::s_weight(m_positions, present, i);
+        }
     }
     std::stable_sort(open.begin(), open.end(), [&](int32_t a, int32_t b) {
-        return PairSearch::s_weight(m_positions, present, a) > PairSearch::s_weight(m_positions, present, b);
+        return weight[static_cast<size_t>(a)] > weight[static_cast<size_t>(b)];
     });
     // The best eight are enough for the search, and keep it quick.
     const size_t n = std::min<size_t>(open.size(), 8);
