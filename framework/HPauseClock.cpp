@@ -3,9 +3,9 @@
 
 namespace {
 
-// A game-clock span; a clock that went backwards (a demo whose times lie
-// before the clock it was started on) reads as no time passed rather than
-// as 2^64 - n.
+// A game-clock span; a clock that went backwards (a demo record whose time
+// lies before the one played before it) reads as no time passed rather
+// than as 2^64 - n.
 MvTime spanSince(const MvTime& now, const MvTime& start)
 {
     const int64_t span = static_cast<int64_t>(now.sub64(start));

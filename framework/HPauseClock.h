@@ -6,8 +6,9 @@
 //
 // Two times add nothing: a pause begun at clock 0 (before the first event,
 // when there is no start to measure from), and a pause over which the clock
-// went backwards (a demo's recorded times followed by live input's smaller
-// ones) counts 0 rather than 2^64 less its span.
+// went backwards counts 0 rather than 2^64 less its span. Live times never
+// go back (after a demo they go on from its last time), but a demo file's
+// records carry whatever times were written into them, in any order.
 #pragma once
 
 #include "engine/core/MvTime.h"

@@ -158,7 +158,14 @@ public:
     void startBoard();
     // False, with nothing changed, when the layout cannot be read.
     bool m_newBoard();
+    // New game (confirmed when `confirm`), Continue and the start-up: back
+    // to the start screen through m_startFreshGame.
     void restartGame(bool confirm);
+    // The start screen of a fresh game, as New game leaves it: not paused,
+    // no music, and nothing of the board before left to show on the next
+    // deal (no hint, free-tile highlight or no-match message).
+    // The board itself stays as it was until the next deal.
+    void m_startFreshGame();
     // From the end screens without a confirmation; during a game after it.
     // Either way the result of a game that ended is ranked first.
     void quit();

@@ -528,8 +528,23 @@ void Qinvar::restartGame(bool confirm)
             return;
         }
     }
+    m_startFreshGame();
+}
+
+void Qinvar::m_startFreshGame()
+{
     m_suspendGame(false);
     m_playSoundtrack(false);
+    // The hint and the highlight name slots of the board, which the next
+    // deal fills with other tiles: neither may still show there. The
+    // no-match message belongs to the board left.
+    m_invalidateHintRects();
+    for (QVTile*& hint : m_apHintTiles)
+        hint = nullptr;
+    m_hintTime = MvTime{0, 0};
+    m_showMovesStart = MvTime{0, 0};
+    m_fShowMovesLevel = 0.0f;
+    m_noMatchTime = MvTime{0, 0};
     m_setGameState(GS_START);
     invalidateWholeScreen();
 }

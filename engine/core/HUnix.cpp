@@ -271,18 +271,20 @@ void HUnix::s_prepareHeap(size_t bytes)
         return;
     if (mallopt(M_MMAP_THRESHOLD, kMmapThreshold) != 1 || mallopt(M_TRIM_THRESHOLD, kTrimThreshold) != 1)
         return;
-    char* const start = static_cast<char*>(::sbrk(0));
-    // One block as large as the reserve makes the heap grow by it; freed, it
-    // stays as the heap's free top. Volatile: the pair must not be elided.
-    void* volatile reserve = std::malloc(bytes);
+    // One block as large as the reserve makes the heap grow by what it
+    // lacks of it (free memory already at its top counts); freed, it stays
+    // as the heap's free top. Volatile: the pair must not be elided.
+    char* volatile reserve = static_cast<char*>(std::malloc(bytes));
+    char* const block = reserve;
     std::free(reserve);
     char* const end = static_cast<char*>(::sbrk(0));
     mallopt(M_TOP_PAD, kDefaultTopPad);
-    if (start == reinterpret_cast<char*>(-1) || end == reinterpret_cast<char*>(-1) || end <= start)
-        return; // the heap did not grow here (another allocator owns it)
+    if (!block || end == reinterpret_cast<char*>(-1) || block + bytes > end)
+        return; // not from the heap (another allocator owns it)
 #if defined(MADV_HUGEPAGE)
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(start) + kHugePage - 1) & ~(kHugePage - 1);
-    const uintptr_t last = reinterpret_cast<uintptr_t>(end) & ~(kHugePage - 1);
+    // The reserve's own pages, where the start-up's blocks will lie.
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(block) + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t last = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(kHugePage - 1);
     if (first < last)
         ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #endif

@@ -56,9 +56,10 @@ public:
     // look at. SIGINT or SIGHUP that the process was started with ignored
     // (a background job, nohup) stays ignored.
     static void s_initTerminationSignals();
-    // Grows the heap at once by `bytes` that the start-up will fill (the
-    // archive, every sprite's pixels, the decoders' buffers), asks the
-    // kernel to back that part with huge pages, and keeps freed memory in
+    // Makes the heap hold `bytes` at once that the start-up will fill (the
+    // archive, every sprite's pixels, the decoders' buffers), growing it by
+    // what it lacks of them, asks the kernel to back them with huge pages,
+    // and keeps freed memory in
     // the heap, so that a decoder's buffer is reused rather than faulted in
     // afresh. Where every 4 KiB page fault is dear (a virtual machine), this
     // takes most of the faults out of the start-up. Does nothing where the

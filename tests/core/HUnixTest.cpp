@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -199,69 +200,89 @@ TEST(HUnix, ResourceDirectoryFromTheExecutablesPlace)
 #endif
 #endif
 
-// The heap grows at once, the reserve is marked for huge pages where the
-// kernel has them, and memory freed afterwards is used again without new
-// page faults. In a child: it changes the process's allocator settings.
+// The heap holds the reserve at once, the reserve is marked for huge pages
+// where the kernel has them, and memory freed afterwards is used again
+// without new page faults. In a child: it changes the process's allocator
+// settings. The child is a copy of this test program, whose heap the tests
+// before have used and freed: only what the reserve adds to it is measured,
+// and once more with the whole reserve free at the heap's top already.
 TEST(HUnix, ThePreparedHeapKeepsWhatTheStartUpFrees)
 {
 #ifdef QV_SANITIZED_HEAP
     GTEST_SKIP() << "the sanitizer's allocator owns the heap";
 #else
-    const ChildResult r = runInChild([] {
-        constexpr size_t kReserve = 24u << 20;
-        char* const before = static_cast<char*>(sbrk(0));
-        HUnix::s_prepareHeap(kReserve);
-        char* const after = static_cast<char*>(sbrk(0));
-        if (after - before < static_cast<ptrdiff_t>(kReserve)) {
-            std::printf("the heap grew by %td bytes\n", after - before);
-            std::exit(1);
-        }
-        // A decoder's buffer, freed and asked for again: the second time the
-        // pages are already there.
-        auto faults = [] {
-            rusage u;
-            getrusage(RUSAGE_SELF, &u);
-            return u.ru_minflt;
-        };
-        constexpr size_t kBuffer = 4u << 20;
-        char* volatile first = static_cast<char*>(std::malloc(kBuffer));
-        std::memset(first, 1, kBuffer);
-        std::free(first);
-        const long start = faults();
-        char* volatile second = static_cast<char*>(std::malloc(kBuffer));
-        std::memset(second, 2, kBuffer);
-        const long again = faults() - start;
-        std::free(second);
-        if (again > 16) {
-            std::printf("%ld page faults for a buffer used before\n", again);
-            std::exit(2);
-        }
-        // Where the kernel offers huge pages on request, the reserve asks for them.
-        std::ifstream thp("/sys/kernel/mm/transparent_hugepage/enabled");
-        std::string mode((std::istreambuf_iterator<char>(thp)), std::istreambuf_iterator<char>());
-        if (mode.find("[never]") == std::string::npos && !mode.empty()) {
-            std::ifstream maps("/proc/self/smaps");
-            std::string line;
-            bool inHeap = false;
-            bool marked = false;
-            while (std::getline(maps, line)) {
-                // A mapping's first line: "start-end perms ... [name]".
-                const size_t space = line.find(' ');
-                if (space != std::string::npos && line.find('-') < space &&
-                    line.find_first_not_of("0123456789abcdef-") == space)
-                    inHeap = line.find("[heap]") != std::string::npos;
-                else if (inHeap && line.rfind("VmFlags:", 0) == 0 && line.find(" hg") != std::string::npos)
-                    marked = true;
+    for (const bool heldAlready : {false, true}) {
+        SCOPED_TRACE(heldAlready ? "the heap held the reserve already" : "the heap as the tests left it");
+        const ChildResult r = runInChild([heldAlready] {
+            constexpr size_t kReserve = 24u << 20;
+            if (heldAlready) {
+                // A block larger than the reserve from the heap, freed and kept.
+                mallopt(M_MMAP_THRESHOLD, 32 << 20);
+                mallopt(M_TRIM_THRESHOLD, 1 << 30);
+                char* volatile held = static_cast<char*>(std::malloc(kReserve + (1u << 20)));
+                std::free(held);
             }
-            if (!marked) {
-                std::printf("no part of the heap asks for huge pages\n");
-                std::exit(3);
+            HUnix::s_prepareHeap(kReserve);
+            // A block of the reserve's size, less the allocator's own share of
+            // it, now lies in the heap without the heap growing.
+            char* const end = static_cast<char*>(sbrk(0));
+            constexpr size_t kBlock = kReserve - (64u << 10);
+            char* volatile block = static_cast<char*>(std::malloc(kBlock));
+            char* const grown = static_cast<char*>(sbrk(0));
+            const bool inHeap = block && block + kBlock <= end;
+            std::free(block);
+            if (grown != end || !inHeap) {
+                std::printf("the reserve was not in the heap: it grew by %td bytes for a block of it%s\n", grown - end,
+                            inHeap ? "" : ", which lies outside");
+                std::exit(1);
             }
-        }
-        std::exit(0);
-    });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0) << r.out;
+            // A decoder's buffer, freed and asked for again: the second time the
+            // pages are already there.
+            auto faults = [] {
+                rusage u;
+                getrusage(RUSAGE_SELF, &u);
+                return u.ru_minflt;
+            };
+            constexpr size_t kBuffer = 4u << 20;
+            char* volatile first = static_cast<char*>(std::malloc(kBuffer));
+            std::memset(first, 1, kBuffer);
+            std::free(first);
+            const long start = faults();
+            char* volatile second = static_cast<char*>(std::malloc(kBuffer));
+            std::memset(second, 2, kBuffer);
+            const long again = faults() - start;
+            std::free(second);
+            if (again > 16) {
+                std::printf("%ld page faults for a buffer used before\n", again);
+                std::exit(2);
+            }
+            // Where the kernel offers huge pages on request, the reserve asks for them.
+            std::ifstream thp("/sys/kernel/mm/transparent_hugepage/enabled");
+            std::string mode((std::istreambuf_iterator<char>(thp)), std::istreambuf_iterator<char>());
+            if (mode.find("[never]") == std::string::npos && !mode.empty()) {
+                std::ifstream maps("/proc/self/smaps");
+                std::string line;
+                bool inHeap = false;
+                bool marked = false;
+                while (std::getline(maps, line)) {
+                    // A mapping's first line: "start-end perms ... [name]".
+                    const size_t space = line.find(' ');
+                    if (space != std::string::npos && line.find('-') < space &&
+                        line.find_first_not_of("0123456789abcdef-") == space)
+                        inHeap = line.find("[heap]") != std::string::npos;
+                    else if (inHeap && line.rfind("VmFlags:", 0) == 0 && line.find(" hg") != std::string::npos)
+                        marked = true;
+                }
+                if (!marked) {
+                    std::printf("no part of the heap asks for huge pages\n");
+                    std::exit(3);
+                }
+            }
+            std::exit(0);
+        });
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+    }
 #endif
 }
 

@@ -81,8 +81,8 @@ TEST(PauseClockTest, PauseBegunAtClockZeroAddsNothing)
 
 TEST(PauseClockTest, ClockGoingBackwardsAddsNothing)
 {
-    // A demo's recorded times followed by live input's smaller ones: the
-    // pause adds nothing and takes nothing away.
+    // A demo's records whose times go back (a file can hold any times):
+    // the pause adds nothing and takes nothing away.
     expectSteps({{BEGIN, 100, 1, 0}, {END, 600, 0, 500}, {BEGIN, 90000, 1, 500}, {LOOK, 150, 1, 500},
                  {END, 150, 0, 500}});
 }

@@ -1,14 +1,19 @@
 // The test support's player of dealt boards, checked against the board's
-// own rules: the moves it finds are legal one after the other and end where
-// it says (a cleared board, or no free pair with tiles left), every pair it
-// offers can be clicked, and it leaves the board it played on as it was.
+// own rules: its freedom and its hit test are the board's, the moves it
+// finds are legal one after the other and end where it says (a cleared
+// board, or no free pair with tiles left), every pair it offers can be
+// clicked, it leaves the board it played on as it was, and it tells a board
+// that can still be cleared from one that cannot.
 #include "tests/support/ArchiveBoard.h"
 #include "tests/support/BoardInvariants.h"
 #include "tests/support/BoardSolver.h"
 
+#include "engine/core/HMersenneTwisterRNG.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -88,6 +93,98 @@ TEST_F(BoardSolverTest, EveryOfferedPairIsFreeAndHitWhereItIsClicked)
         }
         EXPECT_EQ(mirror.board.tiles[m.first].matchGroup, mirror.board.tiles[m.second].matchGroup);
     }
+}
+
+// Positions a game reaches (free tiles taken two by two, their faces aside)
+// on every layout: the solver's freedom and clicks are the board's own.
+TEST_F(BoardSolverTest, FreedomAndClicksAreTheBoardsAtEveryPositionOfPlay)
+{
+    for (int32_t layout = 0; layout < QVBoard::kLayoutCount; ++layout) {
+        SCOPED_TRACE(QVBoard::s_akpLayouts[layout]);
+        ASSERT_TRUE(mirror.deal(500 + static_cast<uint32_t>(layout), layout));
+        QVBoard& board = mirror.board;
+        BoardSolver solver(board);
+        HMersenneTwisterRNG choice;
+        choice.seedRNG(static_cast<uint32_t>(layout));
+        for (int step = 0; step < QVBoard::kUndoDepth; ++step) {
+            solver.takePosition(board);
+            std::vector<int32_t> open;
+            for (int32_t i = 0; i < QVBoard::kTileCount; ++i) {
+                QVTile* t = &board.tiles[i];
+                const bool free = t->present && board.tileIsFree(t);
+                ASSERT_EQ(solver.isFree(i), free) << "slot " << i << " after " << step << " pairs";
+                const bool hit = t->present && board.m_findTileAtPoint(ArchiveBoard::s_faceCentre(*t), true) == t;
+                ASSERT_EQ(solver.isClickable(i), hit) << "slot " << i << " after " << step << " pairs";
+                if (free)
+                    open.push_back(i);
+            }
+            if (open.size() < 2)
+                break;
+            const uint32_t a = choice.getUnsigned(static_cast<uint32_t>(open.size() - 1));
+            uint32_t b = choice.getUnsigned(static_cast<uint32_t>(open.size() - 2));
+            b += b >= a ? 1 : 0;
+            board.tiles[open[a]].present = false;
+            board.tiles[open[b]].present = false;
+        }
+    }
+}
+
+// Four tiles left: one lying on another, and two free ones elsewhere. When
+// the two stacked are the last of their group, nothing clears the board and
+// no pair keeps it clearable; when each goes with one of the free tiles,
+// both searches find the way.
+TEST_F(BoardSolverTest, ATileOnItsOnlyPartnerIsADeadEndEvenForTheShufflesOfTheFaces)
+{
+    ASSERT_TRUE(mirror.deal(700));
+    QVBoard& board = mirror.board;
+    int32_t top = -1;
+    int32_t under = -1;
+    for (int32_t i = 0; i < QVBoard::kTileCount && under < 0; ++i) {
+        for (int32_t j = 0; j < QVBoard::kTileCount; ++j) {
+            const QVTile& t = board.tiles[i];
+            const QVTile& u = board.tiles[j];
+            if (t.z == 1 && u.z == 0 && u.x == t.x && u.y == t.y) {
+                top = i;
+                under = j;
+                break;
+            }
+        }
+    }
+    ASSERT_GE(under, 0) << "the layout has no tile lying on another";
+    // Two layer-0 tiles far from the stack and from each other, nothing
+    // beside them once the rest is gone.
+    std::vector<int32_t> far;
+    for (int32_t i = 0; i < QVBoard::kTileCount && far.size() < 2; ++i) {
+        const QVTile& t = board.tiles[i];
+        const bool apart = std::abs(t.x - board.tiles[top].x) > 4 || std::abs(t.y - board.tiles[top].y) > 4;
+        if (t.z == 0 && apart && (far.empty() || std::abs(t.x - board.tiles[far[0]].x) > 4 ||
+                                  std::abs(t.y - board.tiles[far[0]].y) > 4))
+            far.push_back(i);
+    }
+    ASSERT_EQ(far.size(), 2u);
+    for (QVTile& t : board.tiles)
+        t.present = false;
+    for (int32_t slot : {top, under, far[0], far[1]})
+        board.tiles[slot].present = true;
+
+    std::vector<Move> moves;
+    Move keeping{-1, -1};
+    board.tiles[top].matchGroup = board.tiles[under].matchGroup = 0;
+    board.tiles[far[0]].matchGroup = board.tiles[far[1]].matchGroup = 1;
+    {
+        BoardSolver solver(board);
+        EXPECT_FALSE(solver.findClearingMoves(400, &moves));
+        EXPECT_FALSE(solver.findPairThatKeepsItClearable(&keeping))
+            << "only the free pair can go, and it leaves a tile on its own partner";
+    }
+    board.tiles[top].matchGroup = board.tiles[far[0]].matchGroup = 0;
+    board.tiles[under].matchGroup = board.tiles[far[1]].matchGroup = 1;
+    BoardSolver solver(board);
+    ASSERT_TRUE(solver.findClearingMoves(400, &moves));
+    EXPECT_EQ(moves, std::vector<Move>({Move(std::min(top, far[0]), std::max(top, far[0])),
+                                        Move(std::min(under, far[1]), std::max(under, far[1]))}));
+    ASSERT_TRUE(solver.findPairThatKeepsItClearable(&keeping));
+    EXPECT_EQ(keeping, moves[0]);
 }
 
 } // namespace

@@ -502,6 +502,30 @@ TEST_F(QinvarPlayTest, NewGameAfterYesReturnsToTheStartScreenAndAfterNoPlaysOn)
     run();
 }
 
+// The hint and the highlight name slots of the board: within the hint's
+// 3450 ms the next deal puts other tiles there, which must not glow.
+TEST_F(QinvarPlayTest, NewGameLeavesNothingOfTheBoardBeforeToShowOnTheNextDeal)
+{
+    const uint64_t t0 = startUsualGame();
+    ASSERT_NE(t0, 0u);
+    at({key(t0 + 200, 'h'), space(t0 + 300), tick(t0 + 350)});
+    check([&] {
+        ASSERT_NE(game().getHintTile(0), nullptr);
+        ASSERT_GT(game().getShowMovesLevel(), 0.0f);
+    });
+    at({key(t0 + 400, PlayTestGame::kNewGameKey)});
+    at({press(t0 + 500, confirmationButton(true))});
+    at({key(t0 + 600, PlayTestGame::kStartKey)});
+    check([&] {
+        ASSERT_EQ(game().getState(), GS_PLAYING);
+        for (int i = 0; i < Qinvar::kHintTiles; ++i)
+            EXPECT_EQ(game().getHintTile(i), nullptr) << "hint tile " << i;
+        EXPECT_EQ(game().getShowMovesLevel(), 0.0f);
+        EXPECT_EQ(game().getNoMatchTime().getTime64(), 0u);
+    });
+    run();
+}
+
 TEST_F(QinvarPlayTest, AQuitRequestDuringTheNewGameQuestionQuitsInsteadOfRestarting)
 {
     const uint64_t t0 = startUsualGame();

@@ -21,15 +21,22 @@ int32_t PairSearch::s_weight(const std::vector<TilePosition>& tiles, const Prese
 
 bool PairSearch::clear(const Present& start, int32_t budget, const PairsOf& pairsOf, std::vector<Pair>* moves)
 {
+    return reach(start, budget, pairsOf, [](const Present& p) { return p.none(); }, moves);
+}
+
+bool PairSearch::reach(const Present& start, int32_t budget, const PairsOf& pairsOf, const Goal& goal,
+                       std::vector<Pair>* moves)
+{
     m_iVisits = 0;
     m_seen.clear();
     moves->clear();
-    return m_search(start, budget, pairsOf, moves);
+    return m_search(start, budget, pairsOf, goal, moves);
 }
 
-bool PairSearch::m_search(const Present& present, int32_t budget, const PairsOf& pairsOf, std::vector<Pair>* moves)
+bool PairSearch::m_search(const Present& present, int32_t budget, const PairsOf& pairsOf, const Goal& goal,
+                          std::vector<Pair>* moves)
 {
-    if (present.none())
+    if (goal(present))
         return true;
     if (++m_iVisits > budget || !m_seen.insert(present).second)
         return false;
@@ -38,7 +45,7 @@ bool PairSearch::m_search(const Present& present, int32_t budget, const PairsOf&
         next.reset(static_cast<size_t>(p.first));
         next.reset(static_cast<size_t>(p.second));
         moves->push_back(p);
-        if (m_search(next, budget, pairsOf, moves))
+        if (m_search(next, budget, pairsOf, goal, moves))
             return true;
         moves->pop_back();
         if (m_iVisits > budget)
