@@ -99,8 +99,8 @@ public:
         m_startFreshGame();
         // The start screen's picks, and the deal's seed (the first event's
         // time in the program).
-        m_options.layout = layout;
-        m_options.autoHint = autoHint ? 1 : 0;
+        m_options.setLayout(layout);
+        m_options.setAutoHint(autoHint ? 1 : 0);
         m_rng.seedRNG(seed);
         m_bRNGSeeded = true;
         startBoard();
