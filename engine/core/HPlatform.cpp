@@ -48,27 +48,40 @@ int HPlatform::s_messageBox(unsigned /*type*/, const char* title, const char* te
     return 1;
 }
 
-std::FILE* HPlatform::s_openRegularFile(const char* path)
+int HPlatform::s_openRegularFileAt(int folder, const char* name, int flags)
 {
-    if (!path) {
+    if (!name) {
         errno = EINVAL;
-        return nullptr;
+        return -1;
     }
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::openat(folder, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | flags);
     if (fd < 0)
-        return nullptr;
+        return -1;
     struct stat st;
-    const bool known = ::fstat(fd, &st) == 0;
-    if (!known || !S_ISREG(st.st_mode)) {
-        const int error = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    int error = 0;
+    if (::fstat(fd, &st) != 0)
+        error = errno;
+    else if (!S_ISREG(st.st_mode))
+        error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    // Reads of a regular file never wait anyway; the flag goes so that the
+    // descriptor behaves as any other.
+    const int status = error != 0 ? -1 : ::fcntl(fd, F_GETFL);
+    if (error == 0 && (status == -1 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1))
+        error = errno;
+    if (error != 0) {
         ::close(fd);
         errno = error;
-        return nullptr;
+        return -1;
     }
-    // Reads of a regular file never wait anyway; the flag goes so that the
-    // stream behaves as any other.
-    const int flags = ::fcntl(fd, F_GETFL);
-    std::FILE* f = flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 ? nullptr : ::fdopen(fd, "rb");
+    return fd;
+}
+
+std::FILE* HPlatform::s_openRegularFile(const char* path)
+{
+    const int fd = s_openRegularFileAt(AT_FDCWD, path, 0);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* f = ::fdopen(fd, "rb");
     if (!f) {
         const int error = errno;
         ::close(fd);

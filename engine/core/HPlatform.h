@@ -31,6 +31,10 @@ public:
     // may never end, so the open does not wait and the file's kind is taken
     // from the opened descriptor.
     static std::FILE* s_openRegularFile(const char* path);
+    // The same as a descriptor, for `name` in the open folder `folder`
+    // (AT_FDCWD: relative to the working directory), with `flags` added to
+    // the open's (O_NOFOLLOW: never through a link); -1 with errno set.
+    static int s_openRegularFileAt(int folder, const char* name, int flags);
 
     // The login name of the process's real user; null when there is none.
     static char* s_getUserName(char* buf, int len);

@@ -3,6 +3,7 @@
 
 #include "engine/core/HEndian.h"
 #include "engine/core/HErrorManager.h"
+#include "engine/core/HPlatform.h"
 #include "engine/core/HUtil.h"
 
 #include <dirent.h>
@@ -232,24 +233,7 @@ bool isTheOpenFolder(const char* folder, int fd)
 // regular file).
 int openRegularFile(int folder, const char* name)
 {
-    const int fd = ::openat(folder, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return -1;
-    struct stat st;
-    int err = 0;
-    if (::fstat(fd, &st) != 0)
-        err = errno;
-    else if (!S_ISREG(st.st_mode))
-        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    if (err != 0) {
-        ::close(fd);
-        errno = err;
-        return -1;
-    }
-    // Reads of a regular file never wait anyway; the stream gets the
-    // ordinary flags.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    return HPlatform::s_openRegularFileAt(folder, name, O_NOFOLLOW);
 }
 
 // The reason a file could not be read, for the player: the system's text,
