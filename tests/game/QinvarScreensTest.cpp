@@ -23,8 +23,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -169,13 +171,22 @@ void expectSpriteAt(const MVSprite& sprite, geo::Point at, const char* what)
     expectSpriteAt(sprite, at.x, at.y, what);
 }
 
+// The face's cell in the tile-set sheet.
+HScreenRect cellOf(int32_t face)
+{
+    const int32_t left = geo::kTileW * (face % geo::kTileSheetColumns);
+    const int32_t top = geo::kTileH * (face / geo::kTileSheetColumns);
+    return HScreenRect(left, top, left + geo::kTileW, top + geo::kTileH);
+}
+
 // The face part of the face's cell: the cell less its left edge and bottom
 // edge, which the tiles around may cover.
 HScreenRect faceOfCell(int32_t face)
 {
-    const int32_t left = geo::kTileW * (face % geo::kTileSheetColumns);
-    const int32_t top = geo::kTileH * (face / geo::kTileSheetColumns);
-    return HScreenRect(left + geo::kTileSideEdge, top, left + geo::kTileW, top + geo::kTileH - geo::kTileBottomEdge);
+    HScreenRect r = cellOf(face);
+    r.left += geo::kTileSideEdge;
+    r.bottom -= geo::kTileBottomEdge;
+    return r;
 }
 
 class QinvarScreens : public testing::Test {
@@ -465,6 +476,73 @@ TEST_F(QinvarScreens, SelectionHintHighlightAndHoverOutlines)
         expectFace(t, highlighted, "highlighted");
     expectFace(middle, same, "blocked, not highlighted");
     expectFace(selected, doubled, "selected, not highlighted");
+}
+
+// CIE L* (0 to 100) of an sRGB colour of 8-bit channels (D65 white).
+double lightness(uint32_t rgb)
+{
+    const auto linear = [](uint32_t c8) {
+        const double c = static_cast<double>(c8) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const double y = 0.2126 * linear(rgb >> 16 & 0xff) + 0.7152 * linear(rgb >> 8 & 0xff) + 0.0722 * linear(rgb & 0xff);
+    const double f = y > 216.0 / 24389.0 ? std::cbrt(y) : (24389.0 / 27.0 * y + 16.0) / 116.0;
+    return 116.0 * f - 16.0;
+}
+
+// The selected tile is told from the others by its second pass, which adds
+// the tile onto itself: on every tile set that must lighten it plainly. Each
+// face the deal uses is drawn alone by the game, as it lies and selected,
+// and every pixel of its cell that the tile covers (the face, its symbol
+// and its sides) is read back off the screen; the median lightening over
+// the set's pixels is at least 20 in L*.
+TEST_F(QinvarScreens, TheSelectedTileLightensPlainlyOnEveryTileSet)
+{
+    ScreenGame& g = game();
+    ASSERT_TRUE(g.deal(5));
+    std::set<int32_t> faces;
+    for (const QVTile& t : g.getBoard()->tiles)
+        faces.insert(t.face);
+    ASSERT_EQ(faces.size(), 42u) << "34 kinds of four and eight flowers and seasons";
+
+    for (int32_t set = 0; set < Qinvar::kTileSetCount; ++set) {
+        SCOPED_TRACE("tile set " + std::to_string(set + 1));
+        g.m_options.tileSet = set;
+        std::vector<double> lightening;
+        for (int32_t face : faces) {
+            g.clearBoard(); // loads the set
+            QVTile* t = g.place(12, 8, 0, face);
+            HScreenRect cell;
+            t->getTileRect(&cell);
+            HScreenRect area;
+            t->getTileRectWithShadows(&area);
+            const auto drawn = [&] {
+                g.m_drawPuzzleBoard(area, false);
+                g.getDisplayDevice()->updateScreen();
+                std::vector<uint32_t> pixels;
+                const HScreenRect src = cellOf(face);
+                for (int32_t y = 0; y < geo::kTileH; ++y) {
+                    for (int32_t x = 0; x < geo::kTileW; ++x) {
+                        if (spritePixel(sprite(QVS_TILE_SET), src.left + x, src.top + y).alpha == 255)
+                            pixels.push_back(session.rgbAt(cell.left + x, cell.top + y));
+                    }
+                }
+                return pixels;
+            };
+            const std::vector<uint32_t> plain = drawn();
+            t->selected = true;
+            g.m_board.selectedTile = t;
+            const std::vector<uint32_t> selected = drawn();
+            ASSERT_EQ(plain.size(), selected.size());
+            ASSERT_GT(plain.size(), 1000u) << "face " << face;
+            for (size_t i = 0; i < plain.size(); ++i)
+                lightening.push_back(lightness(selected[i]) - lightness(plain[i]));
+        }
+        std::nth_element(lightening.begin(), lightening.begin() + lightening.size() / 2, lightening.end());
+        const double median = lightening[lightening.size() / 2];
+        RecordProperty("tileset_" + std::to_string(set + 1) + "_median_lightening", std::to_string(median));
+        EXPECT_GE(median, 20.0) << "the median lightening in L* of " << lightening.size() << " pixels";
+    }
 }
 
 TEST_F(QinvarScreens, APairFadesOutOverHalfASecond)
