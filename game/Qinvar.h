@@ -92,6 +92,9 @@ public:
     void m_drawPuzzleBoard(const HScreenRect& clip, bool underDialog) override;
     MVSprite* m_getCursorSprite() override;
     void m_setActive(bool active) override;
+    // Every dialog asks with the board behind it as it is: the fades still
+    // running end (m_endFadingTiles), so a pair taken just before is gone.
+    void m_prepareForDialog() override;
 
     // --- Application class: sprites, sounds, assets (Qinvar.cpp) ----------
     // The sprite of slot t; null, with an alert, when t is out of range or

@@ -304,10 +304,6 @@ void Qinvar::m_removeTiles(QVTile* clicked, QVTile* selected)
         m_doGameOver(true, gameSeconds, realSeconds);
         m_board.clearUndoBuffer();
     } else if (!m_board.matchExists(nullptr, nullptr, 0)) {
-        // The dialog asks with the board behind it as it is: the pair just
-        // taken would otherwise stay drawn there, since no tick runs its
-        // fade while the dialog is up.
-        m_endFadingTiles();
         m_doGameOver(false, gameSeconds, realSeconds);
     } else {
         m_playEffect(kSoundMatch, true);
