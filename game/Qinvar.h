@@ -177,9 +177,6 @@ public:
     // quitting nothing changes it back: a dialog that saw a quit request
     // may return into code that would otherwise restart or go on.
     void m_setGameState(int32_t state);
-    // After a change of which buttons show (the state, the pause): each is
-    // lit exactly when it shows under the pointer.
-    void m_buttonsChanged();
     // A quit request that must not be lost (a window closed while a dialog
     // was up): the state becomes GS_QUITTING and the soundtrack stops, so the
     // main loop ends at its next update. Callers first store whatever the
