@@ -694,6 +694,8 @@ void HPuzzleGame::m_endByTermination() {}
 
 void HPuzzleGame::m_endByLostDisplay() {}
 
+void HPuzzleGame::m_prepareForDialog() {}
+
 // --- Cursor ----------------------------------------------------------------
 
 bool HPuzzleGame::m_shouldRenderSpriteCursor()

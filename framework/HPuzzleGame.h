@@ -170,6 +170,13 @@ public:
     // a call to the display or the input device and without a dialog; the
     // framework then stops the sound. Nothing in the base.
     virtual void m_endByLostDisplay();
+    // A modal dialog opens over the game (MVDialog::doModal, for every
+    // dialog, before its first drawing pass). No tick of the main loop runs
+    // while a dialog is up, so what the game carries on by its ticks (a
+    // fade) would stay as it was last drawn: the game ends such effects
+    // here and invalidates their areas, and the game beneath the dialog
+    // shows as it stands. Nothing in the base.
+    virtual void m_prepareForDialog();
 
     // Devices. Each create first tears down a device of the same kind that
     // is still there; each shutdown does nothing without its device.

@@ -92,6 +92,9 @@ public:
     void m_drawPuzzleBoard(const HScreenRect& clip, bool underDialog) override;
     MVSprite* m_getCursorSprite() override;
     void m_setActive(bool active) override;
+    // Every dialog asks with the board behind it as it is: the fades still
+    // running end (m_endFadingTiles), so a pair taken just before is gone.
+    void m_prepareForDialog() override;
 
     // --- Application class: sprites, sounds, assets (Qinvar.cpp) ----------
     // The sprite of slot t; null, with an alert, when t is out of range or
@@ -174,9 +177,6 @@ public:
     // quitting nothing changes it back: a dialog that saw a quit request
     // may return into code that would otherwise restart or go on.
     void m_setGameState(int32_t state);
-    // After a change of which buttons show (the state, the pause): each is
-    // lit exactly when it shows under the pointer.
-    void m_buttonsChanged();
     // A quit request that must not be lost (a window closed while a dialog
     // was up): the state becomes GS_QUITTING and the soundtrack stops, so the
     // main loop ends at its next update. Callers first store whatever the

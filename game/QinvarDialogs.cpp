@@ -1,11 +1,20 @@
 // The game's small modal dialogs: no more moves (shuffle, undo or end the
 // game), the two-button confirmation, and the rules slide show. The clock
-// is paused while each is up.
+// is paused while each is up. Also what the game does as any dialog opens.
 #include "game/Qinvar.h"
 
 #include "game/QVAreYouSureDialog.h"
 #include "game/QVGameOverDialog.h"
 #include "game/ScreenGeometry.h"
+
+void Qinvar::m_prepareForDialog()
+{
+    // Whichever dialog opens (a confirmation, the options, the rules, the
+    // best times, the name entry, no more moves), a pair taken just before
+    // would stay drawn at its first fading strength for as long as the
+    // dialog is up.
+    m_endFadingTiles();
+}
 
 bool Qinvar::m_doGameOverDialog()
 {

@@ -304,10 +304,6 @@ void Qinvar::m_removeTiles(QVTile* clicked, QVTile* selected)
         m_doGameOver(true, gameSeconds, realSeconds);
         m_board.clearUndoBuffer();
     } else if (!m_board.matchExists(nullptr, nullptr, 0)) {
-        // The dialog asks with the board behind it as it is: the pair just
-        // taken would otherwise stay drawn there, since no tick runs its
-        // fade while the dialog is up.
-        m_endFadingTiles();
         m_doGameOver(false, gameSeconds, realSeconds);
     } else {
         m_playEffect(kSoundMatch, true);
@@ -483,7 +479,6 @@ void Qinvar::m_suspendGame(bool suspend)
         m_endPause();
         m_bSuspended = false;
     }
-    m_buttonsChanged();
     invalidateWholeScreen();
 }
 
@@ -601,20 +596,6 @@ void Qinvar::m_setGameState(int32_t state)
     else if (state != GS_QUITTING)
         m_bResultUnranked = false;
     m_iGameState = state;
-    m_buttonsChanged();
-}
-
-void Qinvar::m_buttonsChanged()
-{
-    // Which buttons show follows the state and the pause. A button that
-    // goes while lit sees no moves until it shows again, and the pointer may
-    // have left it by then without a move reaching it: the event manager
-    // drops a move to where the last one went, the input device sends a
-    // press without the move that brought the pointer there, and a dialog
-    // takes every move while it is up. So every button is lit anew for
-    // where the pointer is now: the ones that went are unlit, the ones that
-    // came are lit when the pointer is over them.
-    m_findLitControl();
 }
 
 void Qinvar::m_requestQuit()

@@ -89,8 +89,10 @@ intptr_t MVDialog::doModal(HPuzzleGame* game, H2DDisplayDevice* device, HEventMa
     // advance it.
     MvTime clock = game ? game->getGameClock() : MvTime{0, 0};
     const MvTime start = clock;
-    if (game)
+    if (game) {
+        game->m_prepareForDialog();
         game->invalidateWholeScreen();
+    }
     sm_invalidateArea(m_dialogRect);
     m_lastCursorPoint = events->getMousePoint();
 

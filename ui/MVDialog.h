@@ -50,8 +50,10 @@ public:
 
     // Stores the sprite (not owned), then m_updateSpriteRect().
     virtual void setBackgroundSprite(MVSprite* sprite);
-    // The modal loop on the game, its display device and event manager. The
-    // time-out is in game-clock milliseconds; 0 or less never ends the
+    // The modal loop on the game, its display device and event manager;
+    // the game first ends what its own ticks would have carried on
+    // (HPuzzleGame::m_prepareForDialog). The time-out is in game-clock
+    // milliseconds; 0 or less never ends the
     // dialog. The result: the accepted item's address as an integer,
     // kTimedOut or kQuit (also at once when the program is asked to end,
     // HEventManager::s_requestTermination). On closing, two mouse moves are

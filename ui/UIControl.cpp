@@ -18,7 +18,8 @@ UIControl::UIControl(UIControlDelegate* delegate)
       m_pControlDelegate(delegate),
       m_bLit(false),
       m_bEnabled(true),
-      m_bPushed(false)
+      m_bPushed(false),
+      m_bWasShown(false)
 {
     if (m_pControlDelegate)
         m_pControlDelegate->m_setControl(this);

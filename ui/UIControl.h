@@ -74,6 +74,10 @@ public:
     UIManager* getUIManager() const { return m_pUIManager; }
     // Set by the manager that takes the control in.
     void m_setUIManager(UIManager* manager) { m_pUIManager = manager; }
+    // Whether the control showed (was active) when its manager last routed
+    // an event: the manager's record of it, to see the control go and come.
+    bool m_wasShown() const { return m_bWasShown; }
+    void m_setWasShown(bool shown) { m_bWasShown = shown; }
 
 protected:
     HScreenRect m_controlRect;
@@ -82,4 +86,5 @@ protected:
     bool m_bLit;
     bool m_bEnabled;
     bool m_bPushed;
+    bool m_bWasShown;
 };

@@ -24,7 +24,9 @@ UIControl* controlAt(const HContainerNode* node)
 UIManager::UIManager()
     : m_pControlList(new HObjectList(&UIControl::sm_classInfoUIControl)),
       m_pCaptureControl(nullptr),
-      m_pFocusControl(nullptr)
+      m_pFocusControl(nullptr),
+      m_pointer{0, 0},
+      m_bPointerKnown(false)
 {
 }
 
@@ -42,6 +44,8 @@ int UIManager::insertControl(UIControl* control)
     if (m_pControlList->prependObject(control) != 0)
         return 1;
     control->m_setUIManager(this);
+    // Seen at the next event: shown then, it has come.
+    control->m_setWasShown(false);
     return 0;
 }
 
@@ -63,14 +67,7 @@ bool UIManager::sendEventToControls(const HEvent& e)
 {
     if (!m_pControlList)
         return false;
-    // A control that went away while lit (hidden by a state change, or by
-    // the board it depends on) is offered no mouse moves: it is put out here,
-    // so that it does not come back lit with the pointer elsewhere.
-    for (HContainerNode* n = m_pControlList->beginIteration(); n; n = m_pControlList->next(n)) {
-        UIControl* control = controlAt(n);
-        if (!control->isActive())
-            control->m_setLit(false);
-    }
+    m_followShownControls(e);
     if (m_pCaptureControl) {
         // A control that was disabled or went inactive while held is offered
         // no events, so it would never see the release that ends its capture.
@@ -91,6 +88,26 @@ bool UIManager::sendEventToControls(const HEvent& e)
         n = after;
     }
     return false;
+}
+
+void UIManager::m_followShownControls(const HEvent& e)
+{
+    if (e.type == ET_MOUSEMOVE || ((e.type == ET_KEYDOWN || e.type == ET_KEYUP) && e.keyCode == KC_LBUTTON)) {
+        m_pointer = e.point;
+        m_bPointerKnown = true;
+    }
+    for (HContainerNode* n = m_pControlList->beginIteration(); n; n = m_pControlList->next(n)) {
+        UIControl* control = controlAt(n);
+        const bool shown = control->isActive();
+        if (shown == control->m_wasShown())
+            continue;
+        control->m_setWasShown(shown);
+        if (!shown)
+            control->m_setLit(false);
+        else
+            control->m_setLit(m_bPointerKnown && control->isEnabled() &&
+                              control->getControlRect().containsPoint(m_pointer));
+    }
 }
 
 void UIManager::drawControls(const HScreenRect& clip)

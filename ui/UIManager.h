@@ -35,7 +35,8 @@ public:
     // released (the control pops up), a focus that names it is cleared, and
     // the control forgets this manager.
     void removeControl(UIControl* control);
-    // Capture, then focus, then every enabled and active control newest
+    // First the lit controls follow what shows (m_followShownControls);
+    // then capture, then focus, then every enabled and active control newest
     // first; true when one consumed the event. A capture control that is
     // disabled or inactive loses the capture instead of being offered it.
     bool sendEventToControls(const HEvent& e);
@@ -66,7 +67,19 @@ public:
     const HObjectList* getControlList() const { return m_pControlList; }
 
 private:
+    // Which controls show follows the game (its state, its pause, the board
+    // a button depends on), and a control sees no mouse move while it is
+    // hidden: one that went while lit would come back lit with the pointer
+    // elsewhere, and one that comes under a pointer at rest would stay
+    // unlit. So at every event, before it is offered: a control gone since
+    // the last event is put out, and one come since is lit exactly when it
+    // is enabled and the pointer is over it. The pointer is noted from the
+    // event first.
+    void m_followShownControls(const HEvent& e);
+
     HObjectList* m_pControlList;
     UIControl* m_pCaptureControl;
     UIControl* m_pFocusControl;
+    HScreenPoint m_pointer;
+    bool m_bPointerKnown;
 };

@@ -158,10 +158,15 @@ inline HScreenRect twoButtonRow(geo::Point origin, const char* background, bool 
 }
 
 // The quit / new-game confirmation: the framework's message box.
-inline HScreenRect confirmationButton(bool yes)
+inline HScreenRect leaveConfirmation()
 {
     const char* bg = "art/restart_areyousure.jpg";
-    return twoButtonRow(geo::leaveConfirmAt(widthOf(bg), heightOf(bg)), bg, yes);
+    return placed(geo::leaveConfirmAt(widthOf(bg), heightOf(bg)), bg);
+}
+inline HScreenRect confirmationButton(bool yes)
+{
+    const HScreenRect d = leaveConfirmation();
+    return twoButtonRow(geo::Point{d.left, d.top}, "art/restart_areyousure.jpg", yes);
 }
 
 // Clearing a layout's best times: the game's own confirmation.

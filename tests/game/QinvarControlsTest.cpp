@@ -571,6 +571,56 @@ TEST_F(ControlsTest, TheContinueButtonShowsOnlyUnderThePointer)
     game().setState(GS_START);
 }
 
+// Which buttons show follows the game's state, its pause and the board, and
+// a hidden button is offered no mouse move. Each button is lit exactly while
+// it shows under the pointer, through every event the game gets (a tick
+// here): it goes out when it goes while lit, lights when it comes back under
+// a pointer at rest, and stays out when the pointer left it while it was
+// hidden.
+TEST_F(ControlsTest, AButtonIsLitExactlyWhileItShowsUnderThePointer)
+{
+    struct Case {
+        const char* name;
+        Button button;
+        std::function<void(bool show)> set;
+    };
+    QVBoard* board = game().getBoard();
+    const Case cases[] = {
+        {"shuffle, by the tiles left", B_SHUFFLE, [&](bool show) { board->tilesLeft = show ? 4 : 2; }},
+        {"new game, by the state", B_NEW_GAME, [&](bool show) { game().setState(show ? GS_PLAYING : GS_START); }},
+        {"hint, by the pause", B_HINT, [&](bool show) { game().setSuspended(!show); }},
+    };
+    uint64_t t = 3000;
+    const auto tick = [&] { offer(InputEvents::s_timestamp(t += 10)); };
+    game().setState(GS_PLAYING);
+    board->tilesLeft = 144;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UIControl* b = button(c.button);
+        const HScreenPoint at = inside(c.button);
+        offer(move(at.x, at.y, t += 10));
+        ASSERT_TRUE(b->isLit());
+        c.set(false);
+        tick();
+        EXPECT_FALSE(b->isActive());
+        EXPECT_FALSE(b->isLit()) << "went while lit";
+        c.set(true);
+        tick();
+        EXPECT_TRUE(b->isLit()) << "came back under the pointer";
+        EXPECT_EQ(artShown(b), kLooks[c.button].lit);
+        c.set(false);
+        tick();
+        offer(move(5, 5, t += 10));
+        c.set(true);
+        tick();
+        EXPECT_TRUE(b->isActive());
+        EXPECT_FALSE(b->isLit()) << "came back with the pointer elsewhere";
+        EXPECT_EQ(artShown(b), kLooks[c.button].normal);
+    }
+    board->tilesLeft = 0;
+    game().setState(GS_START);
+}
+
 TEST_F(ControlsTest, TheHiddenButtonsLetClicksThroughToTheGame)
 {
     game().setState(GS_PLAYING);

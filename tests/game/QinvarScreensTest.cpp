@@ -23,8 +23,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -169,13 +171,22 @@ void expectSpriteAt(const MVSprite& sprite, geo::Point at, const char* what)
     expectSpriteAt(sprite, at.x, at.y, what);
 }
 
+// The face's cell in the tile-set sheet.
+HScreenRect cellOf(int32_t face)
+{
+    const int32_t left = geo::kTileW * (face % geo::kTileSheetColumns);
+    const int32_t top = geo::kTileH * (face / geo::kTileSheetColumns);
+    return HScreenRect(left, top, left + geo::kTileW, top + geo::kTileH);
+}
+
 // The face part of the face's cell: the cell less its left edge and bottom
 // edge, which the tiles around may cover.
 HScreenRect faceOfCell(int32_t face)
 {
-    const int32_t left = geo::kTileW * (face % geo::kTileSheetColumns);
-    const int32_t top = geo::kTileH * (face / geo::kTileSheetColumns);
-    return HScreenRect(left + geo::kTileSideEdge, top, left + geo::kTileW, top + geo::kTileH - geo::kTileBottomEdge);
+    HScreenRect r = cellOf(face);
+    r.left += geo::kTileSideEdge;
+    r.bottom -= geo::kTileBottomEdge;
+    return r;
 }
 
 class QinvarScreens : public testing::Test {
@@ -271,8 +282,55 @@ protected:
         EXPECT_EQ(bad, 0) << what;
     }
 
+    static HScreenRect tileArea(const QVTile* t)
+    {
+        HScreenRect r;
+        t->getTileRectWithShadows(&r);
+        return r;
+    }
+
+    // Scripts the pair a, b taken with the pointer from time t on (b's press
+    // at t + 40), and then, when `opener` is given, a press there at t + 45:
+    // a dialog opens. Before the batches at t + 50, 300 and 900 the dialog
+    // is up beside the pair (`dialog` misses it) and the pair's areas show
+    // the table top only; the picture is saved. Counts the dialogs seen.
+    void scriptPairTakenBeforeADialog(QVTile* a, QVTile* b, uint64_t t, const HScreenPoint* opener,
+                                      const HScreenRect& dialog, const std::string& picture)
+    {
+        const HScreenRect aRect = tileArea(a);
+        const HScreenRect bRect = tileArea(b);
+        ASSERT_FALSE(aRect.intersectsRect(dialog) || bRect.intersectsRect(dialog)) << "the pair shows beside the dialog";
+        const HScreenPoint pa = ArchiveBoard::s_faceCentre(*a);
+        const HScreenPoint pb = ArchiveBoard::s_faceCentre(*b);
+        session.script().batch({InputEvents::s_mouseMove(t, pa), InputEvents::s_buttonDown(t + 10, pa)});
+        session.script().batch({InputEvents::s_buttonUp(t + 20, pa)}, [=] {
+            EXPECT_EQ(game().getBoard()->selectedTile, a);
+            EXPECT_GT(notTable(aRect), 0) << "the tile shows before it is taken";
+        });
+        session.script().batch({InputEvents::s_mouseMove(t + 30, pb), InputEvents::s_buttonDown(t + 40, pb)});
+        if (opener) {
+            // The pair is drawn at its fade's start before the click.
+            session.script().batch({InputEvents::s_buttonUp(t + 42, pb), InputEvents::s_mouseMove(t + 43, *opener),
+                                    InputEvents::s_buttonDown(t + 45, *opener)},
+                                   [=] { EXPECT_GT(notTable(bRect), 0) << "the pair fades"; });
+        }
+        for (uint64_t later : {50u, 300u, 900u}) {
+            session.script().batch({InputEvents::s_timestamp(t + later)}, [=] {
+                SCOPED_TRACE(picture);
+                ASSERT_EQ(MVDialog::sm_modalStack.getNumItems(), 1) << "the dialog is up";
+                if (later == 50u)
+                    ++m_iDialogsSeen;
+                EXPECT_FALSE(a->present || b->present);
+                save(picture);
+                EXPECT_EQ(notTable(aRect), 0) << later << " ms after the pair was taken";
+                EXPECT_EQ(notTable(bRect), 0) << later << " ms after the pair was taken";
+            });
+        }
+    }
+
     GameSession<ScreenGame> session;
     Format format;
+    int m_iDialogsSeen = 0;
 };
 
 // --- The start screen -------------------------------------------------------------
@@ -467,6 +525,73 @@ TEST_F(QinvarScreens, SelectionHintHighlightAndHoverOutlines)
     expectFace(selected, doubled, "selected, not highlighted");
 }
 
+// CIE L* (0 to 100) of an sRGB colour of 8-bit channels (D65 white).
+double lightness(uint32_t rgb)
+{
+    const auto linear = [](uint32_t c8) {
+        const double c = static_cast<double>(c8) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const double y = 0.2126 * linear(rgb >> 16 & 0xff) + 0.7152 * linear(rgb >> 8 & 0xff) + 0.0722 * linear(rgb & 0xff);
+    const double f = y > 216.0 / 24389.0 ? std::cbrt(y) : (24389.0 / 27.0 * y + 16.0) / 116.0;
+    return 116.0 * f - 16.0;
+}
+
+// The selected tile is told from the others by its second pass, which adds
+// the tile onto itself: on every tile set that must lighten it plainly. Each
+// face the deal uses is drawn alone by the game, as it lies and selected,
+// and every pixel of its cell that the tile covers (the face, its symbol
+// and its sides) is read back off the screen; the median lightening over
+// the set's pixels is at least 20 in L*.
+TEST_F(QinvarScreens, TheSelectedTileLightensPlainlyOnEveryTileSet)
+{
+    ScreenGame& g = game();
+    ASSERT_TRUE(g.deal(5));
+    std::set<int32_t> faces;
+    for (const QVTile& t : g.getBoard()->tiles)
+        faces.insert(t.face);
+    ASSERT_EQ(faces.size(), 42u) << "34 kinds of four and eight flowers and seasons";
+
+    for (int32_t set = 0; set < Qinvar::kTileSetCount; ++set) {
+        SCOPED_TRACE("tile set " + std::to_string(set + 1));
+        g.m_options.tileSet = set;
+        std::vector<double> lightening;
+        for (int32_t face : faces) {
+            g.clearBoard(); // loads the set
+            QVTile* t = g.place(12, 8, 0, face);
+            HScreenRect cell;
+            t->getTileRect(&cell);
+            HScreenRect area;
+            t->getTileRectWithShadows(&area);
+            const auto drawn = [&] {
+                g.m_drawPuzzleBoard(area, false);
+                g.getDisplayDevice()->updateScreen();
+                std::vector<uint32_t> pixels;
+                const HScreenRect src = cellOf(face);
+                for (int32_t y = 0; y < geo::kTileH; ++y) {
+                    for (int32_t x = 0; x < geo::kTileW; ++x) {
+                        if (spritePixel(sprite(QVS_TILE_SET), src.left + x, src.top + y).alpha == 255)
+                            pixels.push_back(session.rgbAt(cell.left + x, cell.top + y));
+                    }
+                }
+                return pixels;
+            };
+            const std::vector<uint32_t> plain = drawn();
+            t->selected = true;
+            g.m_board.selectedTile = t;
+            const std::vector<uint32_t> selected = drawn();
+            ASSERT_EQ(plain.size(), selected.size());
+            ASSERT_GT(plain.size(), 1000u) << "face " << face;
+            for (size_t i = 0; i < plain.size(); ++i)
+                lightening.push_back(lightness(selected[i]) - lightness(plain[i]));
+        }
+        std::nth_element(lightening.begin(), lightening.begin() + lightening.size() / 2, lightening.end());
+        const double median = lightening[lightening.size() / 2];
+        RecordProperty("tileset_" + std::to_string(set + 1) + "_median_lightening", std::to_string(median));
+        EXPECT_GE(median, 20.0) << "the median lightening in L* of " << lightening.size() << " pixels";
+    }
+}
+
 TEST_F(QinvarScreens, APairFadesOutOverHalfASecond)
 {
     ScreenGame& g = game();
@@ -512,40 +637,65 @@ TEST_F(QinvarScreens, TheNoMoreMovesDialogShowsTheBoardWithoutThePairJustTaken)
     g.place(12, 0, 0, 21);
     g.place(12, 0, 1, 21);
     ASSERT_EQ(g.getBoard()->availableMatches, 1);
-    HScreenRect aRect;
-    HScreenRect bRect;
-    a->getTileRectWithShadows(&aRect);
-    b->getTileRectWithShadows(&bRect);
-    const HScreenRect dialog = screen::noMoreMovesDialog();
-    ASSERT_FALSE(aRect.intersectsRect(dialog) || bRect.intersectsRect(dialog)) << "the pair shows beside the dialog";
 
     const uint64_t t = kClock + 1000;
-    const HScreenPoint pa = ArchiveBoard::s_faceCentre(*a);
-    const HScreenPoint pb = ArchiveBoard::s_faceCentre(*b);
-    session.script().batch({InputEvents::s_mouseMove(t, pa), InputEvents::s_buttonDown(t + 10, pa)});
-    session.script().batch({InputEvents::s_buttonUp(t + 20, pa)}, [&] {
-        EXPECT_EQ(g.getBoard()->selectedTile, a);
-        EXPECT_GT(notTable(aRect), 0) << "the tile shows before it is taken";
-    });
-    session.script().batch({InputEvents::s_mouseMove(t + 30, pb), InputEvents::s_buttonDown(t + 40, pb)});
-    bool sawTheDialog = false;
-    for (uint64_t later : {50u, 300u, 900u}) {
-        session.script().batch({InputEvents::s_timestamp(t + later)}, [&, later] {
-            sawTheDialog = true;
-            ASSERT_EQ(MVDialog::sm_modalStack.getNumItems(), 1) << "the dialog is up";
-            EXPECT_EQ(g.getBoard()->tilesLeft, 2);
-            save("nomoremoves_board_behind");
-            EXPECT_EQ(notTable(aRect), 0) << later << " ms after the pair was taken";
-            EXPECT_EQ(notTable(bRect), 0) << later << " ms after the pair was taken";
-        });
-    }
+    scriptPairTakenBeforeADialog(a, b, t, nullptr, screen::noMoreMovesDialog(), "nomoremoves_board_behind");
     session.script().batch(
         {InputEvents::s_mouseMove(t + 1000, screen::middle(screen::endGameButton())),
          InputEvents::s_buttonDown(t + 1010, screen::middle(screen::endGameButton()))},
         [&] { EXPECT_EQ(g.getState(), GS_PLAYING) << "the dialog is still up"; });
     session.script().batch({InputEvents::s_timestamp(t + 1100)}, [&] { EXPECT_EQ(g.getState(), GS_NO_MORE_MOVES); });
     session.run();
-    EXPECT_TRUE(sawTheDialog);
+    EXPECT_EQ(m_iDialogsSeen, 1);
+    EXPECT_TRUE(session.script().everyCheckRan());
+}
+
+// A pair taken, and at once New game or Quit clicked: the board behind the
+// question to leave the game shows the pair gone while the question is up,
+// and after No the game goes on without it.
+TEST_F(QinvarScreens, TheQuestionToLeaveShowsTheBoardWithoutThePairJustTaken)
+{
+    ScreenGame& g = game();
+    g.clearBoard();
+    // Three pairs along the top row, every tile free.
+    QVTile* a = g.place(0, 0, 0, 20);
+    QVTile* b = g.place(24, 0, 0, 20);
+    QVTile* c = g.place(4, 0, 0, 21);
+    QVTile* d = g.place(20, 0, 0, 21);
+    g.place(8, 0, 0, 5);
+    g.place(16, 0, 0, 5);
+    ASSERT_EQ(g.getBoard()->availableMatches, 3);
+
+    struct Case {
+        const char* name;
+        QVTile* first;
+        QVTile* second;
+        HScreenRect button;
+    };
+    const Case cases[] = {
+        {"newgame", a, b, screen::newGameButton()},
+        {"quit", c, d, screen::exitButton()},
+    };
+    uint64_t t = kClock + 1000;
+    for (const Case& k : cases) {
+        const HScreenPoint opener = screen::middle(k.button);
+        scriptPairTakenBeforeADialog(k.first, k.second, t, &opener, screen::leaveConfirmation(),
+                                     std::string(k.name) + "_question_board_behind");
+        const HScreenPoint no = screen::middle(screen::confirmationButton(false));
+        session.script().batch({InputEvents::s_mouseMove(t + 1000, no), InputEvents::s_buttonDown(t + 1010, no)});
+        session.script().batch({InputEvents::s_buttonUp(t + 1020, no)});
+        session.script().batch({InputEvents::s_timestamp(t + 1100)}, [&, k] {
+            SCOPED_TRACE(k.name);
+            EXPECT_EQ(MVDialog::sm_modalStack.getNumItems(), 0) << "No closed the question";
+            EXPECT_EQ(g.getState(), GS_PLAYING);
+            EXPECT_FALSE(k.first->present);
+            EXPECT_EQ(notTable(tileArea(k.first)), 0);
+            EXPECT_EQ(notTable(tileArea(k.second)), 0);
+        });
+        t += 2000;
+    }
+    session.run();
+    EXPECT_EQ(m_iDialogsSeen, 2);
     EXPECT_TRUE(session.script().everyCheckRan());
 }
 

@@ -58,6 +58,11 @@ void DialogTestGame::m_drawPuzzleBoard(const HScreenRect& dirty, bool inDialog)
     m_boardSprite.drawPartialSpriteAtLocation(&dirty, &src);
 }
 
+void DialogTestGame::m_prepareForDialog()
+{
+    preparations.push_back(boardDraws.size());
+}
+
 std::vector<HEvent> DialogTestGame::drainEvents()
 {
     std::vector<HEvent> out;

@@ -50,6 +50,8 @@ public:
     bool m_handleEvent(const HEvent& event) override;
     // Records the call and draws the board sprite over the rectangle.
     void m_drawPuzzleBoard(const HScreenRect& dirty, bool inDialog) override;
+    // Records how many board draws there were by then.
+    void m_prepareForDialog() override;
 
     Screen* screen() { return &m_screen; }
     // Borrowed: the game never deletes it.
@@ -68,6 +70,8 @@ public:
     static void s_addArt(MemoryFileSystem* files, const char* name, int32_t width, int32_t height);
 
     std::vector<BoardDraw> boardDraws;
+    // boardDraws.size() at each m_prepareForDialog.
+    std::vector<size_t> preparations;
     std::vector<HEvent> handledEvents;
 
 private:

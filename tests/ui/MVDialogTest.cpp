@@ -1,6 +1,7 @@
 // The modal loop: accepted clicks, time-outs, quit requests, the mouse moves
-// queued on closing, nested dialogs, item order, focus, drawing, and the UI
-// manager's capture dropped after a dialog.
+// queued on closing, nested dialogs, the game prepared before each dialog's
+// first drawing, item order, focus, drawing, and the UI manager's capture
+// dropped after a dialog.
 #include "ui/MVDialog.h"
 
 #include "engine/core/HFile.h"
@@ -372,6 +373,9 @@ TEST_F(MVDialogTest, NestedDialogsAreDrawnBottomUpOverTheGame)
     EXPECT_EQ(run(), id(&button));
     EXPECT_EQ(innerResult, MVDialog::kTimedOut);
     EXPECT_EQ(stackedInside, 2);
+    // Each dialog let the game end its running effects before it drew the
+    // game beneath itself.
+    EXPECT_EQ(game.preparations, (std::vector<size_t>{0, 0}));
 
     const H2DSurface* board = game.boardSprite()->getSpriteSurface();
     const H2DSurface* outer = background.getSpriteSurface();

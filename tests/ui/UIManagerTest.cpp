@@ -201,15 +201,74 @@ TEST_F(Manager, DisabledAndInactiveControlsAreNotOfferedRoutedEvents)
 TEST_F(Manager, AControlThatGoesAwayWhileLitComesBackUnlit)
 {
     // Lit under the pointer, then hidden by what the game does (no mouse
-    // move reaches a hidden control); the pointer has gone meanwhile, with
-    // events still arriving (a key, a time stamp) but no move over it.
+    // move reaches a hidden control), with events still arriving (a key, a
+    // time stamp): it is put out at the first of them.
     CountingControl* shuffle = add("S", 0, 0, 10, 10);
     manager.sendEventToControls(move(5, 5));
     EXPECT_EQ(states(), "S=l");
     shuffle->setActive(false);
     manager.sendEventToControls(key(KC_U, 'u'));
+    EXPECT_EQ(states(), "S=-");
     shuffle->setActive(true);
     EXPECT_EQ(states(), "S=-");
+}
+
+// A control that was hidden is offered no mouse move, but the manager
+// follows the pointer through every event it routes: at the first event
+// after the control comes back, it is lit exactly when it is enabled and
+// the pointer is over it, wherever the pointer went meanwhile.
+TEST_F(Manager, AControlThatComesBackIsLitExactlyWhenItComesUnderThePointer)
+{
+    struct Case {
+        const char* name;
+        std::vector<HEvent> whileHidden; // after the control went
+        bool enabled;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"the pointer at rest on it", {}, true, "S=l"},
+        {"the pointer moved off it", {move(50, 50)}, true, "S=-"},
+        {"the pointer moved off and back", {move(50, 50), move(6, 6)}, true, "S=l"},
+        // A press carries its point without the move that brought it there.
+        {"a press elsewhere", {press(60, 60), release(60, 60)}, true, "S=-"},
+        {"a press on its place", {move(50, 50), press(7, 7)}, true, "S=l"},
+        {"disabled meanwhile", {}, false, "S=d"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UIManager own;
+        std::vector<std::string> ownLog;
+        CountingControl* s = new CountingControl(new FixedExtentsDelegate(10, 10), "S", &ownLog);
+        s->setLocation(HScreenPoint{0, 0});
+        ASSERT_EQ(own.insertControl(s), 0);
+        names.assign(1, {s, "S"});
+        own.sendEventToControls(move(5, 5));
+        ASSERT_EQ(states(), "S=l");
+        s->setActive(false);
+        own.sendEventToControls(key(KC_U, 'u'));
+        for (const HEvent& e : c.whileHidden)
+            own.sendEventToControls(e);
+        s->enableControl(c.enabled);
+        s->setActive(true);
+        own.sendEventToControls(key(KC_U, 'u'));
+        EXPECT_EQ(states(), c.expected);
+        names.clear();
+        own.shutdownUIManager();
+    }
+}
+
+TEST_F(Manager, AControlNoPointerHasReachedYetIsNotLit)
+{
+    // Before any event with a point (a key, a time stamp only), where the
+    // pointer is is not known: a control that comes is not lit.
+    CountingControl* s = add("S", 0, 0, 10, 10);
+    s->setActive(false);
+    manager.sendEventToControls(key(KC_U, 'u'));
+    s->setActive(true);
+    manager.sendEventToControls(key(KC_U, 'u'));
+    EXPECT_EQ(states(), "S=-");
+    manager.sendEventToControls(move(5, 5));
+    EXPECT_EQ(states(), "S=l");
 }
 
 TEST_F(Manager, TabMovesTheFocusOnAndWrapsToTheHead)

@@ -1,6 +1,14 @@
 // The nine looks of the tile sets, in the order of the tile-set option. A style
 // is a palette and a surface treatment; the face symbols are the same drawing
 // in every style, inked with the style's four colours.
+//
+// The game shows a selected tile (and a hinted one, and the free tiles while
+// the space bar lights them) by adding the tile onto itself, which doubles
+// every channel. A face that is near white already can hardly lighten, so
+// the light styles' faces lie at about L* 75 to 87, with every channel above
+// half: doubled, they become white. Over the pixels of a set's tiles the
+// median lightening is at least 20 L* in every style (the screens' test
+// measures it on the game's own drawing).
 #pragma once
 
 #include "tools/mkarchive/Paint.h"
@@ -35,14 +43,14 @@ struct TileStyle {
 constexpr int32_t kTileStyleCount = 9;
 
 inline const TileStyle kTileStyles[kTileStyleCount] = {
-    // Ivory with a jade back: the classic tile.
-    {"art/tileset_1.tga", rgb(0xfbf5e4), rgb(0xebe0c2), rgb(0x9c8f6e), rgb(0xe2d4ae), rgb(0x2c7a55), rgb(0x3b3326),
+    // Ivory with a jade back: the classic tile, a warm aged ivory.
+    {"art/tileset_1.tga", rgb(0xe6d6b2), rgb(0xcdb98f), rgb(0x8a7a58), rgb(0xcbb990), rgb(0x2c7a55), rgb(0x3b3326),
      rgb(0xc8232c), rgb(0x17794a), rgb(0x1d4ea3), rgb(0x1e1b22), rgb(0xe0a526), Surface::Plain, false},
     // Carved jade.
-    {"art/tileset_2.tga", rgb(0xd9f0e1), rgb(0xa8d5b8), rgb(0x5f9b78), rgb(0x86bf9c), rgb(0x1c5940), rgb(0x123326),
+    {"art/tileset_2.tga", rgb(0xc2e0cc), rgb(0x98c6a8), rgb(0x5f9b78), rgb(0x86bf9c), rgb(0x1c5940), rgb(0x123326),
      rgb(0xa3152b), rgb(0x0c5331), rgb(0x173f73), rgb(0x0f2a1d), rgb(0xc7912a), Surface::Mottled, true},
-    // Blue and white porcelain.
-    {"art/tileset_tovani.tga", rgb(0xfdfdff), rgb(0xe5eaf5), rgb(0x8c9cc4), rgb(0xd3dbeb), rgb(0x27469a), rgb(0x1c2850),
+    // Blue and white porcelain, glazed a cool blue-grey.
+    {"art/tileset_tovani.tga", rgb(0xc8d4e6), rgb(0xaabbd4), rgb(0x6e82aa), rgb(0xb0bfd8), rgb(0x27469a), rgb(0x1c2850),
      rgb(0x4a2a95), rgb(0x1f66a8), rgb(0x18307d), rgb(0x0f1d4d), rgb(0x3f7fd0), Surface::Plain, false},
     // Night: light inks on slate.
     {"art/tileset_3.tga", rgb(0x434b5c), rgb(0x262b37), rgb(0x7c879c), rgb(0x1e222c), rgb(0x0e1015), rgb(0x050608),
@@ -53,14 +61,14 @@ inline const TileStyle kTileStyles[kTileStyleCount] = {
     // Red lacquer with gold.
     {"art/tileset_5.tga", rgb(0xc22633), rgb(0x7e0f19), rgb(0xe3b44e), rgb(0x5c0b12), rgb(0x151014), rgb(0x080406),
      rgb(0xffe39a), rgb(0xf0c04e), rgb(0xfff3c8), rgb(0xffd36b), rgb(0xfff0b0), Surface::Gloss, false},
-    // Pastel.
-    {"art/tileset_6.tga", rgb(0xfff9f2), rgb(0xf6e5db), rgb(0xc9a3ae), rgb(0xf1d2d4), rgb(0xe195ad), rgb(0x845064),
+    // Pastel: rose faces with pink backs.
+    {"art/tileset_6.tga", rgb(0xf0d4d0), rgb(0xdcb6b8), rgb(0xb08a96), rgb(0xdcb6bc), rgb(0xe195ad), rgb(0x845064),
      rgb(0xe05a7c), rgb(0x3fa882), rgb(0x5577d6), rgb(0x5a4470), rgb(0xf2a33a), Surface::Plain, false},
-    // White marble.
-    {"art/tileset_7.tga", rgb(0xf4f4f1), rgb(0xd9dad5), rgb(0x8f928f), rgb(0xc6c8c3), rgb(0x545e69), rgb(0x2a2f35),
+    // White marble, in a soft grey.
+    {"art/tileset_7.tga", rgb(0xd8d8d3), rgb(0xbcbdb7), rgb(0x7a7d7a), rgb(0xb2b4af), rgb(0x545e69), rgb(0x2a2f35),
      rgb(0x8f2626), rgb(0x265c4a), rgb(0x283f6b), rgb(0x1f1f21), rgb(0xb08a3a), Surface::Marble, true},
     // Ocean: sky face, teal back.
-    {"art/tileset_8.tga", rgb(0xf0f9ff), rgb(0xcbe6f6), rgb(0x6fa6c6), rgb(0xa5d0ea), rgb(0x1a6d8a), rgb(0x0f3a4c),
+    {"art/tileset_8.tga", rgb(0xbfdaee), rgb(0x9cc0dc), rgb(0x5e92b4), rgb(0x94bcd8), rgb(0x1a6d8a), rgb(0x0f3a4c),
      rgb(0xe5512b), rgb(0x139486), rgb(0x1b367a), rgb(0x15202b), rgb(0xf4a52a), Surface::Plain, false},
 };
 
