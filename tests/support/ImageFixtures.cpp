@@ -94,6 +94,17 @@ Bytes ImageFixtures::png(int32_t width, int32_t height, const Bytes& pixels, con
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
     if (!options.paletteAlpha.empty())
         png_set_tRNS(png, info, options.paletteAlpha.data(), static_cast<int>(options.paletteAlpha.size()), nullptr);
+    if (!options.transparentColour.empty()) {
+        const std::vector<uint16_t>& c = options.transparentColour;
+        png_color_16 colour{};
+        colour.gray = c[0];
+        if (c.size() >= 3) {
+            colour.red = c[0];
+            colour.green = c[1];
+            colour.blue = c[2];
+        }
+        png_set_tRNS(png, info, nullptr, 0, &colour);
+    }
     png_text text;
     if (options.text) {
         std::memset(&text, 0, sizeof(text));

@@ -29,6 +29,9 @@ public:
         Bytes palette;
         // Alpha of the first palette entries (a tRNS chunk), when not empty.
         Bytes paletteAlpha;
+        // The transparent colour (a tRNS chunk), when not empty: red, green,
+        // blue for an RGB image, one grey value for a greyscale image.
+        std::vector<uint16_t> transparentColour;
         // A tEXt chunk, when not empty.
         const char* text = nullptr;
     };
