@@ -129,7 +129,7 @@ Bytes ImageFixtures::png(int32_t width, int32_t height, const Bytes& pixels, con
 }
 
 Bytes ImageFixtures::jpeg(int32_t width, int32_t height, const Bytes& pixels, int colourSpace, int quality,
-                          bool progressive)
+                          JpegScans scans, int restartRows)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
@@ -148,8 +148,20 @@ Bytes ImageFixtures::jpeg(int32_t width, int32_t height, const Bytes& pixels, in
         cinfo.comp_info[c].h_samp_factor = 1;
         cinfo.comp_info[c].v_samp_factor = 1;
     }
-    if (progressive)
+    jpeg_scan_info perComponent[MAX_COMPONENTS];
+    if (scans == JPEG_PROGRESSIVE) {
         jpeg_simple_progression(&cinfo);
+    } else if (scans == JPEG_SCAN_PER_COMPONENT) {
+        for (int c = 0; c < cinfo.num_components; ++c) {
+            perComponent[c] = jpeg_scan_info{};
+            perComponent[c].comps_in_scan = 1;
+            perComponent[c].component_index[0] = c;
+            perComponent[c].Se = DCTSIZE2 - 1;
+        }
+        cinfo.scan_info = perComponent;
+        cinfo.num_scans = cinfo.num_components;
+    }
+    cinfo.restart_in_rows = restartRows;
     const size_t rowBytes = static_cast<size_t>(width) * cinfo.input_components;
     if (pixels.size() < rowBytes * static_cast<size_t>(height))
         fixtureFailed("too few pixels for the JPEG");

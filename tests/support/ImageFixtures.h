@@ -38,11 +38,21 @@ public:
     // `pixels` holds one sample per channel (palette: one index) per pixel.
     static Bytes png(int32_t width, int32_t height, const Bytes& pixels, const PngOptions& options);
 
+    // How a JPEG's data is split into scans.
+    enum JpegScans {
+        // One scan of every component, sequential.
+        JPEG_ONE_SCAN,
+        // The library's standard progression.
+        JPEG_PROGRESSIVE,
+        // Sequential, one scan for each component in turn.
+        JPEG_SCAN_PER_COMPONENT,
+    };
     // `colourSpace` is a J_COLOR_SPACE value: 2 (JCS_RGB) takes 3 bytes per
     // pixel, 1 (JCS_GRAYSCALE) one, 4 (JCS_CMYK) four. Quality 100 with no
-    // chroma subsampling keeps flat colours close to exact.
+    // chroma subsampling keeps flat colours close to exact. A restart
+    // marker follows every `restartRows` rows of blocks when not 0.
     static Bytes jpeg(int32_t width, int32_t height, const Bytes& pixels, int colourSpace, int quality = 100,
-                      bool progressive = false);
+                      JpegScans scans = JPEG_ONE_SCAN, int restartRows = 0);
 
     // Writes a picture of 0xRRGGBB pixels (as a window is read back) to a
     // PNG file; false when it cannot be written.
