@@ -14,12 +14,6 @@
 
 namespace {
 
-Bytes operator+(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // Pixel values in row order (top row first), read with the accessor of the format.
 std::vector<uint32_t> pixelsOf(const HImage& image)
 {

@@ -20,12 +20,6 @@
 
 namespace {
 
-Bytes operator+(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 Bytes cut(const Bytes& file, size_t size)
 {
     return Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(std::min(size, file.size())));

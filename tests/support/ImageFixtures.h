@@ -10,6 +10,13 @@
 
 using Bytes = std::vector<unsigned char>;
 
+// The bytes of a followed by those of b, for files put together from parts.
+inline Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 class ImageFixtures {
 public:
     ImageFixtures() = delete;
