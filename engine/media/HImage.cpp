@@ -154,6 +154,22 @@ void HImage::flipVertical()
     }
 }
 
+void HImage::flipHorizontal()
+{
+    if (!m_pData)
+        return;
+    const size_t bytesPerPixel = static_cast<size_t>(getBytesPerPixel());
+    const size_t stride = getRowStride();
+    for (int32_t y = 0; y < m_iHeight; ++y) {
+        uint8_t* row = m_pData + static_cast<size_t>(y) * stride;
+        for (int32_t i = 0; i < m_iWidth / 2; ++i) {
+            uint8_t* left = row + static_cast<size_t>(i) * bytesPerPixel;
+            uint8_t* right = row + static_cast<size_t>(m_iWidth - 1 - i) * bytesPerPixel;
+            std::swap_ranges(left, left + bytesPerPixel, right);
+        }
+    }
+}
+
 HImage* HImage::cloneImage() const
 {
     HImage* copy = new HImage(m_iWidth, m_iHeight, m_format);

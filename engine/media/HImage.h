@@ -67,6 +67,8 @@ public:
     void destroy();
     // Exchanges row i with row height - 1 - i, in place.
     void flipVertical();
+    // Exchanges column i with column width - 1 - i in every row, in place.
+    void flipHorizontal();
     // A new image (created with new, owned by the caller) with a copy of the data.
     HImage* cloneImage() const;
     // A new image of the given size and this format holding the pixels from

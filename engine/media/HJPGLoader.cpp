@@ -1,9 +1,10 @@
 // The JPEG reader over libjpeg (the 6b interface). The library's standard
 // error exit ends the process, so the loader installs its own, which
-// long-jumps back to the setjmp in decodeRows. Everything that has to be
-// freed afterwards lives in a JpegDecode record owned by the caller of
-// decodeRows, never in decodeRows' own locals, whose values are not reliable
-// after the jump.
+// long-jumps back to the setjmp in decodeRows; so does a warning of damaged
+// data, on which the library would go on and give its best guess as the
+// picture. Everything that has to be freed afterwards lives in a JpegDecode
+// record owned by the caller of decodeRows, never in decodeRows' own locals,
+// whose values are not reliable after the jump.
 #include "engine/media/HJPGLoader.h"
 
 #include "engine/core/HErrorManager.h"
@@ -31,6 +32,8 @@ struct JpegDecode {
     const char* name;
     // Set once the file's bytes are used up and the end marker was supplied.
     bool ranOut;
+    // Bit c set once component c has been in a scan.
+    uint32_t scannedComponents;
 };
 
 JpegDecode* decodeOf(j_common_ptr cinfo)
@@ -47,15 +50,36 @@ void jpegErrorExit(j_common_ptr cinfo)
     longjmp(d->jump, 1);
 }
 
-// Warnings (corrupt data the library works around) go to the trace.
-void jpegOutputMessage(j_common_ptr cinfo)
+// Warnings that leave the picture as the file means it: bytes between
+// segments, header fields of no consequence to the pixels. The end of the
+// data (the source's own warning) is judged once decoding is over. Every
+// other warning tells of damaged scan data or scan parameters.
+bool isHarmless(int code)
 {
-    JpegDecode* d = decodeOf(cinfo);
-    char message[JMSG_LENGTH_MAX];
-    (*cinfo->err->format_message)(cinfo, message);
-    HErrorManager::s_trace("HJPGLoader::load - '%s': %s\n", d->name, message);
+    return code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM ||
+           code == JWRN_JPEG_EOF;
 }
 
+// Level -1 is a warning; trace messages (0 and up) are not shown. Harmless
+// warnings go to the trace, the others end the load.
+void jpegEmitMessage(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return;
+    JpegDecode* d = decodeOf(cinfo);
+    ++cinfo->err->num_warnings;
+    char message[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, message);
+    if (isHarmless(cinfo->err->msg_code)) {
+        HErrorManager::s_trace("HJPGLoader::load - '%s': %s\n", d->name, message);
+        return;
+    }
+    HErrorManager::s_db_alert("HJPGLoader::load - '%s' is damaged: %s", d->name, message);
+    longjmp(d->jump, 1);
+}
+
+// Called at least once during each scan: while the whole input is read
+// before output (more than one scan), and for every output row.
 void jpegProgress(j_common_ptr cinfo)
 {
     JpegDecode* d = decodeOf(cinfo);
@@ -64,6 +88,34 @@ void jpegProgress(j_common_ptr cinfo)
                                   static_cast<int>(HJPGLoader::kMaxScans));
         longjmp(d->jump, 1);
     }
+    for (int i = 0; i < d->cinfo.comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i) {
+        const jpeg_component_info* component = d->cinfo.cur_comp_info[i];
+        if (component && component->component_index >= 0 && component->component_index < 32)
+            d->scannedComponents |= 1u << component->component_index;
+    }
+}
+
+// Whether every scan the picture needs was in the data, for a file whose
+// data ran out (a scan cut short has already been refused by its warning).
+// A progressive picture is whole when every coefficient of every component
+// has been refined to its last bit; a sequential one when every component
+// has been in a scan.
+bool isWhole(const JpegDecode* d)
+{
+    const jpeg_decompress_struct& c = d->cinfo;
+    if (c.progressive_mode) {
+        if (!c.coef_bits)
+            return false;
+        for (int ci = 0; ci < c.num_components; ++ci) {
+            for (int k = 0; k < DCTSIZE2; ++k) {
+                if (c.coef_bits[ci][k] != 0)
+                    return false;
+            }
+        }
+        return true;
+    }
+    return c.num_components > 0 && c.num_components < 32 &&
+           d->scannedComponents == (1u << c.num_components) - 1;
 }
 
 void jpegInitSource(j_decompress_ptr /*cinfo*/)
@@ -75,11 +127,14 @@ void jpegTermSource(j_decompress_ptr /*cinfo*/)
 }
 
 // The whole file was in the buffer from the start: asking for more means it
-// is truncated, and the decoder gets an end-of-image marker instead.
+// has no end marker or is truncated, and the decoder gets an end marker
+// instead (as often as it asks).
 boolean jpegFillInputBuffer(j_decompress_ptr cinfo)
 {
-    static_cast<JpegDecode*>(cinfo->client_data)->ranOut = true;
-    WARNMS(cinfo, JWRN_JPEG_EOF);
+    JpegDecode* d = static_cast<JpegDecode*>(cinfo->client_data);
+    if (!d->ranOut)
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+    d->ranOut = true;
     cinfo->src->next_input_byte = kEndOfImage;
     cinfo->src->bytes_in_buffer = sizeof(kEndOfImage);
     return TRUE;
@@ -161,13 +216,18 @@ bool decodeRows(JpegDecode* d, const uint8_t* data, size_t size)
             out[3] = 255;
         }
     }
-    // The decoder fills what a truncated file lacks with grey; that is not
-    // the picture, so it is not reported as loaded.
-    if (d->ranOut) {
+    // Every scan has been read by now (a file of one scan may still lack
+    // its end marker). Asked before finishing, which frees the decoder's
+    // record of the progression.
+    const bool whole = isWhole(d);
+    jpeg_finish_decompress(&d->cinfo);
+    // Data that ends after the last scan lacks only its end marker. Scans
+    // missing at the end leave a progressive picture coarse or a component
+    // empty: that is not the picture, so it is not reported as loaded.
+    if (d->ranOut && !whole) {
         HErrorManager::s_db_alert("HJPGLoader::load - '%s' is truncated", d->name);
         return false;
     }
-    jpeg_finish_decompress(&d->cinfo);
     return true;
 }
 
@@ -192,10 +252,11 @@ bool HJPGLoader::loadFromMemory(const uint8_t* data, size_t size, const char* na
     d.cinfo.err = jpeg_std_error(&d.errorManager);
     d.cinfo.client_data = &d;
     d.errorManager.error_exit = jpegErrorExit;
-    d.errorManager.output_message = jpegOutputMessage;
+    d.errorManager.emit_message = jpegEmitMessage;
     d.image = nullptr;
     d.name = name;
     d.ranOut = false;
+    d.scannedComponents = 0;
 
     const bool ok = decodeRows(&d, data, size);
     // Safe also when the error came from jpeg_create_decompress itself: the

@@ -1,6 +1,7 @@
-// The PNG reader over libpng. libpng reports fatal errors by calling the
-// error handler, which must not return: it long-jumps back to the setjmp in
-// decodeRows. Everything that has to be freed afterwards lives in a PngDecode
+// The PNG reader over libpng: 8-bit palette, RGB and RGBA images, not
+// interlaced, with the transparency of a tRNS chunk as the alpha channel.
+// libpng reports fatal errors by calling the error handler, which must not
+// return: it long-jumps back to the setjmp in decodeRows. Everything that has to be freed afterwards lives in a PngDecode
 // record owned by the caller of decodeRows, never in decodeRows' own locals,
 // whose values are not reliable after the jump.
 #include "engine/media/HPNGLoader.h"
@@ -32,6 +33,8 @@ struct PngDecode {
     HImage* image;
     uint8_t* row;
     const char* name;
+    // libpng warned about the tRNS chunk and set it aside.
+    bool transparencyDropped;
 };
 
 void pngError(png_structp png, png_const_charp message)
@@ -40,8 +43,13 @@ void pngError(png_structp png, png_const_charp message)
     png_longjmp(png, 1);
 }
 
-void pngWarning(png_structp /*png*/, png_const_charp message)
+// libpng names the chunk at the start of a chunk's warning ("tRNS: CRC
+// error", "tRNS: invalid"), and of the warning on samples beyond the bit
+// depth ("tRNS chunk has out-of-range samples ...").
+void pngWarning(png_structp png, png_const_charp message)
 {
+    if (message && std::strncmp(message, "tRNS", 4) == 0)
+        static_cast<PngDecode*>(png_get_error_ptr(png))->transparencyDropped = true;
     HErrorManager::s_trace("lpng122 encountered warning '%s'\n", message ? message : "");
 }
 
@@ -63,10 +71,11 @@ bool decodeRows(PngDecode* d)
 
     png_set_read_fn(d->png, &d->cursor, pngReadFromMemory);
     png_set_user_limits(d->png, HImageLoader::kMaxImageDimension, HImageLoader::kMaxImageDimension);
-    // No ancillary chunk changes the pixels this loader produces (the
-    // palette's transparency included), so all of them are skipped unread:
-    // libpng would otherwise allocate and clear a buffer of whatever length
-    // a damaged text chunk claims before finding the data is not there.
+    // Of the ancillary chunks only tRNS changes the pixels this loader
+    // produces, and libpng reads it whatever is asked here; all the others
+    // are skipped unread: libpng would otherwise allocate and clear a buffer
+    // of whatever length a damaged text chunk claims before finding the data
+    // is not there.
     png_set_keep_unknown_chunks(d->png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(d->png, d->info);
 
@@ -105,6 +114,30 @@ bool decodeRows(PngDecode* d)
         return false;
     }
 
+    // Alpha of each palette entry (entries past the chunk are opaque), or
+    // the one RGB colour that is fully transparent.
+    uint8_t paletteAlpha[PNG_MAX_PALETTE_LENGTH];
+    std::memset(paletteAlpha, 255, sizeof(paletteAlpha));
+    bool keyed = false;
+    uint8_t key[3] = {0, 0, 0};
+    png_bytep transAlpha = nullptr;
+    int transCount = 0;
+    png_color_16p transColour = nullptr;
+    const bool hasTransparency = png_get_tRNS(d->png, d->info, &transAlpha, &transCount, &transColour) != 0;
+    if (colourType != PNG_COLOR_TYPE_RGB_ALPHA && d->transparencyDropped) {
+        HErrorManager::s_db_alert("HPNGLoader::load - transparency of '%s' cannot be applied", d->name);
+        return false;
+    }
+    if (hasTransparency && colourType == PNG_COLOR_TYPE_PALETTE && transAlpha) {
+        for (int i = 0; i < transCount && i < PNG_MAX_PALETTE_LENGTH; ++i)
+            paletteAlpha[i] = transAlpha[i];
+    } else if (hasTransparency && colourType == PNG_COLOR_TYPE_RGB && transColour) {
+        keyed = true;
+        key[0] = static_cast<uint8_t>(transColour->red);
+        key[1] = static_cast<uint8_t>(transColour->green);
+        key[2] = static_cast<uint8_t>(transColour->blue);
+    }
+
     png_read_update_info(d->png, d->info);
     const size_t channels = colourType == PNG_COLOR_TYPE_PALETTE ? 1 : colourType == PNG_COLOR_TYPE_RGB ? 3 : 4;
     const size_t rowBytes = png_get_rowbytes(d->png, d->info);
@@ -131,17 +164,19 @@ bool decodeRows(PngDecode* d)
                                               d->name);
                     return false;
                 }
-                // The palette's transparency is not used: every pixel is opaque.
                 out[0] = palette[index].blue;
                 out[1] = palette[index].green;
                 out[2] = palette[index].red;
-                out[3] = 255;
+                out[3] = paletteAlpha[index];
             } else {
                 const uint8_t* in = row + x * channels;
                 out[0] = in[2];
                 out[1] = in[1];
                 out[2] = in[0];
-                out[3] = channels == 4 ? in[3] : 255;
+                if (channels == 4)
+                    out[3] = in[3];
+                else
+                    out[3] = keyed && in[0] == key[0] && in[1] == key[1] && in[2] == key[2] ? 0 : 255;
             }
         }
     }
@@ -165,12 +200,13 @@ bool HPNGLoader::loadFromMemory(const uint8_t* data, size_t size, const char* na
     }
 
     PngDecode d;
-    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
+    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, pngError, pngWarning);
     d.info = d.png ? png_create_info_struct(d.png) : nullptr;
     d.cursor = PngCursor{data, size, 0};
     d.image = nullptr;
     d.row = nullptr;
     d.name = name;
+    d.transparencyDropped = false;
     if (!d.png || !d.info) {
         png_destroy_read_struct(d.png ? &d.png : nullptr, nullptr, nullptr);
         HErrorManager::s_db_alert("HPNGLoader::load - out of memory for '%s'", name);

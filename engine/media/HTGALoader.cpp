@@ -3,7 +3,8 @@
 //   fields (first index, entry count, entry bits), 8 x origin,
 //   10 y origin, 12 width, 14 height, 16 bits per pixel, 17 descriptor.
 // Then the ID field, the colour map and the pixels, bottom row first unless
-// descriptor bit 5 says the origin is at the top.
+// descriptor bit 5 says the origin is at the top, each row from its left end
+// unless descriptor bit 4 says it starts at the right.
 #include "engine/media/HTGALoader.h"
 
 #include "engine/core/HEndian.h"
@@ -17,6 +18,7 @@ namespace {
 constexpr size_t kHeaderSize = 18;
 constexpr uint8_t kTypeTrueColour = 2;
 constexpr uint8_t kTypeGreyscale = 3;
+constexpr uint8_t kDescriptorRightOrigin = 0x10;
 constexpr uint8_t kDescriptorTopOrigin = 0x20;
 
 uint16_t readLittle16(const uint8_t* p)
@@ -129,5 +131,7 @@ bool HTGALoader::loadFromMemory(const uint8_t* data, size_t size, const char* na
                               image->getBytesPerPixel());
     if (!(descriptor & kDescriptorTopOrigin))
         image->flipVertical();
+    if (descriptor & kDescriptorRightOrigin)
+        image->flipHorizontal();
     return true;
 }

@@ -114,6 +114,39 @@ TEST(HImageTest, FlipVerticalSwapsRowsAroundTheMiddle)
     }
 }
 
+TEST(HImageTest, FlipHorizontalMirrorsEveryRowInEveryFormat)
+{
+    for (int32_t width : {1, 2, 3, 4}) {
+        auto image = numbered(width, 2);
+        image->flipHorizontal();
+        for (int32_t y = 0; y < 2; ++y) {
+            for (int32_t x = 0; x < width; ++x) {
+                HImagePixel32 p{};
+                image->getPixel32(x, y, &p);
+                EXPECT_EQ(p.b, width - 1 - x) << "width " << width << " at " << x << "," << y;
+                EXPECT_EQ(p.r, 10 * (width - 1 - x) + y);
+                EXPECT_EQ(p.g, y);
+                EXPECT_EQ(p.a, 255);
+            }
+        }
+    }
+    HImage wide(3, 1, HImage::FORMAT_16BIT);
+    for (int32_t x = 0; x < 3; ++x)
+        wide.setPixel16(x, 0, static_cast<uint16_t>(0x0102 * (x + 1)));
+    wide.flipHorizontal();
+    EXPECT_EQ(wide.getPixel16(0, 0), 0x0306);
+    EXPECT_EQ(wide.getPixel16(1, 0), 0x0204);
+    EXPECT_EQ(wide.getPixel16(2, 0), 0x0102);
+    HImage grey(2, 2, HImage::FORMAT_8BIT);
+    const uint8_t values[4] = {1, 2, 3, 4};
+    std::memcpy(grey.getData(), values, 4);
+    grey.flipHorizontal();
+    EXPECT_EQ(grey.getPixel8(0, 0), 2);
+    EXPECT_EQ(grey.getPixel8(1, 0), 1);
+    EXPECT_EQ(grey.getPixel8(0, 1), 4);
+    EXPECT_EQ(grey.getPixel8(1, 1), 3);
+}
+
 TEST(HImageTest, DestroyLeavesAnEmptyImage)
 {
     HImage image(4, 4, HImage::FORMAT_32BIT);
@@ -123,6 +156,7 @@ TEST(HImageTest, DestroyLeavesAnEmptyImage)
     EXPECT_EQ(image.getHeight(), 0);
     EXPECT_EQ(image.getFormat(), HImage::FORMAT_NONE);
     image.flipVertical(); // nothing to do, nothing touched
+    image.flipHorizontal();
 }
 
 TEST(HImageTest, CloneCopiesTheData)

@@ -1,6 +1,6 @@
-// The PNG reader: exact pixels of palette, RGB and RGBA files, the kinds it
-// refuses, and where libpng's errors and warnings are reported. Malformed
-// files are in MalformedImageTest.
+// The PNG reader: exact pixels of palette, RGB and RGBA files with their
+// transparency, the kinds it refuses, and where libpng's errors and warnings
+// are reported. Malformed files are in MalformedImageTest.
 #include "engine/core/HFile.h"
 #include "engine/core/HPlatform.h"
 #include "engine/core/HStandardFileSystem.h"
@@ -14,7 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <zlib.h>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -41,6 +43,39 @@ ImageFixtures::PngOptions withColourType(int colourType)
     return options;
 }
 
+// Finds a chunk by its type; the offset of its length field, or npos.
+size_t findChunk(const Bytes& file, const char* type)
+{
+    for (size_t i = 8; i + 8 <= file.size();) {
+        const size_t length = static_cast<size_t>(file[i]) << 24 | file[i + 1] << 16 | file[i + 2] << 8 | file[i + 3];
+        if (std::memcmp(&file[i + 4], type, 4) == 0)
+            return i;
+        i += 12 + length;
+    }
+    return std::string::npos;
+}
+
+// The file with one more chunk, of `type` and `data`, just before its image
+// data; its checksum is right unless `damageChecksum`.
+Bytes withChunk(const Bytes& file, const char* type, const Bytes& data, bool damageChecksum = false)
+{
+    Bytes chunk;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        chunk.push_back(static_cast<unsigned char>(data.size() >> shift));
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    uLong crc = crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4));
+    if (damageChecksum)
+        crc ^= 1;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        chunk.push_back(static_cast<unsigned char>(crc >> shift));
+    const size_t at = findChunk(file, "IDAT");
+    Bytes out(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at));
+    out.insert(out.end(), chunk.begin(), chunk.end());
+    out.insert(out.end(), file.begin() + static_cast<std::ptrdiff_t>(at), file.end());
+    return out;
+}
+
 class HPNGLoaderTest : public testing::Test {
 protected:
     void SetUp() override { fs.initFileSystem(dir.path().c_str()); }
@@ -54,8 +89,6 @@ TEST_F(HPNGLoaderTest, DecodesPaletteRgbAndRgbaToTheExactPixels)
 {
     ImageFixtures::PngOptions palette = withColourType(PNG_COLOR_TYPE_PALETTE);
     palette.palette = {255, 0, 0, 0, 128, 0, 1, 2, 3};
-    // The palette's transparency is not used.
-    palette.paletteAlpha = {0, 77};
     ImageFixtures::PngOptions tagged = withColourType(PNG_COLOR_TYPE_RGB);
     tagged.text = "a comment libpng reads and the loader ignores";
 
@@ -67,7 +100,7 @@ TEST_F(HPNGLoaderTest, DecodesPaletteRgbAndRgbaToTheExactPixels)
         std::vector<uint32_t> pixels;
     };
     const Case cases[] = {
-        {"palette, transparency ignored",
+        {"palette",
          ImageFixtures::png(3, 2, {0, 1, 2, 2, 1, 0}, palette),
          3,
          2,
@@ -97,6 +130,80 @@ TEST_F(HPNGLoaderTest, DecodesPaletteRgbAndRgbaToTheExactPixels)
     loader.unload();
 }
 
+// Palette alpha per entry (entries past the chunk opaque) and the RGB
+// transparent colour (alpha 0 for exactly that colour) become the alpha
+// channel; a transparency chunk where the image has its own alpha changes
+// nothing, as in libpng.
+TEST_F(HPNGLoaderTest, TransparencyChunkBecomesTheAlphaChannel)
+{
+    ImageFixtures::PngOptions palette = withColourType(PNG_COLOR_TYPE_PALETTE);
+    palette.palette = {255, 0, 0, 0, 128, 0, 1, 2, 3};
+    palette.paletteAlpha = {0, 77};
+    ImageFixtures::PngOptions allAlpha = palette;
+    allAlpha.paletteAlpha = {10, 20, 30};
+    ImageFixtures::PngOptions keyed = withColourType(PNG_COLOR_TYPE_RGB);
+    keyed.transparentColour = {10, 20, 30};
+    const Bytes ownAlpha =
+        ImageFixtures::png(2, 1, {10, 20, 30, 0, 40, 50, 60, 128}, withColourType(PNG_COLOR_TYPE_RGB_ALPHA));
+
+    struct Case {
+        const char* what;
+        Bytes file;
+        std::vector<uint32_t> pixels;
+    };
+    const Case cases[] = {
+        {"palette alpha for the first two of three entries",
+         ImageFixtures::png(3, 2, {0, 1, 2, 2, 1, 0}, palette),
+         {rgba(255, 0, 0, 0), rgba(0, 128, 0, 77), rgba(1, 2, 3), rgba(1, 2, 3), rgba(0, 128, 0, 77),
+          rgba(255, 0, 0, 0)}},
+        {"palette alpha for every entry",
+         ImageFixtures::png(3, 1, {2, 0, 1}, allAlpha),
+         {rgba(1, 2, 3, 30), rgba(255, 0, 0, 10), rgba(0, 128, 0, 20)}},
+        {"RGB transparent colour, and colours one step from it",
+         ImageFixtures::png(4, 1, {10, 20, 30, 10, 20, 31, 11, 20, 30, 30, 20, 10}, keyed),
+         {rgba(10, 20, 30, 0), rgba(10, 20, 31), rgba(11, 20, 30), rgba(30, 20, 10)}},
+        {"RGBA with a transparency chunk keeps its own alpha",
+         withChunk(ownAlpha, "tRNS", {0, 10, 0, 20, 0, 30}),
+         {rgba(10, 20, 30, 0), rgba(40, 50, 60, 128)}},
+    };
+    for (const Case& c : cases) {
+        dir.write("image.png", c.file);
+        ASSERT_TRUE(loader.load(&fs, "image.png")) << c.what;
+        ASSERT_EQ(loader.getImage()->getFormat(), HImage::FORMAT_32BIT) << c.what;
+        EXPECT_EQ(pixelsOf(*loader.getImage()), c.pixels) << c.what;
+    }
+    loader.unload();
+}
+
+// A transparency chunk that libpng sets aside (damaged, too long, the wrong
+// size, samples beyond the bit depth) would leave the picture opaque where
+// the file says it is not: refused.
+TEST_F(HPNGLoaderTest, RefusesTransparencyThatCannotBeApplied)
+{
+    ImageFixtures::PngOptions paletteOptions = withColourType(PNG_COLOR_TYPE_PALETTE);
+    paletteOptions.palette = {255, 0, 0, 0, 128, 0};
+    const Bytes palette = ImageFixtures::png(2, 1, {0, 1}, paletteOptions);
+    const Bytes rgb = ImageFixtures::png(1, 1, {10, 20, 30}, withColourType(PNG_COLOR_TYPE_RGB));
+    struct Case {
+        const char* what;
+        Bytes file;
+    };
+    const Case cases[] = {
+        {"palette alpha with a damaged checksum", withChunk(palette, "tRNS", {0, 77}, true)},
+        {"more palette alpha entries than palette entries", withChunk(palette, "tRNS", {0, 77, 99})},
+        {"RGB transparent colour with a damaged checksum", withChunk(rgb, "tRNS", {0, 10, 0, 20, 0, 30}, true)},
+        {"RGB transparent colour of four bytes", withChunk(rgb, "tRNS", {0, 10, 0, 20})},
+        {"RGB transparent colour beyond 8 bits", withChunk(rgb, "tRNS", {1, 10, 0, 20, 0, 30})},
+    };
+    for (const Case& c : cases) {
+        DiagnosticRecorder diagnostics;
+        dir.write("image.png", c.file);
+        EXPECT_FALSE(loader.load(&fs, "image.png")) << c.what;
+        EXPECT_EQ(loader.getImage(), nullptr) << c.what;
+        EXPECT_EQ(diagnostics.count("HPNGLoader::load - transparency of 'image.png' cannot be applied"), 1) << c.what;
+    }
+}
+
 TEST_F(HPNGLoaderTest, RefusesKindsItDoesNotConvertWithTheirValues)
 {
     ImageFixtures::PngOptions sixteen = withColourType(PNG_COLOR_TYPE_RGB);
@@ -124,18 +231,6 @@ TEST_F(HPNGLoaderTest, RefusesKindsItDoesNotConvertWithTheirValues)
         EXPECT_EQ(loader.getImage(), nullptr) << c.message;
         EXPECT_EQ(diagnostics.count(c.message), 1) << c.message;
     }
-}
-
-// Finds a chunk by its type; the offset of its length field, or npos.
-size_t findChunk(const Bytes& file, const char* type)
-{
-    for (size_t i = 8; i + 8 <= file.size();) {
-        const size_t length = static_cast<size_t>(file[i]) << 24 | file[i + 1] << 16 | file[i + 2] << 8 | file[i + 3];
-        if (std::memcmp(&file[i + 4], type, 4) == 0)
-            return i;
-        i += 12 + length;
-    }
-    return std::string::npos;
 }
 
 TEST_F(HPNGLoaderTest, WarningsGoToTheTraceAndErrorsToAnAlert)

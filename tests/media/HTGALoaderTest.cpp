@@ -1,5 +1,5 @@
-// The TGA reader: exact pixels of every accepted kind, the row order and the
-// skipped ID field and colour map. Refused files are in MalformedImageTest.
+// The TGA reader: exact pixels of every accepted kind, the row and column
+// order and the skipped ID field and colour map. Refused files are in MalformedImageTest.
 #include "engine/core/HStandardFileSystem.h"
 #include "engine/media/HImage.h"
 #include "engine/media/HTGALoader.h"
@@ -13,12 +13,6 @@
 #include <string>
 
 namespace {
-
-Bytes operator+(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // Pixel values in row order (top row first), read with the accessor of the format.
 std::vector<uint32_t> pixelsOf(const HImage& image)
@@ -103,6 +97,37 @@ TEST_F(HTGALoaderTest, DecodesEveryAcceptedKindToTheExactPixels)
          3,
          2,
          {1, 2, 3, 4, 5, 6}},
+        // Descriptor bit 4: each row is stored from its right end.
+        {"right-to-left rows are mirrored",
+         ImageFixtures::tgaHeader(3, 3, 2, 8, 0x10) + Bytes{1, 2, 3, 4, 5, 6},
+         HImage::FORMAT_8BIT,
+         3,
+         2,
+         {6, 5, 4, 3, 2, 1}},
+        {"right-to-left from the top",
+         ImageFixtures::tgaHeader(3, 3, 2, 8, 0x30) + Bytes{1, 2, 3, 4, 5, 6},
+         HImage::FORMAT_8BIT,
+         3,
+         2,
+         {3, 2, 1, 6, 5, 4}},
+        {"right-to-left 24-bit",
+         ImageFixtures::tgaHeader(2, 3, 1, 24, 0x10) + Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9},
+         HImage::FORMAT_32BIT,
+         3,
+         1,
+         {rgba(9, 8, 7), rgba(6, 5, 4), rgba(3, 2, 1)}},
+        {"right-to-left 32-bit from the top",
+         ImageFixtures::tgaHeader(2, 2, 2, 32, 0x38) + Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+         HImage::FORMAT_32BIT,
+         2,
+         2,
+         {rgba(7, 6, 5, 8), rgba(3, 2, 1, 4), rgba(15, 14, 13, 16), rgba(11, 10, 9, 12)}},
+        {"right-to-left 16-bit",
+         ImageFixtures::tgaHeader(2, 2, 1, 16, 0x10) + Bytes{0x00, 0x7C, 0x1F, 0x00},
+         HImage::FORMAT_16BIT,
+         2,
+         1,
+         {0xF800, 0x003E}},
         {"ID field and an unused colour map are skipped",
          ImageFixtures::tgaHeader(2, 1, 1, 24, 0, 3, 1, 2, 24) + Bytes{'i', 'd', '!'} + Bytes{9, 9, 9, 8, 8, 8} +
              Bytes{10, 20, 30},

@@ -94,6 +94,17 @@ Bytes ImageFixtures::png(int32_t width, int32_t height, const Bytes& pixels, con
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
     if (!options.paletteAlpha.empty())
         png_set_tRNS(png, info, options.paletteAlpha.data(), static_cast<int>(options.paletteAlpha.size()), nullptr);
+    if (!options.transparentColour.empty()) {
+        const std::vector<uint16_t>& c = options.transparentColour;
+        png_color_16 colour{};
+        colour.gray = c[0];
+        if (c.size() >= 3) {
+            colour.red = c[0];
+            colour.green = c[1];
+            colour.blue = c[2];
+        }
+        png_set_tRNS(png, info, nullptr, 0, &colour);
+    }
     png_text text;
     if (options.text) {
         std::memset(&text, 0, sizeof(text));
@@ -118,7 +129,7 @@ Bytes ImageFixtures::png(int32_t width, int32_t height, const Bytes& pixels, con
 }
 
 Bytes ImageFixtures::jpeg(int32_t width, int32_t height, const Bytes& pixels, int colourSpace, int quality,
-                          bool progressive)
+                          JpegScans scans, int restartRows)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
@@ -137,8 +148,20 @@ Bytes ImageFixtures::jpeg(int32_t width, int32_t height, const Bytes& pixels, in
         cinfo.comp_info[c].h_samp_factor = 1;
         cinfo.comp_info[c].v_samp_factor = 1;
     }
-    if (progressive)
+    jpeg_scan_info perComponent[MAX_COMPONENTS];
+    if (scans == JPEG_PROGRESSIVE) {
         jpeg_simple_progression(&cinfo);
+    } else if (scans == JPEG_SCAN_PER_COMPONENT) {
+        for (int c = 0; c < cinfo.num_components; ++c) {
+            perComponent[c] = jpeg_scan_info{};
+            perComponent[c].comps_in_scan = 1;
+            perComponent[c].component_index[0] = c;
+            perComponent[c].Se = DCTSIZE2 - 1;
+        }
+        cinfo.scan_info = perComponent;
+        cinfo.num_scans = cinfo.num_components;
+    }
+    cinfo.restart_in_rows = restartRows;
     const size_t rowBytes = static_cast<size_t>(width) * cinfo.input_components;
     if (pixels.size() < rowBytes * static_cast<size_t>(height))
         fixtureFailed("too few pixels for the JPEG");

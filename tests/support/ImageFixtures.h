@@ -10,6 +10,13 @@
 
 using Bytes = std::vector<unsigned char>;
 
+// The bytes of a followed by those of b, for files put together from parts.
+inline Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 class ImageFixtures {
 public:
     ImageFixtures() = delete;
@@ -29,17 +36,30 @@ public:
         Bytes palette;
         // Alpha of the first palette entries (a tRNS chunk), when not empty.
         Bytes paletteAlpha;
+        // The transparent colour (a tRNS chunk), when not empty: red, green,
+        // blue for an RGB image, one grey value for a greyscale image.
+        std::vector<uint16_t> transparentColour;
         // A tEXt chunk, when not empty.
         const char* text = nullptr;
     };
     // `pixels` holds one sample per channel (palette: one index) per pixel.
     static Bytes png(int32_t width, int32_t height, const Bytes& pixels, const PngOptions& options);
 
+    // How a JPEG's data is split into scans.
+    enum JpegScans {
+        // One scan of every component, sequential.
+        JPEG_ONE_SCAN,
+        // The library's standard progression.
+        JPEG_PROGRESSIVE,
+        // Sequential, one scan for each component in turn.
+        JPEG_SCAN_PER_COMPONENT,
+    };
     // `colourSpace` is a J_COLOR_SPACE value: 2 (JCS_RGB) takes 3 bytes per
     // pixel, 1 (JCS_GRAYSCALE) one, 4 (JCS_CMYK) four. Quality 100 with no
-    // chroma subsampling keeps flat colours close to exact.
+    // chroma subsampling keeps flat colours close to exact. A restart
+    // marker follows every `restartRows` rows of blocks when not 0.
     static Bytes jpeg(int32_t width, int32_t height, const Bytes& pixels, int colourSpace, int quality = 100,
-                      bool progressive = false);
+                      JpegScans scans = JPEG_ONE_SCAN, int restartRows = 0);
 
     // Writes a picture of 0xRRGGBB pixels (as a window is read back) to a
     // PNG file; false when it cannot be written.
