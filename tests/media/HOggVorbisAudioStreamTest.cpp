@@ -315,7 +315,8 @@ TEST(HOggVorbisAudioStream, AFileAtAnotherRateIsRefused)
         HOggVorbisAudioStream stream;
         ASSERT_TRUE(stream.initStreamingAudioSource());
         DiagnosticRecorder diagnostics;
-        EXPECT_FALSE(stream.setDataSource(file.data(), int(file.size()), 16, kRate, 0)) << "it would play at the wrong pitch";
+        EXPECT_FALSE(stream.setDataSource(file.data(), int(file.size()), 16, kRate, 0))
+            << "it would play at the wrong pitch";
         EXPECT_EQ(diagnostics.count("HOggVorbisAudioStream::setDataSource - frequency " + std::to_string(rate) +
                                     " != requested frequency 22050"),
                   1);
