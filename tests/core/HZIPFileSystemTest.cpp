@@ -513,6 +513,61 @@ TEST(HZIPFileSystem, DamagedZip64EntriesAreRefused)
     }
 }
 
+void writeU16(std::string& s, size_t at, uint32_t v)
+{
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
+// A self-extracting archive: the archive after other bytes, its offsets
+// counted from its own first byte. The library allows for that; the
+// directory records are then not at their places in the file, which must
+// not lead the file system to read an entry itself, nor to read one whose
+// sizes stand in its Zip64 extra field at the wrong place: that one is
+// refused.
+TEST(HZIPFileSystem, AnArchiveAfterOtherBytes)
+{
+    const std::string stub(1000, '\x90');
+    const std::string plain = stub + sampleArchive();
+    HZIPFileSystem fs;
+    ASSERT_TRUE(fs.initFileSystemFromMemory(mallocCopy(plain), static_cast<int>(plain.size())));
+    for (const auto& entry : {std::make_pair("art/font.tga", kFont), std::make_pair("sounds/click.wav", kClick)}) {
+        HFile* f = fs.openFileForRead(entry.first);
+        ASSERT_NE(f, nullptr) << entry.first;
+        EXPECT_TRUE(readWhole(f) == entry.second) << entry.first;
+        f->close();
+    }
+    fs.shutdownFileSystem();
+
+    // Entries with Zip64 extra fields under a plain end record (the library
+    // does not open a Zip64 end record after other bytes).
+    std::string zip64 = ZipBuilder().add("art/font.tga", kFont).zip64Bytes(ZipBuilder::ZIP64_UNCOMPRESSED);
+    const size_t end = zip64.size() - 22;
+    const size_t zip64End = end - 20 - 56;
+    std::string endRecord = zip64.substr(end);
+    writeU16(endRecord, 8, 1);
+    writeU16(endRecord, 10, 1);
+    writeU32(endRecord, 12, readU32(zip64, zip64End + 40));
+    writeU32(endRecord, 16, readU32(zip64, zip64End + 48));
+    zip64 = zip64.substr(0, zip64End) + endRecord;
+    for (const std::string& bytes : {zip64, stub + zip64}) {
+        const bool afterStub = bytes.size() > zip64.size();
+        SCOPED_TRACE(afterStub ? "after other bytes" : "from the first byte");
+        ASSERT_TRUE(fs.initFileSystemFromMemory(mallocCopy(bytes), static_cast<int>(bytes.size())));
+        DiagnosticRecorder diagnostics;
+        HFile* f = fs.openFileForRead("art/font.tga");
+        if (afterStub) {
+            EXPECT_EQ(f, nullptr);
+            EXPECT_EQ(diagnostics.count("HZIPFileSystem::openFileForRead - could not read file 'art/font.tga'"), 1);
+        } else {
+            ASSERT_NE(f, nullptr);
+            EXPECT_TRUE(readWhole(f) == kFont);
+            f->close();
+        }
+        fs.shutdownFileSystem();
+    }
+}
+
 // Only stored (0) and deflated (8) entries are read: any other method, and
 // an encrypted entry, is refused when it is opened, with the reason.
 TEST(HZIPFileSystem, OnlyStoredAndDeflatedEntriesAreRead)
