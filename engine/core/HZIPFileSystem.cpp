@@ -5,8 +5,10 @@
 #include "engine/core/HErrorManager.h"
 #include "engine/core/HPlatform.h"
 #include "engine/core/HUtil.h"
+#include "engine/core/POSH.h"
 
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <climits>
@@ -27,8 +29,65 @@ FILE* streamOf(voidpf stream)
     return static_cast<FILE*>(stream);
 }
 
-// The opaque pointer of the stdio set is the file system's archive size,
-// which the open function measures.
+// Stands in a directory record's 32-bit size or offset field when the value
+// is in the entry's Zip64 extra field.
+constexpr uint64_t kZip64Marker = 0xFFFFFFFFu;
+// The fixed parts of a directory record and of a local header.
+constexpr size_t kCentralRecordBytes = 46;
+constexpr size_t kLocalHeaderBytes = 30;
+constexpr uint32_t kCentralSignature = 0x02014b50;
+constexpr uint32_t kLocalSignature = 0x04034b50;
+// The tag of the Zip64 extended information block of an extra field.
+constexpr uint16_t kZip64Tag = 0x0001;
+// Bytes of compressed data taken from the archive at a time.
+constexpr size_t kInflateChunk = 16 * 1024;
+
+// Whether a directory record read from the archive is the one the library
+// describes in `info`: what it read from there must match.
+bool recordMatches(const uint8_t* record, const unz_file_info64& info)
+{
+    return POSH_ReadU32FromLittle(record) == kCentralSignature &&
+           POSH_ReadU16FromLittle(record + 10) == info.compression_method &&
+           POSH_ReadU32FromLittle(record + 12) == info.dosDate && POSH_ReadU32FromLittle(record + 16) == info.crc &&
+           POSH_ReadU16FromLittle(record + 28) == info.size_filename &&
+           POSH_ReadU16FromLittle(record + 30) == info.size_file_extra &&
+           POSH_ReadU16FromLittle(record + 32) == info.size_file_comment;
+}
+
+// The values of the Zip64 block of an extra field, in their order: the
+// uncompressed size, the compressed size and the local header's offset, each
+// there only when its 32-bit field gave way (`want`). Values not wanted are
+// left. False when there is no such block, it is too short for what is
+// wanted, or the extra field is not a run of whole blocks up to it.
+bool readZip64Block(const uint8_t* extra, size_t length, const bool want[3], uint64_t* values[3])
+{
+    for (size_t at = 0; at + 4 <= length;) {
+        const uint16_t tag = POSH_ReadU16FromLittle(extra + at);
+        const size_t size = POSH_ReadU16FromLittle(extra + at + 2);
+        if (size > length - at - 4)
+            return false;
+        if (tag == kZip64Tag) {
+            const uint8_t* field = extra + at + 4;
+            size_t needed = 0;
+            for (int i = 0; i < 3; ++i)
+                needed += want[i] ? 8 : 0;
+            if (size < needed)
+                return false;
+            for (int i = 0; i < 3; ++i) {
+                if (want[i]) {
+                    *values[i] = POSH_ReadU64FromLittle(field);
+                    field += 8;
+                }
+            }
+            return true;
+        }
+        at += 4 + size;
+    }
+    return false;
+}
+
+// The opaque pointer of the stdio set is the file system's StdioSource: the
+// open function measures the archive and records its stream there.
 voidpf ZCALLBACK stdioOpen(voidpf opaque, const char* name, int mode)
 {
     if (!name || (mode & ZLIB_FILEFUNC_MODE_WRITE) != 0)
@@ -42,8 +101,11 @@ voidpf ZCALLBACK stdioOpen(voidpf opaque, const char* name, int mode)
         std::fclose(f);
         return nullptr;
     }
-    if (opaque)
-        *static_cast<int64_t*>(opaque) = static_cast<int64_t>(st.st_size);
+    if (opaque) {
+        HZIPFileSystem::StdioSource* source = static_cast<HZIPFileSystem::StdioSource*>(opaque);
+        source->m_iSize = static_cast<int64_t>(st.st_size);
+        source->m_pStream = f;
+    }
     return f;
 }
 
@@ -83,8 +145,11 @@ long ZCALLBACK stdioSeek(voidpf /*opaque*/, voidpf stream, uLong offset, int ori
     return std::fseek(streamOf(stream), static_cast<long>(offset), whence) == 0 ? 0 : -1;
 }
 
-int ZCALLBACK stdioClose(voidpf /*opaque*/, voidpf stream)
+int ZCALLBACK stdioClose(voidpf opaque, voidpf stream)
 {
+    HZIPFileSystem::StdioSource* source = static_cast<HZIPFileSystem::StdioSource*>(opaque);
+    if (source && source->m_pStream == stream)
+        source->m_pStream = nullptr;
     return std::fclose(streamOf(stream));
 }
 
@@ -112,7 +177,8 @@ uint32_t nameHash(const char* name)
 } // namespace
 
 HZIPFileSystem::HZIPFileSystem()
-    : m_pUnzFile(nullptr), m_iArchiveSize(0), m_memorySource{nullptr, 0, nullptr}, m_pIndex(nullptr), m_iIndexCount(0)
+    : m_pUnzFile(nullptr), m_iArchiveSize(0), m_functions(), m_memorySource{nullptr, 0, nullptr},
+      m_stdioSource{0, nullptr}, m_pIndex(nullptr), m_iIndexCount(0)
 {
 }
 
@@ -128,8 +194,11 @@ bool HZIPFileSystem::initFileSystem(const char* path)
     if (!path)
         return false;
     zlib_filefunc_def functions = {stdioOpen,  stdioRead,  stdioWrite,     stdioTell,
-                                   stdioSeek,  stdioClose, stdioTestError, &m_iArchiveSize};
-    return m_openArchive(path, &functions);
+                                   stdioSeek,  stdioClose, stdioTestError, &m_stdioSource};
+    if (!m_openArchive(path, &functions))
+        return false;
+    m_iArchiveSize = m_stdioSource.m_iSize;
+    return true;
 }
 
 bool HZIPFileSystem::initFileSystemFromMemory(const void* buffer, int size)
@@ -167,6 +236,8 @@ void HZIPFileSystem::shutdownFileSystem()
         m_pUnzFile = nullptr;
     }
     m_memorySource = {nullptr, 0, nullptr};
+    m_stdioSource = {0, nullptr};
+    m_functions = zlib_filefunc_def();
     m_iArchiveSize = 0;
 }
 
@@ -215,8 +286,21 @@ HFile* HZIPFileSystem::openFileForRead(const char* name)
     if (!slot)
         return nullptr;
 
-    unz_file_info info;
-    bool ok = unzGetCurrentFileInfo(m_pUnzFile, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK;
+    unz_file_info64 info;
+    uint64_t localHeader = 0;
+    bool itself = false;
+    bool ok = unzGetCurrentFileInfo64(m_pUnzFile, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK &&
+              m_applyZip64Fields(&info, &localHeader, &itself);
+    if (ok && info.compression_method != 0 && info.compression_method != Z_DEFLATED) {
+        HErrorManager::s_db_alert("HZIPFileSystem::openFileForRead - file '%s' is compressed with method %lu; only "
+                                  "stored and deflated entries are read",
+                                  name, info.compression_method);
+        return nullptr;
+    }
+    if (ok && (info.flag & 1u) != 0) {
+        HErrorManager::s_db_alert("HZIPFileSystem::openFileForRead - file '%s' is encrypted", name);
+        return nullptr;
+    }
     // The declared sizes are checked against the archive before anyone
     // allocates length() bytes: the length must fit an int, the compressed
     // data must fit in the archive, and the ratio must be one that stored or
@@ -231,8 +315,125 @@ HFile* HZIPFileSystem::openFileForRead(const char* name)
         HErrorManager::s_db_alert("HZIPFileSystem::openFileForRead - could not read file '%s'", name);
         return nullptr;
     }
-    slot->m_take(this, name, info);
+    slot->m_take(this, name, info, localHeader, itself);
     return slot;
+}
+
+bool HZIPFileSystem::m_applyZip64Fields(unz_file_info64* info, uint64_t* localHeader, bool* itself) const
+{
+    *localHeader = 0;
+    *itself = false;
+    // The library's own reading takes the 32-bit fields as they stand.
+    const bool sizesGiveWay = info->compressed_size == kZip64Marker || info->uncompressed_size == kZip64Marker;
+    // The record lies at its place in the directory unless bytes stand
+    // before the archive's first (a self-extracting archive), which the
+    // library allows for and this reading does not: there the record is not
+    // found, and an entry that needs its extra field cannot be read.
+    unz64_file_pos place;
+    uint8_t record[kCentralRecordBytes];
+    if (unzGetFilePos64(m_pUnzFile, &place) != UNZ_OK ||
+        !m_readArchive(place.pos_in_zip_directory, record, sizeof(record)) || !recordMatches(record, *info))
+        return !sizesGiveWay;
+    // In the block's order: uncompressed size, compressed size, offset.
+    const bool want[3] = {POSH_ReadU32FromLittle(record + 24) == kZip64Marker,
+                          POSH_ReadU32FromLittle(record + 20) == kZip64Marker,
+                          POSH_ReadU32FromLittle(record + 42) == kZip64Marker};
+    *localHeader = POSH_ReadU32FromLittle(record + 42);
+    if (!want[0] && !want[1] && !want[2])
+        return true;
+    const size_t extraLength = info->size_file_extra;
+    uint8_t* extra = new (std::nothrow) uint8_t[extraLength > 0 ? extraLength : 1];
+    uint64_t unpacked = 0;
+    uint64_t packed = 0;
+    uint64_t offset = 0;
+    uint64_t* values[3] = {&unpacked, &packed, &offset};
+    const bool ok = extra &&
+                    m_readArchive(place.pos_in_zip_directory + kCentralRecordBytes + info->size_filename, extra,
+                                  extraLength) &&
+                    readZip64Block(extra, extraLength, want, values);
+    delete[] extra;
+    if (!ok)
+        return false;
+    if (want[0])
+        info->uncompressed_size = unpacked;
+    if (want[1])
+        info->compressed_size = packed;
+    if (want[2])
+        *localHeader = offset;
+    *itself = true;
+    return true;
+}
+
+HZIPFileSystem::EntryRead HZIPFileSystem::m_readEntryItself(const unz_file_info64& info, uint64_t localHeader,
+                                                            void* buffer, int len, int* got)
+{
+    *got = 0;
+    uint8_t header[kLocalHeaderBytes];
+    if (!m_readArchive(localHeader, header, sizeof(header)) || POSH_ReadU32FromLittle(header) != kLocalSignature ||
+        POSH_ReadU16FromLittle(header + 8) != info.compression_method)
+        return ENTRY_NO_HEADER;
+    // The sizes in the local header are 0xFFFFFFFF or 0 (with a data
+    // descriptor) in such archives: the directory's are the ones to go by.
+    const uint64_t data =
+        localHeader + kLocalHeaderBytes + POSH_ReadU16FromLittle(header + 26) + POSH_ReadU16FromLittle(header + 28);
+    const uint64_t archive = static_cast<uint64_t>(m_iArchiveSize);
+    if (data > archive || info.compressed_size > archive - data)
+        return ENTRY_NO_HEADER;
+    // Never more than the entry holds, as the library's reading.
+    const uint64_t wanted = len > 0 && static_cast<uint64_t>(len) < info.uncompressed_size
+                                ? static_cast<uint64_t>(len)
+                                : info.uncompressed_size;
+    Bytef* out = static_cast<Bytef*>(buffer);
+    uint64_t produced = 0;
+    if (info.compression_method == 0) {
+        // Stored: the open made sure the data holds the whole entry.
+        if (!m_readArchive(data, out, static_cast<size_t>(wanted)))
+            return ENTRY_DAMAGED;
+        produced = wanted;
+    } else {
+        z_stream z;
+        std::memset(&z, 0, sizeof(z));
+        if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+            return ENTRY_DAMAGED;
+        Bytef chunk[kInflateChunk];
+        uint64_t fed = 0;
+        bool damaged = false;
+        z.next_out = out;
+        z.avail_out = static_cast<uInt>(wanted);
+        while (z.avail_out > 0) {
+            if (z.avail_in == 0) {
+                // The data ends before the entry does: a short read.
+                if (fed == info.compressed_size)
+                    break;
+                const uint64_t left = info.compressed_size - fed;
+                const size_t n = left < sizeof(chunk) ? static_cast<size_t>(left) : sizeof(chunk);
+                if (!m_readArchive(data + fed, chunk, n)) {
+                    damaged = true;
+                    break;
+                }
+                fed += n;
+                z.next_in = chunk;
+                z.avail_in = static_cast<uInt>(n);
+            }
+            const int r = inflate(&z, Z_NO_FLUSH);
+            if (r == Z_STREAM_END)
+                break;
+            if (r != Z_OK) {
+                damaged = true;
+                break;
+            }
+        }
+        produced = wanted - z.avail_out;
+        inflateEnd(&z);
+        if (damaged)
+            return ENTRY_DAMAGED;
+    }
+    // The CRC covers the whole entry, so it is checked when all of it came.
+    if (produced == info.uncompressed_size &&
+        crc32(0, out, static_cast<uInt>(produced)) != static_cast<uLong>(info.crc))
+        return ENTRY_DAMAGED;
+    *got = static_cast<int>(produced);
+    return ENTRY_READ;
 }
 
 HFile* HZIPFileSystem::openFileForWrite(const char* name)
@@ -268,6 +469,7 @@ HZIPFile* HZIPFileSystem::m_findFreeZIPFile()
 
 bool HZIPFileSystem::m_openArchive(const char* name, zlib_filefunc_def* functions)
 {
+    m_functions = *functions;
     m_pUnzFile = unzOpen2(name, functions);
     if (m_pUnzFile)
         m_buildIndex();
@@ -315,6 +517,27 @@ void HZIPFileSystem::m_freeIndex()
     delete[] m_pIndex;
     m_pIndex = nullptr;
     m_iIndexCount = 0;
+}
+
+voidpf HZIPFileSystem::m_archiveStream() const
+{
+    // Only the source of the set in use has a stream.
+    return m_memorySource.m_pStream ? static_cast<voidpf>(m_memorySource.m_pStream) : m_stdioSource.m_pStream;
+}
+
+bool HZIPFileSystem::m_readArchive(uint64_t offset, void* buffer, size_t length) const
+{
+    const voidpf stream = m_archiveStream();
+    const uint64_t archive = static_cast<uint64_t>(m_iArchiveSize);
+    if (!m_pUnzFile || !stream || offset > archive || length > archive - offset)
+        return false;
+    if (length == 0)
+        return true;
+    // The library seeks before each of its own reads, so moving the stream
+    // here leaves it nothing to restore.
+    const uLong at = static_cast<uLong>(offset);
+    return m_functions.zseek_file(m_functions.opaque, stream, at, ZLIB_FILEFUNC_SEEK_SET) == 0 &&
+           m_functions.zread_file(m_functions.opaque, stream, buffer, static_cast<uLong>(length)) == length;
 }
 
 void HZIPFileSystem::m_reset()

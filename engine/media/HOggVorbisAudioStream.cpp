@@ -38,7 +38,8 @@ HOggVorbisAudioStream* streamOf(void* source)
 } // namespace
 
 HOggVorbisAudioStream::HOggVorbisAudioStream()
-    : HCompressedAudioStream(), m_pDecoder(nullptr), m_iCurrentSection(0), m_bOpened(false)
+    : HCompressedAudioStream(), m_pDecoder(nullptr), m_iCurrentSection(0), m_bOpened(false),
+      m_eRefusal(REFUSAL_NONE), m_iDataRate(0)
 {
     m_mutex.createMutex();
 }
@@ -90,6 +91,8 @@ bool HOggVorbisAudioStream::setDataSource(const void* data, int size, int bits, 
         ov_clear(m_pDecoder);
         m_bOpened = false;
     }
+    m_eRefusal = REFUSAL_NOT_VORBIS;
+    m_iDataRate = 0;
     if (!HCompressedAudioStream::setDataSource(data, size, bits, rate, loopPosition))
         return false;
     if (!m_pDecoder) {
@@ -104,13 +107,66 @@ bool HOggVorbisAudioStream::setDataSource(const void* data, int size, int bits, 
     }
     m_bOpened = true;
     m_iCurrentSection = 0;
-    if (const vorbis_info* info = ov_info(m_pDecoder, -1)) {
-        m_iNumChannels = info->channels;
-        if (info->rate != rate)
-            HErrorManager::s_trace("HOggVorbisAudioStream::setDataSource - the data's rate is %ld Hz, not %d Hz\n",
-                                   info->rate, rate);
+    Refusal refusal = m_checkLinks(rate);
+    // Opening leaves vorbisfile past the first page of audio, and when the
+    // first link's audio ends on that page, in the next link: decoding from
+    // there would begin a chain at its second link. Decoding starts from the
+    // first byte instead.
+    if (refusal == REFUSAL_NONE && ov_raw_seek(m_pDecoder, 0) != 0) {
+        HErrorManager::s_db_alert("HOVAudioStream::setStream - could not seek to the start");
+        refusal = REFUSAL_NOT_VORBIS;
     }
+    m_eRefusal = refusal;
+    if (refusal != REFUSAL_NONE) {
+        ov_clear(m_pDecoder);
+        m_bOpened = false;
+        return false;
+    }
+    m_iNumChannels = ov_info(m_pDecoder, 0)->channels;
     return true;
+}
+
+HOggVorbisAudioStream::Refusal HOggVorbisAudioStream::m_checkLinks(int rate)
+{
+    // vorbisfile has read every link's headers while opening a seekable
+    // stream, which this one always is.
+    const vorbis_info* first = ov_info(m_pDecoder, 0);
+    const long links = ov_streams(m_pDecoder);
+    if (!first || links < 1) {
+        HErrorManager::s_db_alert("HOVAudioStream::setStream - ov_open_callbacks failed");
+        return REFUSAL_NOT_VORBIS;
+    }
+    m_iDataRate = static_cast<int32_t>(first->rate);
+    for (long link = 1; link < links; ++link) {
+        const vorbis_info* info = ov_info(m_pDecoder, static_cast<int>(link));
+        if (!info || info->channels != first->channels || info->rate != first->rate) {
+            HErrorManager::s_db_alert(
+                "HOggVorbisAudioStream::setDataSource - link %ld of the chain has %d channels at %ld Hz, "
+                "link 0 %d channels at %ld Hz",
+                link, info ? info->channels : 0, info ? info->rate : 0L, first->channels, first->rate);
+            return REFUSAL_MIXED_LINKS;
+        }
+    }
+    if (first->rate != rate) {
+        HErrorManager::s_db_alert("HOggVorbisAudioStream::setDataSource - frequency %ld != requested frequency %d",
+                                  first->rate, rate);
+        return REFUSAL_OTHER_RATE;
+    }
+    return REFUSAL_NONE;
+}
+
+long HOggVorbisAudioStream::m_decodeFrames(char* out, int wanted)
+{
+    // vorbisfile reports a hole (a page lost or damaged) once and then
+    // decodes on from the next page, as reference decoders go on; every
+    // hole it reports lies further on in the data, so this ends.
+    for (;;) {
+        int section = m_iCurrentSection;
+        const long got = ov_read(m_pDecoder, out, wanted, 0, 2, 1, &section);
+        m_iCurrentSection = section;
+        if (got != OV_HOLE)
+            return got;
+    }
 }
 
 bool HOggVorbisAudioStream::m_seekToLoopPosition()
@@ -122,17 +178,13 @@ bool HOggVorbisAudioStream::m_seekToLoopPosition()
     return ov_pcm_seek(m_pDecoder, m_iLoopPosition) == 0;
 }
 
-int HOggVorbisAudioStream::readNextChunk(void* buffer, int length)
+int HOggVorbisAudioStream::m_fill(char* out, int length, bool loop, bool* ended, bool* failed)
 {
-    if (!buffer || length <= 0)
-        return 0;
-    StreamLock lock(m_mutex);
-    if (!lock.held() || !m_pData || !m_pDecoder || !m_bOpened)
-        return 0;
+    *ended = false;
+    *failed = false;
     // vorbisfile refuses a request of less than one frame as an error, so
     // only whole frames are asked for.
     const int frameBytes = 2 * (m_iNumChannels > 0 ? m_iNumChannels : 1);
-    char* out = static_cast<char*>(buffer);
     int delivered = 0;
     // Set when decoding has reached the end of the data and gone back to the
     // loop position without delivering anything since: a second end in a row
@@ -142,19 +194,54 @@ int HOggVorbisAudioStream::readNextChunk(void* buffer, int length)
         const int wanted = (length - delivered) / frameBytes * frameBytes;
         if (wanted <= 0)
             break;
-        int section = m_iCurrentSection;
-        const long got = ov_read(m_pDecoder, out + delivered, wanted, 0, 2, 1, &section);
-        m_iCurrentSection = section;
+        const long got = m_decodeFrames(out + delivered, wanted);
         if (got > 0) {
             delivered += static_cast<int>(got < wanted ? got : wanted);
             loopedWithoutData = false;
             continue;
         }
-        if (got < 0 || loopedWithoutData || !m_seekToLoopPosition())
+        if (got < 0) {
+            *failed = true;
+            break;
+        }
+        if (!loop) {
+            *ended = true;
+            break;
+        }
+        if (loopedWithoutData || !m_seekToLoopPosition())
             break;
         loopedWithoutData = true;
     }
     return delivered;
+}
+
+int HOggVorbisAudioStream::readNextChunk(void* buffer, int length)
+{
+    if (!buffer || length <= 0)
+        return 0;
+    StreamLock lock(m_mutex);
+    if (!lock.held() || !m_pData || !m_pDecoder || !m_bOpened)
+        return 0;
+    bool ended = false;
+    bool failed = false;
+    return m_fill(static_cast<char*>(buffer), length, true, &ended, &failed);
+}
+
+int HOggVorbisAudioStream::readToEnd(void* buffer, int length, bool* ended)
+{
+    bool atEnd = false;
+    bool failed = false;
+    int delivered = 0;
+    if (buffer && length > 0) {
+        StreamLock lock(m_mutex);
+        if (!lock.held() || !m_pData || !m_pDecoder || !m_bOpened)
+            failed = true;
+        else
+            delivered = m_fill(static_cast<char*>(buffer), length, false, &atEnd, &failed);
+    }
+    if (ended)
+        *ended = atEnd;
+    return failed ? -1 : delivered;
 }
 
 void HOggVorbisAudioStream::rewindAudioStream()

@@ -1,5 +1,7 @@
 // The ZIP archive file system: lookups, reads and slots over archives made by
-// the test, opened from a path and from memory, and damaged archives.
+// the test, opened from a path and from memory, Zip64 archives with sizes
+// and offsets in the extra field, compression methods it does not read, and
+// damaged archives.
 #include "engine/core/HFile.h"
 #include "engine/core/HZIPFile.h"
 #include "engine/core/HZIPFileSystem.h"
@@ -360,6 +362,250 @@ TEST(HZIPFileSystem, ImplausibleDeclaredSizesAreRefused)
         EXPECT_EQ(fs.openFileForRead(c.name), nullptr);
         EXPECT_EQ(diagnostics.count("HZIPFileSystem::openFileForRead - could not read file"), 1);
         fs.shutdownFileSystem();
+    }
+}
+
+// Where the Zip64 block of an entry's directory record lies in a Zip64
+// archive made by the builder: the first byte of its tag.
+size_t zip64BlockOf(const std::string& zip, const std::string& name)
+{
+    const std::string signature("PK\x01\x02", 4);
+    for (size_t at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 1)) {
+        const uint32_t nameLength = readU16(zip, at + 28);
+        if (zip.compare(at + 46, nameLength, name) != 0)
+            continue;
+        const size_t extra = at + 46 + nameLength;
+        const size_t end = extra + readU16(zip, at + 30);
+        for (size_t block = extra; block + 4 <= end; block += 4 + readU16(zip, block + 2)) {
+            if (readU16(zip, block) == 1)
+                return block;
+        }
+    }
+    ADD_FAILURE() << "no Zip64 block for " << name;
+    return 0;
+}
+
+// Each layout that writers use: the uncompressed size alone in the extra
+// field (as `zip -fz` writes a small archive), the compressed size alone,
+// both, the local header's offset alone, and all three; every entry reads
+// back whole, from memory and from a path.
+TEST(HZIPFileSystem, SizesAndOffsetsComeFromTheZip64ExtraField)
+{
+    ZipBuilder builder;
+    builder.add("art/font.tga", kFont).add("sounds/click.wav", kClick, true).add("layouts/turtle.txt", kLayout);
+    builder.add("empty.txt", "").add("art/big.tga", pattern(70000, 3));
+    const std::vector<std::pair<std::string, std::string>> entries = {
+        {"art/font.tga", kFont}, {"sounds/click.wav", kClick}, {"layouts/turtle.txt", kLayout},
+        {"art/big.tga", pattern(70000, 3)}};
+    const struct {
+        const char* what;
+        unsigned fields;
+    } cases[] = {
+        {"uncompressed size", ZipBuilder::ZIP64_UNCOMPRESSED},
+        {"compressed size", ZipBuilder::ZIP64_COMPRESSED},
+        {"both sizes", ZipBuilder::ZIP64_UNCOMPRESSED | ZipBuilder::ZIP64_COMPRESSED},
+        {"offset", ZipBuilder::ZIP64_OFFSET},
+        {"sizes and offset", ZipBuilder::ZIP64_UNCOMPRESSED | ZipBuilder::ZIP64_COMPRESSED | ZipBuilder::ZIP64_OFFSET},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string zip = builder.zip64Bytes(c.fields);
+        HZIPFileSystem fromMemory;
+        HZIPFileSystem fromPath;
+        ASSERT_TRUE(fromMemory.initFileSystemFromMemory(mallocCopy(zip), static_cast<int>(zip.size())));
+        ASSERT_TRUE(fromPath.initFileSystem(dir.write("zip64.mvz", zip).c_str()));
+        for (HZIPFileSystem* fs : {&fromMemory, &fromPath}) {
+            for (const auto& entry : entries) {
+                SCOPED_TRACE(entry.first);
+                HFile* f = fs->openFileForRead(entry.first.c_str());
+                ASSERT_NE(f, nullptr);
+                EXPECT_EQ(f->length(), static_cast<int>(entry.second.size()));
+                EXPECT_TRUE(readWhole(f) == entry.second);
+                char first[8];
+                ASSERT_EQ(f->read(first, sizeof(first)), 8) << "a read of part of it";
+                EXPECT_EQ(std::string(first, 8), entry.second.substr(0, 8));
+                std::vector<char> more(entry.second.size() * 2);
+                EXPECT_EQ(f->read(more.data(), static_cast<int>(more.size())), static_cast<int>(entry.second.size()))
+                    << "never more than the entry";
+                f->close();
+            }
+            HFile* empty = fs->openFileForRead("empty.txt");
+            ASSERT_NE(empty, nullptr);
+            EXPECT_EQ(empty->length(), 0);
+            empty->close();
+        }
+    }
+}
+
+TEST(HZIPFileSystem, DamagedZip64EntriesAreRefused)
+{
+    ZipBuilder builder;
+    builder.add("art/font.tga", kFont).add("sounds/click.wav", kClick, true);
+    const unsigned all = ZipBuilder::ZIP64_UNCOMPRESSED | ZipBuilder::ZIP64_COMPRESSED | ZipBuilder::ZIP64_OFFSET;
+    const std::string zip = builder.zip64Bytes(all);
+    const size_t font = zip64BlockOf(zip, "art/font.tga");
+    const size_t click = zip64BlockOf(zip, "sounds/click.wav");
+    // The block's values: uncompressed size, compressed size, offset.
+    const uint32_t fontPacked = readU32(zip, font + 12);
+    const size_t fontData = 30 + std::strlen("art/font.tga") + 20;
+
+    std::string noBlock = zip;
+    noBlock[font] = 0x09; // another tag: the values are nowhere
+    std::string shortBlock = zip;
+    shortBlock[font + 2] = 16; // room for two of the three values
+    std::string huge = zip;
+    writeU32(huge, font + 4 + 4, 1); // an uncompressed size of 2^32 and more
+    std::string beyondArchive = zip;
+    writeU32(beyondArchive, font + 4 + 8, static_cast<uint32_t>(zip.size() + 1));
+    std::string offsetOff = zip;
+    writeU32(offsetOff, font + 4 + 16, 7);
+    std::string offsetBeyond = zip;
+    writeU32(offsetBeyond, font + 4 + 20, 1);
+    std::string deflatedFlip = zip;
+    deflatedFlip[fontData + fontPacked / 2] ^= 0x20;
+    std::string storedFlip = zip;
+    storedFlip[readU32(zip, click + 4 + 16) + 30 + std::strlen("sounds/click.wav") + 20 + 3] ^= 0x01;
+    std::string cutData = zip;
+    writeU32(cutData, font + 4 + 8, fontPacked / 2);
+    std::string longer = zip;
+    writeU32(longer, font + 4, static_cast<uint32_t>(kFont.size() + 1));
+
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool opens;
+        const char* diagnostic;
+    } cases[] = {
+        {"no Zip64 block", noBlock, false, "HZIPFileSystem::openFileForRead - could not read file 'art/font.tga'"},
+        {"a block too short", shortBlock, false, "could not read file 'art/font.tga'"},
+        {"a size beyond an int", huge, false, "could not read file 'art/font.tga'"},
+        {"compressed larger than the archive", beyondArchive, false, "could not read file 'art/font.tga'"},
+        {"an offset to no local header", offsetOff, true,
+         "HZIPFile::read - could not open current file 'art/font.tga'"},
+        {"an offset past the archive", offsetBeyond, true, "could not open current file 'art/font.tga'"},
+        {"flipped byte in deflated data", deflatedFlip, true, "HZIPFile::read - damaged entry 'art/font.tga'"},
+        {"flipped byte in stored data", storedFlip, true, "HZIPFile::read - damaged entry 'sounds/click.wav'"},
+        {"compressed size cut short", cutData, true, "did not read enough bytes from file 'art/font.tga'"},
+        {"declared size above what inflates", longer, true, "did not read enough bytes from file 'art/font.tga'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const char* name = std::strstr(c.diagnostic, "click") ? "sounds/click.wav" : "art/font.tga";
+        HZIPFileSystem fs;
+        ASSERT_TRUE(fs.initFileSystemFromMemory(mallocCopy(c.bytes), static_cast<int>(c.bytes.size())));
+        DiagnosticRecorder diagnostics;
+        HFile* f = fs.openFileForRead(name);
+        if (c.opens) {
+            ASSERT_NE(f, nullptr);
+            std::vector<char> buf(static_cast<size_t>(f->length()) + 1);
+            EXPECT_EQ(f->read(buf.data(), f->length()), 0);
+            f->close();
+        } else {
+            EXPECT_EQ(f, nullptr);
+        }
+        EXPECT_EQ(diagnostics.count(c.diagnostic), 1)
+            << (diagnostics.messages().empty() ? "(none)" : diagnostics.messages()[0]);
+        HFile* other = fs.openFileForRead(std::string(name) == "art/font.tga" ? "sounds/click.wav" : "art/font.tga");
+        ASSERT_NE(other, nullptr) << "the other entry is still fine";
+        EXPECT_FALSE(readWhole(other).empty());
+        other->close();
+    }
+}
+
+void writeU16(std::string& s, size_t at, uint32_t v)
+{
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
+// A self-extracting archive: the archive after other bytes, its offsets
+// counted from its own first byte. The library allows for that; the
+// directory records are then not at their places in the file, which must
+// not lead the file system to read an entry itself, nor to read one whose
+// sizes stand in its Zip64 extra field at the wrong place: that one is
+// refused.
+TEST(HZIPFileSystem, AnArchiveAfterOtherBytes)
+{
+    const std::string stub(1000, '\x90');
+    const std::string plain = stub + sampleArchive();
+    HZIPFileSystem fs;
+    ASSERT_TRUE(fs.initFileSystemFromMemory(mallocCopy(plain), static_cast<int>(plain.size())));
+    for (const auto& entry : {std::make_pair("art/font.tga", kFont), std::make_pair("sounds/click.wav", kClick)}) {
+        HFile* f = fs.openFileForRead(entry.first);
+        ASSERT_NE(f, nullptr) << entry.first;
+        EXPECT_TRUE(readWhole(f) == entry.second) << entry.first;
+        f->close();
+    }
+    fs.shutdownFileSystem();
+
+    // Entries with Zip64 extra fields under a plain end record (the library
+    // does not open a Zip64 end record after other bytes).
+    std::string zip64 = ZipBuilder().add("art/font.tga", kFont).zip64Bytes(ZipBuilder::ZIP64_UNCOMPRESSED);
+    const size_t end = zip64.size() - 22;
+    const size_t zip64End = end - 20 - 56;
+    std::string endRecord = zip64.substr(end);
+    writeU16(endRecord, 8, 1);
+    writeU16(endRecord, 10, 1);
+    writeU32(endRecord, 12, readU32(zip64, zip64End + 40));
+    writeU32(endRecord, 16, readU32(zip64, zip64End + 48));
+    zip64 = zip64.substr(0, zip64End) + endRecord;
+    for (const std::string& bytes : {zip64, stub + zip64}) {
+        const bool afterStub = bytes.size() > zip64.size();
+        SCOPED_TRACE(afterStub ? "after other bytes" : "from the first byte");
+        ASSERT_TRUE(fs.initFileSystemFromMemory(mallocCopy(bytes), static_cast<int>(bytes.size())));
+        DiagnosticRecorder diagnostics;
+        HFile* f = fs.openFileForRead("art/font.tga");
+        if (afterStub) {
+            EXPECT_EQ(f, nullptr);
+            EXPECT_EQ(diagnostics.count("HZIPFileSystem::openFileForRead - could not read file 'art/font.tga'"), 1);
+        } else {
+            ASSERT_NE(f, nullptr);
+            EXPECT_TRUE(readWhole(f) == kFont);
+            f->close();
+        }
+        fs.shutdownFileSystem();
+    }
+}
+
+// Only stored (0) and deflated (8) entries are read: any other method, and
+// an encrypted entry, is refused when it is opened, with the reason.
+TEST(HZIPFileSystem, OnlyStoredAndDeflatedEntriesAreRead)
+{
+    const std::string zip = sampleArchive();
+    const EntryLayout font = findEntry(zip, "art/font.tga");
+    const struct {
+        const char* what;
+        uint32_t method;
+        uint32_t flags;
+        const char* diagnostic;
+    } cases[] = {
+        {"bzip2", 12, 0, "HZIPFileSystem::openFileForRead - file 'art/font.tga' is compressed with method 12; only "
+                         "stored and deflated entries are read"},
+        {"LZMA", 14, 0, "is compressed with method 14"},
+        {"Deflate64", 9, 0, "is compressed with method 9"},
+        {"zstd", 93, 0, "is compressed with method 93"},
+        {"shrunk", 1, 0, "is compressed with method 1"},
+        {"encrypted", 8, 1, "HZIPFileSystem::openFileForRead - file 'art/font.tga' is encrypted"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string bytes = zip;
+        for (size_t header : {font.local + 4, font.central + 6}) {
+            bytes[header + 2] = static_cast<char>(c.flags);
+            bytes[header + 4] = static_cast<char>(c.method);
+        }
+        HZIPFileSystem fs;
+        ASSERT_TRUE(fs.initFileSystemFromMemory(mallocCopy(bytes), static_cast<int>(bytes.size())));
+        DiagnosticRecorder diagnostics;
+        EXPECT_TRUE(fs.fileExists("art/font.tga"));
+        EXPECT_EQ(fs.openFileForRead("art/font.tga"), nullptr);
+        EXPECT_EQ(diagnostics.count(c.diagnostic), 1)
+            << (diagnostics.messages().empty() ? "(none)" : diagnostics.messages()[0]);
+        HFile* click = fs.openFileForRead("sounds/click.wav");
+        ASSERT_NE(click, nullptr);
+        EXPECT_EQ(readWhole(click), kClick);
+        click->close();
     }
 }
 

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the Ogg sample loader as a whole sound file. A
-// loaded sample must hold one or two channels of whole 16-bit frames, within
-// the size cap, and own every byte it claims.
+// loaded sample must hold one or two channels of whole 16-bit frames at the
+// rate asked, within the size cap, and own every byte it claims; chains,
+// holes and other rates are in the seeds.
 #include "engine/media/HAudioSample.h"
 #include "engine/media/HCompressedAudioStream.h"
 #include "engine/media/HOGGLoader.h"

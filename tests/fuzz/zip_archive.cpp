@@ -1,6 +1,8 @@
 // Fuzzes the ZIP archive file system: opens any bytes as an archive from
-// memory and reads every entry it lists. A failed open must leave the buffer
-// with the caller; a read never returns more than the entry's length.
+// memory and reads every entry it lists, through the library or, for the
+// entries with Zip64 extra fields, by the file system itself. A failed open
+// must leave the buffer with the caller; a read never returns more than the
+// entry's length.
 #include "engine/core/HFile.h"
 #include "engine/core/HZIPFileSystem.h"
 

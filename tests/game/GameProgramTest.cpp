@@ -3,7 +3,8 @@
 // demo, the usage text, a missing archive and an archive missing one
 // picture, the silent sound switch, the per-user registry file that a run
 // reads and must leave as it found it, the termination signals that end a
-// run wherever it is, and a demo file name the game refuses.
+// run wherever it is, a demo file name the game refuses, and the archive
+// repacked by Info-ZIP's zip with Zip64 extra fields.
 #include "engine/core/HSystemRegistry.h"
 #include "engine/core/HUnix.h"
 #include "tests/game/GameScreen.h"
@@ -255,6 +256,61 @@ TEST_P(GameProgramTest, AnArchiveMissingOnePictureShowsTheLoadFailureAndExitsWit
     const Lines trace = splitLines(sandbox.workFile("trace.txt"));
     std::string missing;
     EXPECT_TRUE(inOrder(trace, {"...done initializing subsystems", "...loading assets"}, &missing)) << missing;
+}
+
+// Info-ZIP's zip program, as a modder repacks the archive.
+const char kZipProgram[] = "zip";
+
+// The build's archive unpacked and packed again by `zip -fz`, which gives
+// every entry a Zip64 extra field, as tree/Resources/qinvar.mvz. The number
+// of entries whose directory record gives its uncompressed size to the
+// extra field goes to *zip64Entries.
+bool repackWithZip64(const TempDir& tree, int* zip64Entries)
+{
+    TempDir files;
+    const auto entries = readArchive(buildArchivePath());
+    for (const auto& entry : entries)
+        files.write(entry.first, entry.second);
+    const std::string archive = tree.file("Resources/qinvar.mvz");
+    tree.write("Resources/.keep", ""); // zip makes the archive, not its folder
+    const std::string from = files.path();
+    const ChildResult zipped = runInChild(
+        [&]() {
+            if (::chdir(from.c_str()) != 0)
+                _exit(126);
+            ::execlp(kZipProgram, kZipProgram, "-q", "-X", "-r", "-fz", archive.c_str(), ".",
+                     static_cast<char*>(nullptr));
+            _exit(127);
+        },
+        60);
+    EXPECT_EXITED_WITH(zipped, 0);
+    const std::string bytes = readFileBytes(archive);
+    *zip64Entries = 0;
+    const std::string signature("PK\x01\x02", 4);
+    for (size_t at = bytes.find(signature); at != std::string::npos && at + 46 <= bytes.size();
+         at = bytes.find(signature, at + 1)) {
+        if (bytes.compare(at + 24, 4, std::string(4, '\xff')) == 0)
+            ++*zip64Entries;
+    }
+    return !entries.empty() && zipped.exited && zipped.exitCode == 0;
+}
+
+TEST_P(GameProgramTest, StartsFromItsArchiveRepackedWithZip64ExtraFields)
+{
+    TempDir tree;
+    const std::string copy = copyProgram(tree, GetParam());
+    int zip64Entries = 0;
+    ASSERT_TRUE(repackWithZip64(tree, &zip64Entries));
+    EXPECT_GT(zip64Entries, 100) << "the sizes stand in the extra field";
+    writeQuitDemo();
+    const ChildResult r = sandbox.run(copy, {"-s", "-trace", "-demo", "quit.bin"});
+    EXPECT_EXITED_WITH(r, 0);
+    EXPECT_EQ(r.out, "") << "every picture, sound and the font read";
+    const Lines trace = splitLines(sandbox.workFile("trace.txt"));
+    std::string missing;
+    EXPECT_TRUE(inOrder(trace, kStartTrace, &missing)) << "missing or out of order: " << missing;
+    for (const std::string& line : trace)
+        EXPECT_EQ(line.find("***"), std::string::npos) << line;
 }
 
 // A layout that cannot be read is reported when Start is clicked and not

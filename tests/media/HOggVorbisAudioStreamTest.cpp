@@ -1,14 +1,11 @@
 // The Ogg Vorbis stream over files encoded in the test: whole-file decoding,
 // looping across the end of the data, rewinding, refusing what is not Ogg
-// Vorbis, and the lengths a crafted file may claim.
-#include "engine/core/HFile.h"
-#include "engine/core/HPlatform.h"
-#include "engine/core/HStandardFileSystem.h"
+// Vorbis or not at the rate asked, chained files, a page lost from the data,
+// and the lengths a crafted file may claim.
 #include "engine/media/HOggVorbisAudioStream.h"
 
 #include "tests/support/DiagnosticRecorder.h"
 #include "tests/support/OggFixtures.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -310,24 +307,161 @@ TEST(HOggVorbisAudioStream, CallbacksWorkOnTheStreamBytes)
     EXPECT_EQ(HOggVorbisAudioStream::sm_closeFunc(source), 0);
 }
 
-TEST(HOggVorbisAudioStream, AFileAtAnotherRateIsTraced)
+TEST(HOggVorbisAudioStream, AFileAtAnotherRateIsRefused)
 {
-    TempDir dir;
-    HStandardFileSystem traceFs;
-    traceFs.initFileSystem(dir.path().c_str());
-    HFile* trace = traceFs.openFileForWrite("trace.txt");
-    ASSERT_NE(trace, nullptr);
-    HPlatform::s_setTraceFile(trace);
-    const Bytes fast = OggFixtures::vorbis(OggFixtures::tone(4410, 1, 44100, 500), 1, 44100);
-    {
-        auto same = openStream(monoFile());
-        auto other = openStream(fast);
-        EXPECT_EQ(other->getSampleRate(), kRate) << "the caller's rate stays";
+    for (const int rate : {44100, 48000, 11025}) {
+        SCOPED_TRACE(rate);
+        const Bytes file = OggFixtures::vorbis(OggFixtures::tone(rate / 10, 1, rate, 500), 1, rate);
+        HOggVorbisAudioStream stream;
+        ASSERT_TRUE(stream.initStreamingAudioSource());
+        DiagnosticRecorder diagnostics;
+        EXPECT_FALSE(stream.setDataSource(file.data(), int(file.size()), 16, kRate, 0))
+            << "it would play at the wrong pitch";
+        EXPECT_EQ(diagnostics.count("HOggVorbisAudioStream::setDataSource - frequency " + std::to_string(rate) +
+                                    " != requested frequency 22050"),
+                  1);
+        EXPECT_EQ(stream.getRefusal(), HOggVorbisAudioStream::REFUSAL_OTHER_RATE);
+        EXPECT_EQ(stream.getDataRate(), rate);
+        EXPECT_FALSE(stream.isOpened());
+        std::vector<int16_t> pcm(64);
+        EXPECT_EQ(stream.readNextChunk(pcm.data(), 128), 0);
+        // Asked at its own rate, the same file plays.
+        ASSERT_TRUE(stream.setDataSource(file.data(), int(file.size()), 16, rate, 0));
+        EXPECT_EQ(stream.getRefusal(), HOggVorbisAudioStream::REFUSAL_NONE);
+        EXPECT_EQ(stream.readNextChunk(pcm.data(), 128), 128);
     }
-    HPlatform::s_setTraceFile(nullptr);
-    trace->close();
-    EXPECT_EQ(readFileBytes(dir.file("trace.txt")),
-              "HOggVorbisAudioStream::setDataSource - the data's rate is 44100 Hz, not 22050 Hz\n");
+}
+
+// Links as short as sound effects, whose audio fits one page each, and
+// longer ones: vorbisfile, read straight on after opening, would begin the
+// short chain at its second link.
+TEST(HOggVorbisAudioStream, AChainedFilePlaysItsLinksFromTheFirst)
+{
+    struct Case {
+        const char* what;
+        int channels;
+        std::vector<int> frames; // of each link
+    };
+    const Case cases[] = {
+        {"two short mono links", 1, {1500, 2200}},
+        {"a short link before a long one", 2, {700, 15000}},
+        {"three long stereo links", 2, {9000, 12000, 6000}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<Bytes> links;
+        std::vector<int16_t> expected;
+        for (size_t i = 0; i < c.frames.size(); ++i) {
+            links.push_back(OggFixtures::vorbis(OggFixtures::tone(c.frames[i], c.channels, kRate, 300 + 150 * int(i)),
+                                                c.channels, kRate, 0.5f, 0x100 + uint32_t(i)));
+            expected = concat(expected, OggFixtures::referenceDecode(links.back()));
+        }
+        const Bytes file = OggFixtures::chain(links);
+        auto stream = openStream(file);
+        ASSERT_EQ(stream->getUncompressedSizeInBytes(), int(expected.size() * 2));
+        EXPECT_EQ(stream->getNumChannels(), c.channels);
+        std::vector<int16_t> pcm(expected.size());
+        bool ended = false;
+        ASSERT_EQ(stream->readToEnd(pcm.data(), int(pcm.size() * 2), &ended), int(pcm.size() * 2));
+        EXPECT_TRUE(pcm == expected) << "the links in their order";
+        EXPECT_EQ(stream->readToEnd(pcm.data(), 64, &ended), 0);
+        EXPECT_TRUE(ended);
+
+        // Looped from a position inside the second link: the chunk across
+        // the end goes on from there.
+        const size_t loop = size_t(c.frames[0]) + 100;
+        auto looping = openStream(file, int(loop));
+        const size_t total = expected.size() / size_t(c.channels);
+        read(*looping, int((total - 50) * size_t(c.channels) * 2));
+        EXPECT_EQ(read(*looping, 200 * c.channels * 2),
+                  concat(slice(expected, (total - 50) * size_t(c.channels), 50 * size_t(c.channels)),
+                         slice(expected, loop * size_t(c.channels), 150 * size_t(c.channels))));
+        stream->rewindAudioStream();
+        EXPECT_EQ(read(*stream, 64 * c.channels * 2), slice(expected, 0, 64 * size_t(c.channels)));
+    }
+}
+
+TEST(HOggVorbisAudioStream, AChainWhoseLinksDifferIsRefused)
+{
+    const Bytes stereo = OggFixtures::vorbis(OggFixtures::tone(3000, 2, kRate, 400), 2, kRate, 0.5f, 1);
+    const Bytes mono = OggFixtures::vorbis(OggFixtures::tone(3000, 1, kRate, 400), 1, kRate, 0.5f, 2);
+    const Bytes fast = OggFixtures::vorbis(OggFixtures::tone(6000, 2, 44100, 400), 2, 44100, 0.5f, 3);
+    const Bytes mono2 = OggFixtures::vorbis(OggFixtures::tone(2000, 1, kRate, 500), 1, kRate, 0.5f, 4);
+    struct Case {
+        const char* what;
+        Bytes file;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"stereo, then mono", OggFixtures::chain({stereo, mono}),
+         "link 1 of the chain has 1 channels at 22050 Hz, link 0 2 channels at 22050 Hz"},
+        {"mono, then stereo, then mono", OggFixtures::chain({mono, stereo, mono2}),
+         "link 1 of the chain has 2 channels at 22050 Hz, link 0 1 channels at 22050 Hz"},
+        {"22050 Hz, then 44100 Hz", OggFixtures::chain({stereo, fast}),
+         "link 1 of the chain has 2 channels at 44100 Hz, link 0 2 channels at 22050 Hz"},
+        {"44100 Hz, then 22050 Hz", OggFixtures::chain({fast, stereo}),
+         "link 1 of the chain has 2 channels at 22050 Hz, link 0 2 channels at 44100 Hz"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HOggVorbisAudioStream stream;
+        ASSERT_TRUE(stream.initStreamingAudioSource());
+        DiagnosticRecorder diagnostics;
+        EXPECT_FALSE(stream.setDataSource(c.file.data(), int(c.file.size()), 16, kRate, 0));
+        EXPECT_EQ(diagnostics.count(std::string("HOggVorbisAudioStream::setDataSource - ") + c.message), 1)
+            << (diagnostics.messages().empty() ? std::string("(none)") : diagnostics.messages().back());
+        EXPECT_EQ(stream.getRefusal(), HOggVorbisAudioStream::REFUSAL_MIXED_LINKS);
+        EXPECT_FALSE(stream.isOpened());
+        std::vector<int16_t> pcm(64);
+        EXPECT_EQ(stream.readNextChunk(pcm.data(), 128), 0);
+    }
+}
+
+// A page lost from the middle of the data: decoding goes on after the hole
+// as a reference decoder's does, for the whole file and for the music,
+// which loops on past it in full chunks.
+TEST(HOggVorbisAudioStream, AHoleIsPassedOver)
+{
+    const Bytes& file = stereoFile();
+    ASSERT_GT(OggFixtures::pageCount(file), 6);
+    const Bytes holed = OggFixtures::withoutPage(file, 4);
+    int holes = 0;
+    const std::vector<int16_t> expected = OggFixtures::referenceDecode(holed, &holes);
+    EXPECT_EQ(holes, 1);
+    ASSERT_GT(expected.size(), size_t(kStereoFrames) * 2 * 3 / 4) << "most of the sound lies after the hole";
+
+    auto stream = openStream(holed);
+    std::vector<int16_t> pcm(size_t(kStereoFrames) * 2);
+    bool ended = false;
+    EXPECT_EQ(stream->readToEnd(pcm.data(), int(pcm.size() * 2), &ended), int(expected.size() * 2));
+    EXPECT_TRUE(ended);
+    pcm.resize(expected.size());
+    EXPECT_TRUE(pcm == expected);
+
+    auto music = openStream(holed, 0);
+    std::vector<int16_t> chunk(2048);
+    for (int i = 0; i < 3 * kStereoFrames / 1024; ++i)
+        ASSERT_EQ(music->readNextChunk(chunk.data(), 4096), 4096) << "chunk " << i;
+}
+
+TEST(HOggVorbisAudioStream, ReadingToTheEndNeverLoops)
+{
+    const std::vector<int16_t> reference = straightDecode(monoFile());
+    auto stream = openStream(monoFile(), 100);
+    std::vector<int16_t> pcm(size_t(kMonoFrames) + 500, 0x5A5A);
+    bool ended = true;
+    EXPECT_EQ(stream->readToEnd(pcm.data(), 1000, &ended), 1000);
+    EXPECT_FALSE(ended) << "the buffer filled first";
+    EXPECT_EQ(stream->readToEnd(pcm.data() + 500, int(pcm.size() - 500) * 2, &ended), (kMonoFrames - 500) * 2);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(pcm[kMonoFrames], 0x5A5A) << "nothing from the loop position";
+    pcm.resize(kMonoFrames);
+    EXPECT_EQ(pcm, reference);
+    EXPECT_EQ(stream->readToEnd(pcm.data(), 64, nullptr), 0);
+
+    HOggVorbisAudioStream closed;
+    EXPECT_EQ(closed.readToEnd(pcm.data(), 64, &ended), -1) << "nothing to decode";
+    EXPECT_FALSE(ended);
 }
 
 } // namespace
