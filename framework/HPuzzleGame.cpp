@@ -25,6 +25,7 @@
 #include "ui/UIControl.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cinttypes>
@@ -168,6 +169,13 @@ void HPuzzleGame::s_endAtExit()
     game->m_bInGo = false;
     game->m_endByLostDisplay();
     game->m_shutdownAudioDevice();
+    // The X library's exit status says the display went away; what the
+    // game could not store says more. The exit functions after this one
+    // (the registry's, the game object's) have nothing left to do.
+    if (game->m_holdsUnsavedData()) {
+        std::fflush(nullptr);
+        ::_exit(game->m_getExitCode());
+    }
 }
 
 // --- Start-up and shutdown -------------------------------------------------
@@ -693,6 +701,16 @@ void HPuzzleGame::m_setActive(bool active)
 void HPuzzleGame::m_endByTermination() {}
 
 void HPuzzleGame::m_endByLostDisplay() {}
+
+bool HPuzzleGame::m_holdsUnsavedData() const
+{
+    return false;
+}
+
+int HPuzzleGame::m_getExitCode() const
+{
+    return m_holdsUnsavedData() ? HUnix::kExitNotStored : HUnix::kExitNormal;
+}
 
 // --- Cursor ----------------------------------------------------------------
 

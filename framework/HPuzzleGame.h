@@ -170,6 +170,13 @@ public:
     // a call to the display or the input device and without a dialog; the
     // framework then stops the sound. Nothing in the base.
     virtual void m_endByLostDisplay();
+    // Whether the game holds something it could not store (its saves
+    // failed): a run that ends now ends with HUnix::kExitNotStored. False
+    // in the base.
+    virtual bool m_holdsUnsavedData() const;
+    // The exit code of a run that ends now: HUnix::kExitNormal, or
+    // HUnix::kExitNotStored while m_holdsUnsavedData.
+    int m_getExitCode() const;
 
     // Devices. Each create first tears down a device of the same kind that
     // is still there; each shutdown does nothing without its device.
@@ -233,14 +240,15 @@ public:
                                     const char* image4, const char* image5, const char* image6, const char** slides,
                                     int count);
     // Opens the partner address (m_findPartnerURL) in a browser and ends the
-    // process.
+    // process, with m_getExitCode.
     virtual void goToPartnerSite(const char* defaultAddress, const char* company, const char* product);
     // The partner address without a default: "config.txt", then the
     // registry (company and product from the console variables
     // "companyName" and "productName"); "" when neither names one. One
     // process-wide buffer, overwritten by each call.
     virtual const char* getPartnerURL();
-    // Opens the address in a browser and ends the process; nothing for null.
+    // Opens the address in a browser and ends the process, with
+    // m_getExitCode; nothing for null.
     virtual void m_gotoHomePage(const char* address);
     // The partner address into out (len bytes): the default, replaced by the
     // address on the second line of the read file system's "config.txt"

@@ -115,9 +115,12 @@ public:
     // times, when nothing can be pending yet, which only reads). Null when
     // it does not open (reported by the registry): whatever could not be
     // saved stays pending. A use that may change the store while the game
-    // ends (a quit, a termination signal) is one of its last saves and
-    // waits for another window's lock as long as m_savePending does.
+    // ends (m_isEnding) is one of its last saves: it waits for another
+    // window's lock until the one deadline that all the last saves share.
     HSystemRegistry* m_openRegistry(HSystemRegistry::Use use = HSystemRegistry::USE_CHANGE);
+    // Whether the game was told to end: a quit, a termination signal, the
+    // display gone, the partner link, the end of the main loop.
+    bool m_isEnding() const;
     // Ends a use of the registry: whatever this run could not save before
     // (the options, best times) goes into the open store as well, then the
     // store is closed, which saves it. False when the save failed: all of
@@ -125,10 +128,19 @@ public:
     bool m_closeRegistry(HSystemRegistry* registry);
     // Saves whatever is pending, if anything is, at the end of the game (a
     // quit, the window closed, a termination signal, the display gone, the
-    // partner link before it ends the process): the last save, which waits
-    // for another window's lock as long as slow storage may need.
+    // partner link before it ends the process): from here on the game is
+    // ending, and this is one of its last saves.
     void m_savePending();
+    // Whether something is not in the registry yet: options set (or a name
+    // entered) since their last save, best times, a Clear.
     bool hasPendingSaves() const;
+    // What is pending when the game ends is lost: the run's exit code says
+    // so (HUnix::kExitNotStored).
+    bool m_holdsUnsavedData() const override;
+    // Says, once, on standard error and in the trace, what the last saves
+    // could not store: each best time (its name, layout and time), each
+    // Clear, and the options chosen in this window.
+    void m_tellNotStored();
     // The 4 bytes of a key, only when the stored value is exactly 4 bytes
     // long: a shorter or longer value is not one of ours.
     static bool s_readFourBytes(HSystemRegistry* registry, const char* key, uint8_t (&bytes)[4]);
@@ -414,6 +426,11 @@ protected:
     NameEntry m_nameEntry;
     // While the options dialog is up.
     bool m_bOptionsDialogUp;
+    // The game ends for a reason its state does not show (the partner
+    // link, the end of the main loop).
+    bool m_bEnding;
+    // Whether m_tellNotStored has told.
+    bool m_bNotStoredTold;
 
     // State the play flow keeps between events.
     HScreenPoint m_lastMouseMovePoint; // the last mouse move handled

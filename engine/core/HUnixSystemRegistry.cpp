@@ -418,6 +418,13 @@ void pauseMilliseconds(void* /*context*/, int ms)
     ::nanosleep(&t, nullptr);
 }
 
+int64_t monotonicMilliseconds(void* /*context*/)
+{
+    timespec now = {0, 0};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 } // namespace
 
 HUnixSystemRegistry::HUnixSystemRegistry()
@@ -434,7 +441,10 @@ HUnixSystemRegistry::HUnixSystemRegistry()
       m_bLockProblemTold(false),
       m_iFolderError(0),
       m_pLockPause(nullptr),
-      m_pLockPauseContext(nullptr)
+      m_pLockPauseContext(nullptr),
+      m_pLockClock(nullptr),
+      m_pLockClockContext(nullptr),
+      m_iLastSavesStartMs(-1)
 {
 }
 
@@ -449,14 +459,20 @@ void HUnixSystemRegistry::setLockPause(LockPause pause, void* context)
     m_pLockPauseContext = context;
 }
 
-bool HUnixSystemRegistry::openRegistry(HCvarManager* manager, const char* company, const char* product)
+void HUnixSystemRegistry::setLockClock(LockClock clock, void* context)
 {
-    return openRegistryFor(USE_CHANGE, manager, company, product);
+    m_pLockClock = clock;
+    m_pLockClockContext = context;
 }
 
-bool HUnixSystemRegistry::openRegistryFor(Use use, HCvarManager* /*manager*/, const char* company,
-                                          const char* product)
+int64_t HUnixSystemRegistry::m_now() const
 {
+    return (m_pLockClock ? m_pLockClock : monotonicMilliseconds)(m_pLockClockContext);
+}
+
+bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* company, const char* product)
+{
+    const Use use = m_getOpeningUse();
     // A store still open is saved first when it changed. A failed save has
     // reported itself and given its store up: the file is read again below,
     // so nothing unsaved is ever written over what the file holds now.
@@ -498,11 +514,21 @@ bool HUnixSystemRegistry::openRegistryFor(Use use, HCvarManager* /*manager*/, co
     // process of the game saves the file until this store is closed; the
     // lock counts only once the path still leads there (a folder replaced
     // or a link changed while the lock was waited for sends it round again).
-    const int timeoutMs = use == USE_LAST_SAVE ? kLastSaveLockTimeoutMs : kLockTimeoutMs;
+    // The wait is measured on the clock, never by its pauses (which a busy
+    // machine stretches): during play from this open, for the last saves of
+    // a game that ends from the first of them, so that all of them together
+    // wait no longer than one.
+    int64_t startMs = m_now();
+    int64_t timeoutMs = kLockTimeoutMs;
+    if (use == USE_LAST_SAVE) {
+        if (m_iLastSavesStartMs < 0)
+            m_iLastSavesStartMs = startMs;
+        startMs = m_iLastSavesStartMs;
+        timeoutMs = kLastSavesLockTimeoutMs;
+    }
     char target[kPathBytes];
     char folder[kPathBytes];
     const char* name = nullptr;
-    int waited = 0;
     int lockError = 0;
     for (int tries = 1;; ++tries) {
         if (!followLinks(path, target)) {
@@ -521,12 +547,12 @@ bool HUnixSystemRegistry::openRegistryFor(Use use, HCvarManager* /*manager*/, co
             lockError = readError;
             break;
         }
-        const LockResult locked = m_lockFolder(m_iFolderFd, timeoutMs, &waited);
+        const LockResult locked = m_lock(m_iFolderFd, startMs + timeoutMs);
         if (locked == LOCK_HELD_ELSEWHERE) {
             m_closeFolder();
             HErrorManager::s_alert("failed to open registry: cannot lock %s: another process of the game has held "
-                                   "it for %d ms",
-                                   folder, timeoutMs);
+                                   "it for %lld ms",
+                                   folder, static_cast<long long>(m_now() - startMs));
             return false;
         }
         if (locked == LOCK_FAILED) {
@@ -768,19 +794,18 @@ bool HUnixSystemRegistry::m_writeRegistry(FILE* file) const
     return true;
 }
 
-HUnixSystemRegistry::LockResult HUnixSystemRegistry::m_lockFolder(int folder, int timeoutMs, int* waited)
+HUnixSystemRegistry::LockResult HUnixSystemRegistry::m_lock(int fd, int64_t deadlineMs)
 {
     for (;;) {
-        if (::flock(folder, LOCK_EX | LOCK_NB) == 0)
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return LOCK_TAKEN;
-        if (errno == EINTR)
-            continue;
-        if (errno != EWOULDBLOCK)
+        // An interrupted try is tried again as a busy lock is, within the
+        // same wait: a call that keeps being interrupted never spins.
+        if (errno != EWOULDBLOCK && errno != EINTR)
             return LOCK_FAILED;
-        if (*waited >= timeoutMs)
+        if (m_now() >= deadlineMs)
             return LOCK_HELD_ELSEWHERE;
         (m_pLockPause ? m_pLockPause : pauseMilliseconds)(m_pLockPauseContext, kLockPauseMs);
-        *waited += kLockPauseMs;
     }
 }
 

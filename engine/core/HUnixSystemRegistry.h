@@ -52,10 +52,14 @@ public:
     // The registry file's path with its NUL must fit in this many bytes; a
     // longer one is refused rather than cut. So must a link's target.
     static constexpr int kPathBytes = 1024;
-    // How long an open waits for the lock that another process holds: one
-    // during play, and one for the last save of a game that ends.
+    // How long an open during play waits for the lock that another process
+    // holds, on the monotonic clock.
     static constexpr int kLockTimeoutMs = 2000;
-    static constexpr int kLastSaveLockTimeoutMs = 60000;
+    // The last saves of a game that ends wait for the lock until this long
+    // after the first of them began, all of them together: the ending
+    // takes at most 60 s, and the last save then has the rest of it to
+    // write its file.
+    static constexpr int kLastSavesLockTimeoutMs = 50000;
     // Copies of damaged files kept beside the registry file, at most.
     static constexpr int kMaxDamagedCopies = 9;
 
@@ -68,21 +72,26 @@ public:
 
     // Between two tries for a lock held elsewhere: waits `ms` milliseconds.
     using LockPause = void (*)(void* context, int ms);
+    // The clock that the waits for the lock are measured on: milliseconds
+    // that never go back (the monotonic clock's).
+    using LockClock = int64_t (*)(void* context);
 
     HUnixSystemRegistry();
     ~HUnixSystemRegistry() override;
 
-    bool openRegistry(HCvarManager* manager, const char* company, const char* product) override;
-    // A store still open is closed first (saved when it changed). Then,
+    // For the use openRegistryFor gives (USE_CHANGE when called alone): a
+    // store still open is closed first (saved when it changed). Then,
     // unless the use only reads, the lock is taken, waiting for another
-    // process for up to the use's timeout; one that does not come in time
-    // gives false (reported) and the registry stays closed. A lock that
-    // cannot be had for another reason is told once (standard error and the
-    // trace) and the store opens unlocked. A file that exists but cannot be
-    // read (refused, not a regular file, an I/O error), or a path that does
-    // not fit kPathBytes, gives false and leaves the registry closed, so
+    // process: during play up to kLockTimeoutMs from this open, for a last
+    // save until kLastSavesLockTimeoutMs after the first last save of this
+    // object began; a lock that does not come in time gives false
+    // (reported) and the registry stays closed. A lock that cannot be had
+    // for another reason is told once (standard error and the trace) and
+    // the store opens unlocked. A file that exists but cannot be read
+    // (refused, not a regular file, an I/O error), or a path that does not
+    // fit kPathBytes, gives false and leaves the registry closed, so
     // nothing is ever saved over it or under a cut name.
-    bool openRegistryFor(Use use, HCvarManager* manager, const char* company, const char* product) override;
+    bool openRegistry(HCvarManager* manager, const char* company, const char* product) override;
     // Only when a value was set to something new since the file was read:
     // writes the store to a temporary file beside the registry file (with
     // the old file's mode, 0600 for a new one) and renames it over the old
@@ -111,9 +120,11 @@ public:
     // Writes every entry in list order; false when any write fails.
     bool m_writeRegistry(FILE* file) const;
 
-    // How an open waits between tries for the lock (null: it sleeps); tests
+    // How an open waits between tries for the lock (null: it sleeps), and
+    // the clock it measures the wait on (null: the monotonic clock); tests
     // count the wait, or act while it lasts, without waiting.
     void setLockPause(LockPause pause, void* context);
+    void setLockClock(LockClock clock, void* context);
 
     // The registry file's path while open, else null.
     const char* getPath() const { return m_pszPath; }
@@ -134,11 +145,13 @@ private:
     void m_freePaths();
     // Closes the damaged file kept open for its copy.
     void m_forgetDamagedFile();
-    // Locks the open folder `folder`, waiting up to `timeoutMs` in all
-    // (`*waited` counts the pauses, over every try of one open) while
-    // another process holds it; LOCK_FAILED with errno set when it cannot
-    // be locked at all.
-    LockResult m_lockFolder(int folder, int timeoutMs, int* waited);
+    // Milliseconds on the lock's clock.
+    int64_t m_now() const;
+    // Locks the open descriptor `fd`, trying again while another process
+    // holds it (or the try is interrupted) until the lock's clock reaches
+    // `deadlineMs`; LOCK_FAILED with errno set when it cannot be locked at
+    // all.
+    LockResult m_lock(int fd, int64_t deadlineMs);
     // Tells, once in the object's life, that the folder of the registry
     // file cannot be locked and why.
     void m_tellLockProblem(const char* folder, int err);
@@ -184,4 +197,9 @@ private:
     int m_iFolderError;
     LockPause m_pLockPause;
     void* m_pLockPauseContext;
+    LockClock m_pLockClock;
+    void* m_pLockClockContext;
+    // When the first last save began waiting, on the lock's clock; every
+    // later last save waits until the same deadline. -1: none yet.
+    int64_t m_iLastSavesStartMs;
 };

@@ -690,16 +690,32 @@ namespace lockwait {
 struct Waiting {
     int pauses = 0;
     int ms = 0;
+    // How many times its length a pause takes (a busy machine's).
+    int stretch = 1;
     std::function<void(int)> onPause; // the pause's number, from 1
 };
 
+// Each pause moves the clock on by its length: the wait's clock is the
+// pauses'.
 void pause(void* context, int ms)
 {
     Waiting* w = static_cast<Waiting*>(context);
-    w->ms += ms;
+    w->ms += ms * w->stretch;
     ++w->pauses;
     if (w->onPause)
         w->onPause(w->pauses);
+}
+
+int64_t now(void* context)
+{
+    return static_cast<Waiting*>(context)->ms;
+}
+
+// The registry's waits for the lock pause and are measured through `w`.
+void measure(HUnixSystemRegistry& registry, Waiting* w)
+{
+    registry.setLockPause(pause, w);
+    registry.setLockClock(now, w);
 }
 
 // Whether another open file description could lock the folder now.
@@ -717,14 +733,14 @@ bool lockIsFree(const std::string& folder)
 
 TEST_F(HUnixSystemRegistryTest, ASecondOpenWaitsForTheLockThenFails)
 {
-    EXPECT_GE(HUnixSystemRegistry::kLastSaveLockTimeoutMs, 30000) << "slow storage at the end of the game";
+    EXPECT_GE(HUnixSystemRegistry::kLastSavesLockTimeoutMs, 30000) << "slow storage at the end of the game";
     const struct {
         const char* what;
         HSystemRegistry::Use use;
         int waitMs;
     } uses[] = {
         {"a use during play", HSystemRegistry::USE_CHANGE, HUnixSystemRegistry::kLockTimeoutMs},
-        {"the last save", HSystemRegistry::USE_LAST_SAVE, HUnixSystemRegistry::kLastSaveLockTimeoutMs},
+        {"the last save", HSystemRegistry::USE_LAST_SAVE, HUnixSystemRegistry::kLastSavesLockTimeoutMs},
     };
     const std::string old = record("k", "v");
     writeFile(old);
@@ -739,7 +755,7 @@ TEST_F(HUnixSystemRegistryTest, ASecondOpenWaitsForTheLockThenFails)
 
         HUnixSystemRegistry other;
         lockwait::Waiting w;
-        other.setLockPause(lockwait::pause, &w);
+        lockwait::measure(other, &w);
         bool opened = true;
         const std::string out =
             captureStdout([&] { opened = other.openRegistryFor(u.use, nullptr, kCompany, kProduct); });
@@ -767,6 +783,41 @@ TEST_F(HUnixSystemRegistryTest, ASecondOpenWaitsForTheLockThenFails)
     }
 }
 
+// The wait is measured on the clock, not counted in pauses: pauses that
+// take three times their length end it after a third as many. The last
+// saves share one deadline, set by the first: the second and the third,
+// after the first waited it out, try once and wait no more; a free lock is
+// still taken at once then.
+TEST_F(HUnixSystemRegistryTest, TheWaitIsMeasuredOnTheClockAndTheLastSavesShareOneDeadline)
+{
+    writeFile(record("k", "v"));
+    ASSERT_TRUE(open());
+    HUnixSystemRegistry other;
+    lockwait::Waiting w;
+    w.stretch = 3;
+    lockwait::measure(other, &w);
+    std::string out = captureStdout([&] { EXPECT_FALSE(other.openRegistry(nullptr, kCompany, kProduct)); });
+    EXPECT_EQ(w.pauses, (HUnixSystemRegistry::kLockTimeoutMs + 29) / 30);
+    EXPECT_NE(out.find("has held it for " + std::to_string(w.ms) + " ms"), std::string::npos) << out;
+
+    w = lockwait::Waiting();
+    for (int save = 1; save <= 3; ++save) {
+        SCOPED_TRACE("last save " + std::to_string(save));
+        const int pausesBefore = w.pauses;
+        out = captureStdout(
+            [&] { EXPECT_FALSE(other.openRegistryFor(HSystemRegistry::USE_LAST_SAVE, nullptr, kCompany, kProduct)); });
+        EXPECT_EQ(w.ms, HUnixSystemRegistry::kLastSavesLockTimeoutMs) << "the deadline is the first last save's";
+        EXPECT_EQ(w.pauses - pausesBefore, save == 1 ? HUnixSystemRegistry::kLastSavesLockTimeoutMs / 10 : 0);
+        EXPECT_NE(out.find("has held it for " + std::to_string(HUnixSystemRegistry::kLastSavesLockTimeoutMs) + " ms"),
+                  std::string::npos)
+            << out;
+    }
+    ASSERT_TRUE(reg.closeRegistry());
+    ASSERT_TRUE(other.openRegistryFor(HSystemRegistry::USE_LAST_SAVE, nullptr, kCompany, kProduct));
+    EXPECT_TRUE(other.isLocked());
+    EXPECT_TRUE(other.closeRegistry());
+}
+
 TEST_F(HUnixSystemRegistryTest, TheWaitEndsWhenTheHolderLetsGo)
 {
     ASSERT_TRUE(open());
@@ -774,7 +825,7 @@ TEST_F(HUnixSystemRegistryTest, TheWaitEndsWhenTheHolderLetsGo)
     HUnixSystemRegistry other;
     lockwait::Waiting w;
     w.onPause = [&](int) { EXPECT_TRUE(reg.closeRegistry()); };
-    other.setLockPause(lockwait::pause, &w);
+    lockwait::measure(other, &w);
     ASSERT_TRUE(other.openRegistryFor(HSystemRegistry::USE_LAST_SAVE, nullptr, kCompany, kProduct));
     EXPECT_EQ(w.pauses, 1);
     EXPECT_TRUE(other.isLocked());
@@ -798,7 +849,7 @@ TEST_F(HUnixSystemRegistryTest, AReadTakesNoLockAndWaitsForNone)
 
     HUnixSystemRegistry reader;
     lockwait::Waiting w;
-    reader.setLockPause(lockwait::pause, &w);
+    lockwait::measure(reader, &w);
     ASSERT_TRUE(reader.openRegistryFor(HSystemRegistry::USE_READ, nullptr, kCompany, kProduct));
     EXPECT_EQ(w.pauses, 0) << "a read waited for the lock";
     EXPECT_FALSE(reader.isLocked());
@@ -864,7 +915,7 @@ TEST_F(HUnixSystemRegistryTest, EveryPathToOneFileMeetsOneLock)
         ASSERT_TRUE(a.setStringValue("a", "1", 1));
         lockwait::Waiting w;
         w.onPause = [&](int) { EXPECT_TRUE(a.closeRegistry()); };
-        b.setLockPause(lockwait::pause, &w);
+        lockwait::measure(b, &w);
         {
             ScopedEnv inB("HOME", homeB.path().c_str());
             ASSERT_TRUE(b.openRegistry(nullptr, kCompany, kProduct));
@@ -934,7 +985,7 @@ TEST_F(HUnixSystemRegistryTest, AFolderReplacedOrALinkChangedWhileWaitingIsLocke
                 EXPECT_TRUE(third.closeRegistry());
             }
         };
-        waiting.setLockPause(lockwait::pause, &w);
+        lockwait::measure(waiting, &w);
         ASSERT_TRUE(waiting.openRegistry(nullptr, kCompany, kProduct));
         EXPECT_EQ(w.pauses, 2) << "the new place's lock was not waited for";
         char value[8] = {};

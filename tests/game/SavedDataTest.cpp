@@ -18,6 +18,7 @@
 // entry left open then keeps the entry under the name typed so far, an end
 // screen stores its result under the last name entered; or it is held at an
 // event of its demo by its journal read at the test's pace (JournalGate).
+#include "engine/core/HUnix.h"
 #include "tests/game/PlayerSession.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/JournalGate.h"
@@ -149,22 +150,73 @@ long peakKilobytes(pid_t pid)
     return -1;
 }
 
+// The environment that preloads `library`, one of tests/game/preload, into
+// the game, with its variables `vars`.
+ProgramSandbox::Environment preloading(const std::string& library, const ProgramSandbox::Environment& vars)
+{
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    // The sanitizers' runtime would insist on coming first.
+    ProgramSandbox::Environment env = {
+        {"LD_PRELOAD", buildProgram(library)},
+        {"ASAN_OPTIONS", (asan && *asan ? std::string(asan) + ":" : std::string()) + "verify_asan_link_order=0"}};
+    env.insert(env.end(), vars.begin(), vars.end());
+    return env;
+}
+
+// Two such environments together: both libraries preloaded, both sets of
+// variables.
+ProgramSandbox::Environment together(ProgramSandbox::Environment a, const ProgramSandbox::Environment& b)
+{
+    for (const auto& [name, value] : b) {
+        const auto same = std::find_if(a.begin(), a.end(), [&](const auto& v) { return v.first == name; });
+        if (same == a.end())
+            a.push_back({name, value});
+        else if (name == "LD_PRELOAD")
+            same->second += ":" + value;
+    }
+    return a;
+}
+
 // The environment of a window on slow or stalled storage: the library of
 // tests/game/preload, preloaded, makes every fsync wait `delayMs` first, and
 // with `stop` stops the window (SIGSTOP) at its first one, inside its first
 // save and so with the registry's lock held, until the test lets it go on.
 ProgramSandbox::Environment slowStorage(int delayMs, bool stop = false)
 {
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    // The sanitizers' runtime would insist on coming first.
-    ProgramSandbox::Environment env = {
-        {"LD_PRELOAD", buildProgram("libqv_stretched_sync.so")},
-        {"ASAN_OPTIONS", (asan && *asan ? std::string(asan) + ":" : std::string()) + "verify_asan_link_order=0"}};
+    ProgramSandbox::Environment vars;
     if (delayMs > 0)
-        env.push_back({"QV_SYNC_DELAY_MS", std::to_string(delayMs)});
+        vars.push_back({"QV_SYNC_DELAY_MS", std::to_string(delayMs)});
     if (stop)
-        env.push_back({"QV_SYNC_STOP", "1"});
-    return env;
+        vars.push_back({"QV_SYNC_STOP", "1"});
+    return preloading("libqv_stretched_sync.so", vars);
+}
+
+// A disk that is full when a save flushes its file: every fsync fails.
+ProgramSandbox::Environment fullDisk()
+{
+    return preloading("libqv_stretched_sync.so", {{"QV_SYNC_FULL", "1"}});
+}
+
+// The monotonic clock of a window runs this many times as fast as the
+// system's: a wait of a minute on it takes three seconds.
+constexpr int kClockSpeed = 20;
+ProgramSandbox::Environment fastClock()
+{
+    return preloading("libqv_fast_clock.so", {{"QV_CLOCK_SPEED", std::to_string(kClockSpeed)}});
+}
+// The longest an ending may take on a window's fast clock, in the test's
+// seconds: the 60 seconds of the bound, and some for the work around it.
+constexpr double kEndingBoundSeconds = 75.0 / kClockSpeed;
+
+// Locks that do not behave (tests/game/preload/OddLocks.cpp): `mode` is
+// "interrupted" or "files only"; with `countFile` the number of flock calls
+// is written there at the exit.
+ProgramSandbox::Environment oddLocks(const std::string& mode, const std::string& countFile = "")
+{
+    ProgramSandbox::Environment vars = {{"QV_FLOCK", mode}};
+    if (!countFile.empty())
+        vars.push_back({"QV_FLOCK_COUNT", countFile});
+    return preloading("libqv_odd_locks.so", vars);
 }
 
 // Whether a program started by a test can take the ordinary user, so that
@@ -172,6 +224,25 @@ ProgramSandbox::Environment slowStorage(int delayMs, bool stop = false)
 bool programsCanRunAsTheOrdinaryUser()
 {
     return runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); }).exitCode == 0;
+}
+
+// What the game tells on standard error of what its last saves could not
+// store: the options chosen in its window, a best time (the start of the
+// line, up to its time).
+const char* const kOptionsNotStored = "Qinvar MahJong could not store the options chosen in this window.\n";
+std::string bestTimeNotStored(const std::string& name, int layout = 0)
+{
+    return "Qinvar MahJong could not store the best time of " + name + " on layout " + std::to_string(layout + 1) +
+           ": ";
+}
+
+// A run that ended without storing what it held: its exit code says so,
+// and each of `told` is on its standard error.
+void expectEndedWithoutStoring(const ChildResult& r, const std::vector<std::string>& told)
+{
+    EXPECT_EXITED_WITH(r, HUnix::kExitNotStored);
+    for (const std::string& line : told)
+        EXPECT_NE(r.err.find(line), std::string::npos) << line << " is not in:\n" << r.err;
 }
 
 // Whether the process is stopped (by a signal), as /proc tells.
@@ -635,7 +706,8 @@ TEST_F(SavedDataTest, EveryDamagedOriginalIsKept)
 // A file-size limit of 1 KiB (`ulimit -f 1`), below the registry's size:
 // the won game's best time cannot be written. The save fails and says why,
 // the registry stays byte for byte with no temporary file beside it, and the
-// game goes on to its quit.
+// game goes on to its quit, which cannot store the entry either: the exit
+// code and standard error say what was lost.
 TEST_F(SavedDataTest, AFileSizeLimitFailsTheSaveAndTheGameGoesOn)
 {
     ProgramSandbox box;
@@ -646,7 +718,7 @@ TEST_F(SavedDataTest, AFileSizeLimitFailsTheSaveAndTheGameGoesOn)
     PlayerSession s = wonGameUpToTheName("amy");
     enterAndQuit(s);
     const ChildResult r = play(box, s);
-    EXPECT_EXITED_CLEANLY(r);
+    expectEndedWithoutStoring(r, {bestTimeNotStored("amy"), kOptionsNotStored});
     EXPECT_NE(r.out.find(std::strerror(EFBIG)), std::string::npos) << r.out;
     EXPECT_TRUE(registryOf(box) == before) << "changed: " << testing::PrintToString(changedKeys(before, registryOf(box)));
     EXPECT_EQ(namesIn(box.home().file(".moravel")), theRegistryAlone());
@@ -928,6 +1000,92 @@ TEST_F(SavedDataTest, AWindowHoldingTheLockForSecondsKeepsEveryEntryAndAnotherSt
         EXPECT_NE(std::find(stored.begin(), stored.end(), name), stored.end()) << name << " is not in the file";
 }
 
+// A window stops inside its save with the registry's lock held and stays
+// stopped (a hung window), while four others in their name entries are
+// ended by a termination signal: each of them ends within the bound, a
+// minute on its clock, however many saves its ending makes, and its entry
+// is in the file or said to be lost, by the exit code and on standard
+// error. Their clocks run fast, so that the minute passes in seconds.
+TEST_F(SavedDataTest, AWindowStoppedWithTheLockLetsEveryOtherEndWithinTheBound)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    ASSERT_TRUE(fileExists(buildProgram("libqv_fast_clock.so")));
+    ProgramSandbox home;
+    const std::string at = home.home().path();
+    std::vector<Window> holder = windowsInTheNameEntry(at, "holder", 1, slowStorage(0, true));
+    std::vector<Window> others = windowsInTheNameEntry(at, "w", 4, fastClock());
+    signalAll(holder);
+    ASSERT_TRUE(waitFor(30, [&] { return isStopped(holder[0].program->pid()); })) << "the holder did not stop";
+    signalAll(others);
+    const double signalled = monotonicSeconds();
+    std::vector<ChildResult> ended;
+    for (const Window& w : others) {
+        ended.push_back(w.program->wait(120));
+        EXPECT_LE(monotonicSeconds() - signalled, kEndingBoundSeconds) << w.name << " took longer than the bound";
+    }
+    EXPECT_TRUE(isStopped(holder[0].program->pid())) << "the holder went on before the others ended";
+    ::kill(holder[0].program->pid(), SIGCONT);
+    EXPECT_EQ(waitForAll(holder).out, "");
+
+    const std::vector<std::string> stored = storedNames(registryOf(home), 0);
+    EXPECT_NE(std::find(stored.begin(), stored.end(), "holder0"), stored.end());
+    for (size_t i = 0; i < others.size(); ++i) {
+        SCOPED_TRACE(others[i].name);
+        if (std::find(stored.begin(), stored.end(), others[i].name) == stored.end())
+            expectEndedWithoutStoring(ended[i], {bestTimeNotStored(others[i].name)});
+        else
+            EXPECT_EXITED_CLEANLY(ended[i]);
+    }
+}
+
+// A full disk when the game ends: the entry of the name entry, stored when
+// a termination signal ends the game there, cannot be flushed to disk. The
+// file stays as it was with nothing left beside it, and the exit code and
+// standard error say which entry, and that the name, were not stored.
+TEST_F(SavedDataTest, AFullDiskAtTheEndingIsToldByTheExitCode)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    ProgramSandbox box;
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(box);
+    RunningProgram program;
+    ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, wonGameUpToTheName("amy"), {}, fullDisk()))
+        << program.wait(1).out;
+    const ChildResult r = endBySigterm(&program);
+    expectEndedWithoutStoring(r, {bestTimeNotStored("amy"), kOptionsNotStored});
+    EXPECT_NE(r.out.find("failed to write registry: cannot flush to disk "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(": No space left on device"), std::string::npos) << r.out;
+    EXPECT_TRUE(registryOf(box) == before) << "changed: " << testing::PrintToString(changedKeys(before, registryOf(box)));
+    EXPECT_EQ(namesIn(box.home().file(".moravel")), theRegistryAlone());
+}
+
+// A lock whose every try is interrupted (flock answers EINTR, as under a
+// storm of signals): a use during play gives up after its wait, and the
+// ending after a termination signal in the name entry comes within the
+// bound; neither spins (each try is one pause of a wait, not a loop at full
+// speed), and the entry is said to be lost. The window's clock runs fast.
+TEST_F(SavedDataTest, ALockThatKeepsBeingInterruptedEndsWithinTheBoundWithoutSpinning)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_odd_locks.so")));
+    ASSERT_TRUE(fileExists(buildProgram("libqv_fast_clock.so")));
+    ProgramSandbox box;
+    const std::string count = box.work().file("flock-calls");
+    const PlayerSession s = wonGameUpToTheName("amy");
+    RunningProgram program;
+    ASSERT_TRUE(startOver(box, &program, s, {}, together(oddLocks("interrupted", count), fastClock())));
+    ASSERT_TRUE(waitForTheDemo(box, &program, s, 20)) << "a wait during play did not end";
+    ::kill(program.pid(), SIGTERM);
+    const double signalled = monotonicSeconds();
+    const ChildResult r = program.wait(20);
+    EXPECT_LE(monotonicSeconds() - signalled, kEndingBoundSeconds) << "the ending took longer than the bound";
+    expectEndedWithoutStoring(r, {bestTimeNotStored("amy")});
+    // Some hundreds of tries, a pause of 10 ms each: a loop without pauses
+    // would make millions.
+    const long calls = std::atol(readFileBytes(count).c_str());
+    EXPECT_GT(calls, 0);
+    EXPECT_LT(calls, 5000);
+}
+
 // Window A loaded its options at start and sits in the name entry; window
 // B turns automatic hints on in the options dialog, picks the next tile set
 // and starts a board; then A stores its best time and the name: B's choices
@@ -1139,7 +1297,8 @@ TEST_F(SavedDataTest, OnlyTheGamesOwnTemporaryFilesAreRemoved)
 // What is not a regular file in the registry file's place: a FIFO that no
 // one writes, a link to a device that never ends. The game starts without
 // waiting, reads nothing, says what it found, stays small, plays, and ends
-// on a termination signal; the FIFO and the link stay as they were.
+// on a termination signal, saying that its choice was not stored; the FIFO
+// and the link stay as they were.
 TEST_F(SavedDataTest, AFifoOrADeviceAsTheRegistryIsNeitherReadNorReplaced)
 {
     PlayerSession s(1000);
@@ -1179,7 +1338,8 @@ TEST_F(SavedDataTest, AFifoOrADeviceAsTheRegistryIsNeitherReadNorReplaced)
         long peak = 0;
         const ChildResult r = playAndEnd(box, &peak);
         EXPECT_LT(peak, plain + 32 * 1024) << "KiB, where a plain registry file takes " << plain;
-        EXPECT_EXITED_CLEANLY(r);
+        // The tile set chosen could not be stored.
+        expectEndedWithoutStoring(r, {kOptionsNotStored});
         EXPECT_NE(r.out.find("failed to open registry: cannot read " + std::string(c.fifo ? path : "/dev/zero") +
                              c.found),
                   std::string::npos)
@@ -1221,8 +1381,9 @@ TEST_F(SavedDataTest, ASymbolicLinkStaysALinkAfterASave)
     EXPECT_EQ(namesIn(dotfiles.path()), std::vector<std::string>{"qinvar-registry"});
 }
 
-// A home directory too long for the registry's path: a clear message, and
-// nothing read or written under a cut name.
+// A home directory too long for the registry's path: a clear message,
+// nothing read or written under a cut name, and the exit code says the
+// choice was not stored.
 TEST_F(SavedDataTest, AHomeTooLongForTheRegistryPathIsRefused)
 {
     for (size_t length : {1016u, 1000u}) {
@@ -1232,7 +1393,7 @@ TEST_F(SavedDataTest, AHomeTooLongForTheRegistryPathIsRefused)
         ASSERT_EQ(home.size(), length);
         // "-w" stores the window at once; starting a board saves the options.
         const ChildResult r = play(box, pickStartABoardAndQuit(), {"-w"}, {{"HOME", home}});
-        EXPECT_EXITED_CLEANLY(r);
+        expectEndedWithoutStoring(r, {kOptionsNotStored});
         EXPECT_NE(r.out.find("failed to open registry: the path of the registry file under the home directory "
                              "would be longer than 1023 characters"),
                   std::string::npos)
