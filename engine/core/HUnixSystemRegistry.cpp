@@ -15,6 +15,8 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -333,17 +335,6 @@ bool finishTemporary(FILE* f, int folder, const char* temp, const char* target, 
     return false;
 }
 
-// "failed to write registry: cannot <step> <temp>[ to <target>]: <reason>"
-void reportWriteFailure(const Failure& failure, const char* temp, const char* target)
-{
-    if (std::strcmp(failure.step, "rename") == 0)
-        HErrorManager::s_alert("failed to write registry: cannot rename %s to %s: %s", temp, target,
-                               std::strerror(failure.err));
-    else
-        HErrorManager::s_alert("failed to write registry: cannot %s %s: %s", failure.step, temp,
-                               std::strerror(failure.err));
-}
-
 // Copies the rest of `from`, from its start, to `to`; false when a read or
 // a write fails.
 bool copyStream(FILE* from, FILE* to)
@@ -444,7 +435,9 @@ HUnixSystemRegistry::HUnixSystemRegistry()
       m_pLockPauseContext(nullptr),
       m_pLockClock(nullptr),
       m_pLockClockContext(nullptr),
-      m_iLastSavesStartMs(-1)
+      m_iLastSavesStartMs(-1),
+      m_aHeldMessages(),
+      m_iHeldMessages(0)
 {
 }
 
@@ -472,7 +465,16 @@ int64_t HUnixSystemRegistry::m_now() const
 
 bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* company, const char* product)
 {
-    const Use use = m_getOpeningUse();
+    const bool opened = m_open(m_getOpeningUse(), company, product);
+    // An open that failed holds no lock; one that holds it tells what it
+    // has to tell at its close.
+    if (!m_bLocked)
+        m_tellHeldMessages();
+    return opened;
+}
+
+bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* product)
+{
     // A store still open is saved first when it changed. A failed save has
     // reported itself and given its store up: the file is read again below,
     // so nothing unsaved is ever written over what the file holds now.
@@ -480,7 +482,7 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
 
     const char* home = homeDirectory();
     if (!home) {
-        HErrorManager::s_alert("failed to open registry: %s", "no home directory");
+        m_alert("failed to open registry: %s", "no home directory");
         return false;
     }
     const size_t homeLength = std::strlen(home);
@@ -492,7 +494,7 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
     const int pathLength = std::snprintf(path, sizeof(path), "%s%s.moravel/registry_%s_%s", home, separator,
                                          company ? company : "", product ? product : "");
     if (pathLength < 0 || pathLength >= kPathBytes) {
-        HErrorManager::s_alert("failed to open registry: the path of the registry file under the home directory "
+        m_alert("failed to open registry: the path of the registry file under the home directory "
                                "would be longer than %d characters",
                                kPathBytes - 1);
         return false;
@@ -532,7 +534,7 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
     int lockError = 0;
     for (int tries = 1;; ++tries) {
         if (!followLinks(path, target)) {
-            HErrorManager::s_alert("failed to open registry: cannot follow the link %s: %s", path,
+            m_alert("failed to open registry: cannot follow the link %s: %s", path,
                                    std::strerror(errno));
             return false;
         }
@@ -550,7 +552,7 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
         const LockResult locked = m_lock(m_iFolderFd, startMs + timeoutMs);
         if (locked == LOCK_HELD_ELSEWHERE) {
             m_closeFolder();
-            HErrorManager::s_alert("failed to open registry: cannot lock %s: another process of the game has held "
+            m_alert("failed to open registry: cannot lock %s: another process of the game has held "
                                    "it for %lld ms",
                                    folder, static_cast<long long>(m_now() - startMs));
             return false;
@@ -590,7 +592,7 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
         const int err = errno;
         if (fd >= 0)
             ::close(fd);
-        HErrorManager::s_alert("failed to open registry: cannot read %s: %s", target, readFailure(target, err));
+        m_alert("failed to open registry: cannot read %s: %s", target, readFailure(target, err));
         m_closeFolder();
         m_freePaths();
         return false;
@@ -600,7 +602,7 @@ bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* co
     const int err = errno;
     if (!read) {
         std::fclose(f);
-        HErrorManager::s_alert("failed to open registry: cannot read %s: %s", target,
+        m_alert("failed to open registry: cannot read %s: %s", target,
                                std::strerror(err != 0 ? err : EIO));
         m_closeFolder();
         m_freePaths();
@@ -631,6 +633,7 @@ bool HUnixSystemRegistry::closeRegistry()
     m_bChanged = false;
     m_bDamaged = false;
     m_bReadOnly = false;
+    m_tellHeldMessages();
     return saved;
 }
 
@@ -814,12 +817,52 @@ void HUnixSystemRegistry::m_tellLockProblem(const char* folder, int err)
     if (m_bLockProblemTold)
         return;
     m_bLockProblemTold = true;
-    std::fprintf(stderr,
+    m_tell(
                  "The registry folder %s cannot be locked: %s. The registry is saved without the lock: windows of "
                  "the game that save at the same moment may lose each other's changes.\n",
                  folder, std::strerror(err));
     HErrorManager::s_trace("...registry folder %s cannot be locked: %s; saving without the lock\n", folder,
                            std::strerror(err));
+}
+
+void HUnixSystemRegistry::m_hold(bool alert, const char* fmt, va_list args)
+{
+    char text[kHeldMessageBytes];
+    std::vsnprintf(text, sizeof(text), fmt, args);
+    if (m_iHeldMessages == kMaxHeldMessages)
+        return;
+    m_aHeldMessages[m_iHeldMessages].alert = alert;
+    m_aHeldMessages[m_iHeldMessages].text = HUtil::s_cloneString(text);
+    ++m_iHeldMessages;
+}
+
+void HUnixSystemRegistry::m_alert(const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    m_hold(true, fmt, args);
+    va_end(args);
+}
+
+void HUnixSystemRegistry::m_tell(const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    m_hold(false, fmt, args);
+    va_end(args);
+}
+
+void HUnixSystemRegistry::m_tellHeldMessages()
+{
+    for (int i = 0; i < m_iHeldMessages; ++i) {
+        if (m_aHeldMessages[i].alert)
+            HErrorManager::s_alert("%s", m_aHeldMessages[i].text);
+        else
+            HErrorManager::s_tell("%s", m_aHeldMessages[i].text);
+        delete[] m_aHeldMessages[i].text;
+        m_aHeldMessages[i].text = nullptr;
+    }
+    m_iHeldMessages = 0;
 }
 
 void HUnixSystemRegistry::m_closeFolder()
@@ -850,7 +893,7 @@ bool HUnixSystemRegistry::m_saveToPath()
     for (const Entry* e = m_pHead; e; e = e->m_pNext)
         bytes += static_cast<int64_t>(std::strlen(e->m_pszKey)) + 1 + kLengthBytes + e->m_iLength;
     if (bytes > kMaxFileBytes) {
-        HErrorManager::s_alert("failed to write registry: it would take %lld bytes, more than the %d a registry file "
+        m_alert("failed to write registry: it would take %lld bytes, more than the %d a registry file "
                                "may hold",
                                static_cast<long long>(bytes), static_cast<int>(kMaxFileBytes));
         return false;
@@ -884,10 +927,10 @@ bool HUnixSystemRegistry::m_saveToPath()
         if (char* slash = std::strrchr(dir, '/'))
             *slash = '\0';
         if (err == ENOENT && m_iFolderError != 0)
-            HErrorManager::s_alert("failed to write registry: cannot create the folder %s: %s", dir,
+            m_alert("failed to write registry: cannot create the folder %s: %s", dir,
                                    std::strerror(m_iFolderError));
         else
-            HErrorManager::s_alert("failed to write registry: cannot create a temporary file beside %s: %s",
+            m_alert("failed to write registry: cannot create a temporary file beside %s: %s",
                                    m_pszTarget, std::strerror(err));
         return false;
     }
@@ -897,7 +940,13 @@ bool HUnixSystemRegistry::m_saveToPath()
     if (!finishTemporary(f, m_iFolderFd, temp, name, written, &failure)) {
         char tempPath[kDerivedPathBytes];
         m_besideTarget(temp, tempPath, sizeof(tempPath));
-        reportWriteFailure(failure, tempPath, m_pszTarget);
+        // "failed to write registry: cannot <step> <temp>[ to <target>]: <reason>"
+        if (std::strcmp(failure.step, "rename") == 0)
+            m_alert("failed to write registry: cannot rename %s to %s: %s", tempPath, m_pszTarget,
+                    std::strerror(failure.err));
+        else
+            m_alert("failed to write registry: cannot %s %s: %s", failure.step, tempPath,
+                    std::strerror(failure.err));
         return false;
     }
     return true;
@@ -925,7 +974,7 @@ bool HUnixSystemRegistry::m_keepDamagedCopy()
     char copy[kDerivedPathBytes];
     m_besideTarget(copyName, copy, sizeof(copy));
     if (!kept && !vacant) {
-        std::fprintf(stderr,
+        m_tell(
                      "The registry file %s was damaged: only the records before the damage could be read. It could "
                      "not be kept: %s%s to %s%s.%d hold other damaged files. It is replaced by the records that "
                      "were read.\n",
@@ -941,13 +990,13 @@ bool HUnixSystemRegistry::m_keepDamagedCopy()
         Failure failure = {"create", source ? errno : EBADF};
         if (!out ||
             !finishTemporary(out, m_iFolderFd, temp, copyName, copyStream(m_pDamagedFile, out), &failure)) {
-            HErrorManager::s_alert("failed to write registry: the damaged file could not be kept as %s: cannot %s "
+            m_alert("failed to write registry: the damaged file could not be kept as %s: cannot %s "
                                    "it: %s",
                                    copy, failure.step, std::strerror(failure.err != 0 ? failure.err : EIO));
             return false;
         }
     }
-    std::fprintf(stderr,
+    m_tell(
                  "The registry file %s was damaged: only the records before the damage could be read. "
                  "The file as it was is kept in %s.\n",
                  m_pszPath, copy);

@@ -36,6 +36,7 @@
 
 #include "engine/core/HSystemRegistry.h"
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 
@@ -157,6 +158,18 @@ private:
     void m_tellLockProblem(const char* folder, int err);
     // Lets the folder, and its lock, go.
     void m_closeFolder();
+    // The work of openRegistry, for `use`.
+    bool m_open(Use use, const char* company, const char* product);
+    // A message for the player, an alert (HErrorManager::s_alert) or a text
+    // for standard error (HErrorManager::s_tell), held until no lock is
+    // held: a write to a standard stream may wait for good (a stopped
+    // terminal, a pipe nobody reads), and no other window may wait for it
+    // meanwhile. More than kMaxHeldMessages at once are lost.
+    void m_alert(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void m_tell(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void m_hold(bool alert, const char* fmt, va_list args);
+    // Tells the held messages, in order, and forgets them; only without the lock.
+    void m_tellHeldMessages();
     // The name of the registry file in its folder (within m_pszTarget).
     const char* m_targetName() const;
     // `name` in the registry file's folder, as a full path for messages.
@@ -202,4 +215,14 @@ private:
     // When the first last save began waiting, on the lock's clock; every
     // later last save waits until the same deadline. -1: none yet.
     int64_t m_iLastSavesStartMs;
+    // The messages held while the lock is (an open and its close make a
+    // few at most), each text owned; and the bytes of each at most.
+    static constexpr int kMaxHeldMessages = 8;
+    static constexpr int kHeldMessageBytes = 4096;
+    struct HeldMessage {
+        bool alert;
+        char* text;
+    };
+    HeldMessage m_aHeldMessages[kMaxHeldMessages];
+    int m_iHeldMessages;
 };

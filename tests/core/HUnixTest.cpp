@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +28,7 @@
 #include <fstream>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -412,6 +414,62 @@ TEST(HUnix, WritesPastTheFileSizeLimitOrIntoABrokenPipeFailInsteadOfEndingThePro
     });
     ASSERT_TRUE(r.exited) << "signal " << r.signal;
     EXPECT_EQ(r.exitCode, 0) << r.out;
+}
+
+// A standard stream that cannot take a message (a full pipe nobody reads,
+// as a terminal stopped with Ctrl-S): the write waits until the reader
+// takes the pipe's bytes, then the whole message arrives; or, while it
+// waits, a termination signal comes (from another thread, whatever thread
+// the signal reaches), and the write gives up within a moment.
+TEST(HPlatform, AWriteToAStalledStreamWaitsUntilItMovesOrATerminationSignal)
+{
+    for (bool signalled : {false, true}) {
+        SCOPED_TRACE(signalled ? "a termination signal" : "the reader reads");
+        const ChildResult r = runInChild([signalled] {
+            ChildChecks check;
+            HUnix::s_initTerminationSignals();
+            int ends[2];
+            check(pipe(ends) == 0, "pipe");
+            const int flags = fcntl(ends[1], F_GETFL);
+            fcntl(ends[1], F_SETFL, flags | O_NONBLOCK);
+            std::string filler;
+            for (ssize_t n = 0; (n = write(ends[1], "f", 1)) > 0;)
+                filler += 'f';
+            fcntl(ends[1], F_SETFL, flags);
+            dup2(ends[1], STDERR_FILENO);
+            const std::string message = "The registry file was damaged.\n";
+            std::string read;
+            std::thread other([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                if (signalled) {
+                    kill(getpid(), SIGTERM);
+                    return;
+                }
+                char buf[4096];
+                while (read.size() < filler.size() + message.size()) {
+                    const ssize_t n = ::read(ends[0], buf, sizeof(buf));
+                    if (n <= 0)
+                        break;
+                    read.append(buf, static_cast<size_t>(n));
+                }
+            });
+            const double start = monotonicSeconds();
+            const bool written = HPlatform::s_writeToStream(STDERR_FILENO, message.c_str());
+            const double took = monotonicSeconds() - start;
+            other.join();
+            check(took >= 0.25, "the write waited");
+            check(took < 3.0, "the write ended in time");
+            if (signalled) {
+                check(!written, "the write gave up");
+            } else {
+                check(written, "the write was whole");
+                check(read == filler + message, "the message arrived after what the pipe held");
+            }
+            std::exit(check.failures());
+        });
+        ASSERT_TRUE(r.exited) << "signal " << r.signal;
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+    }
 }
 
 // Stub browsers on an otherwise empty search path. Each one appends what it

@@ -746,6 +746,51 @@ TEST_F(SavedDataTest, AStandardErrorNobodyReadsLosesTheMessageAndTheGameIsPlayed
     EXPECT_EQ(names[0], "amy");
 }
 
+// Standard error a full pipe that nobody reads (a terminal stopped with
+// Ctrl-S, a log reader that hangs), and a damaged registry: window A's
+// first save (a board started) keeps the damaged copy and tells so on
+// standard error, which cannot take it. The save lets the lock go before it
+// tells: window B, ended by a termination signal in its name entry, stores
+// its entry within seconds. And a termination signal ends A, whose message
+// is given up, with everything it saved kept.
+TEST_F(SavedDataTest, AStalledStandardErrorHoldsNoLockAndASignalStillEndsTheGame)
+{
+    ProgramSandbox a;
+    ProgramSandbox b;
+    const std::string bytes = damagedRegistryBytes(playersRegistry());
+    a.home().write(kGameRegistryFile, bytes);
+    const std::string path = a.home().file(kGameRegistryFile);
+    const ProgramSandbox::Environment sameHome = {{"HOME", a.home().path()}};
+
+    RunningProgram windowB;
+    const PlayerSession sb = wonGameUpToTheName("bea");
+    ASSERT_TRUE(startWaitingAtTheDemosEnd(b, &windowB, sb, {}, sameHome)) << windowB.wait(1).out;
+
+    a.inEveryChild([] { stalledPipeInChild(STDERR_FILENO); });
+    PlayerSession sa(1000);
+    pickAndStartABoard(sa);
+    RunningProgram windowA;
+    ASSERT_TRUE(startOver(a, &windowA, sa));
+    ASSERT_TRUE(waitFor(30, [&] { return fileExists(path + ".damaged") || !windowA.running(); }));
+    ASSERT_TRUE(windowA.running()) << windowA.wait(1).out;
+    EXPECT_TRUE(readFileBytes(path + ".damaged") == bytes) << "the copy is not the original";
+
+    ::kill(windowB.pid(), SIGTERM);
+    const double signalled = monotonicSeconds();
+    const ChildResult rb = windowB.wait(60);
+    EXPECT_LE(monotonicSeconds() - signalled, 15.0) << "B waited for the lock";
+    EXPECT_EXITED_CLEANLY(rb);
+    EXPECT_EQ(storedName(registryOf(a), 0, 0), "bea");
+
+    EXPECT_TRUE(windowA.running()) << "A's message did not wait";
+    ::kill(windowA.pid(), SIGTERM);
+    const ChildResult ra = windowA.wait(15);
+    EXPECT_EXITED_CLEANLY(ra);
+    std::string value;
+    ASSERT_TRUE(registryValue(registryOf(a), "Tileset", &value));
+    EXPECT_EQ(value, u32Bytes(1)) << "A's choice was lost";
+}
+
 // Two windows of the game at once, both winning on layout 0: window A is in
 // its name entry when window B starts, wins and stores "bea"; then A stores
 // "amy". Both are in the table, ranked together (the same game: B's, stored
