@@ -53,11 +53,12 @@ public:
     // The executable's directory's parent plus "/Resources/".
     static void s_calcResourceDir(char* dst, int len, const char* argv0);
     static void s_initBacktraceSignals();
-    // SIGTERM, SIGINT and SIGHUP end the game as a confirmed quit does,
-    // also during a demo and inside a dialog: their handler only stores the
-    // request (HEventManager::s_requestTermination) that the event loops
-    // look at. SIGINT or SIGHUP that the process was started with ignored
-    // (a background job, nohup) stays ignored.
+    // SIGTERM, SIGINT, SIGHUP and SIGXCPU (a processor-time limit) end the
+    // game as a confirmed quit does, also during a demo and inside a
+    // dialog: their handler only stores the request
+    // (HEventManager::s_requestTermination) that the event loops look at.
+    // SIGINT or SIGHUP that the process was started with ignored (a
+    // background job, nohup) stays ignored.
     static void s_initTerminationSignals();
     // Makes the heap hold `bytes` at once that the start-up will fill (the
     // archive, every sprite's pixels, the decoders' buffers), growing it by

@@ -326,10 +326,10 @@ TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
         HUnix::s_initBacktraceSignals();
         struct sigaction fatalBefore;
         sigaction(SIGSEGV, nullptr, &fatalBefore);
-        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGXCPU})
             std::signal(sig, SIG_DFL);
         HUnix::s_initTerminationSignals();
-        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGXCPU}) {
             HEventManager::s_resetSharedState();
             std::raise(sig);
             // The process goes on; the request waits for the loops.
@@ -340,8 +340,8 @@ TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
         check(fatalAfter.sa_handler == fatalBefore.sa_handler, "the fatal-signal handler stays");
 
         // Started ignored (nohup, a background job): SIGINT and SIGHUP stay
-        // ignored; SIGTERM is taken all the same.
-        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        // ignored; SIGTERM and SIGXCPU are taken all the same.
+        for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGXCPU})
             std::signal(sig, SIG_IGN);
         HUnix::s_initTerminationSignals();
         for (int sig : {SIGINT, SIGHUP}) {
@@ -349,9 +349,11 @@ TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
             std::raise(sig);
             check(!HEventManager::s_isTerminationRequested(), "ignored signal " + std::to_string(sig));
         }
-        HEventManager::s_resetSharedState();
-        std::raise(SIGTERM);
-        check(HEventManager::s_isTerminationRequested(), "SIGTERM though started ignored");
+        for (int sig : {SIGTERM, SIGXCPU}) {
+            HEventManager::s_resetSharedState();
+            std::raise(sig);
+            check(HEventManager::s_isTerminationRequested(), "signal " + std::to_string(sig) + " though started ignored");
+        }
         std::exit(check.failures());
     });
     ASSERT_TRUE(r.exited) << "signal " << r.signal;

@@ -791,6 +791,23 @@ TEST_F(SavedDataTest, AStalledStandardErrorHoldsNoLockAndASignalStillEndsTheGame
     EXPECT_EQ(value, u32Bytes(1)) << "A's choice was lost";
 }
 
+// A processor-time limit reached (`ulimit -t`: the kernel sends SIGXCPU)
+// while the game sits in its name entry: it ends as on SIGTERM, the entry
+// and the name typed so far stored, without a stack dump.
+TEST_F(SavedDataTest, AProcessorTimeLimitInTheNameEntryStoresTheName)
+{
+    ProgramSandbox box;
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(box);
+    RunningProgram program;
+    ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, wonGameUpToTheName("amy"))) << program.wait(1).out;
+    ::kill(program.pid(), SIGXCPU);
+    const ChildResult r = program.wait(60);
+    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EQ(r.out, "");
+    expectAmysEntryStored(before, registryOf(box));
+}
+
 // Two windows of the game at once, both winning on layout 0: window A is in
 // its name entry when window B starts, wins and stores "bea"; then A stores
 // "amy". Both are in the table, ranked together (the same game: B's, stored
