@@ -283,10 +283,24 @@ void randomCharacters(char (&out)[kTemporaryRandomChars + 1])
     out[kTemporaryRandomChars] = '\0';
 }
 
+// Gives the new file `fd` the owner and group of `of`, as far as this
+// process may (root: both; another user: a group of theirs): a file made
+// under sudo over a player's file stays the player's. A file of this
+// process's own user and group is left as it is made.
+void takeOwnerOf(int fd, const struct stat& of)
+{
+    if (of.st_uid == ::geteuid() && of.st_gid == ::getegid())
+        return;
+    if (::fchown(fd, of.st_uid, of.st_gid) != 0 && of.st_gid != ::getegid())
+        ::fchown(fd, static_cast<uid_t>(-1), of.st_gid);
+}
+
 // A new temporary file for `name` in the open folder `folder`, open for
-// writing, with the access `mode`; its name goes to `temp`. Null (errno set)
+// writing, with the access `mode`, and the owner and group of `owner` when
+// given (else this process's); its name goes to `temp`. Null (errno set)
 // when none can be made.
-FILE* createTemporary(int folder, const char* name, mode_t mode, char (&temp)[kDerivedPathBytes])
+FILE* createTemporary(int folder, const char* name, mode_t mode, const struct stat* owner,
+                      char (&temp)[kDerivedPathBytes])
 {
     int fd = -1;
     for (int attempt = 0; attempt < kTemporaryNameTries && fd < 0; ++attempt) {
@@ -299,6 +313,9 @@ FILE* createTemporary(int folder, const char* name, mode_t mode, char (&temp)[kD
     }
     if (fd < 0)
         return nullptr;
+    // The owner before the mode: a change of owner may clear mode bits.
+    if (owner)
+        takeOwnerOf(fd, *owner);
     FILE* f = ::fchmod(fd, mode) == 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!f) {
         const int err = errno;
@@ -907,17 +924,17 @@ bool HUnixSystemRegistry::m_saveToPath()
 
     // The whole store goes to a new file in the same folder, which only
     // replaces the old one once every byte of it is on disk. It keeps the
-    // access of the file it replaces.
+    // access, the owner and the group of the file it replaces; a new file
+    // is this process's user's only.
     const char* name = m_targetName();
     struct stat old;
-    const mode_t mode = m_iFolderFd >= 0 && ::fstatat(m_iFolderFd, name, &old, AT_SYMLINK_NOFOLLOW) == 0 &&
-                                S_ISREG(old.st_mode)
-                            ? (old.st_mode & 07777)
-                            : 0600;
+    const bool replaces = m_iFolderFd >= 0 && ::fstatat(m_iFolderFd, name, &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+                          S_ISREG(old.st_mode);
+    const mode_t mode = replaces ? (old.st_mode & 07777) : 0600;
     char temp[kDerivedPathBytes];
     FILE* f = nullptr;
     if (m_iFolderFd >= 0)
-        f = createTemporary(m_iFolderFd, name, mode, temp);
+        f = createTemporary(m_iFolderFd, name, mode, replaces ? &old : nullptr, temp);
     else
         errno = m_iFolderOpenError;
     if (!f) {
@@ -985,8 +1002,11 @@ bool HUnixSystemRegistry::m_keepDamagedCopy()
     }
     if (vacant) {
         char temp[kDerivedPathBytes];
+        // The copy is the damaged file's owner's, as the file was.
         const bool source = m_pDamagedFile && m_iFolderFd >= 0;
-        FILE* out = source ? createTemporary(m_iFolderFd, name, 0600, temp) : nullptr;
+        struct stat damaged;
+        const bool owned = source && ::fstat(::fileno(m_pDamagedFile), &damaged) == 0;
+        FILE* out = source ? createTemporary(m_iFolderFd, name, 0600, owned ? &damaged : nullptr, temp) : nullptr;
         Failure failure = {"create", source ? errno : EBADF};
         if (!out ||
             !finishTemporary(out, m_iFolderFd, temp, copyName, copyStream(m_pDamagedFile, out), &failure)) {

@@ -1217,6 +1217,43 @@ TEST_F(HUnixSystemRegistryTest, ASaveKeepsTheFilesMode)
     EXPECT_EQ(st.st_mode & 07777, 0644u);
 }
 
+// Root saving over another user's file (the game started with sudo and the
+// player's home): the file, and the copy of a damaged one, stay the
+// player's, owner and group, with the file's mode; a new file is root's,
+// 0600.
+TEST_F(HUnixSystemRegistryTest, ARootSaveKeepsTheOwnerOfTheFileItReplaces)
+{
+    if (!runsAsRoot())
+        GTEST_SKIP() << "only root saves over another user's file";
+    for (bool damaged : {false, true}) {
+        SCOPED_TRACE(damaged ? "a damaged file" : "a whole file");
+        writeFile(damaged ? kGood + damages()[0].tail : record("k", "v"));
+        ASSERT_EQ(::chmod(file().c_str(), 0640), 0);
+        ASSERT_TRUE(giveToOrdinaryUser(home.path()));
+        ASSERT_TRUE(open());
+        ASSERT_TRUE(reg.setStringValue("k", "root's", 6));
+        captureStderr([&] { ASSERT_TRUE(reg.closeRegistry()); });
+        for (const std::string& path : damaged ? std::vector<std::string>{file(), damagedCopy()}
+                                               : std::vector<std::string>{file()}) {
+            SCOPED_TRACE(path);
+            struct stat st;
+            ASSERT_EQ(::stat(path.c_str(), &st), 0);
+            EXPECT_EQ(st.st_uid, kOrdinaryUserId);
+            EXPECT_EQ(st.st_gid, kOrdinaryUserId);
+            EXPECT_EQ(st.st_mode & 07777, path == file() ? 0640u : 0600u);
+        }
+        ::unlink(damagedCopy().c_str());
+    }
+    ASSERT_EQ(::unlink(file().c_str()), 0);
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(reg.setStringValue("k", "new", 3));
+    ASSERT_TRUE(reg.closeRegistry());
+    struct stat st;
+    ASSERT_EQ(::stat(file().c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
 // The registry file's path must fit in 1023 characters: a longer one is
 // refused with a clear message, and nothing is made under a cut name.
 TEST_F(HUnixSystemRegistryTest, ARegistryPathThatDoesNotFitIsRefused)

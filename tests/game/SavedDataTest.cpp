@@ -808,6 +808,51 @@ TEST_F(SavedDataTest, AProcessorTimeLimitInTheNameEntryStoresTheName)
     expectAmysEntryStored(before, registryOf(box));
 }
 
+// The game started as root on the player's home (`sudo qvgame`, which
+// keeps HOME): its save replaces the player's registry file, which stays
+// the player's, owner, group and mode; the player's next run reads it and
+// saves over it as before.
+TEST_F(SavedDataTest, ARootSaveOverAPlayersFileKeepsItThePlayers)
+{
+    if (!runsAsRoot() || !programsCanRunAsTheOrdinaryUser())
+        GTEST_SKIP() << "needs root, and an ordinary user to give the files to";
+    ProgramSandbox players;
+    players.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string home = players.home().path();
+    const std::string path = gameRegistryPath(home);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(giveToOrdinaryUser(home));
+    auto tileSet = [&] {
+        std::string value;
+        return registryValue(readFileBytes(path), "Tileset", &value) ? u32Of(value) : 99u;
+    };
+    const uint32_t first = tileSet();
+
+    ProgramSandbox asRoot;
+    PlayerSession up(1000);
+    pickAndStartABoard(up, screen::kTileSetUp);
+    up.quit();
+    const ChildResult r = play(asRoot, up, {}, {{"HOME", home}});
+    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(tileSet(), first + 1) << "root's save did not happen";
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kOrdinaryUserId) << "the file was taken from the player";
+    EXPECT_EQ(st.st_gid, kOrdinaryUserId);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    ProgramSandbox asPlayer;
+    asPlayer.asOrdinaryUser();
+    PlayerSession down(1000);
+    pickAndStartABoard(down, screen::kTileSetDown);
+    down.quit();
+    const ChildResult again = play(asPlayer, down, {}, {{"HOME", home}});
+    EXPECT_EXITED_CLEANLY(again);
+    EXPECT_EQ(again.out, "") << "the player's save failed";
+    EXPECT_EQ(tileSet(), first) << "the player's save did not happen";
+}
+
 // Two windows of the game at once, both winning on layout 0: window A is in
 // its name entry when window B starts, wins and stores "bea"; then A stores
 // "amy". Both are in the table, ranked together (the same game: B's, stored
