@@ -143,18 +143,56 @@ private:
     size_t m_count;
 };
 
+// The users who may own a folder that the registry is read and written
+// through: the running user and root; and, for a run as root (the game
+// started with sudo, keeping the player's HOME), the home's owner.
+struct TrustedOwners {
+    uid_t user;
+    uid_t home; // (uid_t)-1: none
+};
+
+// Why the folder `st` describes may not carry the registry, as a folder of
+// another user or one that other users may write (a link planted there
+// would send the save anywhere) is refused; null when it may.
+const char* distrust(const struct stat& st, const TrustedOwners& owners)
+{
+    const bool owned = st.st_uid == owners.user || st.st_uid == 0 || (owners.user == 0 && st.st_uid == owners.home);
+    if (!owned)
+        return "it belongs to another user";
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return "other users may write to it";
+    return nullptr;
+}
+
 // `path` with every symbolic link along its last name followed, into
 // `out`: the file that a read of `path` reads (or would create, when it
 // does not exist). False with errno set when a link cannot be read, the
-// links go round, or the result would not fit.
-bool followLinks(const char* path, char (&out)[kPathBytes])
+// links go round, or the result would not fit; false with *refused (the
+// reason) set, and the folder in `out`, when a link lies in a folder that
+// `owners` may not trust.
+bool followLinks(const char* path, const TrustedOwners& owners, char (&out)[kPathBytes], const char** refused)
 {
+    *refused = nullptr;
     HUtil::s_strcpy(out, path, kPathBytes);
     for (int hop = 0; hop < kMaxLinks; ++hop) {
         struct stat st;
         // Not there (or not reachable): the read says why.
         if (::lstat(out, &st) != 0 || !S_ISLNK(st.st_mode))
             return true;
+        // Whoever may write the link's folder chooses where it leads.
+        char* linkSlash = std::strrchr(out, '/');
+        if (linkSlash) {
+            const char kept = linkSlash[1];
+            linkSlash[1] = '\0';
+            struct stat folder;
+            *refused = ::stat(out, &folder) == 0 ? distrust(folder, owners) : nullptr;
+            if (*refused) {
+                if (linkSlash != out)
+                    *linkSlash = '\0';
+                return false;
+            }
+            linkSlash[1] = kept;
+        }
         char link[kPathBytes];
         const ssize_t n = ::readlink(out, link, sizeof(link));
         if (n < 0)
@@ -512,8 +550,8 @@ bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* produ
                                          company ? company : "", product ? product : "");
     if (pathLength < 0 || pathLength >= kPathBytes) {
         m_alert("failed to open registry: the path of the registry file under the home directory "
-                               "would be longer than %d characters",
-                               kPathBytes - 1);
+                "would be longer than %d characters",
+                kPathBytes - 1);
         return false;
     }
     char dir[kPathBytes];
@@ -549,16 +587,32 @@ bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* produ
     char folder[kPathBytes];
     const char* name = nullptr;
     int lockError = 0;
+    TrustedOwners owners = {::geteuid(), static_cast<uid_t>(-1)};
+    struct stat homeStatus;
+    if (::stat(home, &homeStatus) == 0)
+        owners.home = homeStatus.st_uid;
     for (int tries = 1;; ++tries) {
-        if (!followLinks(path, target)) {
-            m_alert("failed to open registry: cannot follow the link %s: %s", path,
-                                   std::strerror(errno));
+        const char* refused = nullptr;
+        if (!followLinks(path, owners, target, &refused)) {
+            if (refused)
+                m_alert("failed to open registry: refusing the folder %s: %s", target, refused);
+            else
+                m_alert("failed to open registry: cannot follow the link %s: %s", path, std::strerror(errno));
             return false;
         }
         name = splitPath(target, folder);
         int readError = 0;
         m_iFolderFd = openFolder(folder, &readError);
         m_iFolderOpenError = m_iFolderFd < 0 ? errno : 0;
+        // The folder read and written is the player's, whatever the path
+        // that leads there.
+        struct stat opened;
+        refused = m_iFolderFd >= 0 && ::fstat(m_iFolderFd, &opened) == 0 ? distrust(opened, owners) : nullptr;
+        if (refused) {
+            m_closeFolder();
+            m_alert("failed to open registry: refusing the folder %s: %s", folder, refused);
+            return false;
+        }
         // No folder: no file to read, and none that a save could make.
         if (m_iFolderFd < 0 || use == USE_READ)
             break;
@@ -570,8 +624,8 @@ bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* produ
         if (locked == LOCK_HELD_ELSEWHERE) {
             m_closeFolder();
             m_alert("failed to open registry: cannot lock %s: another process of the game has held "
-                                   "it for %lld ms",
-                                   folder, static_cast<long long>(m_now() - startMs));
+                    "it for %lld ms",
+                    folder, static_cast<long long>(m_now() - startMs));
             return false;
         }
         if (locked == LOCK_FAILED) {
@@ -580,8 +634,8 @@ bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* produ
         }
         m_bLocked = true;
         char again[kPathBytes];
-        if (tries == kMaxLockTries ||
-            (followLinks(path, again) && std::strcmp(again, target) == 0 && isTheOpenFolder(folder, m_iFolderFd)))
+        if (tries == kMaxLockTries || (followLinks(path, owners, again, &refused) && std::strcmp(again, target) == 0 &&
+                                       isTheOpenFolder(folder, m_iFolderFd)))
             break;
         m_closeFolder();
     }
@@ -620,7 +674,7 @@ bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* produ
     if (!read) {
         std::fclose(f);
         m_alert("failed to open registry: cannot read %s: %s", target,
-                               std::strerror(err != 0 ? err : EIO));
+                std::strerror(err != 0 ? err : EIO));
         m_closeFolder();
         m_freePaths();
         return false;
@@ -834,10 +888,9 @@ void HUnixSystemRegistry::m_tellLockProblem(const char* folder, int err)
     if (m_bLockProblemTold)
         return;
     m_bLockProblemTold = true;
-    m_tell(
-                 "The registry folder %s cannot be locked: %s. The registry is saved without the lock: windows of "
-                 "the game that save at the same moment may lose each other's changes.\n",
-                 folder, std::strerror(err));
+    m_tell("The registry folder %s cannot be locked: %s. The registry is saved without the lock: windows of "
+           "the game that save at the same moment may lose each other's changes.\n",
+           folder, std::strerror(err));
     HErrorManager::s_trace("...registry folder %s cannot be locked: %s; saving without the lock\n", folder,
                            std::strerror(err));
 }
@@ -911,8 +964,8 @@ bool HUnixSystemRegistry::m_saveToPath()
         bytes += static_cast<int64_t>(std::strlen(e->m_pszKey)) + 1 + kLengthBytes + e->m_iLength;
     if (bytes > kMaxFileBytes) {
         m_alert("failed to write registry: it would take %lld bytes, more than the %d a registry file "
-                               "may hold",
-                               static_cast<long long>(bytes), static_cast<int>(kMaxFileBytes));
+                "may hold",
+                static_cast<long long>(bytes), static_cast<int>(kMaxFileBytes));
         return false;
     }
     // What a damaged file held after its damage is only lost from the store,
@@ -945,10 +998,10 @@ bool HUnixSystemRegistry::m_saveToPath()
             *slash = '\0';
         if (err == ENOENT && m_iFolderError != 0)
             m_alert("failed to write registry: cannot create the folder %s: %s", dir,
-                                   std::strerror(m_iFolderError));
+                    std::strerror(m_iFolderError));
         else
             m_alert("failed to write registry: cannot create a temporary file beside %s: %s",
-                                   m_pszTarget, std::strerror(err));
+                    m_pszTarget, std::strerror(err));
         return false;
     }
     errno = 0;
@@ -991,11 +1044,10 @@ bool HUnixSystemRegistry::m_keepDamagedCopy()
     char copy[kDerivedPathBytes];
     m_besideTarget(copyName, copy, sizeof(copy));
     if (!kept && !vacant) {
-        m_tell(
-                     "The registry file %s was damaged: only the records before the damage could be read. It could "
-                     "not be kept: %s%s to %s%s.%d hold other damaged files. It is replaced by the records that "
-                     "were read.\n",
-                     m_pszPath, m_pszTarget, kDamagedSuffix, m_pszTarget, kDamagedSuffix, kMaxDamagedCopies);
+        m_tell("The registry file %s was damaged: only the records before the damage could be read. It could "
+               "not be kept: %s%s to %s%s.%d hold other damaged files. It is replaced by the records that "
+               "were read.\n",
+               m_pszPath, m_pszTarget, kDamagedSuffix, m_pszTarget, kDamagedSuffix, kMaxDamagedCopies);
         HErrorManager::s_trace("...registry file damaged: no copy kept, %d copies of other damaged files exist\n",
                                kMaxDamagedCopies);
         return true;
@@ -1011,15 +1063,14 @@ bool HUnixSystemRegistry::m_keepDamagedCopy()
         if (!out ||
             !finishTemporary(out, m_iFolderFd, temp, copyName, copyStream(m_pDamagedFile, out), &failure)) {
             m_alert("failed to write registry: the damaged file could not be kept as %s: cannot %s "
-                                   "it: %s",
-                                   copy, failure.step, std::strerror(failure.err != 0 ? failure.err : EIO));
+                    "it: %s",
+                    copy, failure.step, std::strerror(failure.err != 0 ? failure.err : EIO));
             return false;
         }
     }
-    m_tell(
-                 "The registry file %s was damaged: only the records before the damage could be read. "
-                 "The file as it was is kept in %s.\n",
-                 m_pszPath, copy);
+    m_tell("The registry file %s was damaged: only the records before the damage could be read. "
+           "The file as it was is kept in %s.\n",
+           m_pszPath, copy);
     HErrorManager::s_trace("...registry file damaged: the file as it was is kept in %s\n", copy);
     return true;
 }

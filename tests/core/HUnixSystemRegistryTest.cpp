@@ -1254,6 +1254,67 @@ TEST_F(HUnixSystemRegistryTest, ARootSaveKeepsTheOwnerOfTheFileItReplaces)
     EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
+// Only folders the player may trust carry the registry: the registry's
+// folder of another user, or one that others may write (a link planted
+// there would lead a save anywhere), and a link into such a folder are
+// refused, for reading and for saving, with a message; nothing is read,
+// nothing written, and the file a planted link leads to stays as it was.
+TEST_F(HUnixSystemRegistryTest, AFolderOfAnotherUserOrWritableByOthersIsRefused)
+{
+    TempDir elsewhere;
+    const std::string notes = home.write("notes.txt", "the player's notes");
+    const struct {
+        const char* what;
+        uid_t owner;        // of the registry's folder
+        mode_t mode;        // of the registry's folder
+        bool linkElsewhere; // the registry file a link into `elsewhere`, 1777
+        const char* reason;
+    } cases[] = {
+        {"a folder of another user", 12345, 0700, false, "it belongs to another user"},
+        {"a folder of another user that all may write, with a link planted", 12345, 01777, false,
+         "it belongs to another user"},
+        {"a folder that all may write", 0, 01777, false, "other users may write to it"},
+        {"a folder that the group may write", 0, 0770, false, "other users may write to it"},
+        {"a link into a folder that all may write", 0, 0700, true, "other users may write to it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.owner != 0 && !runsAsRoot())
+            continue; // no folder of another user can be made
+        ASSERT_EQ(::mkdir(dir().c_str(), 0700), 0);
+        std::string refusedFolder = dir();
+        if (c.linkElsewhere) {
+            const std::string target = elsewhere.write("registry", record("k", "v"));
+            ASSERT_EQ(::chmod(elsewhere.path().c_str(), 01777), 0);
+            ASSERT_EQ(::symlink(target.c_str(), file().c_str()), 0);
+            refusedFolder = elsewhere.path();
+        } else {
+            ASSERT_EQ(::symlink(notes.c_str(), file().c_str()), 0);
+        }
+        if (c.owner != 0) {
+            ASSERT_EQ(::chown(dir().c_str(), c.owner, c.owner), 0);
+        }
+        ASSERT_EQ(::chmod(dir().c_str(), c.mode), 0);
+        for (HSystemRegistry::Use use : {HSystemRegistry::USE_READ, HSystemRegistry::USE_CHANGE}) {
+            const std::string out = captureStdout([&] {
+                EXPECT_FALSE(reg.openRegistryFor(use, nullptr, kCompany, kProduct));
+                EXPECT_TRUE(reg.setStringValue("k", "w", 1));
+                EXPECT_TRUE(reg.closeRegistry()) << "a registry that did not open has nothing to save";
+            });
+            EXPECT_EQ(out, "\n\n+-------+\n| Alert |\n+-------+\nfailed to open registry: refusing the folder " +
+                               refusedFolder + ": " + c.reason + "\n\n");
+        }
+        EXPECT_EQ(readFileBytes(notes), "the player's notes");
+        if (c.linkElsewhere) {
+            EXPECT_EQ(readFileBytes(elsewhere.file("registry")), record("k", "v"));
+            EXPECT_EQ(::unlink(elsewhere.file("registry").c_str()), 0);
+            ASSERT_EQ(::chmod(elsewhere.path().c_str(), 0700), 0);
+        }
+        ASSERT_EQ(::unlink(file().c_str()), 0);
+        ASSERT_EQ(::rmdir(dir().c_str()), 0);
+    }
+}
+
 // The registry file's path must fit in 1023 characters: a longer one is
 // refused with a clear message, and nothing is made under a cut name.
 TEST_F(HUnixSystemRegistryTest, ARegistryPathThatDoesNotFitIsRefused)

@@ -853,6 +853,38 @@ TEST_F(SavedDataTest, ARootSaveOverAPlayersFileKeepsItThePlayers)
     EXPECT_EQ(tileSet(), first) << "the player's save did not happen";
 }
 
+// The player's registry folder belongs to another user and all may write
+// to it (sticky, as a shared folder is), and a link planted there as the
+// registry file leads to the player's own notes: the game refuses the
+// folder, says so, reads and writes nothing through it, and ends saying
+// its choice was not stored; the notes stay as they were.
+TEST_F(SavedDataTest, ALinkPlantedInAnotherUsersFolderIsNotFollowed)
+{
+    if (!runsAsRoot() || !programsCanRunAsTheOrdinaryUser())
+        GTEST_SKIP() << "needs root, to make a folder of another user";
+    ProgramSandbox box;
+    box.asOrdinaryUser();
+    const std::string notes = box.home().write("notes.txt", "the player's notes\n");
+    const std::string folder = box.home().file(".moravel");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(notes.c_str(), gameRegistryPath(box.home().path()).c_str()), 0);
+    // The sandbox gives the home to the player before the run; the folder
+    // is then given to another user.
+    box.inEveryChild([folder] {
+        if (::lchown(folder.c_str(), 12345, 12345) != 0 || ::chmod(folder.c_str(), 01777) != 0)
+            _exit(126);
+    });
+    const ChildResult r = play(box, pickStartABoardAndQuit());
+    expectEndedWithoutStoring(r, {kOptionsNotStored});
+    EXPECT_NE(r.out.find("failed to open registry: refusing the folder " + folder + ": it belongs to another user"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(readFileBytes(notes), "the player's notes\n");
+    struct stat st;
+    ASSERT_EQ(::stat(notes.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kOrdinaryUserId);
+}
+
 // Two windows of the game at once, both winning on layout 0: window A is in
 // its name entry when window B starts, wins and stores "bea"; then A stores
 // "amy". Both are in the table, ranked together (the same game: B's, stored
