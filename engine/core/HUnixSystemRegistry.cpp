@@ -36,6 +36,9 @@ constexpr int kTemporaryRandomChars = 6;
 // Names tried for one temporary file before the save gives up.
 constexpr int kTemporaryNameTries = 100;
 const char kDamagedSuffix[] = ".damaged";
+// The lock file beside the registry file, for a folder that cannot be
+// locked itself.
+const char kLockFileSuffix[] = ".lock";
 // The length field of every record.
 constexpr int kLengthBytes = 4;
 static_assert(sizeof(int32_t) == kLengthBytes, "the stored length is 4 bytes");
@@ -333,6 +336,32 @@ void takeOwnerOf(int fd, const struct stat& of)
         ::fchown(fd, static_cast<uid_t>(-1), of.st_gid);
 }
 
+// The lock file of the registry file `name` in the open folder `folder`
+// (whose status is `folderStatus`, when known), for a folder that cannot
+// be locked itself: "<name>.lock", opened for writing (a network file system locks
+// only such a file) without following a link and without waiting, made
+// when missing (the folder's owner's, so that a run as root leaves the
+// player's windows a file they can lock), never removed. -1 with errno set
+// when it cannot be opened or is not a regular file.
+int openLockFile(int folder, const char* name, const struct stat* folderStatus)
+{
+    char lockName[kDerivedPathBytes];
+    HUtil::s_sprintf(lockName, sizeof(lockName), "%s%s", name, kLockFileSuffix);
+    const int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = ::openat(folder, lockName, flags | O_CREAT | O_EXCL, 0600);
+    if (fd >= 0 && folderStatus)
+        takeOwnerOf(fd, *folderStatus);
+    else if (errno == EEXIST)
+        fd = ::openat(folder, lockName, flags);
+    struct stat st;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 // A new temporary file for `name` in the open folder `folder`, open for
 // writing, with the access `mode`, and the owner and group of `owner` when
 // given (else this process's); its name goes to `temp`. Null (errno set)
@@ -483,6 +512,7 @@ HUnixSystemRegistry::HUnixSystemRegistry()
       m_pDamagedFile(nullptr),
       m_iFolderFd(-1),
       m_iFolderOpenError(0),
+      m_iLockFileFd(-1),
       m_bLocked(false),
       m_bLockProblemTold(false),
       m_iFolderError(0),
@@ -607,7 +637,8 @@ bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* produ
         // The folder read and written is the player's, whatever the path
         // that leads there.
         struct stat opened;
-        refused = m_iFolderFd >= 0 && ::fstat(m_iFolderFd, &opened) == 0 ? distrust(opened, owners) : nullptr;
+        const bool known = m_iFolderFd >= 0 && ::fstat(m_iFolderFd, &opened) == 0;
+        refused = known ? distrust(opened, owners) : nullptr;
         if (refused) {
             m_closeFolder();
             m_alert("failed to open registry: refusing the folder %s: %s", folder, refused);
@@ -616,20 +647,35 @@ bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* produ
         // No folder: no file to read, and none that a save could make.
         if (m_iFolderFd < 0 || use == USE_READ)
             break;
-        if (readError != 0) {
-            lockError = readError;
-            break;
+        // The folder itself, else (a folder that may not be read, a network
+        // file system that locks files only) the lock file beside the file.
+        char lockPath[kDerivedPathBytes];
+        HUtil::s_strcpy(lockPath, folder, sizeof(lockPath));
+        LockResult locked = LOCK_FAILED;
+        int folderError = readError;
+        if (readError == 0) {
+            locked = m_lock(m_iFolderFd, startMs + timeoutMs);
+            folderError = errno;
         }
-        const LockResult locked = m_lock(m_iFolderFd, startMs + timeoutMs);
+        if (locked == LOCK_FAILED) {
+            HUtil::s_sprintf(lockPath, sizeof(lockPath), "%s/%s%s", std::strcmp(folder, "/") == 0 ? "" : folder, name,
+                             kLockFileSuffix);
+            m_iLockFileFd = openLockFile(m_iFolderFd, name, known ? &opened : nullptr);
+            locked = m_iLockFileFd >= 0 ? m_lock(m_iLockFileFd, startMs + timeoutMs) : LOCK_FAILED;
+        }
         if (locked == LOCK_HELD_ELSEWHERE) {
             m_closeFolder();
             m_alert("failed to open registry: cannot lock %s: another process of the game has held "
                     "it for %lld ms",
-                    folder, static_cast<long long>(m_now() - startMs));
+                    lockPath, static_cast<long long>(m_now() - startMs));
             return false;
         }
         if (locked == LOCK_FAILED) {
-            lockError = errno;
+            // Neither lock: the folder's reason is told.
+            if (m_iLockFileFd >= 0)
+                ::close(m_iLockFileFd);
+            m_iLockFileFd = -1;
+            lockError = folderError != 0 ? folderError : ENOLCK;
             break;
         }
         m_bLocked = true;
@@ -937,7 +983,11 @@ void HUnixSystemRegistry::m_tellHeldMessages()
 
 void HUnixSystemRegistry::m_closeFolder()
 {
-    // Closing the only descriptor of the folder lets the lock go.
+    // Closing the only descriptor of the folder, or of the lock file, lets
+    // the lock go.
+    if (m_iLockFileFd >= 0)
+        ::close(m_iLockFileFd);
+    m_iLockFileFd = -1;
     if (m_iFolderFd >= 0)
         ::close(m_iFolderFd);
     m_iFolderFd = -1;

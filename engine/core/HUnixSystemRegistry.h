@@ -10,7 +10,12 @@
 //
 // A registry file that is a symbolic link is followed: the file read and
 // replaced is the link's target (its temporary files and the copies of a
-// damaged one go beside it), and the link stays.
+// damaged one go beside it), and the link stays. Only folders the player
+// may trust are read and written through: the registry's folder, the
+// folder of every link on the way and the target's folder must belong to
+// the running user or root (for root, also to the home's owner) and may
+// not be writable by the group or others; any other is refused. A file
+// replaced keeps its mode, owner and group.
 //
 // Several processes of the game share the file: an open that may change the
 // store takes an exclusive lock (flock) on the folder that holds the file it
@@ -19,10 +24,13 @@
 // lock needs no file of its own, and every path to one file (two links, a
 // linked folder) meets the same lock. The folder is kept open from the
 // lock to the rename, and every file is reached through it: a folder
-// replaced or a link changed meanwhile never sends a save elsewhere. A lock
-// that cannot be had but for another holder (a folder that may not be
-// read, a file system without locks) is told once, and saves go on without
-// it.
+// replaced or a link changed meanwhile never sends a save elsewhere. A
+// folder that cannot be locked itself (one that may not be read, a network
+// file system that locks only files) is locked through "<file>.lock"
+// beside the file, made when missing and never removed; only when neither
+// lock can be had is that told, once, and saves go on without it. The
+// messages of an open and its save wait until the lock is let go: a
+// standard stream that cannot take them never holds another window's save.
 //
 // A save writes "<file>.#saving#XXXXXX" (six letters or digits) and renames
 // it over the file; a save cut short leaves it behind, and the next holder of
@@ -201,7 +209,10 @@ private:
     // m_iFolderOpenError says why); every file of a save is reached through it.
     int m_iFolderFd;
     int m_iFolderOpenError;
-    // Whether m_iFolderFd is locked.
+    // The lock file beside the file, open and locked in place of a folder
+    // that cannot be locked itself; -1 otherwise.
+    int m_iLockFileFd;
+    // Whether m_iFolderFd, or the lock file, is locked.
     bool m_bLocked;
     // Whether a lock that could not be had was told.
     bool m_bLockProblemTold;

@@ -1059,12 +1059,54 @@ TEST_F(HUnixSystemRegistryTest, AnOldLockFileOfAnyKindChangesNothing)
     }
 }
 
-// A folder that cannot be locked for any reason but another holder (here
-// one that may be written but not read) is told once, on standard error and
-// in the trace; the store opens unlocked and every save still happens.
+// A folder that cannot be locked itself (here one that may be written but
+// not read; a network file system that locks only files is another) is
+// locked through a lock file beside the registry file, "<file>.lock",
+// which is made once and never removed: a second store waits for it, then
+// reads what the first saved. Nothing is told.
+TEST_F(HUnixSystemRegistryTest, AFolderThatCannotBeLockedIsLockedThroughALockFile)
+{
+    writeFile(record("k", "v"));
+    ASSERT_EQ(::chmod(dir().c_str(), 0300), 0);
+    std::string err;
+    {
+        AsOrdinaryUser user(home.path());
+        if (!user.active())
+            GTEST_SKIP() << "cannot leave root here, so folder permissions do not apply";
+        err = captureStderr([&] {
+            ASSERT_TRUE(open());
+            EXPECT_TRUE(reg.isLocked());
+            ASSERT_TRUE(reg.setStringValue("k", "1", 1));
+            HUnixSystemRegistry other;
+            lockwait::Waiting w;
+            w.onPause = [&](int) { EXPECT_TRUE(reg.closeRegistry()); };
+            lockwait::measure(other, &w);
+            ASSERT_TRUE(other.openRegistry(nullptr, kCompany, kProduct));
+            EXPECT_EQ(w.pauses, 1) << "the second store did not wait for the lock file";
+            EXPECT_TRUE(other.isLocked());
+            EXPECT_EQ(readFileBytes(file()), record("k", "1"));
+            ASSERT_TRUE(other.setStringValue("k", "2", 1));
+            EXPECT_TRUE(other.closeRegistry());
+        });
+    }
+    ASSERT_EQ(::chmod(dir().c_str(), 0700), 0);
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(readFileBytes(file()), record("k", "2"));
+    EXPECT_EQ(namesIn(dir()), namesBeside({"registry_Acme_Tiles.lock"}));
+    struct stat st;
+    ASSERT_EQ(::lstat((file() + ".lock").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+// Neither the folder nor a lock file can be locked (the folder may not be
+// read, and a folder stands where the lock file would): that is told once,
+// on standard error and in the trace; the store opens unlocked and every
+// save still happens.
 TEST_F(HUnixSystemRegistryTest, ALockThatCannotBeHadIsToldOnceAndTheSaveHappens)
 {
     writeFile(record("k", "v"));
+    ASSERT_EQ(::mkdir((file() + ".lock").c_str(), 0700), 0);
     TempDir traceDir;
     std::string err;
     TraceToFile tracing(traceDir);
@@ -1092,6 +1134,9 @@ TEST_F(HUnixSystemRegistryTest, ALockThatCannotBeHadIsToldOnceAndTheSaveHappens)
                        " cannot be locked: Permission denied. The registry is saved without the lock: windows of the "
                        "game that save at the same moment may lose each other's changes.\n");
     EXPECT_EQ(trace, "...registry folder " + dir() + " cannot be locked: Permission denied; saving without the lock\n");
+    struct stat st;
+    ASSERT_EQ(::lstat((file() + ".lock").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode)) << "what stood at the lock file's name was replaced";
 }
 
 // An interrupted save leaves "<file>.#saving#XXXXXX" behind; the next save,

@@ -1017,9 +1017,9 @@ TEST_F(SeveralWindowsTest, AnOldLockFileOrAReadOnlyRegistryFolderKeepsEveryEntry
     }
 }
 
-// A registry folder that cannot be locked (it may be written but not read):
-// the player is told once, on standard error and in the trace, and every
-// save still happens.
+// A registry folder that cannot be locked (it may be written but not read),
+// and a folder where its lock file would be: the player is told once, on
+// standard error and in the trace, and every save still happens.
 TEST_F(SavedDataTest, ALockThatCannotBeHadIsToldOnceAndTheSavesHappen)
 {
     if (!programsCanRunAsTheOrdinaryUser())
@@ -1029,6 +1029,7 @@ TEST_F(SavedDataTest, ALockThatCannotBeHadIsToldOnceAndTheSavesHappen)
     box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
     const std::string before = registryOf(box);
     const std::string folder = box.home().file(".moravel");
+    ASSERT_EQ(::mkdir((gameRegistryPath(box.home().path()) + ".lock").c_str(), 0700), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0300), 0);
     // A board started saves the options; the won game, its best time and
     // the name.
@@ -1047,6 +1048,26 @@ TEST_F(SavedDataTest, ALockThatCannotBeHadIsToldOnceAndTheSavesHappen)
     EXPECT_EQ(std::count(trace.begin(), trace.end(), told), 1)
         << box.workFile("trace.txt");
     expectAmysEntryStored(before, registryOf(box));
+}
+
+// A file system that locks files but not folders (a network home): the
+// registry folder cannot be locked, and its lock file, beside the registry
+// file, serialises the windows instead. Eight windows on a slow disk, ended
+// by one termination signal in their name entries, keep every entry;
+// nothing is said, and the lock file is a plain file of the player's.
+TEST_F(SeveralWindowsTest, AFolderThatCannotBeLockedIsLockedThroughALockFile)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_odd_locks.so")));
+    ProgramSandbox home;
+    const ChildResult all = endAndExpectEveryEntry(
+        windowsInTheNameEntry(home.home().path(), "w", kWindows, together(oddLocks("files only"), slowStorage(200))),
+        gameRegistryPath(home.home().path()));
+    EXPECT_EQ(all.err, "");
+    struct stat st;
+    ASSERT_EQ(::lstat((gameRegistryPath(home.home().path()) + ".lock").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(st.st_size, 0);
 }
 
 // Two homes whose registry files are links to one shared file: four windows
