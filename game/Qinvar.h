@@ -263,8 +263,10 @@ public:
     void m_writeOptions(HSystemRegistry* registry);
     void toggleFullscreen();
     using HPuzzleGame::goToPartnerSite;
-    // Ranks a result on the end screen, as a quit does; leaves full screen
-    // and saves the options, then opens the partner link; does not return.
+    // Ranks a result on the end screen, as a quit does; saves what is
+    // pending (the full-screen choice only when the player made one), then
+    // opens the partner link, which shuts the display down first; does not
+    // return.
     void goToPartnerSite();
     void m_doOptionsDialog();
     // The automatic hint's idle time starts again (the options dialog's switch).

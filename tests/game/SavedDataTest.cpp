@@ -885,6 +885,48 @@ TEST_F(SavedDataTest, ALinkPlantedInAnotherUsersFolderIsNotFollowed)
     EXPECT_EQ(st.st_uid, kOrdinaryUserId);
 }
 
+// Window A starts windowed, as stored; window B then switches to full
+// screen (its command line's -f stores the choice at once); A, which never
+// touched the switch, opens the options and follows the maker's link
+// (there is no browser to start): B's choice is still in the file.
+TEST_F(SavedDataTest, ThePartnerLinkPutsBackNoFullScreenChoiceOfAnotherWindow)
+{
+    ProgramSandbox a;
+    ProgramSandbox b;
+    a.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(a);
+    std::string value;
+    ASSERT_TRUE(registryValue(before, "Fullscreen", &value));
+    ASSERT_EQ(value, u32Bytes(0));
+
+    PlayerSession sa(1000);
+    const size_t point = static_cast<size_t>(sa.demo.count());
+    padForTheGate(sa);
+    sa.click(screen::optionsButton(), 500);
+    sa.click(screen::optionsVisitButton(), 500);
+    JournalGate gate;
+    RunningProgram windowA;
+    ASSERT_TRUE(gate.open(a.work().path()));
+    ASSERT_TRUE(sa.demo.writeTo(a.work().file("demo.bin")));
+    // An empty search path: no browser, so the link only says so and ends.
+    ASSERT_TRUE(a.start(&windowA, buildProgram("qvgame"), {"-s", "-journal", "-demo", "demo.bin"},
+                        {{"PATH", a.work().path()}}));
+    ASSERT_TRUE(gate.readUntil(&windowA, point + 1, 60)) << windowA.wait(1).out;
+
+    const ChildResult rb = play(b, quitAtOnce(), {"-f"}, {{"HOME", a.home().path()}});
+    EXPECT_EXITED_CLEANLY(rb);
+    ASSERT_TRUE(registryValue(registryOf(a), "Fullscreen", &value));
+    ASSERT_EQ(value, u32Bytes(1)) << "B's choice was not stored";
+
+    gate.release();
+    const ChildResult ra = windowA.wait(60);
+    EXPECT_EXITED_CLEANLY(ra);
+    EXPECT_NE(ra.err.find("we can't launch a browser"), std::string::npos) << ra.err;
+    ASSERT_TRUE(registryValue(registryOf(a), "Fullscreen", &value));
+    EXPECT_EQ(value, u32Bytes(1)) << "A put its window back";
+    EXPECT_EQ(changedKeys(before, registryOf(a)), std::vector<std::string>{"Fullscreen"});
+}
+
 // Two windows of the game at once, both winning on layout 0: window A is in
 // its name entry when window B starts, wins and stores "bea"; then A stores
 // "amy". Both are in the table, ranked together (the same game: B's, stored
