@@ -220,6 +220,8 @@ Qinvar::Qinvar()
       m_aSpriteInfo(),
       m_abUnsavedHighScores{},
       m_abClearsPending{},
+      m_aClearedHighScores(),
+      m_aiClearedCount{},
       m_iLastHighScoreLayout(-1),
       m_iLastHighScorePlace(-1),
       m_bOptionsPending(false),

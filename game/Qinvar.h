@@ -301,12 +301,14 @@ public:
     // Clear: the layout's eight entries become "nobody", in the table and in
     // the registry. A clear whose save fails stays pending like an entry:
     // the table keeps showing it cleared, and it is written at the next use
-    // of the registry that succeeds, at the latest when the game ends.
+    // of the registry that succeeds, at the latest when the game ends; it
+    // removes the entries the table showed when the player cleared it, and
+    // keeps those that other windows stored since.
     void m_clearStoredHighScores(int32_t layout);
     // The layout's entries in the table become those of the open registry
-    // (eight "nobody" while a clear of it is pending), with this run's
-    // unsaved entries ranked into them (the latest entry's marker follows
-    // it).
+    // (without the entries a pending clear of it removes, "nobody" in the
+    // places left), with this run's unsaved entries ranked into them (the
+    // latest entry's marker follows it).
     void m_mergeHighScores(HSystemRegistry* registry, int32_t layout);
     // A finished game's entry, given `name`, takes place `place` of the
     // layout's table (the entries below move down one) and waits to be
@@ -411,8 +413,14 @@ protected:
     QVHighScore m_aHighScores[kLayoutCount][kHighScorePlaces];
     // Entries of this run that the registry does not hold yet.
     bool m_abUnsavedHighScores[kLayoutCount][kHighScorePlaces];
-    // Layouts cleared in this run whose clear the registry does not hold yet.
+    // Layouts cleared in this run whose clear the registry does not hold
+    // yet, and the entries each such clear removes: those the table showed
+    // as stored when the player cleared it (of every clear of the layout
+    // not saved yet), at most kClearedEntries.
+    static constexpr int kClearedEntries = 4 * kHighScorePlaces;
     bool m_abClearsPending[kLayoutCount];
+    QVHighScore m_aClearedHighScores[kLayoutCount][kClearedEntries];
+    int32_t m_aiClearedCount[kLayoutCount];
     int32_t m_iLastHighScoreLayout; // -1: no entry made in this run
     int32_t m_iLastHighScorePlace;
     // An options save that has not succeeded yet.

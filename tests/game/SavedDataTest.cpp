@@ -1707,6 +1707,53 @@ TEST_F(SavedDataTest, AClearThatFailedStaysClearedOnceTheFolderRecovers)
     }
 }
 
+// Window A's Clear of layout 0's best times fails (its folder may not be
+// written: A runs as the ordinary user) and stays pending; window B, root's,
+// which may write there, wins on layout 0 and stores "bea" meanwhile; the
+// folder recovers and A quits: A's clear removes the entries A's table
+// showed, and keeps bea's, stored since, at the head of the table.
+TEST_F(SavedDataTest, APendingClearKeepsAnEntryAnotherWindowStoredSince)
+{
+    if (!runsAsRoot() || !programsCanRunAsTheOrdinaryUser())
+        GTEST_SKIP() << "needs root, for a window that may write where the other may not";
+    ProgramSandbox a;
+    ProgramSandbox b;
+    const std::string before = playersRegistryInAFolderNotWritable(a);
+    const std::string folder = a.home().file(".moravel");
+
+    PlayerSession sa(1000);
+    sa.click(screen::optionsButton(), 500);
+    sa.click(screen::optionsBestTimesButton(), 500);
+    sa.click(screen::bestTimesClearButton(), 500);
+    sa.click(screen::clearConfirmationButton(true), 500);
+    sa.click(screen::bestTimesOkButton(), 500);
+    sa.click(screen::optionsOkButton(), 500);
+    const size_t point = static_cast<size_t>(sa.demo.count());
+    padForTheGate(sa);
+    sa.quit();
+    JournalGate gate;
+    RunningProgram windowA;
+    ASSERT_TRUE(startGated(a, &windowA, &gate, sa));
+    ASSERT_TRUE(gate.readUntil(&windowA, point + 1, 60)) << windowA.wait(1).out;
+    EXPECT_TRUE(registryOf(a) == before) << "the clear's save did not fail";
+
+    PlayerSession sb = wonGameUpToTheName("bea");
+    enterAndQuit(sb);
+    const ChildResult rb = play(b, sb, {}, {{"HOME", a.home().path()}});
+    EXPECT_EXITED_CLEANLY(rb);
+    EXPECT_EQ(storedName(registryOf(a), 0, 0), "bea");
+
+    ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+    gate.release();
+    const ChildResult ra = windowA.wait(60);
+    EXPECT_EXITED_CLEANLY(ra);
+    const std::string after = registryOf(a);
+    std::vector<std::string> want(8, "nobody");
+    want[0] = "bea";
+    EXPECT_EQ(storedNames(after, 0), want);
+    EXPECT_EQ(storedNames(after, 1), storedNames(before, 1)) << "another layout changed";
+}
+
 // The game's windows on a virtual X server (SDL's X11 driver) that goes
 // away under them: the X library ends each game from inside itself (the
 // server ended: a logout that ends it first, a crash of it; or an X error:
