@@ -162,13 +162,24 @@ const char* HPuzzleGame::s_runningGameName()
 
 void HPuzzleGame::s_endAtExit()
 {
+    // What this may touch: the game object and its members (a static
+    // object, built before main and destroyed by an exit function that
+    // runs after this one), the registry (made at the start of go, before
+    // this function was installed, so destroyed after it) and the audio
+    // device with its mixer and sound manager (members, stopped here).
+    // Not the display, which is gone, nor the input device (a function's
+    // static object, made after this function was installed and so
+    // destroyed before it runs), nor anything made meanwhile by a library
+    // that cleans up in an exit function of its own.
     HPuzzleGame* game = sm_pPuzzleGame;
     if (!game || !game->m_bInGo)
         return;
     // Once: nothing that runs from here may end the game a second time.
     game->m_bInGo = false;
-    game->m_endByLostDisplay();
+    // The sound first: the window has gone, and the music must not play
+    // on while the last saves wait for another window's lock.
     game->m_shutdownAudioDevice();
+    game->m_endByLostDisplay();
     // The X library's exit status says the display went away; what the
     // game could not store says more. The exit functions after this one
     // (the registry's, the game object's) have nothing left to do.

@@ -166,9 +166,9 @@ public:
     // another program), through SDL's handlers, which pass on to the X
     // library's default ones. Called once, from the exit functions, in the
     // middle of whatever the game was doing (a dialog's loop, a drawing
-    // pass): what a termination signal keeps, the game keeps now, without
-    // a call to the display or the input device and without a dialog; the
-    // framework then stops the sound. Nothing in the base.
+    // pass), after the framework has stopped the sound: what a termination
+    // signal keeps, the game keeps now, without a call to the display, the
+    // input device or the sound, and without a dialog. Nothing in the base.
     virtual void m_endByLostDisplay();
     // Whether the game holds something it could not store (its saves
     // failed): a run that ends now ends with HUnix::kExitNotStored. False
@@ -355,9 +355,10 @@ protected:
     static void s_invalidateRunningGame(const HScreenRect& area);
     static const char* s_runningGameName();
     // The exit function that go installs once per process: a running game
-    // still inside go ends by m_endByLostDisplay, then its audio device
-    // goes (the audio thread would otherwise mix on from members that the
-    // exit functions destroy next).
+    // still inside go first loses its audio device (the music must not
+    // play on after the window has gone, nor the audio thread mix on from
+    // members that the exit functions destroy next), then ends by
+    // m_endByLostDisplay.
     static void s_endAtExit();
     static bool sm_bEndAtExitInstalled;
 

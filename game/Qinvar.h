@@ -212,7 +212,8 @@ public:
     // its changes saved (as its closing would); a result on its end screen
     // goes under the last name entered; then the end-of-game save of
     // everything pending. The game is quitting from the start, so every use
-    // of the registry here is a last save, with its long wait.
+    // of the registry here is one of its last saves, whose waits end
+    // together at one deadline. The sound is stopped already.
     void m_endByLostDisplay() override;
     // Timers, clock and penalties.
     bool m_updateBoard();

@@ -1862,6 +1862,55 @@ TEST_F(LostDisplayTest, TheServerEndingKeepsEveryWindowsEntryAndChoice)
     }
 }
 
+// The sound stops first when the display goes away: the music does not
+// play on while the last saves run. A window in the options dialog (whose
+// changes are saved at the end), on a slow disk (every fsync 2 seconds
+// longer), plays through SDL's disk audio driver, which writes what it
+// plays to a file as it goes: once the server has ended and the save is
+// under way (its temporary file is there), the file grows no more.
+TEST_F(LostDisplayTest, TheSoundStopsBeforeTheLastSaves)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    XvfbServer server;
+    ASSERT_TRUE(server.start("640x480x24", 20)) << "Xvfb did not start";
+    ProgramSandbox box;
+    box.home().write(kGameRegistryFile, registryBytes(chosenOptionRecords(0)));
+    const std::string sound = box.work().file("sound.raw");
+    const PlayerSession s = autoHintsSwitchedInTheOptions();
+    ASSERT_TRUE(s.demo.writeTo(box.work().file("demo.bin")));
+    ProgramSandbox::Environment env = onTheServer(server);
+    env.push_back({"SDL_AUDIODRIVER", "disk"});
+    env.push_back({"SDL_DISKAUDIOFILE", sound});
+    env = together(env, slowStorage(2000));
+    RunningProgram program;
+    ASSERT_TRUE(box.start(&program, buildProgram("qvgame"), {"-journal", "-demo", "demo.bin"}, env));
+    ASSERT_TRUE(waitForTheDemo(box, &program, s)) << program.wait(1).err;
+    auto soundBytes = [&] {
+        struct stat st;
+        return ::stat(sound.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+    };
+    const long long playing = soundBytes();
+    ASSERT_TRUE(waitFor(5, [&] { return soundBytes() > playing; })) << "no sound plays";
+
+    server.stop();
+    const std::string folder = box.home().file(".moravel");
+    const bool saving = waitFor(20, [&] {
+        for (const std::string& name : namesIn(folder)) {
+            if (name.find(".#saving#") != std::string::npos)
+                return true;
+        }
+        return !program.running();
+    });
+    ASSERT_TRUE(saving && program.running()) << "the last save was not seen under way";
+    const long long atTheSave = soundBytes();
+    sleepMilliseconds(800);
+    EXPECT_EQ(soundBytes(), atTheSave) << "the sound played on during the last save";
+    expectEndedByTheXLibrary(program.wait(30));
+    std::string value;
+    ASSERT_TRUE(registryValue(registryOf(box), "Autohint", &value));
+    EXPECT_EQ(value, u32Bytes(1)) << "the options dialog's change was lost";
+}
+
 // Another program destroys the game's window: the game's next drawing on it
 // is an X error (BadDrawable), which ends it. In the name entry, and on
 // the end screen.
