@@ -59,17 +59,16 @@ void blendOver(const MVSprite& sprite, const HScreenRect& dst, const HScreenRect
 // when any step fails: the size, the allocation, or a read that comes back
 // short. A partial archive is never handed on. Only a regular file is read,
 // and the open does not wait: a FIFO in the archive's place fails the
-// start-up at once instead of blocking it for good.
+// start-up at once instead of blocking it for good. Its size is the one the
+// open saw.
 void* readWholeFile(const char* path, int* size)
 {
-    FILE* f = HPlatform::s_openRegularFile(path);
+    int64_t length = -1;
+    FILE* f = HPlatform::s_openRegularFile(path, &length);
     if (!f)
         return nullptr;
     void* buffer = nullptr;
-    long length = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0)
-        length = std::ftell(f);
-    if (length > 0 && length <= INT_MAX && std::fseek(f, 0, SEEK_SET) == 0) {
+    if (length > 0 && length <= INT_MAX) {
         buffer = std::malloc(static_cast<size_t>(length));
         if (buffer && std::fread(buffer, 1, static_cast<size_t>(length), f) != static_cast<size_t>(length)) {
             std::free(buffer);

@@ -124,7 +124,7 @@ int HPlatform::s_messageBox(unsigned /*type*/, const char* title, const char* te
     return 1;
 }
 
-int HPlatform::s_openRegularFileAt(int folder, const char* name, int flags)
+int HPlatform::s_openRegularFileAt(int folder, const char* name, int flags, int64_t* size)
 {
     if (!name) {
         errno = EINVAL;
@@ -149,12 +149,14 @@ int HPlatform::s_openRegularFileAt(int folder, const char* name, int flags)
         errno = error;
         return -1;
     }
+    if (size)
+        *size = static_cast<int64_t>(st.st_size);
     return fd;
 }
 
-std::FILE* HPlatform::s_openRegularFile(const char* path)
+std::FILE* HPlatform::s_openRegularFile(const char* path, int64_t* size)
 {
-    const int fd = s_openRegularFileAt(AT_FDCWD, path, 0);
+    const int fd = s_openRegularFileAt(AT_FDCWD, path, 0, size);
     if (fd < 0)
         return nullptr;
     std::FILE* f = ::fdopen(fd, "rb");

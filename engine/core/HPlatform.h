@@ -5,6 +5,7 @@
 
 #include "engine/core/MvTime.h"
 
+#include <cstdint>
 #include <cstdio>
 
 class HFile;
@@ -37,12 +38,13 @@ public:
     // directory, EINVAL for a FIFO, a socket or a device. A FIFO would block
     // the open itself (until a writer comes, deaf to signals) and a device
     // may never end, so the open does not wait and the file's kind is taken
-    // from the opened descriptor.
-    static std::FILE* s_openRegularFile(const char* path);
+    // from the opened descriptor. With `size`, the file's size in bytes
+    // then goes there, from the same look at the descriptor.
+    static std::FILE* s_openRegularFile(const char* path, int64_t* size = nullptr);
     // The same as a descriptor, for `name` in the open folder `folder`
     // (AT_FDCWD: relative to the working directory), with `flags` added to
     // the open's (O_NOFOLLOW: never through a link); -1 with errno set.
-    static int s_openRegularFileAt(int folder, const char* name, int flags);
+    static int s_openRegularFileAt(int folder, const char* name, int flags, int64_t* size = nullptr);
 
     // The login name of the process's real user; null when there is none.
     static char* s_getUserName(char* buf, int len);
