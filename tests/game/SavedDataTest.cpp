@@ -6,11 +6,16 @@
 // after another (an earlier choice of one never puts back another's newer
 // one); a Clear whose save failed; a demo whose clock jumps; a save that
 // was killed midway; a FIFO, a device and a symbolic link in the registry
-// file's place; a file-size limit and a standard error nobody reads; a
-// result left on its end screen; a home directory too long for the
-// registry's path; and the display going away under the game (the X server
-// ended, the window destroyed by another program). Each test compares the
-// registry file's bytes before and after.
+// file's place; a file-size limit, a full disk, a standard error nobody
+// reads and one that cannot take more; a result left on its end screen; a
+// home directory too long for the registry's path; a window stopped with
+// the lock held, a lock that is always interrupted and a folder that cannot
+// be locked, against the bound on an ending; a run as root over a player's
+// file and a folder of another user; a processor-time limit; the partner
+// link after another window's choice; and the display going away under the
+// game (the X server ended, the window destroyed by another program). Each
+// test compares the registry file's bytes before and after; an ending that
+// could not store what it held is told by the exit code.
 //
 // A program that must wait at a chosen point is either left there at the
 // end of its demo (it then waits for live input, which the dummy video
