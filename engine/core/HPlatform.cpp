@@ -39,9 +39,8 @@ void appendFrame(char* box, size_t size, size_t titleLength)
 // Between two looks at a stream that cannot take more: a termination
 // signal cuts the wait short, and is seen at the latest after this long.
 constexpr int kStreamPollMs = 100;
-// Written at a time when the stream has no description of its own that
-// may be made non-blocking: a pipe takes this much in one piece once it
-// has room.
+// What is written at a time to a stream that has no description of its
+// own that never waits: a pipe with room takes this much in one piece.
 constexpr size_t kStreamChunkBytes = 512;
 
 // A description of the stream of its own, which never waits (the stream's

@@ -338,21 +338,23 @@ void takeOwnerOf(int fd, const struct stat& of)
 
 // The lock file of the registry file `name` in the open folder `folder`
 // (whose status is `folderStatus`, when known), for a folder that cannot
-// be locked itself: "<name>.lock", opened for writing (a network file system locks
-// only such a file) without following a link and without waiting, made
-// when missing (the folder's owner's, so that a run as root leaves the
-// player's windows a file they can lock), never removed. -1 with errno set
-// when it cannot be opened or is not a regular file.
+// be locked itself: "<name>.lock", opened for writing (a network file
+// system locks only such a file) without following a link and without
+// waiting, made when missing (the folder's owner's, so that a run as root
+// leaves the player's windows a file they can lock), never removed. -1
+// with errno set when it cannot be opened or is not a regular file.
 int openLockFile(int folder, const char* name, const struct stat* folderStatus)
 {
     char lockName[kDerivedPathBytes];
     HUtil::s_sprintf(lockName, sizeof(lockName), "%s%s", name, kLockFileSuffix);
     const int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     int fd = ::openat(folder, lockName, flags | O_CREAT | O_EXCL, 0600);
-    if (fd >= 0 && folderStatus)
-        takeOwnerOf(fd, *folderStatus);
-    else if (errno == EEXIST)
+    if (fd >= 0) {
+        if (folderStatus)
+            takeOwnerOf(fd, *folderStatus);
+    } else if (errno == EEXIST) {
         fd = ::openat(folder, lockName, flags);
+    }
     struct stat st;
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd);
@@ -579,8 +581,8 @@ bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* produ
     const int pathLength = std::snprintf(path, sizeof(path), "%s%s.moravel/registry_%s_%s", home, separator,
                                          company ? company : "", product ? product : "");
     if (pathLength < 0 || pathLength >= kPathBytes) {
-        m_alert("failed to open registry: the path of the registry file under the home directory "
-                "would be longer than %d characters",
+        m_alert("failed to open registry: the path of the registry file under the home directory would be longer "
+                "than %d characters",
                 kPathBytes - 1);
         return false;
     }
@@ -665,8 +667,7 @@ bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* produ
         }
         if (locked == LOCK_HELD_ELSEWHERE) {
             m_closeFolder();
-            m_alert("failed to open registry: cannot lock %s: another process of the game has held "
-                    "it for %lld ms",
+            m_alert("failed to open registry: cannot lock %s: another process of the game has held it for %lld ms",
                     lockPath, static_cast<long long>(m_now() - startMs));
             return false;
         }
@@ -719,8 +720,7 @@ bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* produ
     const int err = errno;
     if (!read) {
         std::fclose(f);
-        m_alert("failed to open registry: cannot read %s: %s", target,
-                std::strerror(err != 0 ? err : EIO));
+        m_alert("failed to open registry: cannot read %s: %s", target, std::strerror(err != 0 ? err : EIO));
         m_closeFolder();
         m_freePaths();
         return false;

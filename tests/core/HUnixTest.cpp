@@ -352,7 +352,8 @@ TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
         for (int sig : {SIGTERM, SIGXCPU}) {
             HEventManager::s_resetSharedState();
             std::raise(sig);
-            check(HEventManager::s_isTerminationRequested(), "signal " + std::to_string(sig) + " though started ignored");
+            check(HEventManager::s_isTerminationRequested(),
+                  "signal " + std::to_string(sig) + " though started ignored");
         }
         std::exit(check.failures());
     });
