@@ -515,7 +515,7 @@ protected:
     // Opens the address in a child process whose search path holds only the
     // stubs, with or without a display; the child's process id and session
     // are written to "opener" first.
-    ChildResult open(const std::string& url, bool display)
+    ChildResult open(const std::string& url, bool display, int exitCode = 0)
     {
         return runInChild([&] {
             if (display)
@@ -526,7 +526,7 @@ protected:
             if (chdir(dir.path().c_str()) != 0)
                 _exit(90);
             dir.write("opener", std::to_string(getpid()) + " " + std::to_string(getsid(0)));
-            HPlatform::s_openURL(url.c_str());
+            HPlatform::s_openURL(url.c_str(), exitCode);
         });
     }
 
@@ -741,6 +741,24 @@ TEST_F(OpenURLTest, AnythingButAWebAddressIsRefusedAndNothingStarts)
             EXPECT_FALSE(fileExists(dir.file("received")));
         }
     }
+}
+
+// The link ends the process with the code it is given: 0, or the code of
+// a game that could not store what it held.
+TEST_F(OpenURLTest, TheLinkEndsTheProcessWithTheCodeItIsGiven)
+{
+    addStub("xdg-open");
+    for (int code : {0, HUnix::kExitNotStored}) {
+        SCOPED_TRACE(code);
+        std::remove(dir.file("received").c_str());
+        const ChildResult r = open("http://x/", true, code);
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, code);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(received(1).size(), 1u) << "the launcher did not start";
+    }
+    const ChildResult none = open("http://x/", false, HUnix::kExitNotStored);
+    EXPECT_EQ(none.exitCode, HUnix::kExitNotStored) << "a link that starts nothing";
 }
 
 TEST_F(OpenURLTest, NoBrowserSaysSoAndStillExits0)
