@@ -25,6 +25,7 @@
 #include "ui/UIControl.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cinttypes>
@@ -58,17 +59,16 @@ void blendOver(const MVSprite& sprite, const HScreenRect& dst, const HScreenRect
 // when any step fails: the size, the allocation, or a read that comes back
 // short. A partial archive is never handed on. Only a regular file is read,
 // and the open does not wait: a FIFO in the archive's place fails the
-// start-up at once instead of blocking it for good.
+// start-up at once instead of blocking it for good. Its size is the one the
+// open saw.
 void* readWholeFile(const char* path, int* size)
 {
-    FILE* f = HPlatform::s_openRegularFile(path);
+    int64_t length = -1;
+    FILE* f = HPlatform::s_openRegularFile(path, &length);
     if (!f)
         return nullptr;
     void* buffer = nullptr;
-    long length = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0)
-        length = std::ftell(f);
-    if (length > 0 && length <= INT_MAX && std::fseek(f, 0, SEEK_SET) == 0) {
+    if (length > 0 && length <= INT_MAX) {
         buffer = std::malloc(static_cast<size_t>(length));
         if (buffer && std::fread(buffer, 1, static_cast<size_t>(length), f) != static_cast<size_t>(length)) {
             std::free(buffer);
@@ -161,13 +161,31 @@ const char* HPuzzleGame::s_runningGameName()
 
 void HPuzzleGame::s_endAtExit()
 {
+    // What this may touch: the game object and its members (a static
+    // object, built before main and destroyed by an exit function that
+    // runs after this one), the registry (made at the start of go, before
+    // this function was installed, so destroyed after it) and the audio
+    // device with its mixer and sound manager (members, stopped here).
+    // Not the display, which is gone, nor the input device (a function's
+    // static object, made after this function was installed and so
+    // destroyed before it runs), nor anything made meanwhile by a library
+    // that cleans up in an exit function of its own.
     HPuzzleGame* game = sm_pPuzzleGame;
     if (!game || !game->m_bInGo)
         return;
     // Once: nothing that runs from here may end the game a second time.
     game->m_bInGo = false;
-    game->m_endByLostDisplay();
+    // The sound first: the window has gone, and the music must not play
+    // on while the last saves wait for another window's lock.
     game->m_shutdownAudioDevice();
+    game->m_endByLostDisplay();
+    // The X library's exit status says the display went away; what the
+    // game could not store says more. The exit functions after this one
+    // (the registry's, the game object's) have nothing left to do.
+    if (game->m_holdsUnsavedData()) {
+        std::fflush(nullptr);
+        ::_exit(game->m_getExitCode());
+    }
 }
 
 // --- Start-up and shutdown -------------------------------------------------
@@ -695,6 +713,16 @@ void HPuzzleGame::m_endByTermination() {}
 void HPuzzleGame::m_endByLostDisplay() {}
 
 void HPuzzleGame::m_prepareForDialog() {}
+
+bool HPuzzleGame::m_holdsUnsavedData() const
+{
+    return false;
+}
+
+int HPuzzleGame::m_getExitCode() const
+{
+    return m_holdsUnsavedData() ? HUnix::kExitNotStored : HUnix::kExitNormal;
+}
 
 // --- Cursor ----------------------------------------------------------------
 

@@ -166,9 +166,9 @@ public:
     // another program), through SDL's handlers, which pass on to the X
     // library's default ones. Called once, from the exit functions, in the
     // middle of whatever the game was doing (a dialog's loop, a drawing
-    // pass): what a termination signal keeps, the game keeps now, without
-    // a call to the display or the input device and without a dialog; the
-    // framework then stops the sound. Nothing in the base.
+    // pass), after the framework has stopped the sound: what a termination
+    // signal keeps, the game keeps now, without a call to the display, the
+    // input device or the sound, and without a dialog. Nothing in the base.
     virtual void m_endByLostDisplay();
     // A modal dialog opens over the game (MVDialog::doModal, for every
     // dialog, before its first drawing pass). No tick of the main loop runs
@@ -177,6 +177,13 @@ public:
     // here and invalidates their areas, and the game beneath the dialog
     // shows as it stands. Nothing in the base.
     virtual void m_prepareForDialog();
+    // Whether the game holds something it could not store (its saves
+    // failed): a run that ends now ends with HUnix::kExitNotStored. False
+    // in the base.
+    virtual bool m_holdsUnsavedData() const;
+    // The exit code of a run that ends now: HUnix::kExitNormal, or
+    // HUnix::kExitNotStored while m_holdsUnsavedData.
+    int m_getExitCode() const;
 
     // Devices. Each create first tears down a device of the same kind that
     // is still there; each shutdown does nothing without its device.
@@ -240,14 +247,15 @@ public:
                                     const char* image4, const char* image5, const char* image6, const char** slides,
                                     int count);
     // Opens the partner address (m_findPartnerURL) in a browser and ends the
-    // process.
+    // process, with m_getExitCode.
     virtual void goToPartnerSite(const char* defaultAddress, const char* company, const char* product);
     // The partner address without a default: "config.txt", then the
     // registry (company and product from the console variables
     // "companyName" and "productName"); "" when neither names one. One
     // process-wide buffer, overwritten by each call.
     virtual const char* getPartnerURL();
-    // Opens the address in a browser and ends the process; nothing for null.
+    // Opens the address in a browser and ends the process, with
+    // m_getExitCode; nothing for null.
     virtual void m_gotoHomePage(const char* address);
     // The partner address into out (len bytes): the default, replaced by the
     // address on the second line of the read file system's "config.txt"
@@ -354,9 +362,10 @@ protected:
     static void s_invalidateRunningGame(const HScreenRect& area);
     static const char* s_runningGameName();
     // The exit function that go installs once per process: a running game
-    // still inside go ends by m_endByLostDisplay, then its audio device
-    // goes (the audio thread would otherwise mix on from members that the
-    // exit functions destroy next).
+    // still inside go first loses its audio device (the music must not
+    // play on after the window has gone, nor the audio thread mix on from
+    // members that the exit functions destroy next), then ends by
+    // m_endByLostDisplay.
     static void s_endAtExit();
     static bool sm_bEndAtExitInstalled;
 

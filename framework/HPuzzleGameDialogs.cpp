@@ -132,7 +132,7 @@ void HPuzzleGame::goToPartnerSite(const char* defaultAddress, const char* compan
     m_findPartnerURL(defaultAddress, company, product, address, static_cast<int>(sizeof(address)));
     // s_openURL starts the browser without a shell, the address one
     // argument of it, and opens only web addresses.
-    HPlatform::s_openURL(address);
+    HPlatform::s_openURL(address, m_getExitCode());
 }
 
 const char* HPuzzleGame::getPartnerURL()
@@ -145,5 +145,5 @@ const char* HPuzzleGame::getPartnerURL()
 void HPuzzleGame::m_gotoHomePage(const char* address)
 {
     if (address)
-        HPlatform::s_openURL(address);
+        HPlatform::s_openURL(address, m_getExitCode());
 }

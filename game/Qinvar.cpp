@@ -220,11 +220,15 @@ Qinvar::Qinvar()
       m_aSpriteInfo(),
       m_abUnsavedHighScores{},
       m_abClearsPending{},
+      m_aClearedHighScores(),
+      m_aiClearedCount{},
       m_iLastHighScoreLayout(-1),
       m_iLastHighScorePlace(-1),
       m_bOptionsPending(false),
       m_nameEntry{QVHighScore{}, -1, -1, nullptr},
       m_bOptionsDialogUp(false),
+      m_bEnding(false),
+      m_bNotStoredTold(false),
       m_lastMouseMovePoint{0, 0},
       m_iDebugSequence(0),
       m_iLastClockSeconds(0),
@@ -299,10 +303,16 @@ bool Qinvar::m_initDevices(bool sound, bool fullscreen)
                             kAudioBits, kAudioRate);
 }
 
+bool Qinvar::m_isEnding() const
+{
+    return m_bEnding || HEventManager::s_isTerminationRequested() || m_iGameState == GS_QUITTING;
+}
+
 HSystemRegistry* Qinvar::m_openRegistry(HSystemRegistry::Use use)
 {
-    const bool ending = HEventManager::s_isTerminationRequested() || m_iGameState == GS_QUITTING;
-    if (use == HSystemRegistry::USE_CHANGE && ending)
+    // The one place that chooses the long wait: every use that may change
+    // the store once the game is ending is one of its last saves.
+    if (use == HSystemRegistry::USE_CHANGE && m_isEnding())
         use = HSystemRegistry::USE_LAST_SAVE;
     HSystemRegistry* registry = HSystemRegistry::s_getSystemRegistry();
     if (!registry || !registry->openRegistryFor(use, &m_cvarManager, s_kpCompany, s_kpProduct))
@@ -338,7 +348,8 @@ bool Qinvar::m_closeRegistry(HSystemRegistry* registry)
 
 bool Qinvar::hasPendingSaves() const
 {
-    if (m_bOptionsPending)
+    // An options save that failed with nothing set has nothing to write.
+    if (m_bOptionsPending && m_options.unsavedFields != 0)
         return true;
     for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
         if (m_hasUnsavedHighScores(layout))
@@ -349,10 +360,46 @@ bool Qinvar::hasPendingSaves() const
 
 void Qinvar::m_savePending()
 {
+    m_bEnding = true;
     if (!hasPendingSaves())
         return;
-    if (HSystemRegistry* registry = m_openRegistry(HSystemRegistry::USE_LAST_SAVE))
+    if (HSystemRegistry* registry = m_openRegistry())
         m_closeRegistry(registry);
+    if (hasPendingSaves())
+        m_tellNotStored();
+}
+
+bool Qinvar::m_holdsUnsavedData() const
+{
+    return hasPendingSaves();
+}
+
+void Qinvar::m_tellNotStored()
+{
+    if (m_bNotStoredTold)
+        return;
+    m_bNotStoredTold = true;
+    const char* const lead = "Qinvar MahJong could not store";
+    for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
+        if (m_abClearsPending[layout]) {
+            HErrorManager::s_tell("%s the clearing of the best times of layout %d.\n", lead, layout + 1);
+            HErrorManager::s_trace("...not stored: the clearing of the best times of layout %d\n", layout + 1);
+        }
+        for (int32_t place = 0; place < kHighScorePlaces; ++place) {
+            if (!m_abUnsavedHighScores[layout][place])
+                continue;
+            const QVHighScore& e = m_aHighScores[layout][place];
+            HErrorManager::s_tell("%s the best time of %.*s on layout %d: %u:%02u, %u tiles left.\n", lead,
+                                  QVHighScore::kNameBytes, e.name, layout + 1, e.gameTime / 60, e.gameTime % 60,
+                                  e.remainingTiles);
+            HErrorManager::s_trace("...not stored: the best time of %.*s on layout %d\n", QVHighScore::kNameBytes,
+                                   e.name, layout + 1);
+        }
+    }
+    if (m_bOptionsPending && m_options.unsavedFields != 0) {
+        HErrorManager::s_tell("%s the options chosen in this window.\n", lead);
+        HErrorManager::s_trace("...not stored: the options chosen in this window\n");
+    }
 }
 
 bool Qinvar::s_readFourBytes(HSystemRegistry* registry, const char* key, uint8_t (&bytes)[4])

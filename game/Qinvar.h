@@ -118,9 +118,12 @@ public:
     // times, when nothing can be pending yet, which only reads). Null when
     // it does not open (reported by the registry): whatever could not be
     // saved stays pending. A use that may change the store while the game
-    // ends (a quit, a termination signal) is one of its last saves and
-    // waits for another window's lock as long as m_savePending does.
+    // ends (m_isEnding) is one of its last saves: it waits for another
+    // window's lock until the one deadline that all the last saves share.
     HSystemRegistry* m_openRegistry(HSystemRegistry::Use use = HSystemRegistry::USE_CHANGE);
+    // Whether the game was told to end: a quit, a termination signal, the
+    // display gone, the partner link, the end of the main loop.
+    bool m_isEnding() const;
     // Ends a use of the registry: whatever this run could not save before
     // (the options, best times) goes into the open store as well, then the
     // store is closed, which saves it. False when the save failed: all of
@@ -128,10 +131,19 @@ public:
     bool m_closeRegistry(HSystemRegistry* registry);
     // Saves whatever is pending, if anything is, at the end of the game (a
     // quit, the window closed, a termination signal, the display gone, the
-    // partner link before it ends the process): the last save, which waits
-    // for another window's lock as long as slow storage may need.
+    // partner link before it ends the process): from here on the game is
+    // ending, and this is one of its last saves.
     void m_savePending();
+    // Whether something is not in the registry yet: options set (or a name
+    // entered) since their last save, best times, a Clear.
     bool hasPendingSaves() const;
+    // What is pending when the game ends is lost: the run's exit code says
+    // so (HUnix::kExitNotStored).
+    bool m_holdsUnsavedData() const override;
+    // Says, once, on standard error and in the trace, what the last saves
+    // could not store: each best time (its name, layout and time), each
+    // Clear, and the options chosen in this window.
+    void m_tellNotStored();
     // The 4 bytes of a key, only when the stored value is exactly 4 bytes
     // long: a shorter or longer value is not one of ours.
     static bool s_readFourBytes(HSystemRegistry* registry, const char* key, uint8_t (&bytes)[4]);
@@ -200,7 +212,8 @@ public:
     // its changes saved (as its closing would); a result on its end screen
     // goes under the last name entered; then the end-of-game save of
     // everything pending. The game is quitting from the start, so every use
-    // of the registry here is a last save, with its long wait.
+    // of the registry here is one of its last saves, whose waits end
+    // together at one deadline. The sound is stopped already.
     void m_endByLostDisplay() override;
     // Timers, clock and penalties.
     bool m_updateBoard();
@@ -251,8 +264,10 @@ public:
     void m_writeOptions(HSystemRegistry* registry);
     void toggleFullscreen();
     using HPuzzleGame::goToPartnerSite;
-    // Ranks a result on the end screen, as a quit does; leaves full screen
-    // and saves the options, then opens the partner link; does not return.
+    // Ranks a result on the end screen, as a quit does; saves what is
+    // pending (the full-screen choice only when the player made one), then
+    // opens the partner link, which shuts the display down first; does not
+    // return.
     void goToPartnerSite();
     void m_doOptionsDialog();
     // The automatic hint's idle time starts again (the options dialog's switch).
@@ -287,12 +302,14 @@ public:
     // Clear: the layout's eight entries become "nobody", in the table and in
     // the registry. A clear whose save fails stays pending like an entry:
     // the table keeps showing it cleared, and it is written at the next use
-    // of the registry that succeeds, at the latest when the game ends.
+    // of the registry that succeeds, at the latest when the game ends; it
+    // removes the entries the table showed when the player cleared it, and
+    // keeps those that other windows stored since.
     void m_clearStoredHighScores(int32_t layout);
     // The layout's entries in the table become those of the open registry
-    // (eight "nobody" while a clear of it is pending), with this run's
-    // unsaved entries ranked into them (the latest entry's marker follows
-    // it).
+    // (without the entries a pending clear of it removes, "nobody" in the
+    // places left), with this run's unsaved entries ranked into them (the
+    // latest entry's marker follows it).
     void m_mergeHighScores(HSystemRegistry* registry, int32_t layout);
     // A finished game's entry, given `name`, takes place `place` of the
     // layout's table (the entries below move down one) and waits to be
@@ -397,8 +414,14 @@ protected:
     QVHighScore m_aHighScores[kLayoutCount][kHighScorePlaces];
     // Entries of this run that the registry does not hold yet.
     bool m_abUnsavedHighScores[kLayoutCount][kHighScorePlaces];
-    // Layouts cleared in this run whose clear the registry does not hold yet.
+    // Layouts cleared in this run whose clear the registry does not hold
+    // yet, and the entries each such clear removes: those the table showed
+    // as stored when the player cleared it (of every clear of the layout
+    // not saved yet), at most kClearedEntries.
+    static constexpr int kClearedEntries = 4 * kHighScorePlaces;
     bool m_abClearsPending[kLayoutCount];
+    QVHighScore m_aClearedHighScores[kLayoutCount][kClearedEntries];
+    int32_t m_aiClearedCount[kLayoutCount];
     int32_t m_iLastHighScoreLayout; // -1: no entry made in this run
     int32_t m_iLastHighScorePlace;
     // An options save that has not succeeded yet.
@@ -414,6 +437,11 @@ protected:
     NameEntry m_nameEntry;
     // While the options dialog is up.
     bool m_bOptionsDialogUp;
+    // The game ends for a reason its state does not show (the partner
+    // link, the end of the main loop).
+    bool m_bEnding;
+    // Whether m_tellNotStored has told.
+    bool m_bNotStoredTold;
 
     // State the play flow keeps between events.
     HScreenPoint m_lastMouseMovePoint; // the last mouse move handled

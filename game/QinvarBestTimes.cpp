@@ -85,6 +85,21 @@ QVHighScore defaultEntry(const char* name)
     return entry;
 }
 
+// Whether `e` is no one's result: "nobody" of a cleared place, or the name
+// and times a place of a new table starts with.
+bool isPlaceholder(const QVHighScore& e)
+{
+    const QVHighScore nobody = defaultEntry("nobody");
+    if (std::memcmp(&e, &nobody, sizeof(e)) == 0)
+        return true;
+    for (const char* name : kDefaultNames) {
+        const QVHighScore placeholder = defaultEntry(name);
+        if (std::memcmp(&e, &placeholder, sizeof(e)) == 0)
+            return true;
+    }
+    return false;
+}
+
 // One stored entry, read whole: false when a value is missing, not 4 bytes,
 // or not one a game can have (the caller then takes the place's default).
 bool readEntry(HSystemRegistry* registry, int32_t layout, int32_t place, QVHighScore* out)
@@ -184,13 +199,25 @@ void Qinvar::m_mergeHighScores(HSystemRegistry* registry, int32_t layout)
 {
     QVHighScore merged[kHighScorePlaces];
     bool unsaved[kHighScorePlaces] = {};
-    // A clear not saved yet stands: what the registry still holds of the
-    // layout is what the player cleared.
+    readLayout(registry, layout, merged);
+    // A clear not saved yet stands, for what the player cleared: the
+    // entries the table showed then go, each once, and so does every
+    // placeholder; entries that other windows stored since stay, moved up,
+    // and "nobody" fills the places left.
     if (m_abClearsPending[layout]) {
-        for (QVHighScore& entry : merged)
-            entry = defaultEntry("nobody");
-    } else {
-        readLayout(registry, layout, merged);
+        bool taken[kClearedEntries] = {};
+        int32_t kept = 0;
+        for (const QVHighScore& entry : merged) {
+            bool cleared = isPlaceholder(entry);
+            for (int32_t i = 0; i < m_aiClearedCount[layout] && !cleared; ++i) {
+                cleared = !taken[i] && std::memcmp(&entry, &m_aClearedHighScores[layout][i], sizeof(entry)) == 0;
+                taken[i] = taken[i] || cleared;
+            }
+            if (!cleared)
+                merged[kept++] = entry;
+        }
+        while (kept < kHighScorePlaces)
+            merged[kept++] = defaultEntry("nobody");
     }
 
     // The run's unsaved entries, best first, each ranked into what the
@@ -260,9 +287,22 @@ void Qinvar::m_clearStoredHighScores(int32_t layout)
 {
     if (layout < 0 || layout >= kLayoutCount)
         return;
-    // The layout's unsaved entries are cleared with it. The clear waits to
-    // be saved as an entry does: this use of the registry writes it with
-    // everything else pending, or the next use that succeeds.
+    // What the player clears is what the table shows as stored (the
+    // layout's unsaved entries are cleared with it, never stored): those
+    // entries are kept until the clear is saved, with those of an earlier
+    // clear not saved yet, so that the save removes exactly them. The
+    // clear waits to be saved as an entry does: this use of the registry
+    // writes it with everything else pending, or the next use that
+    // succeeds.
+    if (!m_abClearsPending[layout])
+        m_aiClearedCount[layout] = 0;
+    for (int32_t place = 0; place < kHighScorePlaces; ++place) {
+        const QVHighScore& entry = m_aHighScores[layout][place];
+        if (m_abUnsavedHighScores[layout][place] || isPlaceholder(entry) ||
+            m_aiClearedCount[layout] == kClearedEntries)
+            continue;
+        m_aClearedHighScores[layout][m_aiClearedCount[layout]++] = entry;
+    }
     m_clearHighScores(layout);
     m_abClearsPending[layout] = true;
     if (HSystemRegistry* registry = openOrWarn(this, "could not open registry"))

@@ -206,10 +206,10 @@ void Qinvar::goToPartnerSite()
     // The link ends the game as a quit does: a result on the end screen is
     // ranked first, the name asked when it makes the table.
     m_rankFinishedGame(HE_ASK);
-    // The browser must not open behind a full screen; leaving it saves the
-    // window as the mode of the next start.
-    if (m_options.fullscreen != 0)
-        toggleFullscreen();
+    // No full screen stands before the browser: the link shuts the display
+    // down before it starts one. The full-screen choice stored stays as it
+    // is: the player chose no window here, and another window may have
+    // chosen full screen since this one read the options.
     // The link ends the process: whatever the player changed, and whatever
     // is still pending, is saved now, as at every end of the game.
     m_bOptionsPending = true;
@@ -225,14 +225,24 @@ void Qinvar::m_restartAutoHintTimer()
 void Qinvar::m_doOptionsDialog()
 {
     QVOptionsDialog dialog;
-    // The screen stays in this mode while the dialog is up.
+    // The screen stays in this mode while the dialog is up; the dialog's
+    // switch only says what to do once it closes.
     int32_t openedWith = 0;
+    bool openedUnsaved = false;
     m_bOptionsDialogUp = true;
     const intptr_t closedBy = m_runDialog(dialog, DC_PAUSED, this, [&] {
         openedWith = m_options.fullscreen;
+        openedUnsaved = m_options.isUnsaved(QVOptions::kFullscreenSet);
         dialog.initDialog(m_pDisplayDevice, m_pReadFileSystem, &m_options);
     });
     m_bOptionsDialogUp = false;
+    // The full-screen field as the dialog found it, unsaved only when it was
+    // then: a save writes no value that the player did not choose.
+    auto putBackFullscreen = [&] {
+        m_options.fullscreen = openedWith;
+        if (!openedUnsaved)
+            m_options.markSaved(QVOptions::kFullscreenSet);
+    };
 
     if (m_iGameState == GS_QUITTING) {
         // A quit request, here or in the best-times dialog: the choices
@@ -243,17 +253,18 @@ void Qinvar::m_doOptionsDialog()
         return;
     }
     if (closedBy == reinterpret_cast<intptr_t>(dialog.getVisitPartnerButton())) {
-        // A full-screen choice made in the dialog is dropped: the switch it
-        // asked for would never be made. The volumes and switches are saved
-        // before the link ends the process.
-        m_options.setFullscreen(openedWith);
+        // A full-screen choice made in the dialog is dropped, field and
+        // mark: the switch it asked for would never be made, and nothing is
+        // written for it. The volumes and switches are saved before the
+        // link ends the process.
+        putBackFullscreen();
         goToPartnerSite();
         return;
     }
     if (m_options.fullscreen != openedWith) {
         // The main loop makes the switch: toggleFullscreen flips the field
-        // again, saves and switches.
-        m_options.setFullscreen(openedWith);
+        // again, marks it chosen, saves and switches.
+        putBackFullscreen();
         m_eventManager.appendEvent(HEvent::s_make(ET_TOGGLE_FULLSCREEN));
     }
     m_saveOptions();

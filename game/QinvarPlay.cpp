@@ -625,10 +625,11 @@ void Qinvar::m_endByTermination()
 
 void Qinvar::m_endByLostDisplay()
 {
-    // Nothing here draws, sounds or waits: the display is gone, and the
-    // dialog loops on the stack below never run again. The game is
-    // quitting, so every use of the registry from here is a last save,
-    // which waits long for another window's lock.
+    // Nothing here draws or sounds: the display is gone, the sound was
+    // stopped before, and the dialog loops on the stack below never run
+    // again. The only waits are the last saves': the game is quitting, so
+    // every use of the registry from here is one of its last saves, whose
+    // waits for another window's lock end together at one deadline.
     m_setGameState(GS_QUITTING);
     if (m_nameEntry.dialog && m_nameEntry.layout >= 0) {
         const NameEntry asked = m_nameEntry;

@@ -42,5 +42,6 @@ int main(int argc, char** argv)
     // SIGTERM for window-close requests (asking for a confirmation).
     HUnix::s_initTerminationSignals();
     const bool ran = g_qv.go(s_szCommandLine, s_szResourceDir);
-    std::exit(ran ? HUnix::kExitNormal : HUnix::kExitStartupFailed);
+    // A run that could not store what it held says so in its exit code.
+    std::exit(ran ? g_qv.m_getExitCode() : HUnix::kExitStartupFailed);
 }

@@ -6,8 +6,13 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 constexpr int kMessageSize = 1024;
+// A line told on standard error may name a few paths of up to 1023
+// characters each.
+constexpr int kToldSize = 4096;
 }
 
 bool HErrorManager::sm_bVerifyFailed = false;
@@ -56,6 +61,16 @@ void HErrorManager::s_trace(const char* fmt, ...)
     std::vsnprintf(text, sizeof(text), fmt, args);
     va_end(args);
     HPlatform::s_trace(text);
+}
+
+void HErrorManager::s_tell(const char* fmt, ...)
+{
+    char text[kToldSize];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof(text), fmt, args);
+    va_end(args);
+    HPlatform::s_writeToStream(STDERR_FILENO, text);
 }
 
 void HErrorManager::s_db_alert(const char* fmt, ...)

@@ -20,6 +20,10 @@ public:
     static int s_verifyFailed(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
     // Writes the formatted text to the trace file; callers end lines with "\n".
     static void s_trace(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+    // Writes the formatted text, up to 4095 characters, to standard error
+    // through HPlatform::s_writeToStream (a termination signal ends a wait
+    // for a stream that cannot take it); callers end lines with "\n".
+    static void s_tell(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
     // Developer diagnostics: silent, nothing is formatted, unless a
     // diagnostic hook is installed (tests and developer builds install one to

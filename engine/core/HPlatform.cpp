@@ -9,6 +9,7 @@
 
 #include <SDL.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <pwd.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -25,30 +26,104 @@
 HFile* HPlatform::sm_pTraceFile = nullptr;
 
 namespace {
-void putDashes(size_t n)
+
+// A box's frame line: "+-", a dash for each character of the title, "-+".
+void appendFrame(char* box, size_t size, size_t titleLength)
 {
-    for (size_t i = 0; i < n; ++i)
-        std::fputc('-', stdout);
+    HUtil::s_strcat(box, "+-", static_cast<int>(size));
+    for (size_t i = 0; i < titleLength; ++i)
+        HUtil::s_strcat(box, "-", static_cast<int>(size));
+    HUtil::s_strcat(box, "-+\n", static_cast<int>(size));
 }
+
+// Between two looks at a stream that cannot take more: a termination
+// signal cuts the wait short, and is seen at the latest after this long.
+constexpr int kStreamPollMs = 100;
+// What is written at a time to a stream that has no description of its
+// own that never waits: a pipe with room takes this much in one piece.
+constexpr size_t kStreamChunkBytes = 512;
+
+// A description of the stream of its own, which never waits (the stream's
+// own is shared with the shell and every other program on the terminal,
+// and must stay as it is): a FIFO or a terminal opened again. -1 when there
+// is none (a regular file never waits anyway; a socket cannot be opened so).
+int nonBlockingDescriptionOf(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !(S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)))
+        return -1;
+    char path[64];
+    HUtil::s_sprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
+    return ::open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
 } // namespace
+
+bool HPlatform::s_writeToStream(int fd, const char* text)
+{
+    if (!text)
+        return true;
+    size_t left = std::strlen(text);
+    if (left == 0)
+        return true;
+    const int own = nonBlockingDescriptionOf(fd);
+    const int out = own >= 0 ? own : fd;
+    bool written = true;
+    while (left > 0) {
+        const size_t piece = own >= 0 || left < kStreamChunkBytes ? left : kStreamChunkBytes;
+        const ssize_t n = ::write(out, text, piece);
+        if (n > 0) {
+            text += n;
+            left -= static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR && !HEventManager::s_isTerminationRequested())
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            written = false;
+            break;
+        }
+        // The stream cannot take more now: wait until it can, unless the
+        // game is to end. The poll is cut short by every signal, whatever
+        // its handler's restart flag.
+        if (HEventManager::s_isTerminationRequested()) {
+            written = false;
+            break;
+        }
+        pollfd ready = {fd, POLLOUT, 0};
+        ::poll(&ready, 1, kStreamPollMs);
+        if ((ready.revents & (POLLERR | POLLNVAL)) != 0) {
+            written = false;
+            break;
+        }
+    }
+    if (own >= 0)
+        ::close(own);
+    return written;
+}
 
 int HPlatform::s_messageBox(unsigned /*type*/, const char* title, const char* text)
 {
+    // Nothing of stdio's buffers may come after the box.
     std::setbuf(stdout, nullptr);
-    const size_t n = std::strlen(title);
-    std::fputs("\n\n+-", stdout);
-    putDashes(n);
-    std::fputs("-+\n| ", stdout);
-    std::fputs(title, stdout);
-    std::fputs(" |\n+-", stdout);
-    putDashes(n);
-    std::fputs("-+\n", stdout);
-    std::fputs(text, stdout);
-    std::fputs("\n\n", stdout);
+    const size_t titleLength = std::strlen(title);
+    const size_t size = 3 * titleLength + std::strlen(text) + 32;
+    char* box = new char[size];
+    box[0] = '\0';
+    HUtil::s_strcat(box, "\n\n", static_cast<int>(size));
+    appendFrame(box, size, titleLength);
+    HUtil::s_strcat(box, "| ", static_cast<int>(size));
+    HUtil::s_strcat(box, title, static_cast<int>(size));
+    HUtil::s_strcat(box, " |\n", static_cast<int>(size));
+    appendFrame(box, size, titleLength);
+    HUtil::s_strcat(box, text, static_cast<int>(size));
+    HUtil::s_strcat(box, "\n\n", static_cast<int>(size));
+    s_writeToStream(STDOUT_FILENO, box);
+    delete[] box;
     return 1;
 }
 
-int HPlatform::s_openRegularFileAt(int folder, const char* name, int flags)
+int HPlatform::s_openRegularFileAt(int folder, const char* name, int flags, int64_t* size)
 {
     if (!name) {
         errno = EINVAL;
@@ -73,12 +148,14 @@ int HPlatform::s_openRegularFileAt(int folder, const char* name, int flags)
         errno = error;
         return -1;
     }
+    if (size)
+        *size = static_cast<int64_t>(st.st_size);
     return fd;
 }
 
-std::FILE* HPlatform::s_openRegularFile(const char* path)
+std::FILE* HPlatform::s_openRegularFile(const char* path, int64_t* size)
 {
-    const int fd = s_openRegularFileAt(AT_FDCWD, path, 0);
+    const int fd = s_openRegularFileAt(AT_FDCWD, path, 0, size);
     if (fd < 0)
         return nullptr;
     std::FILE* f = ::fdopen(fd, "rb");
@@ -529,7 +606,7 @@ bool startInTerminal(const Launch& launch)
 
 } // namespace
 
-void HPlatform::s_openURL(const char* url)
+void HPlatform::s_openURL(const char* url, int exitCode)
 {
     SDL_Quit();
 
@@ -552,5 +629,5 @@ void HPlatform::s_openURL(const char* url)
     }
     if (!started)
         std::fprintf(stderr, "You should be looking at [%s],\n but we can't launch a browser.\n", url ? url : "");
-    ::_exit(0);
+    ::_exit(exitCode);
 }

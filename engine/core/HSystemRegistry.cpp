@@ -11,9 +11,17 @@ static_assert(sizeof(float) == 4 && sizeof(uint32_t) == 4, "registry numbers are
 
 HSystemRegistry* HSystemRegistry::sm_pSystemRegistry = nullptr;
 
-HSystemRegistry::HSystemRegistry() = default;
+HSystemRegistry::HSystemRegistry() : m_eOpeningUse(USE_CHANGE) {}
 
 HSystemRegistry::~HSystemRegistry() = default;
+
+bool HSystemRegistry::openRegistryFor(Use use, HCvarManager* manager, const char* company, const char* product)
+{
+    m_eOpeningUse = use;
+    const bool opened = openRegistry(manager, company, product);
+    m_eOpeningUse = USE_CHANGE;
+    return opened;
+}
 
 bool HSystemRegistry::setFloatValue(const char* key, float f)
 {

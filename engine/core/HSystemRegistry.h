@@ -34,14 +34,19 @@ public:
         // waited for a short while; an open that gives up fails, and the
         // caller keeps its change for a later use.
         USE_CHANGE = 1,
-        // The last save of a game that ends: another process's lock is
-        // waited for as long as slow storage, or many windows ending at
-        // once, may hold it.
+        // One of the last saves of a game that ends: another process's lock
+        // is waited for as long as slow storage, or many windows ending at
+        // once, may hold it, but every last save of the process waits
+        // until one deadline, set by the first of them: however many there
+        // are, together they wait no longer than one.
         USE_LAST_SAVE = 2,
     };
 
-    // The same as openRegistryFor(USE_CHANGE, ...). The manager is not
-    // used; callers may pass null.
+    // Opens the store for `use` (the implementation's openRegistry, told
+    // the use); the one way to open it for a read or a last save.
+    bool openRegistryFor(Use use, HCvarManager* manager, const char* company, const char* product);
+    // An open for USE_CHANGE, unless openRegistryFor calls it for another
+    // use. The manager is not used; callers may pass null.
     virtual bool openRegistry(HCvarManager* manager, const char* company, const char* product) = 0;
     // False when a changed store could not be saved (or was opened only to
     // read); it is closed all the same, and what it held is not saved later.
@@ -54,7 +59,6 @@ public:
     virtual bool getBinaryValue(const char* key, void* dst, int len, int* out) = 0;
     virtual bool setBinaryValue(const char* key, const void* data, int len) = 0;
     virtual ~HSystemRegistry();
-    virtual bool openRegistryFor(Use use, HCvarManager* manager, const char* company, const char* product) = 0;
 
     // The single-precision bit pattern, least significant byte first.
     bool setFloatValue(const char* key, float f);
@@ -68,8 +72,15 @@ public:
     // destroyed, and so closed, at process exit.
     static HSystemRegistry* s_getSystemRegistry();
 
+protected:
+    // The use of the open under way: what openRegistryFor was given while
+    // it runs, USE_CHANGE otherwise.
+    Use m_getOpeningUse() const { return m_eOpeningUse; }
+
 private:
     static void s_destroySystemRegistry();
+
+    Use m_eOpeningUse;
 
     static HSystemRegistry* sm_pSystemRegistry;
 };

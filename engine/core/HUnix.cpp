@@ -327,10 +327,13 @@ void HUnix::s_initBacktraceSignals()
 
 void HUnix::s_initTerminationSignals()
 {
-    const int signals[] = {SIGTERM, SIGINT, SIGHUP};
+    // SIGXCPU: a processor-time limit reached (`ulimit -t`), which the
+    // kernel tells once a second until the hard limit kills the process.
+    const int signals[] = {SIGTERM, SIGINT, SIGHUP, SIGXCPU};
     for (int sig : signals) {
         struct sigaction old;
-        if (sig != SIGTERM && ::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+        const bool mayStayIgnored = sig == SIGINT || sig == SIGHUP;
+        if (mayStayIgnored && ::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
             continue;
         struct sigaction action;
         std::memset(&action, 0, sizeof(action));

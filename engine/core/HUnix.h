@@ -15,11 +15,14 @@ public:
     // The process's exit codes: a run that ended as the player or the
     // system asked (a quit, the window closed, a termination signal, the
     // partner link), the usage text and a demo file name that cannot be
-    // used, and a start-up that failed (no archive, no display, assets that
-    // did not load). A fatal signal exits with its number plus 127.
+    // used, a start-up that failed (no archive, no display, assets that did
+    // not load), and a run that ended without storing something it held (a
+    // result, a name, a choice, a Clear) because its last saves failed. A
+    // fatal signal exits with its number plus 127.
     static constexpr int kExitNormal = 0;
     static constexpr int kExitUsage = 42;
     static constexpr int kExitStartupFailed = 1;
+    static constexpr int kExitNotStored = 3;
 
     // Opens /dev/null on each of the descriptors 0, 1 and 2 that is closed,
     // so that no file the program opens later takes one of them and
@@ -50,11 +53,12 @@ public:
     // The executable's directory's parent plus "/Resources/".
     static void s_calcResourceDir(char* dst, int len, const char* argv0);
     static void s_initBacktraceSignals();
-    // SIGTERM, SIGINT and SIGHUP end the game as a confirmed quit does,
-    // also during a demo and inside a dialog: their handler only stores the
-    // request (HEventManager::s_requestTermination) that the event loops
-    // look at. SIGINT or SIGHUP that the process was started with ignored
-    // (a background job, nohup) stays ignored.
+    // SIGTERM, SIGINT, SIGHUP and SIGXCPU (a processor-time limit) end the
+    // game as a confirmed quit does, also during a demo and inside a
+    // dialog: their handler only stores the request
+    // (HEventManager::s_requestTermination) that the event loops look at.
+    // SIGINT or SIGHUP that the process was started with ignored (a
+    // background job, nohup) stays ignored.
     static void s_initTerminationSignals();
     // Makes the heap hold `bytes` at once that the start-up will fill (the
     // archive, every sprite's pixels, the decoders' buffers), growing it by

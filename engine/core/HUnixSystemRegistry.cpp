@@ -15,6 +15,8 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -34,6 +36,9 @@ constexpr int kTemporaryRandomChars = 6;
 // Names tried for one temporary file before the save gives up.
 constexpr int kTemporaryNameTries = 100;
 const char kDamagedSuffix[] = ".damaged";
+// The lock file beside the registry file, for a folder that cannot be
+// locked itself.
+const char kLockFileSuffix[] = ".lock";
 // The length field of every record.
 constexpr int kLengthBytes = 4;
 static_assert(sizeof(int32_t) == kLengthBytes, "the stored length is 4 bytes");
@@ -141,18 +146,56 @@ private:
     size_t m_count;
 };
 
+// The users who may own a folder that the registry is read and written
+// through: the running user and root; and, for a run as root (the game
+// started with sudo, keeping the player's HOME), the home's owner.
+struct TrustedOwners {
+    uid_t user;
+    uid_t home; // (uid_t)-1: none
+};
+
+// Why the folder `st` describes may not carry the registry, as a folder of
+// another user or one that other users may write (a link planted there
+// would send the save anywhere) is refused; null when it may.
+const char* distrust(const struct stat& st, const TrustedOwners& owners)
+{
+    const bool owned = st.st_uid == owners.user || st.st_uid == 0 || (owners.user == 0 && st.st_uid == owners.home);
+    if (!owned)
+        return "it belongs to another user";
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return "other users may write to it";
+    return nullptr;
+}
+
 // `path` with every symbolic link along its last name followed, into
 // `out`: the file that a read of `path` reads (or would create, when it
 // does not exist). False with errno set when a link cannot be read, the
-// links go round, or the result would not fit.
-bool followLinks(const char* path, char (&out)[kPathBytes])
+// links go round, or the result would not fit; false with *refused (the
+// reason) set, and the folder in `out`, when a link lies in a folder that
+// `owners` may not trust.
+bool followLinks(const char* path, const TrustedOwners& owners, char (&out)[kPathBytes], const char** refused)
 {
+    *refused = nullptr;
     HUtil::s_strcpy(out, path, kPathBytes);
     for (int hop = 0; hop < kMaxLinks; ++hop) {
         struct stat st;
         // Not there (or not reachable): the read says why.
         if (::lstat(out, &st) != 0 || !S_ISLNK(st.st_mode))
             return true;
+        // Whoever may write the link's folder chooses where it leads.
+        char* linkSlash = std::strrchr(out, '/');
+        if (linkSlash) {
+            const char kept = linkSlash[1];
+            linkSlash[1] = '\0';
+            struct stat folder;
+            *refused = ::stat(out, &folder) == 0 ? distrust(folder, owners) : nullptr;
+            if (*refused) {
+                if (linkSlash != out)
+                    *linkSlash = '\0';
+                return false;
+            }
+            linkSlash[1] = kept;
+        }
         char link[kPathBytes];
         const ssize_t n = ::readlink(out, link, sizeof(link));
         if (n < 0)
@@ -281,10 +324,52 @@ void randomCharacters(char (&out)[kTemporaryRandomChars + 1])
     out[kTemporaryRandomChars] = '\0';
 }
 
+// Gives the new file `fd` the owner and group of `of`, as far as this
+// process may (root: both; another user: a group of theirs): a file made
+// under sudo over a player's file stays the player's. A file of this
+// process's own user and group is left as it is made.
+void takeOwnerOf(int fd, const struct stat& of)
+{
+    if (of.st_uid == ::geteuid() && of.st_gid == ::getegid())
+        return;
+    if (::fchown(fd, of.st_uid, of.st_gid) != 0 && of.st_gid != ::getegid())
+        ::fchown(fd, static_cast<uid_t>(-1), of.st_gid);
+}
+
+// The lock file of the registry file `name` in the open folder `folder`
+// (whose status is `folderStatus`, when known), for a folder that cannot
+// be locked itself: "<name>.lock", opened for writing (a network file
+// system locks only such a file) without following a link and without
+// waiting, made when missing (the folder's owner's, so that a run as root
+// leaves the player's windows a file they can lock), never removed. -1
+// with errno set when it cannot be opened or is not a regular file.
+int openLockFile(int folder, const char* name, const struct stat* folderStatus)
+{
+    char lockName[kDerivedPathBytes];
+    HUtil::s_sprintf(lockName, sizeof(lockName), "%s%s", name, kLockFileSuffix);
+    const int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = ::openat(folder, lockName, flags | O_CREAT | O_EXCL, 0600);
+    if (fd >= 0) {
+        if (folderStatus)
+            takeOwnerOf(fd, *folderStatus);
+    } else if (errno == EEXIST) {
+        fd = ::openat(folder, lockName, flags);
+    }
+    struct stat st;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 // A new temporary file for `name` in the open folder `folder`, open for
-// writing, with the access `mode`; its name goes to `temp`. Null (errno set)
+// writing, with the access `mode`, and the owner and group of `owner` when
+// given (else this process's); its name goes to `temp`. Null (errno set)
 // when none can be made.
-FILE* createTemporary(int folder, const char* name, mode_t mode, char (&temp)[kDerivedPathBytes])
+FILE* createTemporary(int folder, const char* name, mode_t mode, const struct stat* owner,
+                      char (&temp)[kDerivedPathBytes])
 {
     int fd = -1;
     for (int attempt = 0; attempt < kTemporaryNameTries && fd < 0; ++attempt) {
@@ -297,6 +382,9 @@ FILE* createTemporary(int folder, const char* name, mode_t mode, char (&temp)[kD
     }
     if (fd < 0)
         return nullptr;
+    // The owner before the mode: a change of owner may clear mode bits.
+    if (owner)
+        takeOwnerOf(fd, *owner);
     FILE* f = ::fchmod(fd, mode) == 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!f) {
         const int err = errno;
@@ -331,17 +419,6 @@ bool finishTemporary(FILE* f, int folder, const char* temp, const char* target, 
     failed.err = failed.err != 0 ? failed.err : EIO;
     *failure = failed;
     return false;
-}
-
-// "failed to write registry: cannot <step> <temp>[ to <target>]: <reason>"
-void reportWriteFailure(const Failure& failure, const char* temp, const char* target)
-{
-    if (std::strcmp(failure.step, "rename") == 0)
-        HErrorManager::s_alert("failed to write registry: cannot rename %s to %s: %s", temp, target,
-                               std::strerror(failure.err));
-    else
-        HErrorManager::s_alert("failed to write registry: cannot %s %s: %s", failure.step, temp,
-                               std::strerror(failure.err));
 }
 
 // Copies the rest of `from`, from its start, to `to`; false when a read or
@@ -418,6 +495,13 @@ void pauseMilliseconds(void* /*context*/, int ms)
     ::nanosleep(&t, nullptr);
 }
 
+int64_t monotonicMilliseconds(void* /*context*/)
+{
+    timespec now = {0, 0};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 } // namespace
 
 HUnixSystemRegistry::HUnixSystemRegistry()
@@ -430,11 +514,17 @@ HUnixSystemRegistry::HUnixSystemRegistry()
       m_pDamagedFile(nullptr),
       m_iFolderFd(-1),
       m_iFolderOpenError(0),
+      m_iLockFileFd(-1),
       m_bLocked(false),
       m_bLockProblemTold(false),
       m_iFolderError(0),
       m_pLockPause(nullptr),
-      m_pLockPauseContext(nullptr)
+      m_pLockPauseContext(nullptr),
+      m_pLockClock(nullptr),
+      m_pLockClockContext(nullptr),
+      m_iLastSavesStartMs(-1),
+      m_aHeldMessages(),
+      m_iHeldMessages(0)
 {
 }
 
@@ -449,13 +539,28 @@ void HUnixSystemRegistry::setLockPause(LockPause pause, void* context)
     m_pLockPauseContext = context;
 }
 
-bool HUnixSystemRegistry::openRegistry(HCvarManager* manager, const char* company, const char* product)
+void HUnixSystemRegistry::setLockClock(LockClock clock, void* context)
 {
-    return openRegistryFor(USE_CHANGE, manager, company, product);
+    m_pLockClock = clock;
+    m_pLockClockContext = context;
 }
 
-bool HUnixSystemRegistry::openRegistryFor(Use use, HCvarManager* /*manager*/, const char* company,
-                                          const char* product)
+int64_t HUnixSystemRegistry::m_now() const
+{
+    return (m_pLockClock ? m_pLockClock : monotonicMilliseconds)(m_pLockClockContext);
+}
+
+bool HUnixSystemRegistry::openRegistry(HCvarManager* /*manager*/, const char* company, const char* product)
+{
+    const bool opened = m_open(m_getOpeningUse(), company, product);
+    // An open that failed holds no lock; one that holds it tells what it
+    // has to tell at its close.
+    if (!m_bLocked)
+        m_tellHeldMessages();
+    return opened;
+}
+
+bool HUnixSystemRegistry::m_open(Use use, const char* company, const char* product)
 {
     // A store still open is saved first when it changed. A failed save has
     // reported itself and given its store up: the file is read again below,
@@ -464,7 +569,7 @@ bool HUnixSystemRegistry::openRegistryFor(Use use, HCvarManager* /*manager*/, co
 
     const char* home = homeDirectory();
     if (!home) {
-        HErrorManager::s_alert("failed to open registry: %s", "no home directory");
+        m_alert("failed to open registry: %s", "no home directory");
         return false;
     }
     const size_t homeLength = std::strlen(home);
@@ -476,9 +581,9 @@ bool HUnixSystemRegistry::openRegistryFor(Use use, HCvarManager* /*manager*/, co
     const int pathLength = std::snprintf(path, sizeof(path), "%s%s.moravel/registry_%s_%s", home, separator,
                                          company ? company : "", product ? product : "");
     if (pathLength < 0 || pathLength >= kPathBytes) {
-        HErrorManager::s_alert("failed to open registry: the path of the registry file under the home directory "
-                               "would be longer than %d characters",
-                               kPathBytes - 1);
+        m_alert("failed to open registry: the path of the registry file under the home directory would be longer "
+                "than %d characters",
+                kPathBytes - 1);
         return false;
     }
     char dir[kPathBytes];
@@ -498,45 +603,86 @@ bool HUnixSystemRegistry::openRegistryFor(Use use, HCvarManager* /*manager*/, co
     // process of the game saves the file until this store is closed; the
     // lock counts only once the path still leads there (a folder replaced
     // or a link changed while the lock was waited for sends it round again).
-    const int timeoutMs = use == USE_LAST_SAVE ? kLastSaveLockTimeoutMs : kLockTimeoutMs;
+    // The wait is measured on the clock, never by its pauses (which a busy
+    // machine stretches): during play from this open, for the last saves of
+    // a game that ends from the first of them, so that all of them together
+    // wait no longer than one.
+    int64_t startMs = m_now();
+    int64_t timeoutMs = kLockTimeoutMs;
+    if (use == USE_LAST_SAVE) {
+        if (m_iLastSavesStartMs < 0)
+            m_iLastSavesStartMs = startMs;
+        startMs = m_iLastSavesStartMs;
+        timeoutMs = kLastSavesLockTimeoutMs;
+    }
     char target[kPathBytes];
     char folder[kPathBytes];
     const char* name = nullptr;
-    int waited = 0;
     int lockError = 0;
+    TrustedOwners owners = {::geteuid(), static_cast<uid_t>(-1)};
+    struct stat homeStatus;
+    if (::stat(home, &homeStatus) == 0)
+        owners.home = homeStatus.st_uid;
     for (int tries = 1;; ++tries) {
-        if (!followLinks(path, target)) {
-            HErrorManager::s_alert("failed to open registry: cannot follow the link %s: %s", path,
-                                   std::strerror(errno));
+        const char* refused = nullptr;
+        if (!followLinks(path, owners, target, &refused)) {
+            if (refused)
+                m_alert("failed to open registry: refusing the folder %s: %s", target, refused);
+            else
+                m_alert("failed to open registry: cannot follow the link %s: %s", path, std::strerror(errno));
             return false;
         }
         name = splitPath(target, folder);
         int readError = 0;
         m_iFolderFd = openFolder(folder, &readError);
         m_iFolderOpenError = m_iFolderFd < 0 ? errno : 0;
+        // The folder read and written is the player's, whatever the path
+        // that leads there.
+        struct stat opened;
+        const bool known = m_iFolderFd >= 0 && ::fstat(m_iFolderFd, &opened) == 0;
+        refused = known ? distrust(opened, owners) : nullptr;
+        if (refused) {
+            m_closeFolder();
+            m_alert("failed to open registry: refusing the folder %s: %s", folder, refused);
+            return false;
+        }
         // No folder: no file to read, and none that a save could make.
         if (m_iFolderFd < 0 || use == USE_READ)
             break;
-        if (readError != 0) {
-            lockError = readError;
-            break;
+        // The folder itself, else (a folder that may not be read, a network
+        // file system that locks files only) the lock file beside the file.
+        char lockPath[kDerivedPathBytes];
+        HUtil::s_strcpy(lockPath, folder, sizeof(lockPath));
+        LockResult locked = LOCK_FAILED;
+        int folderError = readError;
+        if (readError == 0) {
+            locked = m_lock(m_iFolderFd, startMs + timeoutMs);
+            folderError = errno;
         }
-        const LockResult locked = m_lockFolder(m_iFolderFd, timeoutMs, &waited);
+        if (locked == LOCK_FAILED) {
+            HUtil::s_sprintf(lockPath, sizeof(lockPath), "%s/%s%s", std::strcmp(folder, "/") == 0 ? "" : folder, name,
+                             kLockFileSuffix);
+            m_iLockFileFd = openLockFile(m_iFolderFd, name, known ? &opened : nullptr);
+            locked = m_iLockFileFd >= 0 ? m_lock(m_iLockFileFd, startMs + timeoutMs) : LOCK_FAILED;
+        }
         if (locked == LOCK_HELD_ELSEWHERE) {
             m_closeFolder();
-            HErrorManager::s_alert("failed to open registry: cannot lock %s: another process of the game has held "
-                                   "it for %d ms",
-                                   folder, timeoutMs);
+            m_alert("failed to open registry: cannot lock %s: another process of the game has held it for %lld ms",
+                    lockPath, static_cast<long long>(m_now() - startMs));
             return false;
         }
         if (locked == LOCK_FAILED) {
-            lockError = errno;
+            // Neither lock: the folder's reason is told.
+            if (m_iLockFileFd >= 0)
+                ::close(m_iLockFileFd);
+            m_iLockFileFd = -1;
+            lockError = folderError != 0 ? folderError : ENOLCK;
             break;
         }
         m_bLocked = true;
         char again[kPathBytes];
-        if (tries == kMaxLockTries ||
-            (followLinks(path, again) && std::strcmp(again, target) == 0 && isTheOpenFolder(folder, m_iFolderFd)))
+        if (tries == kMaxLockTries || (followLinks(path, owners, again, &refused) && std::strcmp(again, target) == 0 &&
+                                       isTheOpenFolder(folder, m_iFolderFd)))
             break;
         m_closeFolder();
     }
@@ -564,7 +710,7 @@ bool HUnixSystemRegistry::openRegistryFor(Use use, HCvarManager* /*manager*/, co
         const int err = errno;
         if (fd >= 0)
             ::close(fd);
-        HErrorManager::s_alert("failed to open registry: cannot read %s: %s", target, readFailure(target, err));
+        m_alert("failed to open registry: cannot read %s: %s", target, readFailure(target, err));
         m_closeFolder();
         m_freePaths();
         return false;
@@ -574,8 +720,7 @@ bool HUnixSystemRegistry::openRegistryFor(Use use, HCvarManager* /*manager*/, co
     const int err = errno;
     if (!read) {
         std::fclose(f);
-        HErrorManager::s_alert("failed to open registry: cannot read %s: %s", target,
-                               std::strerror(err != 0 ? err : EIO));
+        m_alert("failed to open registry: cannot read %s: %s", target, std::strerror(err != 0 ? err : EIO));
         m_closeFolder();
         m_freePaths();
         return false;
@@ -605,6 +750,7 @@ bool HUnixSystemRegistry::closeRegistry()
     m_bChanged = false;
     m_bDamaged = false;
     m_bReadOnly = false;
+    m_tellHeldMessages();
     return saved;
 }
 
@@ -768,19 +914,18 @@ bool HUnixSystemRegistry::m_writeRegistry(FILE* file) const
     return true;
 }
 
-HUnixSystemRegistry::LockResult HUnixSystemRegistry::m_lockFolder(int folder, int timeoutMs, int* waited)
+HUnixSystemRegistry::LockResult HUnixSystemRegistry::m_lock(int fd, int64_t deadlineMs)
 {
     for (;;) {
-        if (::flock(folder, LOCK_EX | LOCK_NB) == 0)
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return LOCK_TAKEN;
-        if (errno == EINTR)
-            continue;
-        if (errno != EWOULDBLOCK)
+        // An interrupted try is tried again as a busy lock is, within the
+        // same wait: a call that keeps being interrupted never spins.
+        if (errno != EWOULDBLOCK && errno != EINTR)
             return LOCK_FAILED;
-        if (*waited >= timeoutMs)
+        if (m_now() >= deadlineMs)
             return LOCK_HELD_ELSEWHERE;
         (m_pLockPause ? m_pLockPause : pauseMilliseconds)(m_pLockPauseContext, kLockPauseMs);
-        *waited += kLockPauseMs;
     }
 }
 
@@ -789,17 +934,60 @@ void HUnixSystemRegistry::m_tellLockProblem(const char* folder, int err)
     if (m_bLockProblemTold)
         return;
     m_bLockProblemTold = true;
-    std::fprintf(stderr,
-                 "The registry folder %s cannot be locked: %s. The registry is saved without the lock: windows of "
-                 "the game that save at the same moment may lose each other's changes.\n",
-                 folder, std::strerror(err));
+    m_tell("The registry folder %s cannot be locked: %s. The registry is saved without the lock: windows of "
+           "the game that save at the same moment may lose each other's changes.\n",
+           folder, std::strerror(err));
     HErrorManager::s_trace("...registry folder %s cannot be locked: %s; saving without the lock\n", folder,
                            std::strerror(err));
 }
 
+void HUnixSystemRegistry::m_hold(bool alert, const char* fmt, va_list args)
+{
+    char text[kHeldMessageBytes];
+    std::vsnprintf(text, sizeof(text), fmt, args);
+    if (m_iHeldMessages == kMaxHeldMessages)
+        return;
+    m_aHeldMessages[m_iHeldMessages].alert = alert;
+    m_aHeldMessages[m_iHeldMessages].text = HUtil::s_cloneString(text);
+    ++m_iHeldMessages;
+}
+
+void HUnixSystemRegistry::m_alert(const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    m_hold(true, fmt, args);
+    va_end(args);
+}
+
+void HUnixSystemRegistry::m_tell(const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    m_hold(false, fmt, args);
+    va_end(args);
+}
+
+void HUnixSystemRegistry::m_tellHeldMessages()
+{
+    for (int i = 0; i < m_iHeldMessages; ++i) {
+        if (m_aHeldMessages[i].alert)
+            HErrorManager::s_alert("%s", m_aHeldMessages[i].text);
+        else
+            HErrorManager::s_tell("%s", m_aHeldMessages[i].text);
+        delete[] m_aHeldMessages[i].text;
+        m_aHeldMessages[i].text = nullptr;
+    }
+    m_iHeldMessages = 0;
+}
+
 void HUnixSystemRegistry::m_closeFolder()
 {
-    // Closing the only descriptor of the folder lets the lock go.
+    // Closing the only descriptor of the folder, or of the lock file, lets
+    // the lock go.
+    if (m_iLockFileFd >= 0)
+        ::close(m_iLockFileFd);
+    m_iLockFileFd = -1;
     if (m_iFolderFd >= 0)
         ::close(m_iFolderFd);
     m_iFolderFd = -1;
@@ -825,9 +1013,9 @@ bool HUnixSystemRegistry::m_saveToPath()
     for (const Entry* e = m_pHead; e; e = e->m_pNext)
         bytes += static_cast<int64_t>(std::strlen(e->m_pszKey)) + 1 + kLengthBytes + e->m_iLength;
     if (bytes > kMaxFileBytes) {
-        HErrorManager::s_alert("failed to write registry: it would take %lld bytes, more than the %d a registry file "
-                               "may hold",
-                               static_cast<long long>(bytes), static_cast<int>(kMaxFileBytes));
+        m_alert("failed to write registry: it would take %lld bytes, more than the %d a registry file "
+                "may hold",
+                static_cast<long long>(bytes), static_cast<int>(kMaxFileBytes));
         return false;
     }
     // What a damaged file held after its damage is only lost from the store,
@@ -839,17 +1027,17 @@ bool HUnixSystemRegistry::m_saveToPath()
 
     // The whole store goes to a new file in the same folder, which only
     // replaces the old one once every byte of it is on disk. It keeps the
-    // access of the file it replaces.
+    // access, the owner and the group of the file it replaces; a new file
+    // is this process's user's only.
     const char* name = m_targetName();
     struct stat old;
-    const mode_t mode = m_iFolderFd >= 0 && ::fstatat(m_iFolderFd, name, &old, AT_SYMLINK_NOFOLLOW) == 0 &&
-                                S_ISREG(old.st_mode)
-                            ? (old.st_mode & 07777)
-                            : 0600;
+    const bool replaces = m_iFolderFd >= 0 && ::fstatat(m_iFolderFd, name, &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+                          S_ISREG(old.st_mode);
+    const mode_t mode = replaces ? (old.st_mode & 07777) : 0600;
     char temp[kDerivedPathBytes];
     FILE* f = nullptr;
     if (m_iFolderFd >= 0)
-        f = createTemporary(m_iFolderFd, name, mode, temp);
+        f = createTemporary(m_iFolderFd, name, mode, replaces ? &old : nullptr, temp);
     else
         errno = m_iFolderOpenError;
     if (!f) {
@@ -859,11 +1047,11 @@ bool HUnixSystemRegistry::m_saveToPath()
         if (char* slash = std::strrchr(dir, '/'))
             *slash = '\0';
         if (err == ENOENT && m_iFolderError != 0)
-            HErrorManager::s_alert("failed to write registry: cannot create the folder %s: %s", dir,
-                                   std::strerror(m_iFolderError));
+            m_alert("failed to write registry: cannot create the folder %s: %s", dir,
+                    std::strerror(m_iFolderError));
         else
-            HErrorManager::s_alert("failed to write registry: cannot create a temporary file beside %s: %s",
-                                   m_pszTarget, std::strerror(err));
+            m_alert("failed to write registry: cannot create a temporary file beside %s: %s",
+                    m_pszTarget, std::strerror(err));
         return false;
     }
     errno = 0;
@@ -872,7 +1060,13 @@ bool HUnixSystemRegistry::m_saveToPath()
     if (!finishTemporary(f, m_iFolderFd, temp, name, written, &failure)) {
         char tempPath[kDerivedPathBytes];
         m_besideTarget(temp, tempPath, sizeof(tempPath));
-        reportWriteFailure(failure, tempPath, m_pszTarget);
+        // "failed to write registry: cannot <step> <temp>[ to <target>]: <reason>"
+        if (std::strcmp(failure.step, "rename") == 0)
+            m_alert("failed to write registry: cannot rename %s to %s: %s", tempPath, m_pszTarget,
+                    std::strerror(failure.err));
+        else
+            m_alert("failed to write registry: cannot %s %s: %s", failure.step, tempPath,
+                    std::strerror(failure.err));
         return false;
     }
     return true;
@@ -900,32 +1094,33 @@ bool HUnixSystemRegistry::m_keepDamagedCopy()
     char copy[kDerivedPathBytes];
     m_besideTarget(copyName, copy, sizeof(copy));
     if (!kept && !vacant) {
-        std::fprintf(stderr,
-                     "The registry file %s was damaged: only the records before the damage could be read. It could "
-                     "not be kept: %s%s to %s%s.%d hold other damaged files. It is replaced by the records that "
-                     "were read.\n",
-                     m_pszPath, m_pszTarget, kDamagedSuffix, m_pszTarget, kDamagedSuffix, kMaxDamagedCopies);
+        m_tell("The registry file %s was damaged: only the records before the damage could be read. It could "
+               "not be kept: %s%s to %s%s.%d hold other damaged files. It is replaced by the records that "
+               "were read.\n",
+               m_pszPath, m_pszTarget, kDamagedSuffix, m_pszTarget, kDamagedSuffix, kMaxDamagedCopies);
         HErrorManager::s_trace("...registry file damaged: no copy kept, %d copies of other damaged files exist\n",
                                kMaxDamagedCopies);
         return true;
     }
     if (vacant) {
         char temp[kDerivedPathBytes];
+        // The copy is the damaged file's owner's, as the file was.
         const bool source = m_pDamagedFile && m_iFolderFd >= 0;
-        FILE* out = source ? createTemporary(m_iFolderFd, name, 0600, temp) : nullptr;
+        struct stat damaged;
+        const bool owned = source && ::fstat(::fileno(m_pDamagedFile), &damaged) == 0;
+        FILE* out = source ? createTemporary(m_iFolderFd, name, 0600, owned ? &damaged : nullptr, temp) : nullptr;
         Failure failure = {"create", source ? errno : EBADF};
         if (!out ||
             !finishTemporary(out, m_iFolderFd, temp, copyName, copyStream(m_pDamagedFile, out), &failure)) {
-            HErrorManager::s_alert("failed to write registry: the damaged file could not be kept as %s: cannot %s "
-                                   "it: %s",
-                                   copy, failure.step, std::strerror(failure.err != 0 ? failure.err : EIO));
+            m_alert("failed to write registry: the damaged file could not be kept as %s: cannot %s "
+                    "it: %s",
+                    copy, failure.step, std::strerror(failure.err != 0 ? failure.err : EIO));
             return false;
         }
     }
-    std::fprintf(stderr,
-                 "The registry file %s was damaged: only the records before the damage could be read. "
-                 "The file as it was is kept in %s.\n",
-                 m_pszPath, copy);
+    m_tell("The registry file %s was damaged: only the records before the damage could be read. "
+           "The file as it was is kept in %s.\n",
+           m_pszPath, copy);
     HErrorManager::s_trace("...registry file damaged: the file as it was is kept in %s\n", copy);
     return true;
 }

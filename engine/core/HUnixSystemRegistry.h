@@ -10,7 +10,12 @@
 //
 // A registry file that is a symbolic link is followed: the file read and
 // replaced is the link's target (its temporary files and the copies of a
-// damaged one go beside it), and the link stays.
+// damaged one go beside it), and the link stays. Only folders the player
+// may trust are read and written through: the registry's folder, the
+// folder of every link on the way and the target's folder must belong to
+// the running user or root (for root, also to the home's owner) and may
+// not be writable by the group or others; any other is refused. A file
+// replaced keeps its mode, owner and group.
 //
 // Several processes of the game share the file: an open that may change the
 // store takes an exclusive lock (flock) on the folder that holds the file it
@@ -19,10 +24,13 @@
 // lock needs no file of its own, and every path to one file (two links, a
 // linked folder) meets the same lock. The folder is kept open from the
 // lock to the rename, and every file is reached through it: a folder
-// replaced or a link changed meanwhile never sends a save elsewhere. A lock
-// that cannot be had but for another holder (a folder that may not be
-// read, a file system without locks) is told once, and saves go on without
-// it.
+// replaced or a link changed meanwhile never sends a save elsewhere. A
+// folder that cannot be locked itself (one that may not be read, a network
+// file system that locks only files) is locked through "<file>.lock"
+// beside the file, made when missing and never removed; only when neither
+// lock can be had is that told, once, and saves go on without it. The
+// messages of an open and its save wait until the lock is let go: a
+// standard stream that cannot take them never holds another window's save.
 //
 // A save writes "<file>.#saving#XXXXXX" (six letters or digits) and renames
 // it over the file; a save cut short leaves it behind, and the next holder of
@@ -36,6 +44,7 @@
 
 #include "engine/core/HSystemRegistry.h"
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 
@@ -52,10 +61,14 @@ public:
     // The registry file's path with its NUL must fit in this many bytes; a
     // longer one is refused rather than cut. So must a link's target.
     static constexpr int kPathBytes = 1024;
-    // How long an open waits for the lock that another process holds: one
-    // during play, and one for the last save of a game that ends.
+    // How long an open during play waits for the lock that another process
+    // holds, on the monotonic clock.
     static constexpr int kLockTimeoutMs = 2000;
-    static constexpr int kLastSaveLockTimeoutMs = 60000;
+    // The last saves of a game that ends wait for the lock until this long
+    // after the first of them began, all of them together: the ending
+    // takes at most 60 s, and the last save then has the rest of it to
+    // write its file.
+    static constexpr int kLastSavesLockTimeoutMs = 50000;
     // Copies of damaged files kept beside the registry file, at most.
     static constexpr int kMaxDamagedCopies = 9;
 
@@ -68,21 +81,26 @@ public:
 
     // Between two tries for a lock held elsewhere: waits `ms` milliseconds.
     using LockPause = void (*)(void* context, int ms);
+    // The clock that the waits for the lock are measured on: milliseconds
+    // that never go back (the monotonic clock's).
+    using LockClock = int64_t (*)(void* context);
 
     HUnixSystemRegistry();
     ~HUnixSystemRegistry() override;
 
-    bool openRegistry(HCvarManager* manager, const char* company, const char* product) override;
-    // A store still open is closed first (saved when it changed). Then,
+    // For the use openRegistryFor gives (USE_CHANGE when called alone): a
+    // store still open is closed first (saved when it changed). Then,
     // unless the use only reads, the lock is taken, waiting for another
-    // process for up to the use's timeout; one that does not come in time
-    // gives false (reported) and the registry stays closed. A lock that
-    // cannot be had for another reason is told once (standard error and the
-    // trace) and the store opens unlocked. A file that exists but cannot be
-    // read (refused, not a regular file, an I/O error), or a path that does
-    // not fit kPathBytes, gives false and leaves the registry closed, so
+    // process: during play up to kLockTimeoutMs from this open, for a last
+    // save until kLastSavesLockTimeoutMs after the first last save of this
+    // object began; a lock that does not come in time gives false
+    // (reported) and the registry stays closed. A lock that cannot be had
+    // for another reason is told once (standard error and the trace) and
+    // the store opens unlocked. A file that exists but cannot be read
+    // (refused, not a regular file, an I/O error), or a path that does not
+    // fit kPathBytes, gives false and leaves the registry closed, so
     // nothing is ever saved over it or under a cut name.
-    bool openRegistryFor(Use use, HCvarManager* manager, const char* company, const char* product) override;
+    bool openRegistry(HCvarManager* manager, const char* company, const char* product) override;
     // Only when a value was set to something new since the file was read:
     // writes the store to a temporary file beside the registry file (with
     // the old file's mode, 0600 for a new one) and renames it over the old
@@ -111,9 +129,11 @@ public:
     // Writes every entry in list order; false when any write fails.
     bool m_writeRegistry(FILE* file) const;
 
-    // How an open waits between tries for the lock (null: it sleeps); tests
+    // How an open waits between tries for the lock (null: it sleeps), and
+    // the clock it measures the wait on (null: the monotonic clock); tests
     // count the wait, or act while it lasts, without waiting.
     void setLockPause(LockPause pause, void* context);
+    void setLockClock(LockClock clock, void* context);
 
     // The registry file's path while open, else null.
     const char* getPath() const { return m_pszPath; }
@@ -134,16 +154,30 @@ private:
     void m_freePaths();
     // Closes the damaged file kept open for its copy.
     void m_forgetDamagedFile();
-    // Locks the open folder `folder`, waiting up to `timeoutMs` in all
-    // (`*waited` counts the pauses, over every try of one open) while
-    // another process holds it; LOCK_FAILED with errno set when it cannot
-    // be locked at all.
-    LockResult m_lockFolder(int folder, int timeoutMs, int* waited);
+    // Milliseconds on the lock's clock.
+    int64_t m_now() const;
+    // Locks the open descriptor `fd`, trying again while another process
+    // holds it (or the try is interrupted) until the lock's clock reaches
+    // `deadlineMs`; LOCK_FAILED with errno set when it cannot be locked at
+    // all.
+    LockResult m_lock(int fd, int64_t deadlineMs);
     // Tells, once in the object's life, that the folder of the registry
     // file cannot be locked and why.
     void m_tellLockProblem(const char* folder, int err);
     // Lets the folder, and its lock, go.
     void m_closeFolder();
+    // The work of openRegistry, for `use`.
+    bool m_open(Use use, const char* company, const char* product);
+    // A message for the player, an alert (HErrorManager::s_alert) or a text
+    // for standard error (HErrorManager::s_tell), held until no lock is
+    // held: a write to a standard stream may wait for good (a stopped
+    // terminal, a pipe nobody reads), and no other window may wait for it
+    // meanwhile. More than kMaxHeldMessages at once are lost.
+    void m_alert(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void m_tell(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void m_hold(bool alert, const char* fmt, va_list args);
+    // Tells the held messages, in order, and forgets them; only without the lock.
+    void m_tellHeldMessages();
     // The name of the registry file in its folder (within m_pszTarget).
     const char* m_targetName() const;
     // `name` in the registry file's folder, as a full path for messages.
@@ -175,7 +209,10 @@ private:
     // m_iFolderOpenError says why); every file of a save is reached through it.
     int m_iFolderFd;
     int m_iFolderOpenError;
-    // Whether m_iFolderFd is locked.
+    // The lock file beside the file, open and locked in place of a folder
+    // that cannot be locked itself; -1 otherwise.
+    int m_iLockFileFd;
+    // Whether m_iFolderFd, or the lock file, is locked.
     bool m_bLocked;
     // Whether a lock that could not be had was told.
     bool m_bLockProblemTold;
@@ -184,4 +221,19 @@ private:
     int m_iFolderError;
     LockPause m_pLockPause;
     void* m_pLockPauseContext;
+    LockClock m_pLockClock;
+    void* m_pLockClockContext;
+    // When the first last save began waiting, on the lock's clock; every
+    // later last save waits until the same deadline. -1: none yet.
+    int64_t m_iLastSavesStartMs;
+    // The messages held while the lock is (an open and its close make a
+    // few at most), each text owned; and the bytes of each at most.
+    static constexpr int kMaxHeldMessages = 8;
+    static constexpr int kHeldMessageBytes = 4096;
+    struct HeldMessage {
+        bool alert;
+        char* text;
+    };
+    HeldMessage m_aHeldMessages[kMaxHeldMessages];
+    int m_iHeldMessages;
 };

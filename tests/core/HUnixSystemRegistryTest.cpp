@@ -690,16 +690,32 @@ namespace lockwait {
 struct Waiting {
     int pauses = 0;
     int ms = 0;
+    // How many times its length a pause takes (a busy machine's).
+    int stretch = 1;
     std::function<void(int)> onPause; // the pause's number, from 1
 };
 
+// Each pause moves the clock on by its length: the wait's clock is the
+// pauses'.
 void pause(void* context, int ms)
 {
     Waiting* w = static_cast<Waiting*>(context);
-    w->ms += ms;
+    w->ms += ms * w->stretch;
     ++w->pauses;
     if (w->onPause)
         w->onPause(w->pauses);
+}
+
+int64_t now(void* context)
+{
+    return static_cast<Waiting*>(context)->ms;
+}
+
+// The registry's waits for the lock pause and are measured through `w`.
+void measure(HUnixSystemRegistry& registry, Waiting* w)
+{
+    registry.setLockPause(pause, w);
+    registry.setLockClock(now, w);
 }
 
 // Whether another open file description could lock the folder now.
@@ -717,14 +733,14 @@ bool lockIsFree(const std::string& folder)
 
 TEST_F(HUnixSystemRegistryTest, ASecondOpenWaitsForTheLockThenFails)
 {
-    EXPECT_GE(HUnixSystemRegistry::kLastSaveLockTimeoutMs, 30000) << "slow storage at the end of the game";
+    EXPECT_GE(HUnixSystemRegistry::kLastSavesLockTimeoutMs, 30000) << "slow storage at the end of the game";
     const struct {
         const char* what;
         HSystemRegistry::Use use;
         int waitMs;
     } uses[] = {
         {"a use during play", HSystemRegistry::USE_CHANGE, HUnixSystemRegistry::kLockTimeoutMs},
-        {"the last save", HSystemRegistry::USE_LAST_SAVE, HUnixSystemRegistry::kLastSaveLockTimeoutMs},
+        {"the last save", HSystemRegistry::USE_LAST_SAVE, HUnixSystemRegistry::kLastSavesLockTimeoutMs},
     };
     const std::string old = record("k", "v");
     writeFile(old);
@@ -739,7 +755,7 @@ TEST_F(HUnixSystemRegistryTest, ASecondOpenWaitsForTheLockThenFails)
 
         HUnixSystemRegistry other;
         lockwait::Waiting w;
-        other.setLockPause(lockwait::pause, &w);
+        lockwait::measure(other, &w);
         bool opened = true;
         const std::string out =
             captureStdout([&] { opened = other.openRegistryFor(u.use, nullptr, kCompany, kProduct); });
@@ -767,6 +783,41 @@ TEST_F(HUnixSystemRegistryTest, ASecondOpenWaitsForTheLockThenFails)
     }
 }
 
+// The wait is measured on the clock, not counted in pauses: pauses that
+// take three times their length end it after a third as many. The last
+// saves share one deadline, set by the first: the second and the third,
+// after the first waited it out, try once and wait no more; a free lock is
+// still taken at once then.
+TEST_F(HUnixSystemRegistryTest, TheWaitIsMeasuredOnTheClockAndTheLastSavesShareOneDeadline)
+{
+    writeFile(record("k", "v"));
+    ASSERT_TRUE(open());
+    HUnixSystemRegistry other;
+    lockwait::Waiting w;
+    w.stretch = 3;
+    lockwait::measure(other, &w);
+    std::string out = captureStdout([&] { EXPECT_FALSE(other.openRegistry(nullptr, kCompany, kProduct)); });
+    EXPECT_EQ(w.pauses, (HUnixSystemRegistry::kLockTimeoutMs + 29) / 30);
+    EXPECT_NE(out.find("has held it for " + std::to_string(w.ms) + " ms"), std::string::npos) << out;
+
+    w = lockwait::Waiting();
+    for (int save = 1; save <= 3; ++save) {
+        SCOPED_TRACE("last save " + std::to_string(save));
+        const int pausesBefore = w.pauses;
+        out = captureStdout(
+            [&] { EXPECT_FALSE(other.openRegistryFor(HSystemRegistry::USE_LAST_SAVE, nullptr, kCompany, kProduct)); });
+        EXPECT_EQ(w.ms, HUnixSystemRegistry::kLastSavesLockTimeoutMs) << "the deadline is the first last save's";
+        EXPECT_EQ(w.pauses - pausesBefore, save == 1 ? HUnixSystemRegistry::kLastSavesLockTimeoutMs / 10 : 0);
+        EXPECT_NE(out.find("has held it for " + std::to_string(HUnixSystemRegistry::kLastSavesLockTimeoutMs) + " ms"),
+                  std::string::npos)
+            << out;
+    }
+    ASSERT_TRUE(reg.closeRegistry());
+    ASSERT_TRUE(other.openRegistryFor(HSystemRegistry::USE_LAST_SAVE, nullptr, kCompany, kProduct));
+    EXPECT_TRUE(other.isLocked());
+    EXPECT_TRUE(other.closeRegistry());
+}
+
 TEST_F(HUnixSystemRegistryTest, TheWaitEndsWhenTheHolderLetsGo)
 {
     ASSERT_TRUE(open());
@@ -774,7 +825,7 @@ TEST_F(HUnixSystemRegistryTest, TheWaitEndsWhenTheHolderLetsGo)
     HUnixSystemRegistry other;
     lockwait::Waiting w;
     w.onPause = [&](int) { EXPECT_TRUE(reg.closeRegistry()); };
-    other.setLockPause(lockwait::pause, &w);
+    lockwait::measure(other, &w);
     ASSERT_TRUE(other.openRegistryFor(HSystemRegistry::USE_LAST_SAVE, nullptr, kCompany, kProduct));
     EXPECT_EQ(w.pauses, 1);
     EXPECT_TRUE(other.isLocked());
@@ -798,7 +849,7 @@ TEST_F(HUnixSystemRegistryTest, AReadTakesNoLockAndWaitsForNone)
 
     HUnixSystemRegistry reader;
     lockwait::Waiting w;
-    reader.setLockPause(lockwait::pause, &w);
+    lockwait::measure(reader, &w);
     ASSERT_TRUE(reader.openRegistryFor(HSystemRegistry::USE_READ, nullptr, kCompany, kProduct));
     EXPECT_EQ(w.pauses, 0) << "a read waited for the lock";
     EXPECT_FALSE(reader.isLocked());
@@ -864,7 +915,7 @@ TEST_F(HUnixSystemRegistryTest, EveryPathToOneFileMeetsOneLock)
         ASSERT_TRUE(a.setStringValue("a", "1", 1));
         lockwait::Waiting w;
         w.onPause = [&](int) { EXPECT_TRUE(a.closeRegistry()); };
-        b.setLockPause(lockwait::pause, &w);
+        lockwait::measure(b, &w);
         {
             ScopedEnv inB("HOME", homeB.path().c_str());
             ASSERT_TRUE(b.openRegistry(nullptr, kCompany, kProduct));
@@ -934,7 +985,7 @@ TEST_F(HUnixSystemRegistryTest, AFolderReplacedOrALinkChangedWhileWaitingIsLocke
                 EXPECT_TRUE(third.closeRegistry());
             }
         };
-        waiting.setLockPause(lockwait::pause, &w);
+        lockwait::measure(waiting, &w);
         ASSERT_TRUE(waiting.openRegistry(nullptr, kCompany, kProduct));
         EXPECT_EQ(w.pauses, 2) << "the new place's lock was not waited for";
         char value[8] = {};
@@ -1008,12 +1059,54 @@ TEST_F(HUnixSystemRegistryTest, AnOldLockFileOfAnyKindChangesNothing)
     }
 }
 
-// A folder that cannot be locked for any reason but another holder (here
-// one that may be written but not read) is told once, on standard error and
-// in the trace; the store opens unlocked and every save still happens.
+// A folder that cannot be locked itself (here one that may be written but
+// not read; a network file system that locks only files is another) is
+// locked through a lock file beside the registry file, "<file>.lock",
+// which is made once and never removed: a second store waits for it, then
+// reads what the first saved. Nothing is told.
+TEST_F(HUnixSystemRegistryTest, AFolderThatCannotBeLockedIsLockedThroughALockFile)
+{
+    writeFile(record("k", "v"));
+    ASSERT_EQ(::chmod(dir().c_str(), 0300), 0);
+    std::string err;
+    {
+        AsOrdinaryUser user(home.path());
+        if (!user.active())
+            GTEST_SKIP() << "cannot leave root here, so folder permissions do not apply";
+        err = captureStderr([&] {
+            ASSERT_TRUE(open());
+            EXPECT_TRUE(reg.isLocked());
+            ASSERT_TRUE(reg.setStringValue("k", "1", 1));
+            HUnixSystemRegistry other;
+            lockwait::Waiting w;
+            w.onPause = [&](int) { EXPECT_TRUE(reg.closeRegistry()); };
+            lockwait::measure(other, &w);
+            ASSERT_TRUE(other.openRegistry(nullptr, kCompany, kProduct));
+            EXPECT_EQ(w.pauses, 1) << "the second store did not wait for the lock file";
+            EXPECT_TRUE(other.isLocked());
+            EXPECT_EQ(readFileBytes(file()), record("k", "1"));
+            ASSERT_TRUE(other.setStringValue("k", "2", 1));
+            EXPECT_TRUE(other.closeRegistry());
+        });
+    }
+    ASSERT_EQ(::chmod(dir().c_str(), 0700), 0);
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(readFileBytes(file()), record("k", "2"));
+    EXPECT_EQ(namesIn(dir()), namesBeside({"registry_Acme_Tiles.lock"}));
+    struct stat st;
+    ASSERT_EQ(::lstat((file() + ".lock").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+// Neither the folder nor a lock file can be locked (the folder may not be
+// read, and a folder stands where the lock file would): that is told once,
+// on standard error and in the trace; the store opens unlocked and every
+// save still happens.
 TEST_F(HUnixSystemRegistryTest, ALockThatCannotBeHadIsToldOnceAndTheSaveHappens)
 {
     writeFile(record("k", "v"));
+    ASSERT_EQ(::mkdir((file() + ".lock").c_str(), 0700), 0);
     TempDir traceDir;
     std::string err;
     TraceToFile tracing(traceDir);
@@ -1041,6 +1134,9 @@ TEST_F(HUnixSystemRegistryTest, ALockThatCannotBeHadIsToldOnceAndTheSaveHappens)
                        " cannot be locked: Permission denied. The registry is saved without the lock: windows of the "
                        "game that save at the same moment may lose each other's changes.\n");
     EXPECT_EQ(trace, "...registry folder " + dir() + " cannot be locked: Permission denied; saving without the lock\n");
+    struct stat st;
+    ASSERT_EQ(::lstat((file() + ".lock").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode)) << "what stood at the lock file's name was replaced";
 }
 
 // An interrupted save leaves "<file>.#saving#XXXXXX" behind; the next save,
@@ -1164,6 +1260,104 @@ TEST_F(HUnixSystemRegistryTest, ASaveKeepsTheFilesMode)
     struct stat st;
     ASSERT_EQ(::stat(file().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+// Root saving over another user's file (the game started with sudo and the
+// player's home): the file, and the copy of a damaged one, stay the
+// player's, owner and group, with the file's mode; a new file is root's,
+// 0600.
+TEST_F(HUnixSystemRegistryTest, ARootSaveKeepsTheOwnerOfTheFileItReplaces)
+{
+    if (!runsAsRoot())
+        GTEST_SKIP() << "only root saves over another user's file";
+    for (bool damaged : {false, true}) {
+        SCOPED_TRACE(damaged ? "a damaged file" : "a whole file");
+        writeFile(damaged ? kGood + damages()[0].tail : record("k", "v"));
+        ASSERT_EQ(::chmod(file().c_str(), 0640), 0);
+        ASSERT_TRUE(giveToOrdinaryUser(home.path()));
+        ASSERT_TRUE(open());
+        ASSERT_TRUE(reg.setStringValue("k", "root's", 6));
+        captureStderr([&] { ASSERT_TRUE(reg.closeRegistry()); });
+        for (const std::string& path : damaged ? std::vector<std::string>{file(), damagedCopy()}
+                                               : std::vector<std::string>{file()}) {
+            SCOPED_TRACE(path);
+            struct stat st;
+            ASSERT_EQ(::stat(path.c_str(), &st), 0);
+            EXPECT_EQ(st.st_uid, kOrdinaryUserId);
+            EXPECT_EQ(st.st_gid, kOrdinaryUserId);
+            EXPECT_EQ(st.st_mode & 07777, path == file() ? 0640u : 0600u);
+        }
+        ::unlink(damagedCopy().c_str());
+    }
+    ASSERT_EQ(::unlink(file().c_str()), 0);
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(reg.setStringValue("k", "new", 3));
+    ASSERT_TRUE(reg.closeRegistry());
+    struct stat st;
+    ASSERT_EQ(::stat(file().c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+// Only folders the player may trust carry the registry: the registry's
+// folder of another user, or one that others may write (a link planted
+// there would lead a save anywhere), and a link into such a folder are
+// refused, for reading and for saving, with a message; nothing is read,
+// nothing written, and the file a planted link leads to stays as it was.
+TEST_F(HUnixSystemRegistryTest, AFolderOfAnotherUserOrWritableByOthersIsRefused)
+{
+    TempDir elsewhere;
+    const std::string notes = home.write("notes.txt", "the player's notes");
+    const struct {
+        const char* what;
+        uid_t owner;        // of the registry's folder
+        mode_t mode;        // of the registry's folder
+        bool linkElsewhere; // the registry file a link into `elsewhere`, 1777
+        const char* reason;
+    } cases[] = {
+        {"a folder of another user", 12345, 0700, false, "it belongs to another user"},
+        {"a folder of another user that all may write, with a link planted", 12345, 01777, false,
+         "it belongs to another user"},
+        {"a folder that all may write", 0, 01777, false, "other users may write to it"},
+        {"a folder that the group may write", 0, 0770, false, "other users may write to it"},
+        {"a link into a folder that all may write", 0, 0700, true, "other users may write to it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.owner != 0 && !runsAsRoot())
+            continue; // no folder of another user can be made
+        ASSERT_EQ(::mkdir(dir().c_str(), 0700), 0);
+        std::string refusedFolder = dir();
+        if (c.linkElsewhere) {
+            const std::string target = elsewhere.write("registry", record("k", "v"));
+            ASSERT_EQ(::chmod(elsewhere.path().c_str(), 01777), 0);
+            ASSERT_EQ(::symlink(target.c_str(), file().c_str()), 0);
+            refusedFolder = elsewhere.path();
+        } else {
+            ASSERT_EQ(::symlink(notes.c_str(), file().c_str()), 0);
+        }
+        if (c.owner != 0) {
+            ASSERT_EQ(::chown(dir().c_str(), c.owner, c.owner), 0);
+        }
+        ASSERT_EQ(::chmod(dir().c_str(), c.mode), 0);
+        for (HSystemRegistry::Use use : {HSystemRegistry::USE_READ, HSystemRegistry::USE_CHANGE}) {
+            const std::string out = captureStdout([&] {
+                EXPECT_FALSE(reg.openRegistryFor(use, nullptr, kCompany, kProduct));
+                EXPECT_TRUE(reg.setStringValue("k", "w", 1));
+                EXPECT_TRUE(reg.closeRegistry()) << "a registry that did not open has nothing to save";
+            });
+            EXPECT_EQ(out, "\n\n+-------+\n| Alert |\n+-------+\nfailed to open registry: refusing the folder " +
+                               refusedFolder + ": " + c.reason + "\n\n");
+        }
+        EXPECT_EQ(readFileBytes(notes), "the player's notes");
+        if (c.linkElsewhere) {
+            EXPECT_EQ(readFileBytes(elsewhere.file("registry")), record("k", "v"));
+            EXPECT_EQ(::unlink(elsewhere.file("registry").c_str()), 0);
+            ASSERT_EQ(::chmod(elsewhere.path().c_str(), 0700), 0);
+        }
+        ASSERT_EQ(::unlink(file().c_str()), 0);
+        ASSERT_EQ(::rmdir(dir().c_str()), 0);
+    }
 }
 
 // The registry file's path must fit in 1023 characters: a longer one is

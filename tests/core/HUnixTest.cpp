@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +28,7 @@
 #include <fstream>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -324,10 +326,10 @@ TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
         HUnix::s_initBacktraceSignals();
         struct sigaction fatalBefore;
         sigaction(SIGSEGV, nullptr, &fatalBefore);
-        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGXCPU})
             std::signal(sig, SIG_DFL);
         HUnix::s_initTerminationSignals();
-        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGXCPU}) {
             HEventManager::s_resetSharedState();
             std::raise(sig);
             // The process goes on; the request waits for the loops.
@@ -338,8 +340,8 @@ TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
         check(fatalAfter.sa_handler == fatalBefore.sa_handler, "the fatal-signal handler stays");
 
         // Started ignored (nohup, a background job): SIGINT and SIGHUP stay
-        // ignored; SIGTERM is taken all the same.
-        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        // ignored; SIGTERM and SIGXCPU are taken all the same.
+        for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGXCPU})
             std::signal(sig, SIG_IGN);
         HUnix::s_initTerminationSignals();
         for (int sig : {SIGINT, SIGHUP}) {
@@ -347,9 +349,12 @@ TEST(HUnix, TerminationSignalsOnlyAskTheEventLoopsToEnd)
             std::raise(sig);
             check(!HEventManager::s_isTerminationRequested(), "ignored signal " + std::to_string(sig));
         }
-        HEventManager::s_resetSharedState();
-        std::raise(SIGTERM);
-        check(HEventManager::s_isTerminationRequested(), "SIGTERM though started ignored");
+        for (int sig : {SIGTERM, SIGXCPU}) {
+            HEventManager::s_resetSharedState();
+            std::raise(sig);
+            check(HEventManager::s_isTerminationRequested(),
+                  "signal " + std::to_string(sig) + " though started ignored");
+        }
         std::exit(check.failures());
     });
     ASSERT_TRUE(r.exited) << "signal " << r.signal;
@@ -414,6 +419,62 @@ TEST(HUnix, WritesPastTheFileSizeLimitOrIntoABrokenPipeFailInsteadOfEndingThePro
     EXPECT_EQ(r.exitCode, 0) << r.out;
 }
 
+// A standard stream that cannot take a message (a full pipe nobody reads,
+// as a terminal stopped with Ctrl-S): the write waits until the reader
+// takes the pipe's bytes, then the whole message arrives; or, while it
+// waits, a termination signal comes (from another thread, whatever thread
+// the signal reaches), and the write gives up within a moment.
+TEST(HPlatform, AWriteToAStalledStreamWaitsUntilItMovesOrATerminationSignal)
+{
+    for (bool signalled : {false, true}) {
+        SCOPED_TRACE(signalled ? "a termination signal" : "the reader reads");
+        const ChildResult r = runInChild([signalled] {
+            ChildChecks check;
+            HUnix::s_initTerminationSignals();
+            int ends[2];
+            check(pipe(ends) == 0, "pipe");
+            const int flags = fcntl(ends[1], F_GETFL);
+            fcntl(ends[1], F_SETFL, flags | O_NONBLOCK);
+            std::string filler;
+            for (ssize_t n = 0; (n = write(ends[1], "f", 1)) > 0;)
+                filler += 'f';
+            fcntl(ends[1], F_SETFL, flags);
+            dup2(ends[1], STDERR_FILENO);
+            const std::string message = "The registry file was damaged.\n";
+            std::string read;
+            std::thread other([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                if (signalled) {
+                    kill(getpid(), SIGTERM);
+                    return;
+                }
+                char buf[4096];
+                while (read.size() < filler.size() + message.size()) {
+                    const ssize_t n = ::read(ends[0], buf, sizeof(buf));
+                    if (n <= 0)
+                        break;
+                    read.append(buf, static_cast<size_t>(n));
+                }
+            });
+            const double start = monotonicSeconds();
+            const bool written = HPlatform::s_writeToStream(STDERR_FILENO, message.c_str());
+            const double took = monotonicSeconds() - start;
+            other.join();
+            check(took >= 0.25, "the write waited");
+            check(took < 3.0, "the write ended in time");
+            if (signalled) {
+                check(!written, "the write gave up");
+            } else {
+                check(written, "the write was whole");
+                check(read == filler + message, "the message arrived after what the pipe held");
+            }
+            std::exit(check.failures());
+        });
+        ASSERT_TRUE(r.exited) << "signal " << r.signal;
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+    }
+}
+
 // Stub browsers on an otherwise empty search path. Each one appends what it
 // was started with to "received": its process id, its session, its parent's
 // process id, where its standard streams lead ("null" for /dev/null, else
@@ -454,7 +515,7 @@ protected:
     // Opens the address in a child process whose search path holds only the
     // stubs, with or without a display; the child's process id and session
     // are written to "opener" first.
-    ChildResult open(const std::string& url, bool display)
+    ChildResult open(const std::string& url, bool display, int exitCode = 0)
     {
         return runInChild([&] {
             if (display)
@@ -465,7 +526,7 @@ protected:
             if (chdir(dir.path().c_str()) != 0)
                 _exit(90);
             dir.write("opener", std::to_string(getpid()) + " " + std::to_string(getsid(0)));
-            HPlatform::s_openURL(url.c_str());
+            HPlatform::s_openURL(url.c_str(), exitCode);
         });
     }
 
@@ -680,6 +741,24 @@ TEST_F(OpenURLTest, AnythingButAWebAddressIsRefusedAndNothingStarts)
             EXPECT_FALSE(fileExists(dir.file("received")));
         }
     }
+}
+
+// The link ends the process with the code it is given: 0, or the code of
+// a game that could not store what it held.
+TEST_F(OpenURLTest, TheLinkEndsTheProcessWithTheCodeItIsGiven)
+{
+    addStub("xdg-open");
+    for (int code : {0, HUnix::kExitNotStored}) {
+        SCOPED_TRACE(code);
+        std::remove(dir.file("received").c_str());
+        const ChildResult r = open("http://x/", true, code);
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, code);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(received(1).size(), 1u) << "the launcher did not start";
+    }
+    const ChildResult none = open("http://x/", false, HUnix::kExitNotStored);
+    EXPECT_EQ(none.exitCode, HUnix::kExitNotStored) << "a link that starts nothing";
 }
 
 TEST_F(OpenURLTest, NoBrowserSaysSoAndStillExits0)

@@ -197,10 +197,10 @@ TEST_F(StartupTest, GoRunsTheWholeLifeOnce)
 }
 
 // The process ends while go runs, from inside the main loop, as the X
-// library ends it when the display goes away: the game's end by a lost
-// display runs from the exit functions, and can still save to the
-// registry; then the sound stops, and the process ends with the status it
-// was given. An exit after go has returned runs nothing of the game's.
+// library ends it when the display goes away: the sound stops first, then
+// the game's end by a lost display runs from the exit functions, and can
+// still save to the registry, and the process ends with the status it was
+// given. An exit after go has returned runs nothing of the game's.
 TEST_F(StartupTest, TheProcessEndingWhileGoRunsEndsTheGameFirst)
 {
     class EndedGame : public TestGame {
@@ -239,13 +239,43 @@ TEST_F(StartupTest, TheProcessEndingWhileGoRunsEndsTheGameFirst)
         });
         EXPECT_EXITED_WITH(r, duringGo ? 1 : 3);
         if (duringGo) {
-            EXPECT_EQ(r.out, "ended by a lost display\nsaved: 1\nsound stopped\n");
+            EXPECT_EQ(r.out, "sound stopped\nended by a lost display\nsaved: 1\n");
             std::string kept;
             EXPECT_TRUE(registryValue(readFileBytes(home.file(".moravel/registry_Moravel_Test")), "kept", &kept));
             EXPECT_EQ(kept, std::string("yes", 4));
         } else {
             EXPECT_EQ(r.out, "");
         }
+    }
+}
+
+// A game that still holds what it could not store: its run's exit code is
+// HUnix::kExitNotStored, also when the process ends under it while go
+// runs (the X library's status 1 gives way); one that holds nothing ends
+// with the status it was given.
+TEST_F(StartupTest, WhatCouldNotBeStoredIsTheExitCode)
+{
+    class HoldingGame : public TestGame {
+    public:
+        bool m_holdsUnsavedData() const override { return holds; }
+        bool holds = false;
+    };
+    for (bool holds : {false, true}) {
+        SCOPED_TRACE(holds ? "holding unsaved data" : "holding nothing");
+        HoldingGame game;
+        game.holds = holds;
+        EXPECT_EQ(game.m_getExitCode(), holds ? HUnix::kExitNotStored : HUnix::kExitNormal);
+        const ChildResult r = runInChild([&] {
+            HoldingGame ended;
+            ended.holds = holds;
+            ended.eventHandler = [&](const HEvent&) {
+                std::exit(1);
+                return true;
+            };
+            ended.go("", "");
+            std::exit(42);
+        });
+        EXPECT_EXITED_WITH(r, holds ? HUnix::kExitNotStored : 1);
     }
 }
 

@@ -6,11 +6,16 @@
 // after another (an earlier choice of one never puts back another's newer
 // one); a Clear whose save failed; a demo whose clock jumps; a save that
 // was killed midway; a FIFO, a device and a symbolic link in the registry
-// file's place; a file-size limit and a standard error nobody reads; a
-// result left on its end screen; a home directory too long for the
-// registry's path; and the display going away under the game (the X server
-// ended, the window destroyed by another program). Each test compares the
-// registry file's bytes before and after.
+// file's place; a file-size limit, a full disk, a standard error nobody
+// reads and one that cannot take more; a result left on its end screen; a
+// home directory too long for the registry's path; a window stopped with
+// the lock held, a lock that is always interrupted and a folder that cannot
+// be locked, against the bound on an ending; a run as root over a player's
+// file and a folder of another user; a processor-time limit; the partner
+// link after another window's choice; and the display going away under the
+// game (the X server ended, the window destroyed by another program). Each
+// test compares the registry file's bytes before and after; an ending that
+// could not store what it held is told by the exit code.
 //
 // A program that must wait at a chosen point is either left there at the
 // end of its demo (it then waits for live input, which the dummy video
@@ -18,6 +23,7 @@
 // entry left open then keeps the entry under the name typed so far, an end
 // screen stores its result under the last name entered; or it is held at an
 // event of its demo by its journal read at the test's pace (JournalGate).
+#include "engine/core/HUnix.h"
 #include "tests/game/PlayerSession.h"
 #include "tests/game/QinvarDialogProbe.h"
 #include "tests/support/JournalGate.h"
@@ -149,22 +155,73 @@ long peakKilobytes(pid_t pid)
     return -1;
 }
 
+// The environment that preloads `library`, one of tests/game/preload, into
+// the game, with its variables `vars`.
+ProgramSandbox::Environment preloading(const std::string& library, const ProgramSandbox::Environment& vars)
+{
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    // The sanitizers' runtime would insist on coming first.
+    ProgramSandbox::Environment env = {
+        {"LD_PRELOAD", buildProgram(library)},
+        {"ASAN_OPTIONS", (asan && *asan ? std::string(asan) + ":" : std::string()) + "verify_asan_link_order=0"}};
+    env.insert(env.end(), vars.begin(), vars.end());
+    return env;
+}
+
+// Two such environments together: both libraries preloaded, both sets of
+// variables.
+ProgramSandbox::Environment together(ProgramSandbox::Environment a, const ProgramSandbox::Environment& b)
+{
+    for (const auto& [name, value] : b) {
+        const auto same = std::find_if(a.begin(), a.end(), [&](const auto& v) { return v.first == name; });
+        if (same == a.end())
+            a.push_back({name, value});
+        else if (name == "LD_PRELOAD")
+            same->second += ":" + value;
+    }
+    return a;
+}
+
 // The environment of a window on slow or stalled storage: the library of
 // tests/game/preload, preloaded, makes every fsync wait `delayMs` first, and
 // with `stop` stops the window (SIGSTOP) at its first one, inside its first
 // save and so with the registry's lock held, until the test lets it go on.
 ProgramSandbox::Environment slowStorage(int delayMs, bool stop = false)
 {
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    // The sanitizers' runtime would insist on coming first.
-    ProgramSandbox::Environment env = {
-        {"LD_PRELOAD", buildProgram("libqv_stretched_sync.so")},
-        {"ASAN_OPTIONS", (asan && *asan ? std::string(asan) + ":" : std::string()) + "verify_asan_link_order=0"}};
+    ProgramSandbox::Environment vars;
     if (delayMs > 0)
-        env.push_back({"QV_SYNC_DELAY_MS", std::to_string(delayMs)});
+        vars.push_back({"QV_SYNC_DELAY_MS", std::to_string(delayMs)});
     if (stop)
-        env.push_back({"QV_SYNC_STOP", "1"});
-    return env;
+        vars.push_back({"QV_SYNC_STOP", "1"});
+    return preloading("libqv_stretched_sync.so", vars);
+}
+
+// A disk that is full when a save flushes its file: every fsync fails.
+ProgramSandbox::Environment fullDisk()
+{
+    return preloading("libqv_stretched_sync.so", {{"QV_SYNC_FULL", "1"}});
+}
+
+// The monotonic clock of a window runs this many times as fast as the
+// system's: a wait of a minute on it takes three seconds.
+constexpr int kClockSpeed = 20;
+ProgramSandbox::Environment fastClock()
+{
+    return preloading("libqv_fast_clock.so", {{"QV_CLOCK_SPEED", std::to_string(kClockSpeed)}});
+}
+// The longest an ending may take on a window's fast clock, in the test's
+// seconds: the 60 seconds of the bound, and some for the work around it.
+constexpr double kEndingBoundSeconds = 75.0 / kClockSpeed;
+
+// Locks that do not behave (tests/game/preload/OddLocks.cpp): `mode` is
+// "interrupted" or "files only"; with `countFile` the number of flock calls
+// is written there at the exit.
+ProgramSandbox::Environment oddLocks(const std::string& mode, const std::string& countFile = "")
+{
+    ProgramSandbox::Environment vars = {{"QV_FLOCK", mode}};
+    if (!countFile.empty())
+        vars.push_back({"QV_FLOCK_COUNT", countFile});
+    return preloading("libqv_odd_locks.so", vars);
 }
 
 // Whether a program started by a test can take the ordinary user, so that
@@ -172,6 +229,25 @@ ProgramSandbox::Environment slowStorage(int delayMs, bool stop = false)
 bool programsCanRunAsTheOrdinaryUser()
 {
     return runInChild([] { _exit(becomeOrdinaryUser() ? 0 : 1); }).exitCode == 0;
+}
+
+// What the game tells on standard error of what its last saves could not
+// store: the options chosen in its window, a best time (the start of the
+// line, up to its time).
+const char* const kOptionsNotStored = "Qinvar MahJong could not store the options chosen in this window.\n";
+std::string bestTimeNotStored(const std::string& name, int layout = 0)
+{
+    return "Qinvar MahJong could not store the best time of " + name + " on layout " + std::to_string(layout + 1) +
+           ": ";
+}
+
+// A run that ended without storing what it held: its exit code says so,
+// and each of `told` is on its standard error.
+void expectEndedWithoutStoring(const ChildResult& r, const std::vector<std::string>& told)
+{
+    EXPECT_EXITED_WITH(r, HUnix::kExitNotStored);
+    for (const std::string& line : told)
+        EXPECT_NE(r.err.find(line), std::string::npos) << line << " is not in:\n" << r.err;
 }
 
 // Whether the process is stopped (by a signal), as /proc tells.
@@ -253,6 +329,17 @@ protected:
         s.click(screen::newGameButton(), 1000);
         s.click(screen::confirmationButton(true), 1000);
         s.idle(200);
+    }
+    // The options, their best times, Clear of the shown layout (layout 0),
+    // confirmed, and both dialogs closed.
+    static void clearLayoutZeroInTheOptions(PlayerSession& s)
+    {
+        s.click(screen::optionsButton(), 500);
+        s.click(screen::optionsBestTimesButton(), 500);
+        s.click(screen::bestTimesClearButton(), 500);
+        s.click(screen::clearConfirmationButton(true), 500);
+        s.click(screen::bestTimesOkButton(), 500);
+        s.click(screen::optionsOkButton(), 500);
     }
     static PlayerSession pickStartABoardAndQuit()
     {
@@ -635,7 +722,8 @@ TEST_F(SavedDataTest, EveryDamagedOriginalIsKept)
 // A file-size limit of 1 KiB (`ulimit -f 1`), below the registry's size:
 // the won game's best time cannot be written. The save fails and says why,
 // the registry stays byte for byte with no temporary file beside it, and the
-// game goes on to its quit.
+// game goes on to its quit, which cannot store the entry either: the exit
+// code and standard error say what was lost.
 TEST_F(SavedDataTest, AFileSizeLimitFailsTheSaveAndTheGameGoesOn)
 {
     ProgramSandbox box;
@@ -646,7 +734,7 @@ TEST_F(SavedDataTest, AFileSizeLimitFailsTheSaveAndTheGameGoesOn)
     PlayerSession s = wonGameUpToTheName("amy");
     enterAndQuit(s);
     const ChildResult r = play(box, s);
-    EXPECT_EXITED_CLEANLY(r);
+    expectEndedWithoutStoring(r, {bestTimeNotStored("amy"), kOptionsNotStored});
     EXPECT_NE(r.out.find(std::strerror(EFBIG)), std::string::npos) << r.out;
     EXPECT_TRUE(registryOf(box) == before) << "changed: " << testing::PrintToString(changedKeys(before, registryOf(box)));
     EXPECT_EQ(namesIn(box.home().file(".moravel")), theRegistryAlone());
@@ -672,6 +760,187 @@ TEST_F(SavedDataTest, AStandardErrorNobodyReadsLosesTheMessageAndTheGameIsPlayed
     const std::vector<std::string> names = storedNames(registryOf(box), 0);
     ASSERT_FALSE(names.empty());
     EXPECT_EQ(names[0], "amy");
+}
+
+// Standard error a full pipe that nobody reads (a terminal stopped with
+// Ctrl-S, a log reader that hangs), and a damaged registry: window A's
+// first save (a board started) keeps the damaged copy and tells so on
+// standard error, which cannot take it. The save lets the lock go before it
+// tells: window B, ended by a termination signal in its name entry, stores
+// its entry within seconds. And a termination signal ends A, whose message
+// is given up, with everything it saved kept.
+TEST_F(SavedDataTest, AStalledStandardErrorHoldsNoLockAndASignalStillEndsTheGame)
+{
+    ProgramSandbox a;
+    ProgramSandbox b;
+    const std::string bytes = damagedRegistryBytes(playersRegistry());
+    a.home().write(kGameRegistryFile, bytes);
+    const std::string path = a.home().file(kGameRegistryFile);
+    const ProgramSandbox::Environment sameHome = {{"HOME", a.home().path()}};
+
+    RunningProgram windowB;
+    const PlayerSession sb = wonGameUpToTheName("bea");
+    ASSERT_TRUE(startWaitingAtTheDemosEnd(b, &windowB, sb, {}, sameHome)) << windowB.wait(1).out;
+
+    a.inEveryChild([] { stalledPipeInChild(STDERR_FILENO); });
+    PlayerSession sa(1000);
+    pickAndStartABoard(sa);
+    RunningProgram windowA;
+    ASSERT_TRUE(startOver(a, &windowA, sa));
+    ASSERT_TRUE(waitFor(30, [&] { return fileExists(path + ".damaged") || !windowA.running(); }));
+    ASSERT_TRUE(windowA.running()) << windowA.wait(1).out;
+    EXPECT_TRUE(readFileBytes(path + ".damaged") == bytes) << "the copy is not the original";
+
+    ::kill(windowB.pid(), SIGTERM);
+    const double signalled = monotonicSeconds();
+    const ChildResult rb = windowB.wait(60);
+    EXPECT_LE(monotonicSeconds() - signalled, 15.0) << "B waited for the lock";
+    EXPECT_EXITED_CLEANLY(rb);
+    EXPECT_EQ(storedName(registryOf(a), 0, 0), "bea");
+
+    EXPECT_TRUE(windowA.running()) << "A's message did not wait";
+    ::kill(windowA.pid(), SIGTERM);
+    const ChildResult ra = windowA.wait(15);
+    EXPECT_EXITED_CLEANLY(ra);
+    std::string value;
+    ASSERT_TRUE(registryValue(registryOf(a), "Tileset", &value));
+    EXPECT_EQ(value, u32Bytes(1)) << "A's choice was lost";
+}
+
+// A processor-time limit reached (`ulimit -t`: the kernel sends SIGXCPU)
+// while the game sits in its name entry: it ends as on SIGTERM, the entry
+// and the name typed so far stored, without a stack dump.
+TEST_F(SavedDataTest, AProcessorTimeLimitInTheNameEntryStoresTheName)
+{
+    ProgramSandbox box;
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(box);
+    RunningProgram program;
+    ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, wonGameUpToTheName("amy"))) << program.wait(1).out;
+    ::kill(program.pid(), SIGXCPU);
+    const ChildResult r = program.wait(60);
+    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EQ(r.out, "");
+    expectAmysEntryStored(before, registryOf(box));
+}
+
+// The game started as root on the player's home (`sudo qvgame`, which
+// keeps HOME): its save replaces the player's registry file, which stays
+// the player's, owner, group and mode; the player's next run reads it and
+// saves over it as before.
+TEST_F(SavedDataTest, ARootSaveOverAPlayersFileKeepsItThePlayers)
+{
+    if (!runsAsRoot() || !programsCanRunAsTheOrdinaryUser())
+        GTEST_SKIP() << "needs root, and an ordinary user to give the files to";
+    ProgramSandbox players;
+    players.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string home = players.home().path();
+    const std::string path = gameRegistryPath(home);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(giveToOrdinaryUser(home));
+    auto tileSet = [&] {
+        std::string value;
+        return registryValue(readFileBytes(path), "Tileset", &value) ? u32Of(value) : 99u;
+    };
+    const uint32_t first = tileSet();
+
+    ProgramSandbox asRoot;
+    PlayerSession up(1000);
+    pickAndStartABoard(up, screen::kTileSetUp);
+    up.quit();
+    const ChildResult r = play(asRoot, up, {}, {{"HOME", home}});
+    EXPECT_EXITED_CLEANLY(r);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(tileSet(), first + 1) << "root's save did not happen";
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kOrdinaryUserId) << "the file was taken from the player";
+    EXPECT_EQ(st.st_gid, kOrdinaryUserId);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    ProgramSandbox asPlayer;
+    asPlayer.asOrdinaryUser();
+    PlayerSession down(1000);
+    pickAndStartABoard(down, screen::kTileSetDown);
+    down.quit();
+    const ChildResult again = play(asPlayer, down, {}, {{"HOME", home}});
+    EXPECT_EXITED_CLEANLY(again);
+    EXPECT_EQ(again.out, "") << "the player's save failed";
+    EXPECT_EQ(tileSet(), first) << "the player's save did not happen";
+}
+
+// The player's registry folder belongs to another user and all may write
+// to it (sticky, as a shared folder is), and a link planted there as the
+// registry file leads to the player's own notes: the game refuses the
+// folder, says so, reads and writes nothing through it, and ends saying
+// its choice was not stored; the notes stay as they were.
+TEST_F(SavedDataTest, ALinkPlantedInAnotherUsersFolderIsNotFollowed)
+{
+    if (!runsAsRoot() || !programsCanRunAsTheOrdinaryUser())
+        GTEST_SKIP() << "needs root, to make a folder of another user";
+    ProgramSandbox box;
+    box.asOrdinaryUser();
+    const std::string notes = box.home().write("notes.txt", "the player's notes\n");
+    const std::string folder = box.home().file(".moravel");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(notes.c_str(), gameRegistryPath(box.home().path()).c_str()), 0);
+    // The sandbox gives the home to the player before the run; the folder
+    // is then given to another user.
+    box.inEveryChild([folder] {
+        if (::lchown(folder.c_str(), 12345, 12345) != 0 || ::chmod(folder.c_str(), 01777) != 0)
+            _exit(126);
+    });
+    const ChildResult r = play(box, pickStartABoardAndQuit());
+    expectEndedWithoutStoring(r, {kOptionsNotStored});
+    EXPECT_NE(r.out.find("failed to open registry: refusing the folder " + folder + ": it belongs to another user"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(readFileBytes(notes), "the player's notes\n");
+    struct stat st;
+    ASSERT_EQ(::stat(notes.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kOrdinaryUserId);
+}
+
+// Window A starts windowed, as stored; window B then switches to full
+// screen (its command line's -f stores the choice at once); A, which never
+// touched the switch, opens the options and follows the maker's link
+// (there is no browser to start): B's choice is still in the file.
+TEST_F(SavedDataTest, ThePartnerLinkPutsBackNoFullScreenChoiceOfAnotherWindow)
+{
+    ProgramSandbox a;
+    ProgramSandbox b;
+    a.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(a);
+    std::string value;
+    ASSERT_TRUE(registryValue(before, "Fullscreen", &value));
+    ASSERT_EQ(value, u32Bytes(0));
+
+    PlayerSession sa(1000);
+    const size_t point = static_cast<size_t>(sa.demo.count());
+    padForTheGate(sa);
+    sa.click(screen::optionsButton(), 500);
+    sa.click(screen::optionsVisitButton(), 500);
+    JournalGate gate;
+    RunningProgram windowA;
+    ASSERT_TRUE(gate.open(a.work().path()));
+    ASSERT_TRUE(sa.demo.writeTo(a.work().file("demo.bin")));
+    // An empty search path: no browser, so the link only says so and ends.
+    ASSERT_TRUE(a.start(&windowA, buildProgram("qvgame"), {"-s", "-journal", "-demo", "demo.bin"},
+                        {{"PATH", a.work().path()}}));
+    ASSERT_TRUE(gate.readUntil(&windowA, point + 1, 60)) << windowA.wait(1).out;
+
+    const ChildResult rb = play(b, quitAtOnce(), {"-f"}, {{"HOME", a.home().path()}});
+    EXPECT_EXITED_CLEANLY(rb);
+    ASSERT_TRUE(registryValue(registryOf(a), "Fullscreen", &value));
+    ASSERT_EQ(value, u32Bytes(1)) << "B's choice was not stored";
+
+    gate.release();
+    const ChildResult ra = windowA.wait(60);
+    EXPECT_EXITED_CLEANLY(ra);
+    EXPECT_NE(ra.err.find("we can't launch a browser"), std::string::npos) << ra.err;
+    ASSERT_TRUE(registryValue(registryOf(a), "Fullscreen", &value));
+    EXPECT_EQ(value, u32Bytes(1)) << "A put its window back";
+    EXPECT_EQ(changedKeys(before, registryOf(a)), std::vector<std::string>{"Fullscreen"});
 }
 
 // Two windows of the game at once, both winning on layout 0: window A is in
@@ -806,9 +1075,9 @@ TEST_F(SeveralWindowsTest, AnOldLockFileOrAReadOnlyRegistryFolderKeepsEveryEntry
     }
 }
 
-// A registry folder that cannot be locked (it may be written but not read):
-// the player is told once, on standard error and in the trace, and every
-// save still happens.
+// A registry folder that cannot be locked (it may be written but not read),
+// and a folder where its lock file would be: the player is told once, on
+// standard error and in the trace, and every save still happens.
 TEST_F(SavedDataTest, ALockThatCannotBeHadIsToldOnceAndTheSavesHappen)
 {
     if (!programsCanRunAsTheOrdinaryUser())
@@ -818,6 +1087,7 @@ TEST_F(SavedDataTest, ALockThatCannotBeHadIsToldOnceAndTheSavesHappen)
     box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
     const std::string before = registryOf(box);
     const std::string folder = box.home().file(".moravel");
+    ASSERT_EQ(::mkdir((gameRegistryPath(box.home().path()) + ".lock").c_str(), 0700), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0300), 0);
     // A board started saves the options; the won game, its best time and
     // the name.
@@ -836,6 +1106,26 @@ TEST_F(SavedDataTest, ALockThatCannotBeHadIsToldOnceAndTheSavesHappen)
     EXPECT_EQ(std::count(trace.begin(), trace.end(), told), 1)
         << box.workFile("trace.txt");
     expectAmysEntryStored(before, registryOf(box));
+}
+
+// A file system that locks files but not folders (a network home): the
+// registry folder cannot be locked, and its lock file, beside the registry
+// file, serialises the windows instead. Eight windows on a slow disk, ended
+// by one termination signal in their name entries, keep every entry;
+// nothing is said, and the lock file is a plain file of the player's.
+TEST_F(SeveralWindowsTest, AFolderThatCannotBeLockedIsLockedThroughALockFile)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_odd_locks.so")));
+    ProgramSandbox home;
+    const ChildResult all = endAndExpectEveryEntry(
+        windowsInTheNameEntry(home.home().path(), "w", kWindows, together(oddLocks("files only"), slowStorage(200))),
+        gameRegistryPath(home.home().path()));
+    EXPECT_EQ(all.err, "");
+    struct stat st;
+    ASSERT_EQ(::lstat((gameRegistryPath(home.home().path()) + ".lock").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(st.st_size, 0);
 }
 
 // Two homes whose registry files are links to one shared file: four windows
@@ -926,6 +1216,92 @@ TEST_F(SavedDataTest, AWindowHoldingTheLockForSecondsKeepsEveryEntryAndAnotherSt
     const std::vector<std::string> stored = storedNames(registryOf(home), 0);
     for (const std::string& name : names)
         EXPECT_NE(std::find(stored.begin(), stored.end(), name), stored.end()) << name << " is not in the file";
+}
+
+// A window stops inside its save with the registry's lock held and stays
+// stopped (a hung window), while four others in their name entries are
+// ended by a termination signal: each of them ends within the bound, a
+// minute on its clock, however many saves its ending makes, and its entry
+// is in the file or said to be lost, by the exit code and on standard
+// error. Their clocks run fast, so that the minute passes in seconds.
+TEST_F(SavedDataTest, AWindowStoppedWithTheLockLetsEveryOtherEndWithinTheBound)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    ASSERT_TRUE(fileExists(buildProgram("libqv_fast_clock.so")));
+    ProgramSandbox home;
+    const std::string at = home.home().path();
+    std::vector<Window> holder = windowsInTheNameEntry(at, "holder", 1, slowStorage(0, true));
+    std::vector<Window> others = windowsInTheNameEntry(at, "w", 4, fastClock());
+    signalAll(holder);
+    ASSERT_TRUE(waitFor(30, [&] { return isStopped(holder[0].program->pid()); })) << "the holder did not stop";
+    signalAll(others);
+    const double signalled = monotonicSeconds();
+    std::vector<ChildResult> ended;
+    for (const Window& w : others) {
+        ended.push_back(w.program->wait(120));
+        EXPECT_LE(monotonicSeconds() - signalled, kEndingBoundSeconds) << w.name << " took longer than the bound";
+    }
+    EXPECT_TRUE(isStopped(holder[0].program->pid())) << "the holder went on before the others ended";
+    ::kill(holder[0].program->pid(), SIGCONT);
+    EXPECT_EQ(waitForAll(holder).out, "");
+
+    const std::vector<std::string> stored = storedNames(registryOf(home), 0);
+    EXPECT_NE(std::find(stored.begin(), stored.end(), "holder0"), stored.end());
+    for (size_t i = 0; i < others.size(); ++i) {
+        SCOPED_TRACE(others[i].name);
+        if (std::find(stored.begin(), stored.end(), others[i].name) == stored.end())
+            expectEndedWithoutStoring(ended[i], {bestTimeNotStored(others[i].name)});
+        else
+            EXPECT_EXITED_CLEANLY(ended[i]);
+    }
+}
+
+// A full disk when the game ends: the entry of the name entry, stored when
+// a termination signal ends the game there, cannot be flushed to disk. The
+// file stays as it was with nothing left beside it, and the exit code and
+// standard error say which entry, and that the name, were not stored.
+TEST_F(SavedDataTest, AFullDiskAtTheEndingIsToldByTheExitCode)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    ProgramSandbox box;
+    box.home().write(kGameRegistryFile, registryBytes(playersRegistry()));
+    const std::string before = registryOf(box);
+    RunningProgram program;
+    ASSERT_TRUE(startWaitingAtTheDemosEnd(box, &program, wonGameUpToTheName("amy"), {}, fullDisk()))
+        << program.wait(1).out;
+    const ChildResult r = endBySigterm(&program);
+    expectEndedWithoutStoring(r, {bestTimeNotStored("amy"), kOptionsNotStored});
+    EXPECT_NE(r.out.find("failed to write registry: cannot flush to disk "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(": No space left on device"), std::string::npos) << r.out;
+    EXPECT_TRUE(registryOf(box) == before) << "changed: " << testing::PrintToString(changedKeys(before, registryOf(box)));
+    EXPECT_EQ(namesIn(box.home().file(".moravel")), theRegistryAlone());
+}
+
+// A lock whose every try is interrupted (flock answers EINTR, as under a
+// storm of signals): a use during play gives up after its wait, and the
+// ending after a termination signal in the name entry comes within the
+// bound; neither spins (each try is one pause of a wait, not a loop at full
+// speed), and the entry is said to be lost. The window's clock runs fast.
+TEST_F(SavedDataTest, ALockThatKeepsBeingInterruptedEndsWithinTheBoundWithoutSpinning)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_odd_locks.so")));
+    ASSERT_TRUE(fileExists(buildProgram("libqv_fast_clock.so")));
+    ProgramSandbox box;
+    const std::string count = box.work().file("flock-calls");
+    const PlayerSession s = wonGameUpToTheName("amy");
+    RunningProgram program;
+    ASSERT_TRUE(startOver(box, &program, s, {}, together(oddLocks("interrupted", count), fastClock())));
+    ASSERT_TRUE(waitForTheDemo(box, &program, s, 20)) << "a wait during play did not end";
+    ::kill(program.pid(), SIGTERM);
+    const double signalled = monotonicSeconds();
+    const ChildResult r = program.wait(20);
+    EXPECT_LE(monotonicSeconds() - signalled, kEndingBoundSeconds) << "the ending took longer than the bound";
+    expectEndedWithoutStoring(r, {bestTimeNotStored("amy")});
+    // Some hundreds of tries, a pause of 10 ms each: a loop without pauses
+    // would make millions.
+    const long calls = std::atol(readFileBytes(count).c_str());
+    EXPECT_GT(calls, 0);
+    EXPECT_LT(calls, 5000);
 }
 
 // Window A loaded its options at start and sits in the name entry; window
@@ -1139,7 +1515,8 @@ TEST_F(SavedDataTest, OnlyTheGamesOwnTemporaryFilesAreRemoved)
 // What is not a regular file in the registry file's place: a FIFO that no
 // one writes, a link to a device that never ends. The game starts without
 // waiting, reads nothing, says what it found, stays small, plays, and ends
-// on a termination signal; the FIFO and the link stay as they were.
+// on a termination signal, saying that its choice was not stored; the FIFO
+// and the link stay as they were.
 TEST_F(SavedDataTest, AFifoOrADeviceAsTheRegistryIsNeitherReadNorReplaced)
 {
     PlayerSession s(1000);
@@ -1179,7 +1556,8 @@ TEST_F(SavedDataTest, AFifoOrADeviceAsTheRegistryIsNeitherReadNorReplaced)
         long peak = 0;
         const ChildResult r = playAndEnd(box, &peak);
         EXPECT_LT(peak, plain + 32 * 1024) << "KiB, where a plain registry file takes " << plain;
-        EXPECT_EXITED_CLEANLY(r);
+        // The tile set chosen could not be stored.
+        expectEndedWithoutStoring(r, {kOptionsNotStored});
         EXPECT_NE(r.out.find("failed to open registry: cannot read " + std::string(c.fifo ? path : "/dev/zero") +
                              c.found),
                   std::string::npos)
@@ -1221,8 +1599,9 @@ TEST_F(SavedDataTest, ASymbolicLinkStaysALinkAfterASave)
     EXPECT_EQ(namesIn(dotfiles.path()), std::vector<std::string>{"qinvar-registry"});
 }
 
-// A home directory too long for the registry's path: a clear message, and
-// nothing read or written under a cut name.
+// A home directory too long for the registry's path: a clear message,
+// nothing read or written under a cut name, and the exit code says the
+// choice was not stored.
 TEST_F(SavedDataTest, AHomeTooLongForTheRegistryPathIsRefused)
 {
     for (size_t length : {1016u, 1000u}) {
@@ -1232,7 +1611,7 @@ TEST_F(SavedDataTest, AHomeTooLongForTheRegistryPathIsRefused)
         ASSERT_EQ(home.size(), length);
         // "-w" stores the window at once; starting a board saves the options.
         const ChildResult r = play(box, pickStartABoardAndQuit(), {"-w"}, {{"HOME", home}});
-        EXPECT_EXITED_CLEANLY(r);
+        expectEndedWithoutStoring(r, {kOptionsNotStored});
         EXPECT_NE(r.out.find("failed to open registry: the path of the registry file under the home directory "
                              "would be longer than 1023 characters"),
                   std::string::npos)
@@ -1296,27 +1675,30 @@ TEST_F(SavedDataTest, AnEarlierChoiceSavedOnceDoesNotPutBackAnotherWindowsNewerO
 // written) is told, and the table shows cleared; the folder recovers, and
 // the clear is in the file: written at the end of the game, or with the
 // next ranking on that layout, which ranks the new entry into the cleared
-// table, not into what the file held. The game runs as an ordinary user.
+// table, not into what the file held. Or, while the clear is pending,
+// another window (root's, which may write there) wins on layout 0 and
+// stores "bea": the clear removes the entries the table showed when the
+// player cleared it, and keeps bea's, stored since, at the head of the
+// table. The game runs as an ordinary user.
 TEST_F(SavedDataTest, AClearThatFailedStaysClearedOnceTheFolderRecovers)
 {
     if (!programsCanRunAsTheOrdinaryUser())
         GTEST_SKIP() << "cannot leave root here, so directory permissions do not apply";
-    for (bool ranked : {false, true}) {
-        SCOPED_TRACE(ranked ? "then a won game is ranked" : "then the game ends");
+    enum Then { ENDS, RANKED, ANOTHER_WINDOW_STORES };
+    for (Then then : {ENDS, RANKED, ANOTHER_WINDOW_STORES}) {
+        SCOPED_TRACE(then == ENDS ? "then the game ends"
+                                  : (then == RANKED ? "then a won game is ranked" : "another window stores meanwhile"));
+        if (then == ANOTHER_WINDOW_STORES && !runsAsRoot())
+            continue; // no other window may write where this one may not
         ProgramSandbox box;
         const std::string before = playersRegistryInAFolderNotWritable(box);
         const std::string folder = box.home().file(".moravel");
 
         PlayerSession s(seedTime);
-        s.click(screen::optionsButton(), 500);
-        s.click(screen::optionsBestTimesButton(), 500);
-        s.click(screen::bestTimesClearButton(), 500);
-        s.click(screen::clearConfirmationButton(true), 500);
-        s.click(screen::bestTimesOkButton(), 500);
-        s.click(screen::optionsOkButton(), 500);
+        clearLayoutZeroInTheOptions(s);
         const size_t point = static_cast<size_t>(s.demo.count());
         padForTheGate(s);
-        if (ranked) {
+        if (then == RANKED) {
             s.click(screen::startButton(), 1000);
             s.playPairs(mirror, moves);
             s.click(screen::continueButton(), 1500);
@@ -1329,6 +1711,14 @@ TEST_F(SavedDataTest, AClearThatFailedStaysClearedOnceTheFolderRecovers)
         ASSERT_TRUE(startGated(box, &program, &gate, s));
         ASSERT_TRUE(gate.readUntil(&program, point + 1, 60)) << program.wait(1).out;
         EXPECT_TRUE(registryOf(box) == before) << "the clear's save did not fail";
+        if (then == ANOTHER_WINDOW_STORES) {
+            ProgramSandbox other;
+            PlayerSession bea = wonGameUpToTheName("bea");
+            enterAndQuit(bea);
+            const ChildResult stored = play(other, bea, {}, {{"HOME", box.home().path()}});
+            EXPECT_EXITED_CLEANLY(stored);
+            EXPECT_EQ(storedName(registryOf(box), 0, 0), "bea");
+        }
         ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
         gate.release();
         const ChildResult r = program.wait(60);
@@ -1337,8 +1727,10 @@ TEST_F(SavedDataTest, AClearThatFailedStaysClearedOnceTheFolderRecovers)
 
         const std::string after = registryOf(box);
         std::vector<std::string> want(8, "nobody");
-        if (ranked)
+        if (then == RANKED)
             want[0] = "amy";
+        if (then == ANOTHER_WINDOW_STORES)
+            want[0] = "bea";
         EXPECT_EQ(storedNames(after, 0), want);
         EXPECT_EQ(storedNames(after, 1), storedNames(before, 1)) << "another layout changed";
     }
@@ -1450,6 +1842,55 @@ TEST_F(LostDisplayTest, TheServerEndingKeepsEveryWindowsEntryAndChoice)
         ASSERT_TRUE(registryValue(after, "Autohint", &value));
         EXPECT_EQ(value, u32Bytes(1)) << "the options dialog's change was lost";
     }
+}
+
+// The sound stops first when the display goes away: the music does not
+// play on while the last saves run. A window in the options dialog (whose
+// changes are saved at the end), on a slow disk (every fsync 2 seconds
+// longer), plays through SDL's disk audio driver, which writes what it
+// plays to a file as it goes: once the server has ended and the save is
+// under way (its temporary file is there), the file grows no more.
+TEST_F(LostDisplayTest, TheSoundStopsBeforeTheLastSaves)
+{
+    ASSERT_TRUE(fileExists(buildProgram("libqv_stretched_sync.so")));
+    XvfbServer server;
+    ASSERT_TRUE(server.start("640x480x24", 20)) << "Xvfb did not start";
+    ProgramSandbox box;
+    box.home().write(kGameRegistryFile, registryBytes(chosenOptionRecords(0)));
+    const std::string sound = box.work().file("sound.raw");
+    const PlayerSession s = autoHintsSwitchedInTheOptions();
+    ASSERT_TRUE(s.demo.writeTo(box.work().file("demo.bin")));
+    ProgramSandbox::Environment env = onTheServer(server);
+    env.push_back({"SDL_AUDIODRIVER", "disk"});
+    env.push_back({"SDL_DISKAUDIOFILE", sound});
+    env = together(env, slowStorage(2000));
+    RunningProgram program;
+    ASSERT_TRUE(box.start(&program, buildProgram("qvgame"), {"-journal", "-demo", "demo.bin"}, env));
+    ASSERT_TRUE(waitForTheDemo(box, &program, s)) << program.wait(1).err;
+    auto soundBytes = [&] {
+        struct stat st;
+        return ::stat(sound.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+    };
+    const long long playing = soundBytes();
+    ASSERT_TRUE(waitFor(5, [&] { return soundBytes() > playing; })) << "no sound plays";
+
+    server.stop();
+    const std::string folder = box.home().file(".moravel");
+    const bool saving = waitFor(20, [&] {
+        for (const std::string& name : namesIn(folder)) {
+            if (name.find(".#saving#") != std::string::npos)
+                return true;
+        }
+        return !program.running();
+    });
+    ASSERT_TRUE(saving && program.running()) << "the last save was not seen under way";
+    const long long atTheSave = soundBytes();
+    sleepMilliseconds(800);
+    EXPECT_EQ(soundBytes(), atTheSave) << "the sound played on during the last save";
+    expectEndedByTheXLibrary(program.wait(30));
+    std::string value;
+    ASSERT_TRUE(registryValue(registryOf(box), "Autohint", &value));
+    EXPECT_EQ(value, u32Bytes(1)) << "the options dialog's change was lost";
 }
 
 // Another program destroys the game's window: the game's next drawing on it

@@ -1,6 +1,7 @@
 // Forked child processes with captured output.
 #include "tests/support/ChildProcess.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
 void takeWaitStatus(int status, ChildResult* result)
 {
@@ -96,6 +98,31 @@ void brokenPipeInChild(int fd)
     if (::pipe(ends) != 0)
         _exit(126);
     ::close(ends[0]);
+    if (ends[1] != fd) {
+        ::dup2(ends[1], fd);
+        ::close(ends[1]);
+    }
+}
+
+void stalledPipeInChild(int fd)
+{
+    int ends[2];
+    if (::pipe(ends) != 0)
+        _exit(126);
+    // Filled up to the last byte through a description that does not wait;
+    // the program's own end of it waits, as a blocking pipe does.
+    const int flags = ::fcntl(ends[1], F_GETFL);
+    if (flags == -1 || ::fcntl(ends[1], F_SETFL, flags | O_NONBLOCK) != 0)
+        _exit(126);
+    char block[4096];
+    std::memset(block, '.', sizeof(block));
+    while (::write(ends[1], block, sizeof(block)) > 0) {
+    }
+    while (::write(ends[1], block, 1) > 0) {
+    }
+    if (::fcntl(ends[1], F_SETFL, flags) != 0)
+        _exit(126);
+    // The reading end stays open in the program, unread.
     if (ends[1] != fd) {
         ::dup2(ends[1], fd);
         ::close(ends[1]);

@@ -39,10 +39,13 @@ ChildResult runInChild(const std::function<void()>& body, int timeoutSeconds = 2
 // `fd` the writing end of a pipe whose reading end is already closed, so
 // every write to it fails (EPIPE) or raises SIGPIPE; a file-size limit of
 // `bytes`, past which writes fail (EFBIG) or raise SIGXFSZ, as under
-// `ulimit -f`.
+// `ulimit -f`; `fd` the writing end of a full pipe that nobody reads (its
+// reading end stays open in the program), so that a write to it waits, as
+// on a terminal stopped with Ctrl-S.
 void closeInChild(int fd);
 void brokenPipeInChild(int fd);
 void fileSizeLimitInChild(unsigned long bytes);
+void stalledPipeInChild(int fd);
 
 // Checks made inside a child process, where GoogleTest's own would not reach
 // the parent: each failure is printed ("FAIL: ...") and counted, and the

@@ -1,8 +1,10 @@
-// Slow or stalled storage for the whole-program tests, preloaded into the
-// game (LD_PRELOAD): every fsync and fdatasync first waits
+// Slow, stalled or full storage for the whole-program tests, preloaded into
+// the game (LD_PRELOAD): every fsync and fdatasync first waits
 // $QV_SYNC_DELAY_MS milliseconds, and with $QV_SYNC_STOP set the first one
 // stops the process (SIGSTOP) until the test lets it go on (SIGCONT); then
-// the system's own call runs.
+// the system's own call runs. With $QV_SYNC_FULL set every one fails
+// instead, with ENOSPC, as on a disk that filled up before the data of the
+// file written could be placed.
 #include <dlfcn.h>
 #include <signal.h>
 #include <time.h>
@@ -42,16 +44,24 @@ int callNext(const char* name, int fd)
     return next(fd);
 }
 
+int stretchedSync(const char* name, int fd)
+{
+    stretch();
+    if (std::getenv("QV_SYNC_FULL")) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return callNext(name, fd);
+}
+
 } // namespace
 
 extern "C" int fsync(int fd)
 {
-    stretch();
-    return callNext("fsync", fd);
+    return stretchedSync("fsync", fd);
 }
 
 extern "C" int fdatasync(int fd)
 {
-    stretch();
-    return callNext("fdatasync", fd);
+    return stretchedSync("fdatasync", fd);
 }
