@@ -7,7 +7,6 @@
 #include "engine/core/HUtil.h"
 #include "engine/core/POSH.h"
 
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -92,18 +91,15 @@ voidpf ZCALLBACK stdioOpen(voidpf opaque, const char* name, int mode)
 {
     if (!name || (mode & ZLIB_FILEFUNC_MODE_WRITE) != 0)
         return nullptr;
-    // Only a regular file, opened without waiting (a FIFO would block).
-    FILE* f = HPlatform::s_openRegularFile(name);
+    // Only a regular file, opened without waiting (a FIFO would block); its
+    // size as the open saw it.
+    int64_t size = 0;
+    FILE* f = HPlatform::s_openRegularFile(name, &size);
     if (!f)
         return nullptr;
-    struct stat st;
-    if (::fstat(::fileno(f), &st) != 0) {
-        std::fclose(f);
-        return nullptr;
-    }
     if (opaque) {
         HZIPFileSystem::StdioSource* source = static_cast<HZIPFileSystem::StdioSource*>(opaque);
-        source->m_iSize = static_cast<int64_t>(st.st_size);
+        source->m_iSize = size;
         source->m_pStream = f;
     }
     return f;
