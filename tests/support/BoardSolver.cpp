@@ -8,7 +8,7 @@
 #include <numeric>
 
 BoardSolver::BoardSolver(const QVBoard& board)
-    : m_start(), m_group(), m_positions(), m_over(), m_left(), m_right(), m_under(), m_hits()
+    : m_start(), m_group(), m_positions(), m_over(), m_left(), m_right(), m_under(), m_above(), m_hits()
 {
     constexpr int32_t n = QVBoard::kTileCount;
     takePosition(board);
@@ -53,6 +53,12 @@ BoardSolver::BoardSolver(const QVBoard& board)
         for (int32_t j : m_over[static_cast<size_t>(i)]) {
             m_under[static_cast<size_t>(j)].set(static_cast<size_t>(i));
             m_under[static_cast<size_t>(j)] |= m_under[static_cast<size_t>(i)];
+        }
+    }
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = 0; j < n; ++j) {
+            if (m_under[static_cast<size_t>(j)][static_cast<size_t>(i)])
+                m_above[static_cast<size_t>(i)].set(static_cast<size_t>(j));
         }
     }
 }
@@ -125,7 +131,19 @@ std::vector<BoardSolver::Move> BoardSolver::m_ranked(const Present& present) con
     return ranked;
 }
 
-std::vector<BoardSolver::Move> BoardSolver::m_clearingPairs(const Present& present) const
+int32_t BoardSolver::m_jitter(uint32_t salt, const Move& m)
+{
+    if (salt == 0)
+        return 0;
+    // A hash of the try and the pair (splitmix's finaliser).
+    uint64_t h = (uint64_t(salt) << 32) ^ (uint64_t(uint32_t(m.first)) << 16) ^ uint64_t(uint32_t(m.second));
+    h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ull;
+    h = (h ^ (h >> 27)) * 0x94d049bb133111ebull;
+    h ^= h >> 31;
+    return static_cast<int32_t>(h % uint64_t(kJitter));
+}
+
+std::vector<BoardSolver::Move> BoardSolver::m_clearingPairs(const Present& present, uint32_t salt) const
 {
     std::array<std::vector<int32_t>, QVBoard::kMatchGroups> left;
     for (int32_t i = 0; i < QVBoard::kTileCount; ++i) {
@@ -133,14 +151,13 @@ std::vector<BoardSolver::Move> BoardSolver::m_clearingPairs(const Present& prese
         if (present[static_cast<size_t>(i)] && g >= 0 && g < QVBoard::kMatchGroups)
             left[static_cast<size_t>(g)].push_back(i);
     }
-    const std::vector<Move> pairs = m_pairs(present);
     for (const std::vector<int32_t>& tiles : left) {
-        // The last two of a group, one lying on the other: the upper one
-        // can only go with a partner, and its only partner lies under it.
-        if (tiles.size() == 2 && (m_under[static_cast<size_t>(tiles[0])][static_cast<size_t>(tiles[1])] ||
-                                  m_under[static_cast<size_t>(tiles[1])][static_cast<size_t>(tiles[0])]))
+        if (m_deadGroup(tiles))
             return {};
     }
+    if (m_lockedPairs(present, left))
+        return {};
+    const std::vector<Move> pairs = m_pairs(present);
     for (const Move& m : pairs) {
         // Taking it loses nothing: the group's last two tiles go together
         // whenever they go, and of a group wholly free any pairing will do.
@@ -152,13 +169,188 @@ std::vector<BoardSolver::Move> BoardSolver::m_clearingPairs(const Present& prese
         if (count == 2 || (count == 4 && freeInGroup == 6))
             return {m};
     }
-    return m_ranked(present);
+    // The pairs that release most first: a tile counts twice each present
+    // tile it lies on, through the layers, and once each tile along its row
+    // on the side it closes.
+    std::vector<std::pair<int32_t, Move>> weighed;
+    for (const Move& m : pairs) {
+        int32_t w = 0;
+        for (int32_t t : {m.first, m.second}) {
+            const size_t ts = static_cast<size_t>(t);
+            const size_t beside = std::max(m_row(present, t, true).count(), m_row(present, t, false).count());
+            w += 2 * static_cast<int32_t>((m_under[ts] & present).count()) + static_cast<int32_t>(beside);
+        }
+        weighed.emplace_back(2 * w + m_jitter(salt, m), m);
+    }
+    std::stable_sort(weighed.begin(), weighed.end(), [](const auto& l, const auto& r) { return l.first > r.first; });
+    std::vector<Move> ranked;
+    for (const auto& w : weighed)
+        ranked.push_back(w.second);
+    return ranked;
 }
 
-bool BoardSolver::findClearingMoves(int32_t budget, std::vector<Move>* moves) const
+bool BoardSolver::m_deadGroup(const std::vector<int32_t>& tiles) const
 {
+    // The last two of a group, one lying on the other: the upper one can
+    // only go with a partner, and its only partner lies under it.
+    if (tiles.size() == 2)
+        return m_stacked(tiles[0], tiles[1]);
+    if (tiles.size() != 4)
+        return false;
+    // Four: the first tile goes with one of the others, the two left with
+    // each other.
+    for (size_t partner = 1; partner < 4; ++partner) {
+        int32_t rest[2];
+        size_t n = 0;
+        for (size_t i = 1; i < 4; ++i) {
+            if (i != partner)
+                rest[n++] = tiles[i];
+        }
+        if (!m_stacked(tiles[0], tiles[partner]) && !m_stacked(rest[0], rest[1]))
+            return false;
+    }
+    return true;
+}
+
+BoardSolver::Present BoardSolver::m_row(const Present& present, int32_t slot, bool leftwards) const
+{
+    // While the tile is there, a tile beside it can only go by its far
+    // side, and so on along the row: all of them go before it can go that
+    // way.
+    Present row;
+    std::vector<int32_t> todo{slot};
+    while (!todo.empty()) {
+        const int32_t t = todo.back();
+        todo.pop_back();
+        for (int32_t j : leftwards ? m_left[static_cast<size_t>(t)] : m_right[static_cast<size_t>(t)]) {
+            if (present[static_cast<size_t>(j)] && !row[static_cast<size_t>(j)]) {
+                row.set(static_cast<size_t>(j));
+                todo.push_back(j);
+            }
+        }
+    }
+    return row;
+}
+
+bool BoardSolver::m_lockedPairs(const Present& present,
+                                const std::array<std::vector<int32_t>, QVBoard::kMatchGroups>& left) const
+{
+    // The pairs that must go as they are: the last two of a group, and the
+    // two pairs of a group of four that can be paired only one way.
+    std::vector<Move> fixed;
+    for (const std::vector<int32_t>& tiles : left) {
+        if (tiles.size() == 2) {
+            fixed.emplace_back(tiles[0], tiles[1]);
+        } else if (tiles.size() == 4) {
+            int32_t ways = 0;
+            Move a, b;
+            for (size_t partner = 1; partner < 4; ++partner) {
+                int32_t rest[2];
+                size_t n = 0;
+                for (size_t i = 1; i < 4; ++i) {
+                    if (i != partner)
+                        rest[n++] = tiles[i];
+                }
+                if (!m_stacked(tiles[0], tiles[partner]) && !m_stacked(rest[0], rest[1])) {
+                    ++ways;
+                    a = Move(tiles[0], tiles[partner]);
+                    b = Move(rest[0], rest[1]);
+                }
+            }
+            if (ways == 1) {
+                fixed.push_back(a);
+                fixed.push_back(b);
+            }
+        }
+    }
+    // What must be gone before each pair can go: the tiles lying on either
+    // tile; along a row, the side its partner lies on is closed to it, so
+    // the other side's tiles; and a pair with tiles on both sides of one
+    // of its tiles.
+    const size_t n = fixed.size();
+    std::vector<Present> own(n);
+    std::vector<Present> first(n);
+    std::vector<std::array<Present, 4>> sides(n);
+    for (size_t i = 0; i < n; ++i) {
+        const int32_t tiles[2] = {fixed[i].first, fixed[i].second};
+        own[i].set(static_cast<size_t>(tiles[0]));
+        own[i].set(static_cast<size_t>(tiles[1]));
+        for (int32_t k = 0; k < 2; ++k) {
+            const int32_t t = tiles[k];
+            const size_t partner = static_cast<size_t>(tiles[1 - k]);
+            first[i] |= m_above[static_cast<size_t>(t)] & present;
+            const Present l = m_row(present, t, true);
+            const Present r = m_row(present, t, false);
+            if (l[partner] && r[partner])
+                return true;
+            if (l[partner])
+                first[i] |= r;
+            else if (r[partner])
+                first[i] |= l;
+            sides[i][2 * k] = l;
+            sides[i][2 * k + 1] = r;
+        }
+    }
+    auto precedes = [&](size_t p, size_t q) {
+        if ((own[p] & first[q]).any())
+            return true;
+        for (int32_t k = 0; k < 2; ++k) {
+            if ((own[p] & sides[q][2 * k]).any() && (own[p] & sides[q][2 * k + 1]).any())
+                return true;
+        }
+        return false;
+    };
+    // Pairs that must each go before the other, through any chain, never
+    // go: take off the pairs that nothing must precede until none is left.
+    std::vector<std::vector<size_t>> after(n);
+    std::vector<int32_t> before(n, 0);
+    for (size_t p = 0; p < n; ++p) {
+        for (size_t q = 0; q < n; ++q) {
+            if (p != q && precedes(p, q)) {
+                after[p].push_back(q);
+                ++before[q];
+            }
+        }
+    }
+    std::vector<size_t> ready;
+    for (size_t q = 0; q < n; ++q) {
+        if (before[q] == 0)
+            ready.push_back(q);
+    }
+    size_t gone = 0;
+    while (!ready.empty()) {
+        const size_t p = ready.back();
+        ready.pop_back();
+        ++gone;
+        for (size_t q : after[p]) {
+            if (--before[q] == 0)
+                ready.push_back(q);
+        }
+    }
+    return gone < n;
+}
+
+BoardSolver::Verdict BoardSolver::solve(int32_t budget, std::vector<Move>* moves) const
+{
+    // A search that goes wrong early spends its whole budget below that
+    // move. Short tries, the first in the plain order and the others with
+    // the ranking shaken, find most clearing orders much sooner; half the
+    // budget goes to them, the other half to one long try in the plain
+    // order. Every try is complete: one that ends within its budget
+    // without a way has proven there is none.
     PairSearch search;
-    return search.clear(m_start, budget, [this](const Present& p) { return m_clearingPairs(p); }, moves);
+    const int32_t shortTries = budget / 2 / kTryBudget;
+    for (int32_t salt = 0; salt <= shortTries; ++salt) {
+        const bool last = salt == shortTries;
+        const int32_t allowed = last ? budget - shortTries * kTryBudget : kTryBudget;
+        const uint32_t jitter = last ? 0 : static_cast<uint32_t>(salt);
+        if (search.clear(m_start, allowed, [this, jitter](const Present& p) { return m_clearingPairs(p, jitter); },
+                         moves))
+            return Verdict::Cleared;
+        if (!search.ranOut())
+            return Verdict::Unwinnable;
+    }
+    return Verdict::Undecided;
 }
 
 bool BoardSolver::findDeadEnd(std::vector<Move>* moves, int32_t budget) const
