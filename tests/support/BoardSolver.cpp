@@ -145,14 +145,18 @@ int32_t BoardSolver::m_jitter(uint32_t salt, const Move& m)
 
 std::vector<BoardSolver::Move> BoardSolver::m_clearingPairs(const Present& present, uint32_t salt) const
 {
-    std::array<std::vector<int32_t>, QVBoard::kMatchGroups> left;
+    Groups left{};
     for (int32_t i = 0; i < QVBoard::kTileCount; ++i) {
         const int32_t g = m_group[static_cast<size_t>(i)];
-        if (present[static_cast<size_t>(i)] && g >= 0 && g < QVBoard::kMatchGroups)
-            left[static_cast<size_t>(g)].push_back(i);
+        if (present[static_cast<size_t>(i)] && g >= 0 && g < QVBoard::kMatchGroups) {
+            GroupTiles& group = left[static_cast<size_t>(g)];
+            if (group.count < kGroupSize)
+                group.tiles[static_cast<size_t>(group.count)] = i;
+            ++group.count;
+        }
     }
-    for (const std::vector<int32_t>& tiles : left) {
-        if (m_deadGroup(tiles))
+    for (const GroupTiles& group : left) {
+        if (m_deadGroup(group))
             return {};
     }
     if (m_lockedPairs(present, left))
@@ -161,7 +165,7 @@ std::vector<BoardSolver::Move> BoardSolver::m_clearingPairs(const Present& prese
     for (const Move& m : pairs) {
         // Taking it loses nothing: the group's last two tiles go together
         // whenever they go, and of a group wholly free any pairing will do.
-        const size_t count = left[static_cast<size_t>(m_group[static_cast<size_t>(m.first)])].size();
+        const int32_t count = left[static_cast<size_t>(m_group[static_cast<size_t>(m.first)])].count;
         size_t freeInGroup = 0;
         for (const Move& o : pairs)
             freeInGroup += m_group[static_cast<size_t>(o.first)] == m_group[static_cast<size_t>(m.first)] ? 1 : 0;
@@ -189,13 +193,16 @@ std::vector<BoardSolver::Move> BoardSolver::m_clearingPairs(const Present& prese
     return ranked;
 }
 
-bool BoardSolver::m_deadGroup(const std::vector<int32_t>& tiles) const
+bool BoardSolver::m_pairings(const GroupTiles& group, Move* only, Move* other, int32_t* ways) const
 {
-    // The last two of a group, one lying on the other: the upper one can
-    // only go with a partner, and its only partner lies under it.
-    if (tiles.size() == 2)
-        return m_stacked(tiles[0], tiles[1]);
-    if (tiles.size() != 4)
+    *ways = 0;
+    if (group.count == 2) {
+        *ways = m_stacked(group.tiles[0], group.tiles[1]) ? 0 : 1;
+        *only = Move(group.tiles[0], group.tiles[1]);
+        *other = Move(-1, -1);
+        return true;
+    }
+    if (group.count != 4)
         return false;
     // Four: the first tile goes with one of the others, the two left with
     // each other.
@@ -204,12 +211,24 @@ bool BoardSolver::m_deadGroup(const std::vector<int32_t>& tiles) const
         size_t n = 0;
         for (size_t i = 1; i < 4; ++i) {
             if (i != partner)
-                rest[n++] = tiles[i];
+                rest[n++] = group.tiles[i];
         }
-        if (!m_stacked(tiles[0], tiles[partner]) && !m_stacked(rest[0], rest[1]))
-            return false;
+        if (!m_stacked(group.tiles[0], group.tiles[partner]) && !m_stacked(rest[0], rest[1])) {
+            ++*ways;
+            *only = Move(group.tiles[0], group.tiles[partner]);
+            *other = Move(rest[0], rest[1]);
+        }
     }
     return true;
+}
+
+bool BoardSolver::m_deadGroup(const GroupTiles& group) const
+{
+    // The last two of a group, one lying on the other: the upper one can
+    // only go with a partner, and its only partner lies under it.
+    Move only, other;
+    int32_t ways = 0;
+    return m_pairings(group, &only, &other, &ways) && ways == 0;
 }
 
 BoardSolver::Present BoardSolver::m_row(const Present& present, int32_t slot, bool leftwards) const
@@ -218,113 +237,93 @@ BoardSolver::Present BoardSolver::m_row(const Present& present, int32_t slot, bo
     // side, and so on along the row: all of them go before it can go that
     // way.
     Present row;
-    std::vector<int32_t> todo{slot};
-    while (!todo.empty()) {
-        const int32_t t = todo.back();
-        todo.pop_back();
+    std::array<int32_t, QVBoard::kTileCount> todo;
+    size_t n = 0;
+    todo[n++] = slot;
+    while (n > 0) {
+        const int32_t t = todo[--n];
         for (int32_t j : leftwards ? m_left[static_cast<size_t>(t)] : m_right[static_cast<size_t>(t)]) {
             if (present[static_cast<size_t>(j)] && !row[static_cast<size_t>(j)]) {
                 row.set(static_cast<size_t>(j));
-                todo.push_back(j);
+                todo[n++] = j;
             }
         }
     }
     return row;
 }
 
-bool BoardSolver::m_lockedPairs(const Present& present,
-                                const std::array<std::vector<int32_t>, QVBoard::kMatchGroups>& left) const
+bool BoardSolver::m_lockedPairs(const Present& present, const Groups& left) const
 {
     // The pairs that must go as they are: the last two of a group, and the
     // two pairs of a group of four that can be paired only one way.
-    std::vector<Move> fixed;
-    for (const std::vector<int32_t>& tiles : left) {
-        if (tiles.size() == 2) {
-            fixed.emplace_back(tiles[0], tiles[1]);
-        } else if (tiles.size() == 4) {
-            int32_t ways = 0;
-            Move a, b;
-            for (size_t partner = 1; partner < 4; ++partner) {
-                int32_t rest[2];
-                size_t n = 0;
-                for (size_t i = 1; i < 4; ++i) {
-                    if (i != partner)
-                        rest[n++] = tiles[i];
-                }
-                if (!m_stacked(tiles[0], tiles[partner]) && !m_stacked(rest[0], rest[1])) {
-                    ++ways;
-                    a = Move(tiles[0], tiles[partner]);
-                    b = Move(rest[0], rest[1]);
-                }
-            }
-            if (ways == 1) {
-                fixed.push_back(a);
-                fixed.push_back(b);
-            }
-        }
+    constexpr size_t kMaxPairs = QVBoard::kTileCount / 2;
+    std::array<Move, kMaxPairs> fixed;
+    size_t n = 0;
+    for (const GroupTiles& group : left) {
+        Move only, other;
+        int32_t ways = 0;
+        if (!m_pairings(group, &only, &other, &ways) || ways != 1)
+            continue;
+        fixed[n++] = only;
+        if (other.first >= 0)
+            fixed[n++] = other;
     }
-    // What must be gone before each pair can go: the tiles lying on either
-    // tile; along a row, the side its partner lies on is closed to it, so
-    // the other side's tiles; and a pair with tiles on both sides of one
-    // of its tiles.
-    const size_t n = fixed.size();
-    std::vector<Present> own(n);
-    std::vector<Present> first(n);
-    std::vector<std::array<Present, 4>> sides(n);
+    std::array<int32_t, QVBoard::kTileCount> pairOf;
+    pairOf.fill(-1);
     for (size_t i = 0; i < n; ++i) {
-        const int32_t tiles[2] = {fixed[i].first, fixed[i].second};
-        own[i].set(static_cast<size_t>(tiles[0]));
-        own[i].set(static_cast<size_t>(tiles[1]));
-        for (int32_t k = 0; k < 2; ++k) {
-            const int32_t t = tiles[k];
-            const size_t partner = static_cast<size_t>(tiles[1 - k]);
-            first[i] |= m_above[static_cast<size_t>(t)] & present;
+        pairOf[static_cast<size_t>(fixed[i].first)] = static_cast<int32_t>(i);
+        pairOf[static_cast<size_t>(fixed[i].second)] = static_cast<int32_t>(i);
+    }
+    auto partnerOf = [&](size_t tile) {
+        const Move& m = fixed[static_cast<size_t>(pairOf[tile])];
+        return static_cast<size_t>(m.first == static_cast<int32_t>(tile) ? m.second : m.first);
+    };
+    // What must be gone before each pair can go: the tiles lying on either
+    // tile; along a row, when its partner lies on one side, every tile on
+    // the other; and a pair with tiles on both sides of one of its tiles.
+    std::array<std::bitset<kMaxPairs>, kMaxPairs> after{};
+    for (size_t q = 0; q < n; ++q) {
+        for (const int32_t t : {fixed[q].first, fixed[q].second}) {
+            const size_t partner = partnerOf(static_cast<size_t>(t));
             const Present l = m_row(present, t, true);
             const Present r = m_row(present, t, false);
             if (l[partner] && r[partner])
                 return true;
+            Present first = m_above[static_cast<size_t>(t)] & present;
             if (l[partner])
-                first[i] |= r;
+                first |= r;
             else if (r[partner])
-                first[i] |= l;
-            sides[i][2 * k] = l;
-            sides[i][2 * k + 1] = r;
-        }
-    }
-    auto precedes = [&](size_t p, size_t q) {
-        if ((own[p] & first[q]).any())
-            return true;
-        for (int32_t k = 0; k < 2; ++k) {
-            if ((own[p] & sides[q][2 * k]).any() && (own[p] & sides[q][2 * k + 1]).any())
-                return true;
-        }
-        return false;
-    };
-    // Pairs that must each go before the other, through any chain, never
-    // go: take off the pairs that nothing must precede until none is left.
-    std::vector<std::vector<size_t>> after(n);
-    std::vector<int32_t> before(n, 0);
-    for (size_t p = 0; p < n; ++p) {
-        for (size_t q = 0; q < n; ++q) {
-            if (p != q && precedes(p, q)) {
-                after[p].push_back(q);
-                ++before[q];
+                first |= l;
+            for (size_t u = first._Find_first(); u < first.size(); u = first._Find_next(u)) {
+                if (pairOf[u] >= 0 && static_cast<size_t>(pairOf[u]) != q)
+                    after[static_cast<size_t>(pairOf[u])].set(q);
+            }
+            for (size_t u = l._Find_first(); u < l.size(); u = l._Find_next(u)) {
+                if (pairOf[u] >= 0 && static_cast<size_t>(pairOf[u]) != q && r[partnerOf(u)])
+                    after[static_cast<size_t>(pairOf[u])].set(q);
             }
         }
     }
-    std::vector<size_t> ready;
+    // Pairs that must each go before the other, through any chain, never
+    // go: take off the pairs that nothing must precede until none is left.
+    std::array<int32_t, kMaxPairs> before{};
+    for (size_t p = 0; p < n; ++p) {
+        for (size_t q = after[p]._Find_first(); q < kMaxPairs; q = after[p]._Find_next(q))
+            ++before[q];
+    }
+    std::array<size_t, kMaxPairs> ready;
+    size_t waiting = 0;
     for (size_t q = 0; q < n; ++q) {
         if (before[q] == 0)
-            ready.push_back(q);
+            ready[waiting++] = q;
     }
     size_t gone = 0;
-    while (!ready.empty()) {
-        const size_t p = ready.back();
-        ready.pop_back();
+    while (waiting > 0) {
+        const size_t p = ready[--waiting];
         ++gone;
-        for (size_t q : after[p]) {
+        for (size_t q = after[p]._Find_first(); q < kMaxPairs; q = after[p]._Find_next(q)) {
             if (--before[q] == 0)
-                ready.push_back(q);
+                ready[waiting++] = q;
         }
     }
     return gone < n;

@@ -113,14 +113,24 @@ private:
         return m_under[static_cast<size_t>(a)][static_cast<size_t>(b)] ||
                m_under[static_cast<size_t>(b)][static_cast<size_t>(a)];
     }
-    // Whether the tiles left of a group (two or four) can no longer all go:
-    // every way of pairing them puts two stacked tiles together.
-    bool m_deadGroup(const std::vector<int32_t>& tiles) const;
+    // The present tiles of each group (at most four).
+    static constexpr int32_t kGroupSize = 4;
+    struct GroupTiles {
+        int32_t count;
+        std::array<int32_t, kGroupSize> tiles;
+    };
+    using Groups = std::array<GroupTiles, QVBoard::kMatchGroups>;
+    // The ways of pairing a group's tiles (two or four; false for other
+    // counts) that keep apart tiles lying one on the other: how many, and
+    // the pairs of the last one (other is (-1, -1) for a group of two).
+    bool m_pairings(const GroupTiles& group, Move* only, Move* other, int32_t* ways) const;
+    // Whether the tiles left of a group can no longer all go: every way of
+    // pairing them puts two stacked tiles together.
+    bool m_deadGroup(const GroupTiles& group) const;
     // Whether the pairs that the tiles left must go in (`left`: each
     // group's present tiles) lock each other: a chain of them each to go
     // before the next (lying on it, or closing its row), back to the first.
-    bool m_lockedPairs(const Present& present,
-                       const std::array<std::vector<int32_t>, QVBoard::kMatchGroups>& left) const;
+    bool m_lockedPairs(const Present& present, const Groups& left) const;
     // The present tiles along the tile's row on one side, through the tiles
     // beside each (half a tile up or down too).
     Present m_row(const Present& present, int32_t slot, bool leftwards) const;

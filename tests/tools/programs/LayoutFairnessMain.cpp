@@ -7,6 +7,7 @@
 // Defaults: 200 deals from seed 1, 20000 positions a board, 4 threads,
 // every layout (else the one of that option index, 0-17).
 #include "tests/support/ArchiveBoard.h"
+#include "tests/support/BoardSolver.h"
 #include "tests/support/LayoutFairness.h"
 
 #include "game/QVBoard.h"
@@ -28,15 +29,23 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "qv_layout_fairness: cannot open %s\n", ArchiveBoard::s_archivePath().c_str());
         return 1;
     }
-    std::printf("%-24s %8s %10s %8s %9s %7s\n", "layout", "deals", "unwinnable", "cleared", "undecided", "seconds");
+    std::printf("%-24s %5s %6s %10s %8s %9s %7s\n", "layout", "free", "deals", "unwinnable", "cleared", "undecided",
+                "seconds");
     for (int32_t layout = 0; layout < QVBoard::kLayoutCount; ++layout) {
         if (only >= 0 && layout != only)
             continue;
+        // Which tiles are free at the start is the layout's own, whatever the deal.
+        int32_t open = 0;
+        if (archive.deal(first, layout)) {
+            const BoardSolver board(archive.board);
+            for (int32_t slot = 0; slot < QVBoard::kTileCount; ++slot)
+                open += board.isFree(slot) ? 1 : 0;
+        }
         const auto start = std::chrono::steady_clock::now();
         const LayoutFairness::Tally t = LayoutFairness::s_measure(archive, layout, first, deals, budget, threads);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("%-24s %8d %10d %8d %9d %7.1f\n", QVBoard::s_akpLayouts[layout], t.deals, t.unwinnable,
-                    t.cleared, t.undecided, seconds);
+        std::printf("%-24s %5d %6d %10d %8d %9d %7.1f\n", QVBoard::s_akpLayouts[layout], open, t.deals,
+                    t.unwinnable, t.cleared, t.undecided, seconds);
         std::fflush(stdout);
     }
     return 0;
