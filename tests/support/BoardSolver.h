@@ -2,7 +2,8 @@
 // moves in the real program and for the play fuzzer's choice of pairs: the
 // free pairs a player can click (both tiles hit at the middle of their
 // faces), ranked by how much they uncover, a depth-first search for a way
-// to clear the whole board, and one for a way to run out of moves.
+// to clear the whole board (which also tells a deal proven dead from one it
+// could not decide), and one for a way to run out of moves.
 //
 // It takes the board's tiles once (positions, groups, which are present)
 // and works on its own copy from then on: what lies on a tile, beside it and
@@ -58,12 +59,13 @@ public:
     // tiles are gone, or a group wholly free, is taken without trying
     // another; a group none of whose pairings into two pairs keeps apart
     // tiles that lie one on the other (through the layers) ends the branch,
-    // and so do pairs that must go in a way that each must go before
-    // another, round to the first (a tile lying on one of the next, or
-    // closing its row); otherwise the pairs that release most (the tiles
-    // under them, those along the row they close) are tried first. Short
-    // tries with that order shaken take half the budget, one long try the
-    // rest. Moves is empty unless the board was cleared.
+    // and so does a ring of pairs, each of which must go before the next
+    // (a tile of it lies on a tile of the next, or stands along a row where
+    // a tile of the next must wait for it: on the side away from that
+    // tile's partner, or on both sides); otherwise the pairs that release most
+    // (the tiles under them, those along the row they close) are tried
+    // first. Short tries with that order shaken take half the budget, one
+    // long try the rest. Moves is empty unless the board was cleared.
     Verdict solve(int32_t budget, std::vector<Move>* moves) const;
     // The same search: false (moves empty) when no way was found within
     // `budget` positions.
