@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -185,6 +186,92 @@ TEST_F(BoardSolverTest, ATileOnItsOnlyPartnerIsADeadEndEvenForTheShufflesOfTheFa
                                         Move(std::min(under, far[1]), std::max(under, far[1]))}));
     ASSERT_TRUE(solver.findPairThatKeepsItClearable(&keeping));
     EXPECT_EQ(keeping, moves[0]);
+}
+
+// The solver's verdicts on a few tiles of the classic board, the rest taken
+// off: a lock that no order of play undoes (pairs crossed along a row or
+// between two stacks, three of a group in one stack) is proven at the first
+// position, though a free pair could still be taken, and the same tiles
+// grouped otherwise clear.
+struct VerdictCase {
+    const char* what;
+    // Tiles by their place (x, y, z) and the group of each.
+    std::vector<TilePosition> places;
+    std::vector<int32_t> groups;
+    BoardSolver::Verdict verdict;
+};
+
+class SolverVerdict : public BoardSolverTest, public testing::WithParamInterface<VerdictCase> {};
+
+TEST_P(SolverVerdict, OnAFewTilesLeft)
+{
+    const VerdictCase& c = GetParam();
+    ASSERT_TRUE(mirror.deal(700));
+    QVBoard& board = mirror.board;
+    for (QVTile& t : board.tiles)
+        t.present = false;
+    for (size_t k = 0; k < c.places.size(); ++k) {
+        QVTile* found = nullptr;
+        for (QVTile& t : board.tiles) {
+            if (t.x == c.places[k].x && t.y == c.places[k].y && t.z == c.places[k].z)
+                found = &t;
+        }
+        ASSERT_NE(found, nullptr) << c.places[k].x << "," << c.places[k].y << "," << c.places[k].z;
+        found->present = true;
+        found->matchGroup = c.groups[k];
+    }
+    std::vector<Move> moves;
+    EXPECT_EQ(BoardSolver(board).solve(1, &moves) == BoardSolver::Verdict::Unwinnable,
+              c.verdict == BoardSolver::Verdict::Unwinnable)
+        << "a lock is seen at the first position";
+    ASSERT_EQ(BoardSolver(board).solve(400, &moves), c.verdict);
+    if (c.verdict == BoardSolver::Verdict::Cleared) {
+        EXPECT_EQ(moves.size(), c.places.size() / 2);
+        EXPECT_TRUE(playable(board, moves));
+    }
+}
+
+using V = BoardSolver::Verdict;
+// The classic board: its bottom row (y 14, x 2-24) has nothing above it;
+// at 10,4 three tiles stand one on another, at 16,10 three more.
+INSTANTIATE_TEST_SUITE_P(
+    Classic, SolverVerdict,
+    testing::Values(
+        // With a free pair of another group beside, so that there is a move.
+        VerdictCase{"row_crossed",
+                    {{2, 14, 0}, {4, 14, 0}, {6, 14, 0}, {8, 14, 0}, {16, 14, 0}, {20, 14, 0}},
+                    {0, 1, 0, 1, 2, 2},
+                    V::Unwinnable},
+        VerdictCase{"row_nested",
+                    {{2, 14, 0}, {4, 14, 0}, {6, 14, 0}, {8, 14, 0}, {16, 14, 0}, {20, 14, 0}},
+                    {0, 1, 1, 0, 2, 2},
+                    V::Cleared},
+        VerdictCase{"stacks_crossed",
+                    {{10, 4, 0}, {10, 4, 1}, {16, 10, 0}, {16, 10, 1}, {2, 14, 0}, {24, 14, 0}},
+                    {0, 1, 1, 0, 2, 2},
+                    V::Unwinnable},
+        VerdictCase{"stacks_level",
+                    {{10, 4, 0}, {10, 4, 1}, {16, 10, 0}, {16, 10, 1}, {2, 14, 0}, {24, 14, 0}},
+                    {0, 1, 0, 1, 2, 2},
+                    V::Cleared},
+        VerdictCase{"three_of_four_stacked",
+                    {{10, 4, 0}, {10, 4, 1}, {10, 4, 2}, {2, 14, 0}, {8, 14, 0}, {24, 14, 0}},
+                    {0, 0, 0, 0, 2, 2},
+                    V::Unwinnable},
+        VerdictCase{"two_of_four_stacked",
+                    {{10, 4, 0}, {10, 4, 1}, {2, 14, 0}, {24, 14, 0}},
+                    {0, 0, 0, 0},
+                    V::Cleared}),
+    [](const testing::TestParamInfo<VerdictCase>& info) { return std::string(info.param.what); });
+
+TEST_F(BoardSolverTest, AWholeBoardIsUndecidedWithinATinyBudget)
+{
+    ASSERT_TRUE(mirror.deal(10026));
+    std::vector<Move> moves;
+    BoardSolver solver(mirror.board);
+    ASSERT_EQ(solver.solve(20000, &moves), BoardSolver::Verdict::Cleared);
+    EXPECT_EQ(solver.solve(50, &moves), BoardSolver::Verdict::Undecided) << "72 pairs need more than 50 positions";
+    EXPECT_TRUE(moves.empty());
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include <numeric>
 
 BoardSolver::BoardSolver(const QVBoard& board)
-    : m_start(), m_group(), m_positions(), m_over(), m_left(), m_right(), m_under(), m_hits()
+    : m_start(), m_group(), m_positions(), m_over(), m_left(), m_right(), m_under(), m_above(), m_hits()
 {
     constexpr int32_t n = QVBoard::kTileCount;
     takePosition(board);
@@ -53,6 +53,12 @@ BoardSolver::BoardSolver(const QVBoard& board)
         for (int32_t j : m_over[static_cast<size_t>(i)]) {
             m_under[static_cast<size_t>(j)].set(static_cast<size_t>(i));
             m_under[static_cast<size_t>(j)] |= m_under[static_cast<size_t>(i)];
+        }
+    }
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = 0; j < n; ++j) {
+            if (m_under[static_cast<size_t>(j)][static_cast<size_t>(i)])
+                m_above[static_cast<size_t>(i)].set(static_cast<size_t>(j));
         }
     }
 }
@@ -125,26 +131,41 @@ std::vector<BoardSolver::Move> BoardSolver::m_ranked(const Present& present) con
     return ranked;
 }
 
-std::vector<BoardSolver::Move> BoardSolver::m_clearingPairs(const Present& present) const
+int32_t BoardSolver::m_jitter(uint32_t salt, const Move& m)
 {
-    std::array<std::vector<int32_t>, QVBoard::kMatchGroups> left;
+    if (salt == 0)
+        return 0;
+    // A hash of the try and the pair (splitmix's finaliser).
+    uint64_t h = (uint64_t(salt) << 32) ^ (uint64_t(uint32_t(m.first)) << 16) ^ uint64_t(uint32_t(m.second));
+    h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ull;
+    h = (h ^ (h >> 27)) * 0x94d049bb133111ebull;
+    h ^= h >> 31;
+    return static_cast<int32_t>(h % uint64_t(kJitter));
+}
+
+std::vector<BoardSolver::Move> BoardSolver::m_clearingPairs(const Present& present, uint32_t salt) const
+{
+    Groups left{};
     for (int32_t i = 0; i < QVBoard::kTileCount; ++i) {
         const int32_t g = m_group[static_cast<size_t>(i)];
-        if (present[static_cast<size_t>(i)] && g >= 0 && g < QVBoard::kMatchGroups)
-            left[static_cast<size_t>(g)].push_back(i);
+        if (present[static_cast<size_t>(i)] && g >= 0 && g < QVBoard::kMatchGroups) {
+            GroupTiles& group = left[static_cast<size_t>(g)];
+            if (group.count < kGroupSize)
+                group.tiles[static_cast<size_t>(group.count)] = i;
+            ++group.count;
+        }
     }
-    const std::vector<Move> pairs = m_pairs(present);
-    for (const std::vector<int32_t>& tiles : left) {
-        // The last two of a group, one lying on the other: the upper one
-        // can only go with a partner, and its only partner lies under it.
-        if (tiles.size() == 2 && (m_under[static_cast<size_t>(tiles[0])][static_cast<size_t>(tiles[1])] ||
-                                  m_under[static_cast<size_t>(tiles[1])][static_cast<size_t>(tiles[0])]))
+    for (const GroupTiles& group : left) {
+        if (m_deadGroup(group))
             return {};
     }
+    if (m_lockedPairs(present, left))
+        return {};
+    const std::vector<Move> pairs = m_pairs(present);
     for (const Move& m : pairs) {
         // Taking it loses nothing: the group's last two tiles go together
         // whenever they go, and of a group wholly free any pairing will do.
-        const size_t count = left[static_cast<size_t>(m_group[static_cast<size_t>(m.first)])].size();
+        const int32_t count = left[static_cast<size_t>(m_group[static_cast<size_t>(m.first)])].count;
         size_t freeInGroup = 0;
         for (const Move& o : pairs)
             freeInGroup += m_group[static_cast<size_t>(o.first)] == m_group[static_cast<size_t>(m.first)] ? 1 : 0;
@@ -152,13 +173,183 @@ std::vector<BoardSolver::Move> BoardSolver::m_clearingPairs(const Present& prese
         if (count == 2 || (count == 4 && freeInGroup == 6))
             return {m};
     }
-    return m_ranked(present);
+    // The pairs that release most first: a tile counts twice each present
+    // tile it lies on, through the layers, and once each tile along its row
+    // on the side it closes.
+    std::vector<std::pair<int32_t, Move>> weighed;
+    for (const Move& m : pairs) {
+        int32_t w = 0;
+        for (int32_t t : {m.first, m.second}) {
+            const size_t ts = static_cast<size_t>(t);
+            const size_t beside = std::max(m_row(present, t, true).count(), m_row(present, t, false).count());
+            w += 2 * static_cast<int32_t>((m_under[ts] & present).count()) + static_cast<int32_t>(beside);
+        }
+        weighed.emplace_back(2 * w + m_jitter(salt, m), m);
+    }
+    std::stable_sort(weighed.begin(), weighed.end(), [](const auto& l, const auto& r) { return l.first > r.first; });
+    std::vector<Move> ranked;
+    for (const auto& w : weighed)
+        ranked.push_back(w.second);
+    return ranked;
 }
 
-bool BoardSolver::findClearingMoves(int32_t budget, std::vector<Move>* moves) const
+bool BoardSolver::m_pairings(const GroupTiles& group, Move* only, Move* other, int32_t* ways) const
 {
+    *ways = 0;
+    if (group.count == 2) {
+        *ways = m_stacked(group.tiles[0], group.tiles[1]) ? 0 : 1;
+        *only = Move(group.tiles[0], group.tiles[1]);
+        *other = Move(-1, -1);
+        return true;
+    }
+    if (group.count != 4)
+        return false;
+    // Four: the first tile goes with one of the others, the two left with
+    // each other.
+    for (size_t partner = 1; partner < 4; ++partner) {
+        int32_t rest[2];
+        size_t n = 0;
+        for (size_t i = 1; i < 4; ++i) {
+            if (i != partner)
+                rest[n++] = group.tiles[i];
+        }
+        if (!m_stacked(group.tiles[0], group.tiles[partner]) && !m_stacked(rest[0], rest[1])) {
+            ++*ways;
+            *only = Move(group.tiles[0], group.tiles[partner]);
+            *other = Move(rest[0], rest[1]);
+        }
+    }
+    return true;
+}
+
+bool BoardSolver::m_deadGroup(const GroupTiles& group) const
+{
+    // The last two of a group, one lying on the other: the upper one can
+    // only go with a partner, and its only partner lies under it.
+    Move only, other;
+    int32_t ways = 0;
+    return m_pairings(group, &only, &other, &ways) && ways == 0;
+}
+
+BoardSolver::Present BoardSolver::m_row(const Present& present, int32_t slot, bool leftwards) const
+{
+    // While the tile is there, a tile beside it can only go by its far
+    // side, and so on along the row: all of them go before it can go that
+    // way.
+    Present row;
+    std::array<int32_t, QVBoard::kTileCount> todo;
+    size_t n = 0;
+    todo[n++] = slot;
+    while (n > 0) {
+        const int32_t t = todo[--n];
+        for (int32_t j : leftwards ? m_left[static_cast<size_t>(t)] : m_right[static_cast<size_t>(t)]) {
+            if (present[static_cast<size_t>(j)] && !row[static_cast<size_t>(j)]) {
+                row.set(static_cast<size_t>(j));
+                todo[n++] = j;
+            }
+        }
+    }
+    return row;
+}
+
+bool BoardSolver::m_lockedPairs(const Present& present, const Groups& left) const
+{
+    // The pairs that must go as they are: the last two of a group, and the
+    // two pairs of a group of four that can be paired only one way.
+    constexpr size_t kMaxPairs = QVBoard::kTileCount / 2;
+    std::array<Move, kMaxPairs> fixed;
+    size_t n = 0;
+    for (const GroupTiles& group : left) {
+        Move only, other;
+        int32_t ways = 0;
+        if (!m_pairings(group, &only, &other, &ways) || ways != 1)
+            continue;
+        fixed[n++] = only;
+        if (other.first >= 0)
+            fixed[n++] = other;
+    }
+    std::array<int32_t, QVBoard::kTileCount> pairOf;
+    pairOf.fill(-1);
+    for (size_t i = 0; i < n; ++i) {
+        pairOf[static_cast<size_t>(fixed[i].first)] = static_cast<int32_t>(i);
+        pairOf[static_cast<size_t>(fixed[i].second)] = static_cast<int32_t>(i);
+    }
+    auto partnerOf = [&](size_t tile) {
+        const Move& m = fixed[static_cast<size_t>(pairOf[tile])];
+        return static_cast<size_t>(m.first == static_cast<int32_t>(tile) ? m.second : m.first);
+    };
+    // What must be gone before each pair can go: the tiles lying on either
+    // tile; along a row, when its partner lies on one side, every tile on
+    // the other; and a pair with tiles on both sides of one of its tiles.
+    std::array<std::bitset<kMaxPairs>, kMaxPairs> after{};
+    for (size_t q = 0; q < n; ++q) {
+        for (const int32_t t : {fixed[q].first, fixed[q].second}) {
+            const size_t partner = partnerOf(static_cast<size_t>(t));
+            const Present l = m_row(present, t, true);
+            const Present r = m_row(present, t, false);
+            if (l[partner] && r[partner])
+                return true;
+            Present first = m_above[static_cast<size_t>(t)] & present;
+            if (l[partner])
+                first |= r;
+            else if (r[partner])
+                first |= l;
+            for (size_t u = first._Find_first(); u < first.size(); u = first._Find_next(u)) {
+                if (pairOf[u] >= 0 && static_cast<size_t>(pairOf[u]) != q)
+                    after[static_cast<size_t>(pairOf[u])].set(q);
+            }
+            for (size_t u = l._Find_first(); u < l.size(); u = l._Find_next(u)) {
+                if (pairOf[u] >= 0 && static_cast<size_t>(pairOf[u]) != q && r[partnerOf(u)])
+                    after[static_cast<size_t>(pairOf[u])].set(q);
+            }
+        }
+    }
+    // Pairs that must each go before the other, through any chain, never
+    // go: take off the pairs that nothing must precede until none is left.
+    std::array<int32_t, kMaxPairs> before{};
+    for (size_t p = 0; p < n; ++p) {
+        for (size_t q = after[p]._Find_first(); q < kMaxPairs; q = after[p]._Find_next(q))
+            ++before[q];
+    }
+    std::array<size_t, kMaxPairs> ready;
+    size_t waiting = 0;
+    for (size_t q = 0; q < n; ++q) {
+        if (before[q] == 0)
+            ready[waiting++] = q;
+    }
+    size_t gone = 0;
+    while (waiting > 0) {
+        const size_t p = ready[--waiting];
+        ++gone;
+        for (size_t q = after[p]._Find_first(); q < kMaxPairs; q = after[p]._Find_next(q)) {
+            if (--before[q] == 0)
+                ready[waiting++] = q;
+        }
+    }
+    return gone < n;
+}
+
+BoardSolver::Verdict BoardSolver::solve(int32_t budget, std::vector<Move>* moves) const
+{
+    // A search that goes wrong early spends its whole budget below that
+    // move. Short tries, the first in the plain order and the others with
+    // the ranking shaken, find most clearing orders much sooner; half the
+    // budget goes to them, the other half to one long try in the plain
+    // order. Every try is complete: one that ends within its budget
+    // without a way has proven there is none.
     PairSearch search;
-    return search.clear(m_start, budget, [this](const Present& p) { return m_clearingPairs(p); }, moves);
+    const int32_t shortTries = budget / 2 / kTryBudget;
+    for (int32_t salt = 0; salt <= shortTries; ++salt) {
+        const bool last = salt == shortTries;
+        const int32_t allowed = last ? budget - shortTries * kTryBudget : kTryBudget;
+        const uint32_t jitter = last ? 0 : static_cast<uint32_t>(salt);
+        if (search.clear(m_start, allowed, [this, jitter](const Present& p) { return m_clearingPairs(p, jitter); },
+                         moves))
+            return Verdict::Cleared;
+        if (!search.ranOut())
+            return Verdict::Unwinnable;
+    }
+    return Verdict::Undecided;
 }
 
 bool BoardSolver::findDeadEnd(std::vector<Move>* moves, int32_t budget) const

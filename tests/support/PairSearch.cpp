@@ -28,6 +28,7 @@ bool PairSearch::reach(const Present& start, int32_t budget, const PairsOf& pair
                        std::vector<Pair>* moves)
 {
     m_iVisits = 0;
+    m_iBudget = budget;
     m_seen.clear();
     moves->clear();
     return m_search(start, budget, pairsOf, goal, moves);

@@ -35,11 +35,16 @@ public:
     // A sequence of pairs from `start` to a position where `goal` holds.
     bool reach(const Present& start, int32_t budget, const PairsOf& pairsOf, const Goal& goal,
                std::vector<Pair>* moves);
+    // Whether the last search stopped at its budget; when it did not, a
+    // false answer is a proof: every line from the start was followed to
+    // its end.
+    bool ranOut() const { return m_iVisits > m_iBudget; }
 
 private:
     bool m_search(const Present& present, int32_t budget, const PairsOf& pairsOf, const Goal& goal,
                   std::vector<Pair>* moves);
 
     int32_t m_iVisits = 0;
+    int32_t m_iBudget = 0;
     std::unordered_set<Present> m_seen;
 };
