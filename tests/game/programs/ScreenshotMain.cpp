@@ -64,6 +64,8 @@ int main(int argc, char** argv)
             !live.click(ArchiveBoard::s_faceCentre(mirror.board.tiles[m.second]), kStepSeconds))
             return fail("a tile's click did not reach the game");
         mirror.board.removeTiles(&mirror.board.tiles[m.first], &mirror.board.tiles[m.second], MvTime{0, 0});
+        // The solver works on its own copy: it is told of the pair taken.
+        solver.takePosition(mirror.board);
         live.settled(kStepSeconds);
     }
     // One tile selected, its partner still to find.
