@@ -348,8 +348,7 @@ bool Qinvar::m_closeRegistry(HSystemRegistry* registry)
 
 bool Qinvar::hasPendingSaves() const
 {
-    // An options save that failed with nothing set has nothing to write.
-    if (m_bOptionsPending && m_options.unsavedFields != 0)
+    if (m_hasUnsavedOptions())
         return true;
     for (int32_t layout = 0; layout < kLayoutCount; ++layout) {
         if (m_hasUnsavedHighScores(layout))
@@ -367,6 +366,12 @@ void Qinvar::m_savePending()
         m_closeRegistry(registry);
     if (hasPendingSaves())
         m_tellNotStored();
+}
+
+bool Qinvar::m_hasUnsavedOptions() const
+{
+    // An options save that failed with nothing set has nothing to write.
+    return m_bOptionsPending && m_options.unsavedFields != 0;
 }
 
 bool Qinvar::m_holdsUnsavedData() const
@@ -396,7 +401,7 @@ void Qinvar::m_tellNotStored()
                                    e.name, layout + 1);
         }
     }
-    if (m_bOptionsPending && m_options.unsavedFields != 0) {
+    if (m_hasUnsavedOptions()) {
         HErrorManager::s_tell("%s the options chosen in this window.\n", lead);
         HErrorManager::s_trace("...not stored: the options chosen in this window\n");
     }

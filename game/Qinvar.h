@@ -299,6 +299,8 @@ public:
     void m_writePendingHighScores(HSystemRegistry* registry, bool (&written)[kLayoutCount]);
     // Whether an entry of the layout's table is not in the registry yet.
     bool m_hasUnsavedHighScores(int32_t layout) const;
+    // Whether options set in this window wait for a save that failed.
+    bool m_hasUnsavedOptions() const;
     // Clear: the layout's eight entries become "nobody", in the table and in
     // the registry. A clear whose save fails stays pending like an entry:
     // the table keeps showing it cleared, and it is written at the next use
